@@ -1,0 +1,176 @@
+#pragma once
+// The editor: the live stage, its settings and every operation a designer's
+// edit goes through. The windows only translate events into calls on this
+// class; everything it needs from them goes through TEditorHost.
+
+#include "editor/EditorHost.h"
+#include "editor/History.h"
+#include "editor/Keys.h"
+#include "editor/StageRecord.h"
+#include "engine/DXSprite.h"
+#include "platform/Types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class TDXDraw;
+class TDXImageList;
+class TDXSpriteEngine;
+class TDXTimer;
+class TDirectDrawSurface;
+
+constexpr int DisplayWidth = 640;
+constexpr int DisplayHeight = 480;
+// The first tile code of each palette button, with a sentinel at the end.
+extern const std::int16_t PaletteTable[21];
+extern const char* const TitleBase;  // "铁履纵横 地图编辑器"
+
+struct TBrush {
+    std::int16_t First = 0;   // S
+    std::int16_t Count = 1;   // N, 1..4
+    TBackgroundSprite* Layer = nullptr;
+};
+
+class TMainForm {
+public:
+    // FormCreate: builds the engine, the layers and the flag, seeds the
+    // generator. The host must outlive the form.
+    explicit TMainForm(TEditorHost& host);
+    // FormDestroy.
+    ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    TEditorHost& Host;
+
+    // --- The current stage's settings (the tool window and the option dialog
+    // read and write them directly).
+    std::uint16_t StageNum = 0;
+    TShortString Caption;
+    std::uint16_t MaxCount = 0;
+    std::uint16_t EnemyCount[32] = {};
+    std::int32_t EnemyTotal = 0;
+    std::uint32_t BG_Color = 0;
+    bool BG_H_Tile = false;
+    bool BG_V_Tile = false;
+    TShortString BG_Bitmap;
+    TShortString SI_Bitmap;
+
+    // Where "Stage.Dat" and "Map\" are looked up; the editor uses the current
+    // folder, the command-line tool may point elsewhere.
+    std::filesystem::path StageFileName = "Stage.Dat";
+    std::filesystem::path PictureFolder = "";  // "Map" is looked up inside it
+
+    // --- Engine parts (owned). DXDraw and the image list exist only where a
+    // display is wanted; the sprite engine always exists.
+    std::unique_ptr<TDXDraw> DXDraw;
+    std::unique_ptr<TDXImageList> DXImageList;
+    std::unique_ptr<TDXSpriteEngine> DXSpriteEngine;
+    std::unique_ptr<TDXTimer> DXTimer;
+    TSpriteEngine& Engine() const;
+
+    // Sprites, owned by the sprite engine.
+    TBackgroundSprite* BGLayer = nullptr;
+    TBackgroundSprite* ShadowLayer = nullptr;
+    TBackgroundSprite* FGLayer = nullptr;
+    TImageSprite* FlagSprite = nullptr;
+
+    bool PictureLoaded = false;
+    std::unique_ptr<TDirectDrawSurface> BackPicture;
+
+    THistory History;
+
+    // --- Frame loop and view switches.
+    bool ShowStatus = false;
+    bool TimeMode60 = false;
+    bool ShowGrid = false;
+    std::int32_t LagTime = 0;
+    std::int32_t FrameTick = 0;
+
+    // --- Editing state.
+    TPoint DownPos{-1, -1};
+    TPoint MousePos{0, 0};
+    TRect SelRect{0, 0, DisplayWidth, DisplayHeight};
+    int ClipWidth = 0;
+    int ClipHeight = 0;
+    std::int16_t ClipBG[FieldColumns][FieldRows] = {};
+    std::int16_t ClipFG[FieldColumns][FieldRows] = {};
+
+    // --- Start-up and title.
+    void FormShow();
+    void ClearLayers();
+    void UpdateTitle();
+    // The window caption UpdateTitle last wrote (UTF-8).
+    const std::string& WindowCaption() const { return FWindowCaption; }
+
+    // --- Stage record and live stage.
+    void CaptureStage(StageRecord& record) const;
+    void ApplyStage(const StageRecord& record);
+    static void EmptyStage(StageRecord& record);
+    void SetBGBitmap(const TShortString& name);
+
+    // --- Layer change rules and shadows.
+    void BGLayerChange(TBackgroundSprite* sender, int x, int y);
+    void FGLayerChange(TBackgroundSprite* sender, int x, int y);
+    void RefreshShadow(TBackgroundSprite* layer, int x, int y);
+    void ShadowCode(TBackgroundSprite* layer, int x, int y);
+
+    // --- History.
+    void PushHistory();
+    void Undo();
+    void Redo();
+    void UpdateUndoButtons();
+
+    // --- Random stage.
+    void GenerateRandomStage();
+    void FillBlock(TBackgroundSprite* layer, int x, int y, int w, int h, int code);
+
+    // --- Stage file.
+    void LoadStage();
+    bool ReadStageFile();
+    bool WriteStageFile();
+
+    // --- Text map.
+    std::string ExportTextMap() const;
+    bool ImportTextMap(const std::string& text);
+
+    // --- Tools and mouse.
+    TBrush GetBrush();
+    void PaintCell(int x, int y);
+    void PaintBlock();
+    void ClearSelection();
+    void CopySelection();
+    void PasteSelection();
+    void MoveSelection(int dx, int dy);
+    void MirrorSelectionH();
+    void MirrorSelectionV();
+    void DXDrawMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void DXDrawMouseMove(TShiftState shift, int x, int y);
+    void DXDrawMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
+    // --- Keys and tool window actions.
+    void FormKeyDown(std::uint16_t& key, TShiftState shift);
+    // Click actions of "All layer", "Gird" and the stage number control.
+    void tbShowAllClick();
+    void tbShowGirdClick();
+    void edStageNumChange(int position);
+    void SetTimeMode60(bool on);
+
+    // --- Frame loop.
+    // One 16 ms simulation tick: tile animation, sprite movement, kill list.
+    void RunTick();
+    void DXTimerTimer(int lagCount);
+    void DXTimerActivate();
+    void DXTimerDeactivate();
+
+    // --- Display handlers.
+    void DXDrawInitialize();
+    void DXDrawFinalize();
+    void DXDrawRestoreSurface();
+
+private:
+    void InstallLayers();
+    std::string FWindowCaption;
+};

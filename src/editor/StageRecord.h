@@ -1,0 +1,62 @@
+#pragma once
+// One stage as the game stores it: a fixed 6000-byte image that is both a
+// record of the stage file and a snapshot of the undo history. All numbers are
+// little-endian; the layout below is the file format and must not change.
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+static_assert(std::endian::native == std::endian::little, "the record layout assumes a little-endian machine");
+
+constexpr int FieldColumns = 40;
+constexpr int FieldRows = 30;
+constexpr int EmptyCode = -1;
+constexpr int BorderCode = 64;
+constexpr std::uint8_t LineBreakMark = 128;
+constexpr int MaxShortString = 63;
+
+// A single-byte string of at most 63 characters in 64 bytes: a length byte and
+// the characters. Bytes past the length are ignored on reading.
+struct TShortString {
+    std::uint8_t Length = 0;
+    char Chars[MaxShortString] = {};
+
+    std::string Str() const { return std::string(Chars, Length > MaxShortString ? MaxShortString : Length); }
+    // Stores the text cut to its first 63 characters; the tail is zeroed.
+    void Assign(const std::string& text);
+    friend bool operator==(const TShortString& a, const TShortString& b);
+};
+static_assert(sizeof(TShortString) == 64);
+
+#pragma pack(push, 1)
+struct StageRecord {
+    TShortString Caption;            // 0
+    TShortString BG_Bitmap;          // 64
+    std::uint32_t BG_Color;          // 128
+    std::uint8_t BG_H_Tile;          // 132
+    std::uint8_t BG_V_Tile;          // 133
+    std::uint8_t Reserved1[10];      // 134
+    std::uint16_t EnemyCount[32];    // 144; slots 16..31 are kept but carry no meaning
+    std::uint16_t MaxCount;          // 208
+    std::uint8_t Reserved2[14];      // 210
+    TShortString SI_Bitmap;          // 224
+    std::uint8_t Reserved3[912];     // 288
+    std::int16_t BG[FieldColumns][FieldRows];  // 1200, column-major: BG[x][y]
+    std::int16_t FG[FieldColumns][FieldRows];  // 3600
+};
+#pragma pack(pop)
+
+static_assert(sizeof(StageRecord) == 6000);
+static_assert(offsetof(StageRecord, BG_Bitmap) == 64);
+static_assert(offsetof(StageRecord, BG_Color) == 128);
+static_assert(offsetof(StageRecord, BG_H_Tile) == 132);
+static_assert(offsetof(StageRecord, EnemyCount) == 144);
+static_assert(offsetof(StageRecord, MaxCount) == 208);
+static_assert(offsetof(StageRecord, SI_Bitmap) == 224);
+static_assert(offsetof(StageRecord, BG) == 1200);
+static_assert(offsetof(StageRecord, FG) == 3600);
+
+constexpr std::size_t StageRecordSize = sizeof(StageRecord);
+constexpr std::uint32_t DefaultBGColor = 1056808;  // red 40, green 32, blue 16

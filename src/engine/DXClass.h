@@ -1,0 +1,3 @@
+#pragma once
+// Placeholder declaration until the frame timer lands.
+class TDXTimer {};
