@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# The whole test suite: a normal build and an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, each run through CTest on the offscreen
+# window platform.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+export QT_QPA_PLATFORM=offscreen
+"$root/scripts/build.sh" "$root/build"
+(cd "$root/build" && ctest --output-on-failure -j2)
+"$root/scripts/build.sh" "$root/build-asan" -DSTAGE_SANITIZE=ON -DSTAGE_BUILD_BENCH=OFF
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j2)
