@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool x11-apps x11-utils imagemagick
   fonts-dejavu-core fonts-wqy-microhei fonts-terminus-otb
 )
 missing=()
