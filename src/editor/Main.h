@@ -102,8 +102,9 @@ public:
     void FormShow();
     void ClearLayers();
     void UpdateTitle();
-    // The window caption UpdateTitle last wrote (UTF-8).
+    // The window and option button captions UpdateTitle last wrote (UTF-8).
     const std::string& WindowCaption() const { return FWindowCaption; }
+    const std::string& OptionCaption() const { return FOptionCaption; }
 
     // --- Stage record and live stage.
     void CaptureStage(StageRecord& record) const;
@@ -159,7 +160,9 @@ public:
     void SetTimeMode60(bool on);
 
     // --- Frame loop.
-    // One 16 ms simulation tick: tile animation, sprite movement, kill list.
+    // One 16 ms simulation tick: LagTime - 16, FrameTick + 1, the tile
+    // animation, sprite movement and the kill list. DXTimerTimer adds the lag
+    // to LagTime and calls this while LagTime > 0.
     void RunTick();
     void DXTimerTimer(int lagCount);
     void DXTimerActivate();
@@ -172,5 +175,13 @@ public:
 
 private:
     void InstallLayers();
+    // Field cells of both layers; -1 outside the field.
+    void ReadFieldPair(int column, int row, int& bg, int& fg) const;
+    // Writes BG then FG of layer cell (column + 1, row + 1); ignored beyond
+    // the ring.
+    void WriteFieldPair(int column, int row, int bg, int fg);
+    static void AdvanceCells(TBackgroundSprite* layer, int low, int high);
+
     std::string FWindowCaption;
+    std::string FOptionCaption;
 };

@@ -26,6 +26,10 @@ struct TShortString {
     std::string Str() const { return std::string(Chars, Length > MaxShortString ? MaxShortString : Length); }
     // Stores the text cut to its first 63 characters; the tail is zeroed.
     void Assign(const std::string& text);
+    // The same for a run of bytes; never allocates.
+    void Assign(const char* chars, std::size_t length);
+    // Length byte and characters, byte for byte (so case-sensitive); a length
+    // byte above 63 counts as 63.
     friend bool operator==(const TShortString& a, const TShortString& b);
 };
 static_assert(sizeof(TShortString) == 64);

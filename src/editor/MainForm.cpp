@@ -1,0 +1,177 @@
+// Construction, start-up, title and the tool window's view switches.
+#include "editor/Main.h"
+
+#include "editor/RandomGen.h"
+#include "engine/DXClass.h"
+#include "engine/DXDraws.h"
+
+#include <cstdio>
+
+const std::int16_t PaletteTable[21] = {-1, 0, 4, 8, 12, 24, 28, 30, 32, 34, 36,
+                                       37, 38, 39, 40, 44, 48, 52, 56, 60, 64};
+const char* const TitleBase = "铁履纵横 地图编辑器";
+
+namespace {
+
+// Captions are built in place; this is more than the longest one needs, so
+// UpdateTitle (and with it ApplyStage) never allocates after construction.
+constexpr std::size_t CaptionCapacity = 256;
+
+// Appends single-byte text as UTF-8, reading each byte as Latin-1 so that any
+// byte of a stored caption gives valid UTF-8.
+void AppendLatin1(std::string& out, const char* chars, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(chars[i]);
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(byte));
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+}
+
+void FillLayer(TBackgroundSprite* layer)
+{
+    for (int y = 0; y < layer->Rows(); ++y)
+        for (int x = 0; x < layer->Columns(); ++x) {
+            layer->SetCell(x, y, EmptyCode);
+            layer->SetHitFlag(x, y, false);
+        }
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TEditorHost& host) : Host(host)
+{
+    FWindowCaption.reserve(CaptionCapacity);
+    FOptionCaption.reserve(CaptionCapacity);
+    PictureLoaded = false;
+    ClipWidth = 0;
+    ClipHeight = 0;
+    SelRect = TRect{0, 0, DisplayWidth, DisplayHeight};
+    StageNum = 0;
+    Randomize();
+
+    // TODO(engine): build the image list's colour table here and hand it to
+    // the display: DXImageList items' BuildColorTable, copy ColorTable into
+    // DXDraw's current and default colour tables, then DXDraw's UpdatePalette.
+
+    DXSpriteEngine = std::make_unique<TDXSpriteEngine>();
+    InstallLayers();
+    ShowStatus = false;
+    DownPos = TPoint{-1, -1};
+}
+
+// Out of line so that the engine's complete types are known here.
+TMainForm::~TMainForm()
+{
+    // The sprites die with the engine; no handler may reach back into a
+    // half-destroyed form.
+    if (BGLayer)
+        BGLayer->OnCellChange = nullptr;
+    if (FGLayer)
+        FGLayer->OnCellChange = nullptr;
+}
+
+TSpriteEngine& TMainForm::Engine() const
+{
+    return DXSpriteEngine->Engine;
+}
+
+// The layers and the flag, owned by the sprite engine. The change handlers
+// go on only after the layers have been filled, so filling raises nothing.
+void TMainForm::InstallLayers()
+{
+    TSpriteEngine& engine = Engine();
+    engine.X = -16.0;
+    engine.Y = -16.0;
+
+    FlagSprite = new TImageSprite(&engine);
+    // TODO(engine): FlagSprite->SetSpriteImage(image list's Find("flag")), then
+    // FrameCount := FrameCount div 3 (the animation runs over the first third).
+    FlagSprite->X = 319.0;
+    FlagSprite->Y = 464.0;
+    FlagSprite->SetZ(10);
+    FlagSprite->FrameSpeed = 0.003;
+    FlagSprite->Looping = true;
+    FlagSprite->Collidable = false;
+
+    // TODO(engine): TileImage := image list's Find("back") for all three layers.
+    ShadowLayer = new TBackgroundSprite(&engine);
+    ShadowLayer->SetGridSize(FieldColumns, FieldRows);
+    FillLayer(ShadowLayer);
+    ShadowLayer->X = 16.0;
+    ShadowLayer->Y = 16.0;
+    ShadowLayer->SetZ(-1);
+    ShadowLayer->Collidable = false;
+
+    BGLayer = new TBackgroundSprite(&engine);
+    BGLayer->SetGridSize(FieldColumns + 2, FieldRows + 2);
+    FillLayer(BGLayer);
+    BGLayer->SetZ(-2);
+    BGLayer->Collidable = false;
+    BGLayer->OnCellChange = [this](TBackgroundSprite* sender, int x, int y) { BGLayerChange(sender, x, y); };
+
+    FGLayer = new TBackgroundSprite(&engine);
+    FGLayer->SetGridSize(FieldColumns + 2, FieldRows + 2);
+    FillLayer(FGLayer);
+    FGLayer->SetZ(4);
+    FGLayer->Collidable = false;
+    FGLayer->OnCellChange = [this](TBackgroundSprite* sender, int x, int y) { FGLayerChange(sender, x, y); };
+}
+
+void TMainForm::FormShow()
+{
+    Host.SetToolWindowVisible(true);
+    ClearLayers();
+    LoadStage();
+}
+
+// Silent: neither the change rules nor the shadow refresh run, and an empty
+// FG agrees with an empty shadow layer.
+void TMainForm::ClearLayers()
+{
+    for (int y = 0; y < FieldRows + 2; ++y)
+        for (int x = 0; x < FieldColumns + 2; ++x) {
+            BGLayer->PutCell(x, y, EmptyCode);
+            FGLayer->PutCell(x, y, EmptyCode);
+            ShadowLayer->PutCell(x, y, EmptyCode);
+        }
+}
+
+void TMainForm::UpdateTitle()
+{
+    char number[32];
+    FWindowCaption.assign(TitleBase);
+    std::snprintf(number, sizeof number, " - Stage %2.2d (", static_cast<int>(StageNum));
+    FWindowCaption.append(number);
+    AppendLatin1(FWindowCaption, Caption.Chars, Caption.Length > MaxShortString ? MaxShortString : Caption.Length);
+    FWindowCaption.push_back(')');
+    Host.SetWindowCaption(FWindowCaption);
+
+    std::snprintf(number, sizeof number, "&EC=%2.2d", static_cast<int>(EnemyTotal));
+    FOptionCaption.assign(number);
+    Host.SetOptionCaption(FOptionCaption);
+}
+
+// The stage number control's change: nothing is loaded or saved.
+void TMainForm::edStageNumChange(int position)
+{
+    StageNum = static_cast<std::uint16_t>(position);
+    UpdateTitle();
+}
+
+// The BG layer always stays visible.
+void TMainForm::tbShowAllClick()
+{
+    const bool shown = Host.AllLayerDown();
+    FGLayer->Visible = shown;
+    ShadowLayer->Visible = shown;
+}
+
+void TMainForm::tbShowGirdClick()
+{
+    ShowGrid = Host.GridDown();
+}

@@ -1,0 +1,153 @@
+// Moving a stage between the live layers and a StageRecord, the layer change
+// rules and the shadow rule.
+#include "editor/Main.h"
+
+#include <cstring>
+
+namespace {
+
+bool InRange(int code, int low, int high)
+{
+    return code >= low && code <= high;
+}
+
+// The two kinds of cell that never share a field cell: the later write wins.
+bool IsExclusiveBG(int code)
+{
+    return InRange(code, 4, 7);
+}
+
+bool IsExclusiveFG(int code)
+{
+    return InRange(code, 24, 63);
+}
+
+// FG code sets of the shadow rule.
+bool CastsNoShadow(int c) { return InRange(c, 0, 11) || InRange(c, 24, 29) || InRange(c, 40, 63); }
+bool InSetT(int c) { return c == 34 || c == 35 || c == 39; }
+bool InSetU(int c) { return c == 30 || c == 31 || c == 38; }
+bool InSetA(int c) { return InRange(c, 24, 27) || c == 32 || c == 33 || InRange(c, 40, 63); }
+bool InSetL(int c) { return InRange(c, 24, 27) || c == 30 || c == 31 || InRange(c, 40, 63); }
+bool InSetD(int c) { return InRange(c, 24, 27) || InRange(c, 30, 33) || InRange(c, 40, 63); }
+
+}  // namespace
+
+void TMainForm::CaptureStage(StageRecord& record) const
+{
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    for (int y = 0; y < FieldRows; ++y)
+        for (int x = 0; x < FieldColumns; ++x) {
+            record.BG[x][y] = static_cast<std::int16_t>(BGLayer->Cell(x + 1, y + 1));
+            record.FG[x][y] = static_cast<std::int16_t>(FGLayer->Cell(x + 1, y + 1));
+        }
+    record.BG_Color = BG_Color;
+    record.BG_Bitmap.Assign(BG_Bitmap.Chars, BG_Bitmap.Length);
+    record.SI_Bitmap.Assign(SI_Bitmap.Chars, SI_Bitmap.Length);
+    record.BG_H_Tile = BG_H_Tile ? 1 : 0;
+    record.BG_V_Tile = BG_V_Tile ? 1 : 0;
+    record.MaxCount = MaxCount;
+    std::memcpy(record.EnemyCount, EnemyCount, sizeof record.EnemyCount);
+    record.Caption.Assign(Caption.Chars, Caption.Length);
+}
+
+// SetCell raises the change handlers only for cells that differ, so applying
+// a record close to the live stage is cheap. BG is written before FG in each
+// cell: a record holding both exclusive codes in one cell keeps the FG code.
+void TMainForm::ApplyStage(const StageRecord& record)
+{
+    for (int r = 0; r < FieldRows + 2; ++r)
+        for (int c = 0; c < FieldColumns + 2; ++c) {
+            if (c == 0 || c == FieldColumns + 1 || r == 0 || r == FieldRows + 1) {
+                BGLayer->SetCell(c, r, BorderCode);
+                FGLayer->SetCell(c, r, BorderCode);
+            } else {
+                BGLayer->SetCell(c, r, record.BG[c - 1][r - 1]);
+                FGLayer->SetCell(c, r, record.FG[c - 1][r - 1]);
+            }
+        }
+    MaxCount = record.MaxCount;
+    std::memcpy(EnemyCount, record.EnemyCount, sizeof EnemyCount);
+    Caption.Assign(record.Caption.Chars, record.Caption.Length);
+    BG_Color = record.BG_Color;
+    SetBGBitmap(record.BG_Bitmap);
+    SI_Bitmap.Assign(record.SI_Bitmap.Chars, record.SI_Bitmap.Length);
+    BG_H_Tile = record.BG_H_Tile != 0;
+    BG_V_Tile = record.BG_V_Tile != 0;
+    EnemyTotal = 0;
+    for (int i = 0; i < 16; ++i)
+        EnemyTotal += EnemyCount[i];
+    UpdateTitle();
+}
+
+void TMainForm::EmptyStage(StageRecord& record)
+{
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y) {
+            record.BG[x][y] = EmptyCode;
+            record.FG[x][y] = EmptyCode;
+        }
+    record.MaxCount = 5;
+    record.BG_Color = DefaultBGColor;
+    record.BG_H_Tile = 1;
+    record.BG_V_Tile = 1;
+    static const char undefined[] = "Undefined Stage";
+    record.Caption.Assign(undefined, sizeof undefined - 1);
+}
+
+// The comparison is byte for byte, so a name that differs only in letter case
+// reloads the picture.
+void TMainForm::SetBGBitmap(const TShortString& name)
+{
+    if (name == BG_Bitmap)
+        return;
+    BG_Bitmap.Assign(name.Chars, name.Length);
+    Host.RestoreDisplay();
+}
+
+void TMainForm::BGLayerChange(TBackgroundSprite* /*sender*/, int x, int y)
+{
+    if (IsExclusiveBG(BGLayer->Cell(x, y)) && IsExclusiveFG(FGLayer->Cell(x, y)))
+        FGLayer->SetCell(x, y, EmptyCode);  // runs FGLayerChange, which refreshes shadows
+}
+
+void TMainForm::FGLayerChange(TBackgroundSprite* sender, int x, int y)
+{
+    if (IsExclusiveBG(BGLayer->Cell(x, y)) && IsExclusiveFG(FGLayer->Cell(x, y)))
+        BGLayer->PutCell(x, y, EmptyCode);
+    RefreshShadow(sender, x, y);
+}
+
+// A FG cell's code shapes the shadows of itself and of its neighbours to the
+// right, below and below-right.
+void TMainForm::RefreshShadow(TBackgroundSprite* layer, int x, int y)
+{
+    ShadowCode(layer, x, y);
+    ShadowCode(layer, x + 1, y);
+    ShadowCode(layer, x, y + 1);
+    ShadowCode(layer, x + 1, y + 1);
+}
+
+// Shadow cell (x - 1, y - 1) lies on the display where FG cell (x, y) lies;
+// writes that miss the 40 x 30 shadow grid (the FG ring) are ignored.
+void TMainForm::ShadowCode(TBackgroundSprite* layer, int x, int y)
+{
+    const int c = layer->Cell(x, y);
+    const int a = layer->Cell(x, y - 1);
+    const int l = layer->Cell(x - 1, y);
+    const int d = layer->Cell(x - 1, y - 1);
+    int s;
+    if (CastsNoShadow(c))
+        s = -1;
+    else if (InSetT(a))
+        s = 23;
+    else if (InSetU(a))
+        s = 22;
+    else if (InSetA(a))
+        s = InSetL(l) ? 21 : InSetD(d) ? 20 : 19;
+    else if (InSetL(l))
+        s = InSetD(d) ? 18 : 17;
+    else
+        s = InSetD(d) ? 16 : -1;
+    ShadowLayer->PutCell(x - 1, y - 1, s);
+}

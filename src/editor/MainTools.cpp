@@ -1,0 +1,156 @@
+// The brush and the mouse tools: pencil and box paint while the left button
+// is held, select and fill act on release.
+//
+// Pixel positions map to cells by division rounding toward zero, so -1..-15
+// still hit column or row 0 and -16..-31 reach the border ring. Pointer
+// coordinates are pinned to +-PointerLimit on entry: every cell beyond that
+// lies outside the layers either way, and all arithmetic here stays in int.
+#include "editor/Main.h"
+
+#include "editor/RandomGen.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int PointerLimit = 1 << 24;
+
+int PinPointer(int value)
+{
+    return std::clamp(value, -PointerLimit, PointerLimit);
+}
+
+// Rounds down (not toward zero) to a multiple of 16.
+int FloorTo16(int value)
+{
+    return (value >= 0 ? value / 16 : -((-value + 15) / 16)) * 16;
+}
+
+// Remainder in 0..n-1 also for a negative value (cells of the ring left of or
+// above the field).
+int FloorMod(int value, int n)
+{
+    const int m = value % n;
+    return m < 0 ? m + n : m;
+}
+
+}  // namespace
+
+TBrush TMainForm::GetBrush()
+{
+    // The tool window only offers 0..19; anything else would read past the table.
+    const int index = std::clamp(Host.CurTile(), 0, 19);
+    TBrush brush;
+    brush.First = PaletteTable[index];
+    brush.Count = static_cast<std::int16_t>(std::min(PaletteTable[index + 1] - brush.First, 4));
+    if (brush.First >= 8)
+        brush.Layer = FGLayer;
+    else if (brush.First >= 0)
+        brush.Layer = BGLayer;
+    else
+        brush.Layer = Host.AllLayerDown() ? FGLayer : BGLayer;
+    // Painting FG with it hidden would be painting blind: press "All layer".
+    if (brush.Layer == FGLayer && !Host.AllLayerDown()) {
+        Host.SetAllLayerDown(true);
+        tbShowAllClick();
+    }
+    return brush;
+}
+
+// The press cell gets the first variant; the variant steps by one with each
+// diagonal line away from it.
+void TMainForm::PaintCell(int x, int y)
+{
+    const TBrush brush = GetBrush();
+    const int pc = DownPos.X / 16;
+    const int pr = DownPos.Y / 16;
+    const int c = PinPointer(x) / 16;
+    const int r = PinPointer(y) / 16;
+    const int value = brush.First + std::abs((pc + pr) - (c + r)) % brush.Count;
+    brush.Layer->SetCell(c + 1, r + 1, value);
+}
+
+// The 2 x 2 block whose top-left cell is under MousePos - (4, 4).
+void TMainForm::PaintBlock()
+{
+    const int a = FloorTo16(PinPointer(MousePos.X) - 4);
+    const int b = FloorTo16(PinPointer(MousePos.Y) - 4);
+    PaintCell(a, b);
+    PaintCell(a + 16, b);
+    PaintCell(a, b + 16);
+    PaintCell(a + 16, b + 16);
+}
+
+void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState /*shift*/, int x, int y)
+{
+    if (button != TMouseButton::mbLeft)
+        return;
+    x = PinPointer(x);
+    y = PinPointer(y);
+    DownPos = TPoint{x, y};
+    const int tool = Host.ToolMode();
+    if (tool != 2 && tool != 3)
+        return;
+    if (x < 0 || y < 0)
+        return;
+    PushHistory();  // one snapshot for the whole stroke
+    if (tool == 2)
+        PaintCell(x, y);
+    else
+        PaintBlock();  // at the last MousePos, not at the press point
+}
+
+void TMainForm::DXDrawMouseMove(TShiftState /*shift*/, int x, int y)
+{
+    x = PinPointer(x);
+    y = PinPointer(y);
+    MousePos = TPoint{x, y};
+    const int tool = Host.ToolMode();
+    // Keeps the box's 2 x 2 block inside the field.
+    if (tool == 3)
+        MousePos = TPoint{std::clamp(x, 8, 615), std::clamp(y, 8, 455)};
+    if ((tool == 2 || tool == 3) && DownPos.X >= 0 && DownPos.Y >= 0) {
+        if (tool == 2)
+            PaintCell(x, y);
+        else
+            PaintBlock();
+    }
+}
+
+// Any button's release ends the drag.
+void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int x, int y)
+{
+    x = PinPointer(x);
+    y = PinPointer(y);
+    MousePos = TPoint{x, y};
+    const int pc = DownPos.X / 16;
+    const int pr = DownPos.Y / 16;
+    const int qc = x / 16;
+    const int qr = y / 16;
+    const int tool = Host.ToolMode();
+    if (tool == 1 && DownPos.X >= 0 && DownPos.Y >= 0) {
+        const TBrush brush = GetBrush();
+        PushHistory();
+        int k = static_cast<int>(Random(static_cast<std::uint32_t>(brush.Count)));
+        // Only the layer's columns and rows can take a write.
+        const int top = std::max(std::min(pr, qr), -1);
+        const int bottom = std::min(std::max(pr, qr), FieldRows);
+        const int left = std::max(std::min(pc, qc), -1);
+        const int right = std::min(std::max(pc, qc), FieldColumns);
+        const bool scattered = brush.First >= 40 && brush.First <= 55;
+        for (int r = top; r <= bottom; ++r)
+            for (int c = left; c <= right; ++c) {
+                // Palettes 14..17 give each cell one of three variants at
+                // random; the others lay diagonal stripes from a random phase.
+                if (scattered)
+                    k = static_cast<int>(Random(3));
+                brush.Layer->SetCell(c + 1, r + 1, brush.First + FloorMod(k + c + r, brush.Count));
+            }
+    } else if (tool == 0) {
+        // Without a press DownPos is (-1, -1), whose cell counts as (0, 0).
+        SelRect = TRect{std::min(pc, qc) * 16, std::min(pr, qr) * 16, std::max(pc, qc) * 16 + 16,
+                        std::max(pr, qr) * 16 + 16};
+    }
+    DownPos = TPoint{-1, -1};
+}
