@@ -75,27 +75,34 @@ Image groundTile(int v)
     Image t(16, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            // Smooth periodic undulation plus fine grain.
-            double s = 0.5 + 0.16 * std::sin(2 * Pi * (x + 2 * y) / 16.0) + 0.12 * std::cos(2 * Pi * (2 * x - y) / 16.0);
-            double g = hash01(x, y, 11) - 0.5;
-            t.set(x, y, shade(Grass, 0.30 + 0.20 * s + 0.28 * g));
+            // Broad soft patches (periodic) with a light sprinkle of grain.
+            double s = 0.5 + 0.25 * std::sin(2 * Pi * (x + 2 * y) / 16.0) + 0.2 * std::cos(2 * Pi * (2 * x - y) / 16.0);
+            double g = hash01(x, y, 11);
+            Color c = s > 0.72 ? Grass[3] : s < 0.25 ? Grass[1] : Grass[2];
+            if (g > 0.9)
+                c = Grass[3];
+            else if (g < 0.08)
+                c = Grass[1];
+            t.set(x, y, c);
         }
-    // Blades of grass: they lean with the wind, each with its own phase.
-    static const int tufts[][3] = {{2, 3, 0}, {9, 2, 1}, {13, 6, 2}, {5, 8, 3}, {11, 11, 0}, {1, 13, 1}, {7, 14, 2}, {15, 10, 3}};
+    // Tufts of grass: a dark root and a lit blade that sways with the wind,
+    // each tuft with its own phase so the field shimmers rather than jumps.
+    static const int tufts[][3] = {{2, 3, 0}, {9, 2, 1}, {13, 7, 2}, {5, 8, 3}, {11, 12, 0}, {1, 13, 1}, {7, 14, 2}};
     static const int lean[4] = {0, 1, 0, -1};
     for (auto& tf : tufts) {
         int x = tf[0], y = tf[1];
         int l = lean[(v + tf[2]) & 3];
-        t.wrapSet(x, y + 1, Grass[1]);
+        t.wrapSet(x, y + 1, Grass[0]);
+        t.wrapSet(x - 1, y + 1, Grass[1]);
         t.wrapSet(x, y, Grass[4]);
         t.wrapSet(x - 1, y, Grass[3]);
-        t.wrapSet(x + l, y - 1, (v + tf[2]) % 2 ? Grass[5] : Grass[4]);
+        t.wrapSet(x + 1, y, Grass[3]);
+        t.wrapSet(x + l, y - 1, Grass[5]);
     }
-    // A few flowers and pebbles that catch the light in turn.
-    t.set(4, 11, v == 1 ? rgb(250, 236, 120) : rgb(222, 200, 84));
-    t.set(12, 3, v == 2 ? rgb(252, 252, 236) : rgb(220, 220, 200));
-    t.set(8, 6, Grass[1]);
-    t.set(9, 6, v == 3 ? Grass[5] : Grass[4]);
+    // Flowers that catch the light in turn.
+    t.set(5, 11, v == 1 ? rgb(252, 240, 130) : rgb(196, 184, 84));
+    if (v == 2)
+        t.set(12, 4, rgb(236, 236, 214));
     return t;
 }
 
@@ -103,21 +110,40 @@ Image groundTile(int v)
 Image waterTile(int f)
 {
     Image t(16, 16);
-    double ph = 2 * Pi * f / 4.0;
+    // Swell: wavy bands that move a quarter of their period per frame, so the
+    // four frames make one seamless loop.
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            double a = std::sin(2 * Pi * (x + 2 * y) / 16.0 - ph);
-            double b = std::sin(2 * Pi * (2 * x - y) / 16.0 + ph + 1.0);
-            double c = std::sin(2 * Pi * (y * 3) / 16.0 - ph * 2 + std::sin(2 * Pi * x / 16.0));
-            double h = 0.45 * a + 0.30 * b + 0.25 * c;
-            double v = 0.36 + 0.22 * h + 0.06 * dither2(x, y);
-            Color col = shade(Water, v);
-            if (h > 0.72)
-                col = Water[4];
-            if (h > 0.86)
-                col = Water[5];
-            t.set(x, y, col);
+            double p = 2 * Pi * (2 * y + 4 * f) / 16.0 + 1.3 * std::sin(2 * Pi * x / 16.0);
+            double h = std::sin(p) + 0.3 * std::sin(2 * Pi * (x + y) / 16.0);
+            Color c = h > 0.55 ? Water[3] : h > -0.45 ? Water[2] : Water[1];
+            t.set(x, y, c);
         }
+    // Glints: short crests that grow and fade, in two sets out of step.
+    static const int glints[][3] = {{2, 2, 0}, {10, 5, 2}, {6, 9, 1}, {13, 12, 3}, {1, 14, 2}};
+    for (auto& g : glints) {
+        int phase = (f + g[2]) & 3;
+        int x = g[0], y = g[1];
+        switch (phase) {
+        case 0: t.wrapSet(x, y, Water[4]); break;
+        case 1:
+            t.wrapSet(x - 1, y, Water[4]);
+            t.wrapSet(x, y, Water[5]);
+            t.wrapSet(x + 1, y, Water[4]);
+            break;
+        case 2:
+            t.wrapSet(x - 2, y + 1, Water[3]);
+            t.wrapSet(x - 1, y, Water[4]);
+            t.wrapSet(x, y, Water[5]);
+            t.wrapSet(x + 1, y, Water[4]);
+            t.wrapSet(x + 2, y + 1, Water[3]);
+            break;
+        case 3:
+            t.wrapSet(x - 2, y + 1, Water[3]);
+            t.wrapSet(x + 2, y + 1, Water[3]);
+            break;
+        }
+    }
     return t;
 }
 
@@ -360,42 +386,40 @@ Image floorPlate(int v)
 // ---------------------------------------------------------------- 30, 31 sandbags
 Image sandbags(int v)
 {
-    Image t(16, 16);
-    for (int row = 0; row < 4; ++row) {
-        double cy = row * 4 + 2.0;
-        int off = (row & 1) ? 0 : 4;
+    // Two courses of pillow-shaped bags per cell, joints staggered by half a bag.
+    Image t(16, 16, Sand[0]);
+    for (int row = 0; row < 2; ++row) {
+        double cy = row * 8 + 4.0;
+        int off = row ? 0 : 4;
         for (int k = -1; k <= 2; ++k) {
             double cx = off + k * 8.0;
-            int id = row * 4 + k + 1;
             bool edge = cx - 4 < 0 || cx + 4 > 16;
-            double tint = edge ? 0.0 : (hash01(id, v, 31) - 0.5) * 0.16;
-            for (int y = int(cy) - 3; y <= int(cy) + 3; ++y)
-                for (int x = int(cx) - 5; x <= int(cx) + 5; ++x) {
-                    double dx = (x + 0.5 - cx) / 4.3, dy = (y + 0.5 - cy) / 2.5;
-                    double d2 = dx * dx + dy * dy;
-                    if (d2 > 1.0 || !t.inside(x, y))
+            double tint = edge ? 0.0 : (hash01(row * 4 + k, v, 31) - 0.5) * 0.14;
+            for (int y = int(cy) - 4; y < int(cy) + 4; ++y)
+                for (int x = int(cx) - 4; x < int(cx) + 4; ++x) {
+                    if (!t.inside(x, y))
                         continue;
-                    double hz = std::sqrt(1 - d2);
-                    double light = 0.5 * hz - 0.35 * dx - 0.45 * dy;
-                    double b = 0.25 + 0.6 * light + tint + (hash01(x, y, 30 + (edge ? 0 : v)) - 0.5) * 0.12;
+                    double dx = (x + 0.5 - cx) / 3.9, dy = (y + 0.5 - cy) / 3.6;
+                    double d = std::pow(std::pow(std::abs(dx), 3) + std::pow(std::abs(dy), 3), 1.0 / 3);
+                    if (d > 1.0)
+                        continue;
+                    double light = 0.62 - 0.34 * dx - 0.42 * dy - 0.25 * d * d;
+                    double b = light + tint + (hash01(x, y, edge ? 30 : 30 + v) - 0.5) * 0.1;
                     t.set(x, y, shade(Sand, b));
                 }
+            // The tied end of each bag.
+            int tx = int(cx) + (row ? 2 : -3);
+            t.set(tx, int(cy) - 1, Sand[1]);
+            t.set(tx, int(cy), Sand[1]);
         }
     }
-    // Gaps between bags are dark sand.
-    for (auto& c : t.px)
-        if (c == Clear)
-            c = Sand[0];
-    // Tied ends: a stitch line on some inner bags.
-    if (v == 0) {
-        t.set(3, 6, Sand[1]);
-        t.set(3, 7, Sand[1]);
-        t.set(11, 14, Sand[1]);
-    } else {
-        t.set(11, 6, Sand[1]);
-        t.set(11, 7, Sand[1]);
-        t.set(6, 10, Sand[5]);
-        t.set(7, 10, Sand[4]);
+    // A patched bag and a loose thread, kept inside the cell.
+    if (v == 1) {
+        t.set(7, 10, Sand[5]);
+        t.set(8, 10, Sand[4]);
+        t.set(7, 11, Sand[4]);
+        t.set(11, 3, Sand[1]);
+        t.set(12, 4, Sand[1]);
     }
     return t;
 }

@@ -89,23 +89,24 @@ std::array<Color, 4> ramp4(int r, int g, int b)
             rgb(r + (255 - r) * 60 / 100, g + (255 - g) * 60 / 100, b + (255 - b) * 60 / 100)};
 }
 
+// gunLen is how far the barrel reaches beyond the hull front.
 const TankLook kTanks[16] = {
-    {ramp4(84, 140, 60), 10, 14, 4, 0, 4, 1, 8, 2, 0},    // 0 light tank
-    {ramp4(200, 170, 90), 10, 16, 3, 3, 3, 1, 9, 1, 3},   // 1 fast scout on wheels
-    {ramp4(110, 120, 60), 12, 18, 4, 0, 5, 1, 11, 2, 0},  // 2 medium tank
-    {ramp4(96, 100, 104), 16, 22, 5, 1, 6, 1, 12, 3, 0},  // 3 heavy tank
-    {ramp4(90, 120, 170), 14, 20, 4, 2, 5, 1, 11, 2, 1},  // 4 armoured tank with skirts
-    {ramp4(140, 100, 60), 12, 20, 4, 3, 5, 1, 15, 2, 0},  // 5 artillery
-    {ramp4(190, 160, 100), 12, 20, 4, 5, 0, 0, 0, 0, 2},  // 6 rocket launcher
-    {ramp4(180, 50, 40), 12, 18, 4, 1, 5, 2, 11, 2, 0},   // 7 twin cannon
-    {ramp4(220, 120, 40), 12, 18, 4, 0, 5, 1, 6, 3, 5},   // 8 flame tank
-    {ramp4(60, 150, 150), 12, 18, 4, 2, 4, 2, 12, 1, 0},  // 9 anti-air
-    {ramp4(120, 120, 96), 14, 20, 4, 4, 0, 1, 14, 3, 0},  // 10 tank destroyer
-    {ramp4(70, 56, 96), 12, 18, 4, 2, 5, 1, 12, 2, 7},    // 11 raider with spikes
-    {ramp4(100, 170, 210), 14, 18, 3, 3, 5, 1, 9, 2, 3},  // 12 amphibious
-    {ramp4(200, 204, 196), 12, 18, 4, 1, 5, 1, 9, 2, 4},  // 13 command tank
-    {ramp4(130, 40, 40), 18, 24, 5, 1, 7, 2, 12, 3, 1},   // 14 super heavy
-    {ramp4(220, 180, 60), 14, 20, 4, 3, 6, 1, 10, 3, 6},  // 15 energy cannon
+    {ramp4(84, 140, 60), 12, 16, 4, 0, 4, 1, 5, 2, 0},    // 0 light tank
+    {ramp4(200, 170, 90), 10, 18, 4, 3, 3, 1, 4, 1, 3},   // 1 fast scout on wheels
+    {ramp4(110, 120, 60), 14, 18, 4, 0, 5, 1, 7, 2, 0},   // 2 medium tank
+    {ramp4(96, 100, 104), 16, 20, 5, 1, 6, 1, 8, 3, 0},   // 3 heavy tank
+    {ramp4(90, 120, 170), 14, 20, 4, 2, 5, 1, 7, 2, 1},   // 4 armoured tank with skirts
+    {ramp4(140, 100, 60), 12, 18, 4, 3, 4, 1, 11, 2, 0},  // 5 artillery
+    {ramp4(190, 160, 100), 14, 20, 4, 5, 0, 0, 0, 0, 2},  // 6 rocket launcher
+    {ramp4(180, 50, 40), 14, 18, 4, 1, 5, 2, 6, 2, 0},    // 7 twin cannon
+    {ramp4(220, 120, 40), 12, 18, 4, 0, 4, 1, 3, 3, 5},   // 8 flame tank
+    {ramp4(60, 150, 150), 14, 18, 4, 2, 4, 2, 8, 1, 0},   // 9 anti-air
+    {ramp4(120, 120, 96), 16, 20, 4, 4, 0, 1, 10, 3, 0},  // 10 tank destroyer
+    {ramp4(70, 56, 96), 12, 18, 4, 2, 5, 1, 6, 2, 7},     // 11 raider with spikes
+    {ramp4(100, 170, 210), 16, 18, 4, 3, 5, 1, 5, 2, 3},  // 12 amphibious
+    {ramp4(200, 204, 196), 14, 18, 4, 1, 5, 1, 5, 2, 4},  // 13 command tank
+    {ramp4(130, 40, 40), 18, 22, 5, 1, 7, 2, 8, 3, 1},    // 14 super heavy
+    {ramp4(220, 180, 60), 14, 20, 4, 3, 6, 1, 7, 3, 6},   // 15 energy cannon
 };
 
 void bevelRect(Image& img, int x, int y, int w, int h, const std::array<Color, 4>& r)
@@ -127,7 +128,7 @@ Image tankImage(const TankLook& t, int typeIndex)
     Image img(32, 32);
     const Color outlineC = rgb(16, 14, 10);
     int cx = 16;
-    int top = 16 - (t.hullH + 2) / 2 + 2;
+    int top = 30 - t.hullH; // hull bottom near the cell's bottom, room for the gun above
     int hx = cx - t.hullW / 2;
     // Tracks or wheels.
     std::array<Color, 4> track = {rgb(30, 28, 26), rgb(58, 56, 52), rgb(96, 94, 88), rgb(140, 138, 130)};
@@ -176,7 +177,7 @@ Image tankImage(const TankLook& t, int typeIndex)
     int tcx = cx, tcy = top + t.hullH / 2 + 1;
     // Gun barrels pointing up.
     auto barrel = [&](int x, int len, int w) {
-        int y0 = tcy - len;
+        int y0 = std::max(1, top - len);
         for (int y = y0; y <= tcy; ++y)
             for (int i = 0; i < w; ++i)
                 img.set(x + i, y, i == 0 ? t.hull[2] : i == w - 1 && w > 1 ? t.hull[0] : t.hull[1]);
@@ -190,7 +191,8 @@ Image tankImage(const TankLook& t, int typeIndex)
         barrel(tcx - t.gunW / 2, t.gunLen, t.gunW);
     }
     // Turret.
-    auto turretRamp = t.hull;
+    std::array<Color, 4> turretRamp = {mix(t.hull[0], rgb(0, 0, 0), 0.35), mix(t.hull[1], rgb(255, 255, 255), 0.12),
+                                       mix(t.hull[2], rgb(255, 255, 255), 0.15), t.hull[3]};
     switch (t.turret) {
     case 0: // round
         img.disc(tcx, tcy, t.turretR + 0.5, t.turretR + 0.5, turretRamp[0]);
@@ -250,13 +252,13 @@ Image tankImage(const TankLook& t, int typeIndex)
         img.disc(cx - 0.5, top + t.hullH - 2.5, 2.5, 1.5, rgb(200, 60, 30));
         img.set(cx - 1, top + t.hullH - 3, rgb(250, 160, 80));
         // Pilot flame at the nozzle.
-        img.set(tcx - 1, tcy - t.gunLen - 1, rgb(255, 200, 60));
-        img.set(tcx, tcy - t.gunLen - 2, rgb(255, 240, 160));
-        img.set(tcx + 1, tcy - t.gunLen - 1, rgb(240, 120, 30));
+        img.set(tcx - 1, top - t.gunLen - 1, rgb(255, 200, 60));
+        img.set(tcx, top - t.gunLen - 2, rgb(255, 240, 160));
+        img.set(tcx + 1, top - t.gunLen - 1, rgb(240, 120, 30));
         break;
     case 6: // energy orb on the cannon
-        img.disc(tcx, tcy - t.gunLen + 1, 2.5, 2.5, rgb(80, 200, 255));
-        img.set(tcx - 1, tcy - t.gunLen, rgb(230, 250, 255));
+        img.disc(tcx, top - t.gunLen + 1, 2.5, 2.5, rgb(80, 200, 255));
+        img.set(tcx - 1, top - t.gunLen, rgb(230, 250, 255));
         break;
     }
     // Unit mark on the deck: a small number of dots, so equal colours still differ.
@@ -454,16 +456,18 @@ Image iconUndo()
 // ---------------------------------------------------------------- option images 0..3
 Image optCaption()
 {
+    // A title bar over a text field with "Aa" and a text cursor.
     Image img(32, 32);
     img.fill(2, 6, 28, 20, rgb(250, 248, 236));
     img.frame(2, 6, 28, 20, rgb(40, 40, 48));
     img.fill(3, 7, 26, 4, rgb(40, 90, 200));
+    img.fill(24, 8, 3, 2, rgb(220, 220, 230));
     text(img, 5, 13, "Aa", rgb(30, 30, 36), 1);
-    img.line(18, 15, 26, 15, rgb(130, 130, 140));
-    img.line(5, 21, 26, 21, rgb(130, 130, 140));
-    img.line(18, 18, 24, 18, rgb(130, 130, 140));
     for (int y = 12; y <= 20; ++y)
-        img.set(16, y, rgb(20, 20, 20));
+        img.set(18, y, rgb(20, 20, 20));
+    img.line(5, 23, 26, 23, rgb(150, 150, 160));
+    img.line(21, 16, 26, 16, rgb(150, 150, 160));
+    img.line(21, 19, 25, 19, rgb(150, 150, 160));
     return img;
 }
 
@@ -502,19 +506,37 @@ Image optColour()
 
 Image optCount()
 {
+    // A counter display with seven-segment digits and its up and down arrows.
     Image img(32, 32);
-    Image tank = tankImage(kTanks[2], 2);
-    // Three small tanks in a column of rows, like a roster.
-    for (int i = 0; i < 3; ++i) {
-        Image t = tank.crop(8, 4, 16, 24);
-        Image small(8, 12);
-        for (int y = 0; y < 12; ++y)
-            for (int x = 0; x < 8; ++x)
-                small.set(x, y, t.get(x * 2, y * 2));
-        img.draw(small, 2 + i * 9, 2);
+    img.fill(1, 7, 22, 18, rgb(40, 40, 48));
+    img.fill(2, 8, 20, 16, rgb(16, 20, 16));
+    const Color on = rgb(255, 90, 50), off = rgb(50, 30, 26);
+    static const int seg[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    auto digit = [&](int x, int y, int d) {
+        int m = seg[d];
+        auto bar = [&](int bit, int x0, int y0, int x1, int y1) {
+            img.line(x0, y0, x1, y1, (m >> bit) & 1 ? on : off);
+        };
+        bar(0, x + 1, y, x + 5, y);
+        bar(1, x + 6, y + 1, x + 6, y + 5);
+        bar(2, x + 6, y + 7, x + 6, y + 11);
+        bar(3, x + 1, y + 12, x + 5, y + 12);
+        bar(4, x, y + 7, x, y + 11);
+        bar(5, x, y + 1, x, y + 5);
+        bar(6, x + 1, y + 6, x + 5, y + 6);
+    };
+    digit(4, 10, 1);
+    digit(13, 10, 2);
+    // Up-down arrows.
+    const Color face = rgb(200, 198, 190), dark = rgb(60, 60, 64);
+    for (int k = 0; k < 2; ++k) {
+        int y0 = 7 + k * 9;
+        img.fill(24, y0, 7, 9, face);
+        img.frame(24, y0, 7, 9, dark);
+        for (int r = 0; r < 3; ++r)
+            for (int i = -r; i <= r; ++i)
+                img.set(27 + i, k == 0 ? y0 + 3 + r : y0 + 5 - r, rgb(20, 20, 24));
     }
-    text(img, 3, 18, "x99", rgb(30, 30, 36), 1);
-    img.line(2, 28, 28, 28, rgb(40, 90, 200));
     return img;
 }
 
@@ -567,118 +589,174 @@ Image drawAppIcon()
 }
 
 // ---------------------------------------------------------------- splash
+namespace {
+
+Image rotated(const Image& src, int quarter)
+{
+    Image r(src.h, src.w);
+    if (quarter % 2 == 0)
+        r = Image(src.w, src.h);
+    for (int j = 0; j < src.h; ++j)
+        for (int i = 0; i < src.w; ++i) {
+            Color c = src.get(i, j);
+            switch (quarter & 3) {
+            case 0: r.set(i, j, c); break;
+            case 1: r.set(src.h - 1 - j, i, c); break;  // clockwise
+            case 2: r.set(src.w - 1 - i, src.h - 1 - j, c); break;
+            case 3: r.set(j, src.w - 1 - i, c); break;
+            }
+        }
+    return r;
+}
+
+void explosion(Image& img, double x, double y, double r)
+{
+    // Smoke first, then the fireball in rings, then sparks.
+    for (int i = 0; i < 7; ++i) {
+        double a = i * 0.9, d = r * 0.9;
+        img.disc(x + std::cos(a) * d, y + std::sin(a) * d * 0.8, r * 0.5, r * 0.45, rgb(70, 64, 58));
+        img.disc(x + std::cos(a) * d - 1, y + std::sin(a) * d * 0.8 - 1, r * 0.35, r * 0.3, rgb(104, 96, 86));
+    }
+    img.disc(x, y, r, r, rgb(164, 44, 16));
+    img.disc(x - r * 0.1, y - r * 0.1, r * 0.78, r * 0.78, rgb(230, 100, 24));
+    img.disc(x - r * 0.15, y - r * 0.15, r * 0.55, r * 0.55, rgb(252, 170, 50));
+    img.disc(x - r * 0.2, y - r * 0.2, r * 0.3, r * 0.3, rgb(255, 240, 180));
+    for (int i = 0; i < 10; ++i) {
+        double a = i * 2 * Pi / 10 + 0.3;
+        double d = r * (1.4 + 0.4 * hash01(i, 0, 77));
+        img.set(int(x + std::cos(a) * d), int(y + std::sin(a) * d), rgb(255, 220, 120));
+    }
+}
+
+// Large letters: each font pixel a bevelled block, filled with a vertical gradient.
+void blockText(Image& img, int x0, int y0, const std::string& s, int k, Color top, Color bottom)
+{
+    Image mask(img.w, img.h);
+    text(mask, x0, y0, s, rgb(255, 255, 255), k);
+    // Drop shadow.
+    for (int j = 0; j < img.h; ++j)
+        for (int i = 0; i < img.w; ++i)
+            if (mask.get(i - 4, j - 4) != Clear && mask.get(i, j) == Clear)
+                img.set(i, j, mix(img.get(i, j), rgb(0, 0, 0), 0.75));
+    Image ol = mask;
+    outline(ol, rgb(40, 18, 6), true);
+    for (int j = 0; j < img.h; ++j)
+        for (int i = 0; i < img.w; ++i) {
+            if (ol.get(i, j) == Clear)
+                continue;
+            if (mask.get(i, j) == Clear) {
+                img.set(i, j, rgb(40, 18, 6));
+                continue;
+            }
+            double t = std::clamp(double(j - y0) / (7.0 * k), 0.0, 1.0);
+            Color g = t < 0.5 ? mix(top, bottom, t * 1.2) : mix(mix(top, bottom, 0.6), bottom, (t - 0.5) * 2);
+            // A bright band across the middle, like polished metal.
+            if (std::abs(t - 0.47) < 0.04)
+                g = mix(g, rgb(255, 255, 255), 0.45);
+            int bx = ((i - x0) % k + k) % k, by = ((j - y0) % k + k) % k;
+            bool openL = mask.get(i - bx - 1, j) == Clear, openT = mask.get(i, j - by - 1) == Clear;
+            bool openR = mask.get(i - bx + k, j) == Clear, openB = mask.get(i, j - by + k) == Clear;
+            if ((bx == 0 && openL) || (by == 0 && openT))
+                g = mix(g, rgb(255, 255, 240), 0.55);
+            else if ((bx == k - 1 && openR) || (by == k - 1 && openB))
+                g = mix(g, rgb(60, 20, 0), 0.45);
+            img.set(i, j, g);
+        }
+}
+
+} // namespace
+
 Image drawSplash(const Image& tiles, const Image& flag)
 {
     const int W = 400, H = 300;
     Image img(W, H, StageColor);
-    auto tile = [&](int code, int x, int y, int k) {
+    auto tile = [&](int code, int cx, int cy) {
         Image t = tiles.crop(16 * (code % 16), 16 * (code / 16), 16, 16);
-        img.draw(k > 1 ? t.scaled(k) : t, x, y);
+        img.draw(t.scaled(2), cx * 32 - 8, cy * 32 - 4);
     };
-    // A battlefield at double size: grass, a river, walls.
+    // The battlefield, two screen pixels per tile pixel (13 x 10 cells).
+    std::vector<int> fg(13 * 10, -1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 14; ++x) {
+            bool river = x == 1 || x == 2;
+            tile(river ? 4 + (x + y) % 4 : (x + y) % 4, x, y);
+        }
+    auto F = [&](int x, int y, int c) { fg[std::size_t(y * 13 + x)] = c; };
+    F(3, 0, 8); F(4, 0, 9); F(3, 1, 9); F(4, 1, 10); F(5, 0, 10); F(5, 1, 11);
+    F(0, 0, 12); F(0, 1, 13);
+    F(10, 3, 40); F(11, 3, 41); F(11, 4, 42);
+    F(8, 3, 44); F(9, 3, 45);
+    F(0, 7, 12); F(0, 8, 13); F(0, 9, 14);
+    F(11, 0, 8); F(12, 0, 9); F(11, 1, 9); F(12, 1, 10);
+    F(3, 8, 30); F(4, 8, 31);
+    F(8, 8, 38);
+    // The base: a brick wall around the flag at the bottom centre.
+    for (int x = 5; x <= 8; ++x)
+        F(x, 7, 24 + x % 4);
+    F(5, 8, 25); F(5, 9, 26); F(8, 8, 27); F(8, 9, 24);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 13; ++x) {
-            int code = (x + y) % 4;
-            bool river = std::abs(x - 3 - y / 3) <= 0 && y > 2;
-            if (river || (y >= 8 && x <= 3))
-                code = 4 + (x + y) % 4;
-            tile(code, x * 32, y * 32, 2);
+            auto at = [&](int i, int j) { return i < 0 || j < 0 ? -1 : fg[std::size_t(j * 13 + i)]; };
+            int sh = shadowCode(at(x, y), at(x, y - 1), at(x - 1, y), at(x - 1, y - 1));
+            if (sh >= 0)
+                tile(sh, x, y);
         }
-    for (int x = 7; x < 12; ++x)
-        tile(24 + x % 4, x * 32, 7 * 32, 2);
-    tile(8, 0, 0, 2);
-    tile(9, 32, 0, 2);
-    tile(9, 0, 32, 2);
-    tile(10, 32, 32, 2);
-    tile(40, 11 * 32, 1 * 32, 2);
-    tile(41, 12 * 32, 1 * 32, 2);
-    tile(12, 10 * 32, 4 * 32, 2);
-    tile(13, 11 * 32, 4 * 32, 2);
-    // Tanks in action.
-    auto tank = [&](int type, int x, int y, int k, int rot) {
-        Image t = drawTank(type);
-        Image r(32, 32);
-        for (int j = 0; j < 32; ++j)
-            for (int i = 0; i < 32; ++i) {
-                int si = i, sj = j;
-                if (rot == 1) { si = j; sj = 31 - i; }
-                if (rot == 2) { si = 31 - i; sj = 31 - j; }
-                if (rot == 3) { si = 31 - j; sj = i; }
-                r.set(i, j, t.get(si, sj));
-            }
-        img.draw(k > 1 ? r.scaled(k) : r, x, y);
-    };
-    tank(2, 60, 190, 2, 0);
-    tank(3, 290, 20, 2, 2);
-    tank(0, 330, 150, 2, 3);
-    // Muzzle flash and a shell trail from the player's tank.
-    for (int i = 0; i < 40; ++i)
-        img.set(92 + (i % 2), 180 - i * 3 / 2, rgb(255, 230, 140));
-    img.disc(93, 120, 5, 5, rgb(255, 200, 80));
-    img.disc(93, 120, 3, 3, rgb(255, 250, 210));
-    // Flag by the wall.
-    img.draw(flag.crop(2 * 32, 0, 32, 32).scaled(2), 300, 196);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 13; ++x)
+            if (fg[std::size_t(y * 13 + x)] >= 0)
+                tile(fg[std::size_t(y * 13 + x)], x, y);
+    img.draw(flag.crop(3 * 32, 0, 32, 32).scaled(2), 6 * 32 - 8, 8 * 32 - 4);
 
-    // Darken toward the edges so the title stands out.
+    // Tanks: the player's below left, firing at an enemy coming down on the right.
+    auto tank = [&](int type, int x, int y, int quarter) { img.draw(rotated(drawTank(type), quarter).scaled(2), x, y); };
+    tank(2, 92, 176, 1);
+    tank(3, 306, 176, 3);
+    tank(7, 196, 92, 2);
+    // Tracer from the player's gun to the heavy tank, and the hit.
+    for (int x = 148; x < 306; ++x) {
+        img.set(x, 208, (x / 3) % 2 ? rgb(255, 236, 160) : rgb(255, 196, 90));
+        if (x > 260)
+            img.set(x, 207, rgb(255, 250, 220));
+    }
+    explosion(img, 318, 208, 12);
+    explosion(img, 60, 40, 7);
+
+    // A gentle vignette so the title and the edges frame the scene.
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
-            Color c = img.get(x, y);
-            double dx = (x - W / 2.0) / (W / 2.0), dy = (y - H / 2.0) / (H / 2.0);
-            double v = 0.35 + 0.4 * std::clamp(1.0 - 0.5 * (dx * dx + dy * dy), 0.0, 1.0);
-            img.set(x, y, mix(rgb(0, 0, 0), c, v));
+            double dx = (x - W / 2.0) / (W / 2.0), dy = (y - H * 0.55) / (H / 2.0);
+            double v = std::clamp(1.05 - 0.45 * (dx * dx + dy * dy), 0.45, 1.0);
+            img.set(x, y, mix(rgb(0, 0, 0), img.get(x, y), v));
         }
-    // Title banner.
-    for (int y = 92; y < 178; ++y)
-        for (int x = 0; x < W; ++x)
-            img.set(x, y, mix(img.get(x, y), rgb(8, 6, 4), 0.72));
+    // Title plate across the top.
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < W; ++x) {
+            double t = y < 84 ? 0.78 : 0.78 * (96 - y) / 12.0;
+            img.set(x, y, mix(img.get(x, y), rgb(12, 10, 6), t));
+        }
     for (int x = 0; x < W; ++x) {
-        img.set(x, 92, rgb(200, 150, 50));
-        img.set(x, 177, rgb(200, 150, 50));
-        img.set(x, 94, rgb(110, 80, 30));
-        img.set(x, 175, rgb(110, 80, 30));
+        img.set(x, 84, rgb(214, 160, 56));
+        img.set(x, 85, rgb(120, 84, 30));
     }
-    // "STAGE EDITOR" in big letters with a drop shadow, outline and a gold gradient.
-    auto bigText = [&](const std::string& s, int y, int k, Color top, Color bottom) {
-        int w = textWidth(s) * k;
-        int x0 = (W - w) / 2;
-        Image layer(W, H);
-        text(layer, x0, y, s, rgb(255, 255, 255), k);
-        Image shadow(W, H);
-        shadow.draw(layer, 0, 0);
-        for (int j = 0; j < H; ++j)
-            for (int i = 0; i < W; ++i)
-                if (shadow.get(i - 3, j - 3) != Clear)
-                    img.set(i, j, rgb(0, 0, 0));
-        Image ol = layer;
-        outline(ol, rgb(60, 30, 10), true);
-        for (int j = 0; j < H; ++j)
-            for (int i = 0; i < W; ++i) {
-                Color c = ol.get(i, j);
-                if (c == Clear)
-                    continue;
-                if (layer.get(i, j) == Clear) {
-                    img.set(i, j, c);
-                    continue;
-                }
-                double t = double(j - y) / (7.0 * k);
-                Color g = mix(top, bottom, std::clamp(t, 0.0, 1.0));
-                // Bevel: lit upper-left edges of each letter block.
-                if (layer.get(i - 1, j) == Clear || layer.get(i, j - 1) == Clear)
-                    g = mix(g, rgb(255, 255, 255), 0.5);
-                else if (layer.get(i + 1, j) == Clear || layer.get(i, j + 1) == Clear)
-                    g = mix(g, rgb(0, 0, 0), 0.35);
-                img.set(i, j, g);
-            }
-    };
-    text(img, (W - textWidth("T A N K   B A T T L E") * 2) / 2, 102, "T A N K   B A T T L E", rgb(220, 210, 180), 2);
-    bigText("Stage Editor", 124, 5, rgb(255, 236, 140), rgb(220, 110, 30));
-    std::string sub = "design the battlefield - 40 x 30 cells, 100 stages";
-    text(img, (W - textWidth(sub)) / 2, 165, sub, rgb(200, 190, 160), 1);
-    std::string credit = "Pixel art and code by the editor team";
-    text(img, (W - textWidth(credit)) / 2, H - 14, credit, rgb(170, 160, 130), 1);
-    std::string ver = "v1.0";
-    text(img, W - textWidth(ver) - 6, 6, ver, rgb(170, 160, 130), 1);
-    img.frame(0, 0, W, H, rgb(200, 150, 50));
+    std::string top = "TANK  BATTLE";
+    text(img, (W - textWidth(top) * 2) / 2 + 1, 11, top, rgb(0, 0, 0), 2);
+    text(img, (W - textWidth(top) * 2) / 2, 10, top, rgb(214, 204, 176), 2);
+    std::string title = "STAGE EDITOR";
+    blockText(img, (W - textWidth(title) * 5) / 2, 32, title, 5, rgb(255, 244, 170), rgb(214, 96, 24));
+    // Small tanks flanking the top line.
+    Image small = drawTank(0);
+    img.draw(rotated(small, 1), 70, 2);
+    img.draw(rotated(small, 3), 298, 2);
+
+    // Credits strip.
+    for (int y = H - 20; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            img.set(x, y, mix(img.get(x, y), rgb(12, 10, 6), 0.8));
+    for (int x = 0; x < W; ++x)
+        img.set(x, H - 20, rgb(120, 84, 30));
+    std::string credit = "Build the battlefield: 40 x 30 cells, 100 stages";
+    text(img, (W - textWidth(credit)) / 2, H - 14, credit, rgb(204, 192, 160), 1);
+    img.frame(0, 0, W, H, rgb(214, 160, 56));
     img.frame(1, 1, W - 2, H - 2, rgb(60, 40, 16));
     return img;
 }
@@ -752,18 +830,33 @@ Image drawBigExample(const Image& tiles)
         img.disc(cr[0], cr[1], cr[2], cr[2] * 0.8, rgb(44, 34, 22));
         img.disc(cr[0] - 2, cr[1] - 2, cr[2] * 0.6, cr[2] * 0.45, rgb(28, 22, 14));
     }
-    // A few trees from the tile set, scaled, as landmarks.
-    const int trees[][2] = {{560, 200}, {40, 420}, {420, 40}, {600, 440}};
+    // A plank bridge where the road crosses the river.
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            double river = std::abs(x - (110 + 40 * std::sin(y / 70.0)));
+            double road = std::abs(y - (240 + 90 * std::sin(x / 110.0)));
+            if (river < 36 && road < 22) {
+                Color c = (x / 4) % 2 ? rgb(120, 84, 48) : rgb(104, 72, 40);
+                if (road > 19)
+                    c = rgb(60, 40, 22); // rails
+                img.set(x, y, c);
+            }
+        }
+    // Round tree crowns with their shadows, as landmarks.
+    const double trees[][3] = {{560, 200, 20}, {70, 420, 24}, {450, 60, 22}, {610, 450, 18}, {250, 40, 16}, {380, 430, 14}};
     for (auto& t : trees) {
-        Image a = tiles.crop(8 * 16 % 256, 0, 32, 16);
-        Image blk(32, 32);
-        blk.draw(tiles.crop(128, 0, 16, 16), 0, 0);
-        blk.draw(tiles.crop(144, 0, 16, 16), 16, 0);
-        blk.draw(tiles.crop(144, 0, 16, 16), 0, 16);
-        blk.draw(tiles.crop(160, 0, 16, 16), 16, 16);
-        (void)a;
-        img.draw(blk.scaled(2), t[0], t[1]);
+        img.disc(t[0] + 8, t[1] + 8, t[2], t[2] * 0.9, rgb(24, 28, 14));
+        for (int k = 0; k < 6; ++k) {
+            double a = k * 2 * Pi / 6, d = t[2] * 0.45;
+            double cx = t[0] + std::cos(a) * d, cy = t[1] + std::sin(a) * d;
+            img.disc(cx, cy, t[2] * 0.55, t[2] * 0.55, rgb(22, 60, 26));
+            img.disc(cx - 2, cy - 2, t[2] * 0.42, t[2] * 0.42, rgb(38, 92, 36));
+            img.disc(cx - 4, cy - 4, t[2] * 0.2, t[2] * 0.2, rgb(70, 130, 52));
+        }
+        img.disc(t[0] - 2, t[1] - 2, t[2] * 0.45, t[2] * 0.45, rgb(46, 106, 40));
+        img.disc(t[0] - 4, t[1] - 4, t[2] * 0.2, t[2] * 0.2, rgb(86, 146, 60));
     }
+    (void)tiles;
     return img;
 }
 
