@@ -1,0 +1,43 @@
+#include "core/AllocCounter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+// Each block carries its size in a 16-byte header, so the live byte count
+// stays exact whichever delete form frees it.
+namespace {
+std::atomic<std::size_t> allocations{0};
+std::atomic<std::size_t> liveBytes{0};
+constexpr std::size_t Header = 16;
+
+void* Allocate(std::size_t size)
+{
+    auto* block = static_cast<unsigned char*>(std::malloc(size + Header));
+    if (!block)
+        throw std::bad_alloc();
+    *reinterpret_cast<std::size_t*>(block) = size;
+    ++allocations;
+    liveBytes += size;
+    return block + Header;
+}
+
+void Release(void* pointer) noexcept
+{
+    if (!pointer)
+        return;
+    auto* block = static_cast<unsigned char*>(pointer) - Header;
+    liveBytes -= *reinterpret_cast<std::size_t*>(block);
+    std::free(block);
+}
+}  // namespace
+
+std::size_t AllocCounter::Allocations() { return allocations; }
+std::size_t AllocCounter::LiveBytes() { return liveBytes; }
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* pointer) noexcept { Release(pointer); }
+void operator delete[](void* pointer) noexcept { Release(pointer); }
+void operator delete(void* pointer, std::size_t) noexcept { Release(pointer); }
+void operator delete[](void* pointer, std::size_t) noexcept { Release(pointer); }

@@ -1,0 +1,218 @@
+// The stage file: padding, partial records and every way a file can fail.
+#include "core/FakeHost.h"
+#include "storage/StageFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class StageFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dir = fs::temp_directory_path() /
+              ("stagefile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+        File = Dir / "Stage.Dat";
+        F.Form.StageFileName = File;
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    void WriteBytes(const std::string& bytes)
+    {
+        std::ofstream(File, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    std::string ReadBytes() const
+    {
+        std::ifstream in(File, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::string RecordBytes(const StageRecord& record)
+    {
+        return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+    }
+    static std::string EmptyBytes()
+    {
+        StageRecord record;
+        TMainForm::EmptyStage(record);
+        return RecordBytes(record);
+    }
+    // A stage that differs from the empty one everywhere that is stored.
+    void PaintSomething()
+    {
+        F.ApplyEmpty();
+        F.SetFG(3, 3, 40);
+        F.SetBG(7, 8, 2);
+        F.Form.Caption.Assign(std::string("Mine"));
+        F.Form.MaxCount = 9;
+    }
+
+    fs::path Dir;
+    fs::path File;
+    TEditorFixture F;
+};
+
+}  // namespace
+
+TEST_F(StageFileTest, MissingFileLoadsARandomStageAndIsNeverCreatedBySave)
+{
+    EXPECT_FALSE(F.Form.ReadStageFile());
+    F.Form.LoadStage();
+    EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
+    EXPECT_FALSE(F.Form.WriteStageFile());
+    EXPECT_FALSE(fs::exists(File));
+    // Once the file is in place the next save and load succeed.
+    WriteBytes("");
+    PaintSomething();
+    EXPECT_TRUE(F.Form.WriteStageFile());
+    F.ApplyEmpty();
+    EXPECT_TRUE(F.Form.ReadStageFile());
+    EXPECT_EQ(F.Form.Caption.Str(), "Mine");
+}
+
+TEST_F(StageFileTest, SavingStageThreeIntoAnEmptyFilePadsWithEmptyRecords)
+{
+    WriteBytes("");
+    PaintSomething();
+    F.Form.StageNum = 3;
+    ASSERT_TRUE(F.Form.WriteStageFile());
+    const std::string bytes = ReadBytes();
+    ASSERT_EQ(bytes.size(), 24000u);
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyBytes()) << "record " << n;
+    EXPECT_EQ(bytes.substr(18000), RecordBytes(F.Capture()));
+}
+
+TEST_F(StageFileTest, ATrailingPieceIsNoRecordAndIsOverwrittenFromItsStart)
+{
+    WriteBytes(EmptyBytes() + std::string(500, 'x'));
+    F.Form.StageNum = 1;
+    F.Form.LoadStage();
+    EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
+    ASSERT_TRUE(F.Form.WriteStageFile());
+    const std::string bytes = ReadBytes();
+    ASSERT_EQ(bytes.size(), 12000u);
+    EXPECT_EQ(bytes.substr(6000), RecordBytes(F.Capture()));
+}
+
+TEST_F(StageFileTest, SavingOneRecordTouchesNoOther)
+{
+    std::string original;
+    for (int n = 0; n < 5; ++n) {
+        StageRecord record;
+        TMainForm::EmptyStage(record);
+        record.MaxCount = static_cast<std::uint16_t>(100 + n);
+        original += RecordBytes(record);
+    }
+    WriteBytes(original);
+    PaintSomething();
+    F.Form.StageNum = 0;
+    ASSERT_TRUE(F.Form.WriteStageFile());
+    const std::string bytes = ReadBytes();
+    ASSERT_EQ(bytes.size(), original.size());
+    EXPECT_EQ(bytes.substr(6000), original.substr(6000));
+    EXPECT_EQ(bytes.substr(0, 6000), RecordBytes(F.Capture()));
+    // Saving at the record count extends the file by exactly one record.
+    F.Form.StageNum = 5;
+    ASSERT_TRUE(F.Form.WriteStageFile());
+    EXPECT_EQ(ReadBytes().size(), 36000u);
+}
+
+TEST_F(StageFileTest, LoadingAndSavingBackReproducesTheRecord)
+{
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    record.BG[5][5] = 6;
+    record.FG[6][6] = 41;
+    record.EnemyCount[20] = 3;
+    record.Caption.Assign(std::string("Kept"));
+    WriteBytes(EmptyBytes() + RecordBytes(record));
+    F.Form.StageNum = 1;
+    ASSERT_TRUE(F.Form.ReadStageFile());
+    EXPECT_EQ(F.Form.History.Count(), 0);  // a load records nothing
+    ASSERT_TRUE(F.Form.WriteStageFile());
+    EXPECT_EQ(ReadBytes().substr(6000), RecordBytes(record));
+}
+
+TEST_F(StageFileTest, ShortEmptyAndOutOfRangeReadsFailWithoutTouchingTheStage)
+{
+    struct Case {
+        std::string Bytes;
+        int Stage;
+    };
+    const Case cases[] = {
+        {"", 0},
+        {std::string(3000, 'a'), 0},
+        {std::string(5999, 'a'), 0},
+        {EmptyBytes(), 1},
+        {EmptyBytes(), 99},
+        {EmptyBytes(), 65535},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(c.Bytes);
+        PaintSomething();
+        const StageRecord before = F.Capture();
+        F.Form.StageNum = static_cast<std::uint16_t>(c.Stage);
+        EXPECT_FALSE(F.Form.ReadStageFile()) << c.Bytes.size() << " bytes, stage " << c.Stage;
+        EXPECT_TRUE(SameBytes(F.Capture(), before));
+    }
+    StageRecord record;
+    EXPECT_FALSE(ReadStageRecord(File, -1, record));
+}
+
+TEST_F(StageFileTest, ArbitraryBytesLoadAsSomeStageWithinBounds)
+{
+    std::string garbage(6000 * 3, '\0');
+    std::uint32_t state = 12345;
+    for (char& ch : garbage) {
+        state = state * 1103515245u + 12345u;
+        ch = static_cast<char>(state >> 24);
+    }
+    WriteBytes(garbage);
+    for (int n = 0; n < 3; ++n) {
+        F.Form.StageNum = static_cast<std::uint16_t>(n);
+        ASSERT_TRUE(F.Form.ReadStageFile());
+        EXPECT_LE(F.Form.Caption.Length, 63);
+        EXPECT_EQ(F.Form.FGLayer->Cell(0, 0), BorderCode);
+        const std::string text = F.Form.ExportTextMap();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 70);
+    }
+}
+
+TEST_F(StageFileTest, UnopenableAndUnwritableFilesFail)
+{
+    // A folder where the file should be: neither opens.
+    fs::create_directories(File);
+    EXPECT_FALSE(F.Form.ReadStageFile());
+    EXPECT_FALSE(F.Form.WriteStageFile());
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    EXPECT_FALSE(WriteStageRecord(File, -1, record, record));
+    // A device that accepts the open but fails every write (disk full).
+    if (fs::exists("/dev/full")) {
+        EXPECT_FALSE(WriteStageRecord("/dev/full", 0, record, record));
+        EXPECT_FALSE(WriteStageRecord("/dev/full", 3, record, record));
+    }
+}
+
+TEST_F(StageFileTest, RecordCountAndCreation)
+{
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    EXPECT_FALSE(StageRecordCount(File).has_value());
+    ASSERT_TRUE(CreateStageFile(File, 3, record));
+    EXPECT_EQ(StageRecordCount(File), 3);
+    EXPECT_FALSE(CreateStageFile(File, 1, record));  // never overwrites
+    EXPECT_EQ(ReadBytes().size(), 18000u);
+    WriteBytes(std::string(6500, 'z'));
+    EXPECT_EQ(StageRecordCount(File), 1);
+}

@@ -1,0 +1,395 @@
+// The brush, the mouse tools and the selection operations.
+#include "core/FakeHost.h"
+#include "editor/RandomGen.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+enum { ToolSelect = 0, ToolFill = 1, ToolPencil = 2, ToolBox = 3 };
+
+struct ToolsTest : ::testing::Test {
+    TEditorFixture F;
+    void SetUp() override { F.ApplyEmpty(); }
+    void Use(int tool, int tile)
+    {
+        F.Host.Tool = tool;
+        F.Host.Tile = tile;
+    }
+    // A select-tool drag between two cells.
+    void Select(int c0, int r0, int c1, int r1)
+    {
+        Use(ToolSelect, F.Host.Tile);
+        F.Press(F.Px(c0), F.Px(r0));
+        F.Release(F.Px(c1), F.Px(r1));
+    }
+};
+
+}  // namespace
+
+TEST_F(ToolsTest, BrushTableOfEveryPaletteButton)
+{
+    struct Case {
+        int First, Count;
+        bool Foreground;
+    };
+    const Case table[20] = {{-1, 1, false}, {0, 4, false}, {4, 4, false}, {8, 4, true},  {12, 4, true},
+                            {24, 4, true},  {28, 2, true}, {30, 2, true}, {32, 2, true}, {34, 2, true},
+                            {36, 1, true},  {37, 1, true}, {38, 1, true}, {39, 1, true}, {40, 4, true},
+                            {44, 4, true},  {48, 4, true}, {52, 4, true}, {56, 4, true}, {60, 4, true}};
+    for (int i = 0; i < 20; ++i) {
+        F.Host.Tile = i;
+        F.Host.AllLayer = false;
+        F.Form.FGLayer->Visible = false;
+        F.Form.ShadowLayer->Visible = false;
+        const TBrush brush = F.Form.GetBrush();
+        EXPECT_EQ(brush.First, table[i].First) << i;
+        EXPECT_EQ(brush.Count, table[i].Count) << i;
+        EXPECT_EQ(brush.Layer, table[i].Foreground ? F.Form.FGLayer : F.Form.BGLayer) << i;
+        // An FG brush presses "All layer" and shows FG and shadows.
+        EXPECT_EQ(F.Host.AllLayer, table[i].Foreground) << i;
+        EXPECT_EQ(F.Form.FGLayer->Visible, table[i].Foreground) << i;
+        EXPECT_EQ(F.Form.ShadowLayer->Visible, table[i].Foreground) << i;
+    }
+    F.Host.Tile = 0;
+    F.Host.AllLayer = true;
+    EXPECT_EQ(F.Form.GetBrush().Layer, F.Form.FGLayer);  // the eraser follows "All layer"
+    F.Host.Tile = 25;  // not a palette index: kept inside the table
+    EXPECT_EQ(F.Form.GetBrush().First, 60);
+}
+
+TEST_F(ToolsTest, PencilStrokeStepsVariantsByDiagonalDistance)
+{
+    Use(ToolPencil, 1);  // BG 0..3
+    F.Press(F.Px(5), F.Px(5));
+    F.Move(F.Px(6), F.Px(5));
+    F.Move(F.Px(7), F.Px(5));
+    F.Move(F.Px(9), F.Px(5));
+    F.Move(F.Px(3), F.Px(7));  // distance 0 again on the other diagonal side
+    F.Release(F.Px(3), F.Px(7));
+    EXPECT_EQ(F.BG(5, 5), 0);
+    EXPECT_EQ(F.BG(6, 5), 1);
+    EXPECT_EQ(F.BG(7, 5), 2);
+    EXPECT_EQ(F.BG(9, 5), 0);
+    EXPECT_EQ(F.BG(3, 7), 0);
+    EXPECT_EQ(F.Form.History.Count(), 1);  // one snapshot for the stroke
+    F.Move(F.Px(20), F.Px(20));  // after the release nothing paints
+    EXPECT_EQ(F.BG(20, 20), -1);
+}
+
+TEST_F(ToolsTest, PressesThatDoNotPaint)
+{
+    Use(ToolPencil, 3);
+    F.Form.DXDrawMouseDown(TMouseButton::mbRight, 0, F.Px(1), F.Px(1));
+    F.Form.DXDrawMouseDown(TMouseButton::mbMiddle, 0, F.Px(1), F.Px(1));
+    EXPECT_EQ(F.Form.DownPos, (TPoint{-1, -1}));
+    F.Press(-1, 20);  // a press off the display starts no stroke
+    F.Move(F.Px(2), F.Px(2));
+    EXPECT_EQ(F.FG(1, 1), -1);
+    EXPECT_EQ(F.FG(2, 2), -1);
+    EXPECT_EQ(F.Form.History.Count(), 0);
+}
+
+TEST_F(ToolsTest, PencilDraggedPastTheEdgesRoundsTowardZero)
+{
+    Use(ToolPencil, 3);  // FG 8..11
+    F.Press(F.Px(0), F.Px(0));
+    struct Case {
+        int X, Y;
+        int LayerX, LayerY;  // the cell written, or -1 for none
+    };
+    const Case cases[] = {
+        {-1, 8, 1, 1},    {-15, 8, 1, 1},  {-16, 8, 0, 1},  {-31, 40, 0, 3}, {-32, 8, -1, -1},
+        {640, 8, 41, 1},  {655, 8, 41, 1}, {656, 8, -1, -1}, {8, 480, 1, 31}, {8, 496, -1, -1},
+        {INT_MIN, 8, -1, -1}, {INT_MAX, INT_MAX, -1, -1},
+    };
+    for (const auto& c : cases) {
+        F.Form.ClearLayers();
+        F.Move(c.X, c.Y);
+        int written = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 42; ++x)
+                if (F.Form.FGLayer->Cell(x, y) != -1) {
+                    ++written;
+                    EXPECT_EQ(x, c.LayerX) << c.X << "," << c.Y;
+                    EXPECT_EQ(y, c.LayerY) << c.X << "," << c.Y;
+                }
+        EXPECT_EQ(written, c.LayerX < 0 ? 0 : 1) << c.X << "," << c.Y;
+    }
+}
+
+TEST_F(ToolsTest, BoxPaintsTwoByTwoAndStaysInsideTheField)
+{
+    Use(ToolBox, 10);  // FG 36
+    F.Move(100, 50);
+    F.Press(100, 50);
+    F.Release(100, 50);
+    EXPECT_EQ(F.FG(6, 2), 36);  // A = 96, B = 32
+    EXPECT_EQ(F.FG(7, 3), 36);
+    EXPECT_EQ(F.FG(8, 2), -1);
+    for (const auto& [x, y] : {std::pair{639, 479}, std::pair{5000, -5000}, std::pair{INT_MIN, INT_MAX}}) {
+        F.Form.ClearLayers();
+        F.Move(0, 0);
+        F.Press(0, 0);
+        F.Move(x, y);
+        F.Release(x, y);
+        int written = 0;
+        for (int r = 0; r < 32; ++r)
+            for (int c = 0; c < 42; ++c)
+                if (F.Form.FGLayer->Cell(c, r) != -1) {
+                    ++written;
+                    EXPECT_TRUE(c >= 1 && c <= 40 && r >= 1 && r <= 30) << c << "," << r;
+                }
+        EXPECT_EQ(written, 8) << x << "," << y;  // the block at the press and at the end
+    }
+    F.Move(639, 479);
+    EXPECT_EQ(F.Form.MousePos, (TPoint{615, 455}));
+    F.Release(639, 479);  // the release itself is not clamped
+    EXPECT_EQ(F.Form.MousePos, (TPoint{639, 479}));
+}
+
+TEST_F(ToolsTest, FillLaysStripesFromARandomPhase)
+{
+    Use(ToolFill, 2);  // BG 4..7
+    F.Press(F.Px(0), F.Px(0));
+    F.Move(F.Px(3), F.Px(0));
+    EXPECT_EQ(F.BG(0, 0), -1);  // nothing until the release
+    F.Release(F.Px(3), F.Px(0));
+    const int first = F.BG(0, 0);
+    ASSERT_GE(first, 4);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(F.BG(c, 0), 4 + (first - 4 + c) % 4);
+    EXPECT_EQ(F.BG(4, 0), -1);
+    EXPECT_EQ(F.Form.History.Count(), 1);
+
+    Use(ToolFill, 10);  // one variant: the same code everywhere
+    F.Press(F.Px(39), F.Px(29));  // the corners in either order
+    F.Release(F.Px(30), F.Px(20));
+    for (int r = 20; r <= 29; ++r)
+        for (int c = 30; c <= 39; ++c)
+            ASSERT_EQ(F.FG(c, r), 36);
+}
+
+TEST_F(ToolsTest, FillWithPalettesFourteenToSeventeenScattersThreeVariants)
+{
+    for (std::uint32_t seed : {1u, 2u, 3u}) {
+        RandomSeed = seed;
+        Use(ToolFill, 14);  // FG 40..43
+        F.Press(F.Px(0), F.Px(0));
+        F.Release(F.Px(39), F.Px(29));
+        int seen[4] = {};
+        for (int r = 0; r < 30; ++r)
+            for (int c = 0; c < 40; ++c) {
+                const int code = F.FG(c, r);
+                ASSERT_GE(code, 40);
+                ASSERT_LE(code, 43);
+                ASSERT_NE(code, 40 + (c + r + 3) % 4) << c << "," << r;
+                ++seen[(code - 40 - c - r + 400) % 4];
+            }
+        // Every one of the three phases turns up across 1200 cells.
+        EXPECT_GT(seen[0], 0);
+        EXPECT_GT(seen[1], 0);
+        EXPECT_GT(seen[2], 0);
+    }
+}
+
+TEST_F(ToolsTest, EraserClearsTheLayerThatAllLayerSelects)
+{
+    F.SetBG(2, 2, 1);
+    F.SetFG(2, 2, 9);
+    Use(ToolPencil, 0);
+    F.Host.AllLayer = false;
+    F.Press(F.Px(2), F.Px(2));
+    F.Release(F.Px(2), F.Px(2));
+    EXPECT_EQ(F.BG(2, 2), -1);
+    EXPECT_EQ(F.FG(2, 2), 9);
+    F.SetBG(2, 2, 1);
+    F.Host.AllLayer = true;
+    F.Press(F.Px(2), F.Px(2));
+    F.Release(F.Px(2), F.Px(2));
+    EXPECT_EQ(F.BG(2, 2), 1);
+    EXPECT_EQ(F.FG(2, 2), -1);
+}
+
+TEST_F(ToolsTest, PaintingExclusiveCodesErasesTheOtherLayer)
+{
+    F.SetFG(4, 4, 40);
+    Use(ToolPencil, 2);  // BG 4..7
+    F.Press(F.Px(4), F.Px(4));
+    F.Release(F.Px(4), F.Px(4));
+    EXPECT_EQ(F.BG(4, 4), 4);
+    EXPECT_EQ(F.FG(4, 4), -1);
+    EXPECT_EQ(F.Shadow(4, 5), -1);  // the shadow went with the object
+}
+
+TEST_F(ToolsTest, ReleasesEndWhateverDragIsInProgress)
+{
+    // A right release with the select tool and no drag selects from cell (0, 0).
+    Use(ToolSelect, 0);
+    F.Form.DXDrawMouseUp(TMouseButton::mbRight, 0, F.Px(3), F.Px(2));
+    EXPECT_EQ(F.Form.SelRect, (TRect{0, 0, 64, 48}));
+    // With the fill tool, a right release while the left button is held fills.
+    Use(ToolFill, 10);
+    F.Press(F.Px(5), F.Px(5));
+    F.Form.DXDrawMouseUp(TMouseButton::mbRight, 0, F.Px(6), F.Px(6));
+    EXPECT_EQ(F.FG(6, 6), 36);
+    EXPECT_EQ(F.Form.History.Count(), 1);
+    F.Release(F.Px(8), F.Px(8));  // the later left release does nothing more
+    EXPECT_EQ(F.FG(8, 8), -1);
+    EXPECT_EQ(F.Form.History.Count(), 1);
+    // A selection drag in either direction covers both cells.
+    Select(9, 7, 2, 3);
+    EXPECT_EQ(F.Form.SelRect, (TRect{32, 48, 160, 128}));
+}
+
+TEST_F(ToolsTest, ClearCopyAndPasteInsideTheField)
+{
+    F.SetBG(1, 1, 2);
+    F.SetFG(2, 1, 9);
+    F.SetFG(1, 2, 40);
+    Select(1, 1, 2, 2);
+    F.Form.CopySelection();
+    EXPECT_EQ(F.Form.ClipWidth, 2);
+    EXPECT_EQ(F.Form.ClipHeight, 2);
+    F.Form.ClearSelection();
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 2; ++c) {
+            EXPECT_EQ(F.BG(c, r), -1);
+            EXPECT_EQ(F.FG(c, r), -1);
+        }
+    // Pasted into a larger selection: anchored at its top-left, clipped to the copy.
+    Select(10, 10, 15, 15);
+    F.Form.PasteSelection();
+    EXPECT_EQ(F.BG(10, 10), 2);
+    EXPECT_EQ(F.FG(11, 10), 9);
+    EXPECT_EQ(F.FG(10, 11), 40);
+    EXPECT_EQ(F.FG(12, 10), -1);
+    EXPECT_EQ(F.Shadow(10, 12), 19);
+    // Pasted into a smaller one: clipped to the selection.
+    Select(20, 20, 20, 20);
+    F.Form.PasteSelection();
+    EXPECT_EQ(F.BG(20, 20), 2);
+    EXPECT_EQ(F.FG(21, 20), -1);
+    EXPECT_EQ(F.FG(20, 21), -1);
+}
+
+TEST_F(ToolsTest, SelectionOverTheBorderReadsEmptyAndWritesTheBorderCode)
+{
+    F.SetFG(0, 0, 9);
+    F.Form.SelRect = TRect{0, 0, 32, 32};
+    F.Form.MoveSelection(-1, -1);  // covers ring cells and field cell (0, 0)
+    EXPECT_EQ(F.Form.SelRect, (TRect{-16, -16, 16, 16}));
+    F.Form.CopySelection();
+    EXPECT_EQ(F.Form.ClipFG[0][0], -1);
+    EXPECT_EQ(F.Form.ClipFG[1][1], 9);
+    F.Form.ClearSelection();
+    EXPECT_EQ(F.Form.FGLayer->Cell(0, 0), BorderCode);
+    EXPECT_EQ(F.Form.BGLayer->Cell(1, 0), BorderCode);
+    EXPECT_EQ(F.FG(0, 0), -1);
+    F.Form.ClearLayers();
+    F.Form.PasteSelection();
+    EXPECT_EQ(F.Form.FGLayer->Cell(0, 1), BorderCode);
+    EXPECT_EQ(F.FG(0, 0), 9);
+    // A selection wholly off the field: no clamp, nothing inside is touched.
+    F.Form.MoveSelection(-100, 0);
+    F.Form.ClearSelection();
+    EXPECT_EQ(F.FG(0, 0), 9);
+}
+
+TEST_F(ToolsTest, PasteWithAnEmptyClipBufferWritesNothing)
+{
+    F.SetFG(0, 0, 9);
+    F.Form.PasteSelection();
+    EXPECT_EQ(F.FG(0, 0), 9);
+}
+
+TEST_F(ToolsTest, TheClipBufferHoldsAtMostFortyByThirty)
+{
+    for (int c = 0; c < 40; ++c)
+        for (int r = 0; r < 30; ++r)
+            F.SetBG(c, r, (c + r) % 4);
+    // A drag from beyond the top-left to beyond the bottom-right edge.
+    Use(ToolSelect, 0);
+    F.Press(-40, -40);
+    F.Release(700, 600);
+    EXPECT_GT(F.Form.SelRect.Width() / 16, 40);
+    F.Form.CopySelection();
+    EXPECT_EQ(F.Form.ClipWidth, 40);
+    EXPECT_EQ(F.Form.ClipHeight, 30);
+    // The top-left 40 x 30 of the selection: cell (i, j) is field (i - 2, j - 2).
+    EXPECT_EQ(F.Form.ClipBG[1][5], -1);
+    EXPECT_EQ(F.Form.ClipBG[2][2], 0);
+    EXPECT_EQ(F.Form.ClipBG[39][29], (37 + 27) % 4);
+    F.Form.SelRect = TRect{0, 0, 800, 800};
+    F.Form.PasteSelection();
+    EXPECT_EQ(F.BG(0, 0), -1);
+    EXPECT_EQ(F.BG(2, 2), 0);
+    EXPECT_EQ(F.BG(39, 29), (37 + 27) % 4);
+    // Out-of-range values in the clip fields are never used as sizes.
+    F.Form.ClipWidth = 1000;
+    F.Form.ClipHeight = -5;
+    F.Form.PasteSelection();
+    F.Form.ClipHeight = 1000;
+    F.Form.PasteSelection();
+}
+
+TEST_F(ToolsTest, MirrorsSwapCellsAroundTheMiddle)
+{
+    F.SetBG(1, 1, 1);
+    F.SetFG(3, 1, 40);
+    F.SetFG(2, 1, 9);
+    Select(1, 1, 3, 1);
+    F.Form.MirrorSelectionH();
+    EXPECT_EQ(F.BG(3, 1), 1);
+    EXPECT_EQ(F.BG(1, 1), -1);
+    EXPECT_EQ(F.FG(1, 1), 40);
+    EXPECT_EQ(F.FG(3, 1), -1);
+    EXPECT_EQ(F.FG(2, 1), 9);  // the middle column stays
+    EXPECT_EQ(F.Form.History.Count(), 1);
+    F.Form.MirrorSelectionV();  // one row high: nothing, no snapshot
+    EXPECT_EQ(F.Form.History.Count(), 1);
+
+    Select(5, 5, 5, 8);
+    F.SetFG(5, 5, 12);
+    F.Form.MirrorSelectionH();  // one column wide
+    EXPECT_EQ(F.Form.History.Count(), 1);
+    F.Form.MirrorSelectionV();
+    EXPECT_EQ(F.FG(5, 8), 12);
+    EXPECT_EQ(F.FG(5, 5), -1);
+    EXPECT_EQ(F.Form.History.Count(), 2);
+}
+
+TEST_F(ToolsTest, MirrorBringsEmptyCellsInFromBeyondTheField)
+{
+    F.SetFG(0, 0, 9);
+    F.SetFG(1, 0, 10);
+    F.Form.SelRect = TRect{-32, 0, 32, 16};  // columns -2..1 of row 0
+    F.Form.MirrorSelectionH();
+    EXPECT_EQ(F.FG(0, 0), -1);
+    EXPECT_EQ(F.FG(1, 0), -1);
+    EXPECT_EQ(F.Form.FGLayer->Cell(0, 1), 9);  // the ring receives the pair as read
+}
+
+TEST_F(ToolsTest, HugeSelectionsStayWithinTheLayers)
+{
+    for (int c = 0; c < 40; ++c)
+        F.SetFG(c, 3, 8 + c % 8);
+    const TRect huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    F.Form.SelRect = huge;
+    F.Form.CopySelection();
+    F.Form.MirrorSelectionH();
+    F.Form.MirrorSelectionV();
+    F.Form.PasteSelection();
+    F.Form.ClearSelection();
+    EXPECT_EQ(F.FG(5, 3), -1);
+    F.Form.MoveSelection(INT_MAX, INT_MIN);
+    F.Form.MoveSelection(INT_MAX, INT_MIN);
+    F.Form.ClearSelection();
+    // A selection far to the right with its mirror partner in the field.
+    F.SetFG(0, 0, 9);
+    F.Form.SelRect = TRect{0, 0, 16 * 1000001, 16};
+    F.Form.MirrorSelectionH();
+    EXPECT_EQ(F.FG(0, 0), -1);
+}
