@@ -4,6 +4,7 @@
 #include "editor/RandomGen.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
+#include "editor/MainDisplay.h"
 
 #include <cstdio>
 
@@ -54,11 +55,9 @@ TMainForm::TMainForm(TEditorHost& host) : Host(host)
     StageNum = 0;
     Randomize();
 
-    // TODO(engine): build the image list's colour table here and hand it to
-    // the display: DXImageList items' BuildColorTable, copy ColorTable into
-    // DXDraw's current and default colour tables, then DXDraw's UpdatePalette.
-
     DXSpriteEngine = std::make_unique<TDXSpriteEngine>();
+    // Display, image list, frame timer, colour table and palette (MainDisplay.cpp).
+    CreateDisplayComponents(*this);
     InstallLayers();
     ShowStatus = false;
     DownPos = TPoint{-1, -1};
@@ -67,6 +66,14 @@ TMainForm::TMainForm(TEditorHost& host) : Host(host)
 // Out of line so that the engine's complete types are known here.
 TMainForm::~TMainForm()
 {
+    // The display's finalisation calls back into the form (DXDrawFinalize):
+    // it runs while every member still exists.
+    if (DXDraw) {
+        DXDraw->Finalize();
+        DXDraw->OnInitialize = DXDraw->OnFinalize = DXDraw->OnRestoreSurface = nullptr;
+    }
+    if (DXTimer)
+        DXTimer->OnTimer = nullptr;
     // The sprites die with the engine; no handler may reach back into a
     // half-destroyed form.
     if (BGLayer)
@@ -89,8 +96,8 @@ void TMainForm::InstallLayers()
     engine.Y = -16.0;
 
     FlagSprite = new TImageSprite(&engine);
-    // TODO(engine): FlagSprite->SetSpriteImage(image list's Find("flag")), then
-    // FrameCount := FrameCount div 3 (the animation runs over the first third).
+    FlagSprite->SetSpriteImage(&DXImageList->Items.Find("flag"));
+    FlagSprite->FrameCount = FlagSprite->FrameCount / 3;  // the animation runs over the first third
     FlagSprite->X = 319.0;
     FlagSprite->Y = 464.0;
     FlagSprite->SetZ(10);
@@ -98,8 +105,9 @@ void TMainForm::InstallLayers()
     FlagSprite->Looping = true;
     FlagSprite->Collidable = false;
 
-    // TODO(engine): TileImage := image list's Find("back") for all three layers.
+    TPictureCollectionItem* tiles = &DXImageList->Items.Find("back");
     ShadowLayer = new TBackgroundSprite(&engine);
+    ShadowLayer->TileImage = tiles;
     ShadowLayer->SetGridSize(FieldColumns, FieldRows);
     FillLayer(ShadowLayer);
     ShadowLayer->X = 16.0;
@@ -109,6 +117,7 @@ void TMainForm::InstallLayers()
 
     BGLayer = new TBackgroundSprite(&engine);
     BGLayer->SetGridSize(FieldColumns + 2, FieldRows + 2);
+    BGLayer->TileImage = tiles;
     FillLayer(BGLayer);
     BGLayer->SetZ(-2);
     BGLayer->Collidable = false;
@@ -116,6 +125,7 @@ void TMainForm::InstallLayers()
 
     FGLayer = new TBackgroundSprite(&engine);
     FGLayer->SetGridSize(FieldColumns + 2, FieldRows + 2);
+    FGLayer->TileImage = tiles;
     FillLayer(FGLayer);
     FGLayer->SetZ(4);
     FGLayer->Collidable = false;

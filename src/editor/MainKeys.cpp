@@ -2,6 +2,8 @@
 // swallowed (it is passed by reference only to match the window's handler).
 #include "editor/Main.h"
 
+#include "engine/DXClass.h"
+
 namespace {
 
 struct TStep {
@@ -110,8 +112,9 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
 // then counts its lag in units of 16 ms. LagTime stays in milliseconds: while
 // TimeMode60 is set, DXTimerTimer must scale the lag it receives by 16 before
 // adding it, so animation speed is the same in both modes.
-// TODO(engine): set DXTimer's interval to 16 when on, 0 when off.
 void TMainForm::SetTimeMode60(bool on)
 {
     TimeMode60 = on;
+    if (DXTimer)
+        DXTimer->SetInterval(on ? 16 : 0);
 }

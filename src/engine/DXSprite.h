@@ -3,6 +3,7 @@
 // image sprite and the root engine. Everything here is plain C++; the parts
 // that touch pictures and surfaces live in SpriteDraw.cpp.
 
+#include "engine/DXDraws.h"
 #include "platform/Types.h"
 
 #include <functional>
@@ -10,9 +11,6 @@
 #include <string>
 #include <vector>
 
-class TDirectDrawSurface;
-class TPictureCollectionItem;
-class TDXDraw;
 class TSpriteEngine;
 
 class ESpriteError : public std::runtime_error {
@@ -184,10 +182,10 @@ private:
 
 // The component a form holds: owns one engine and draws it on its display's
 // back buffer while the display is initialised.
-class TDXSpriteEngine {
+class TDXSpriteEngine : public TDXDrawNotifyTarget {
 public:
     TDXSpriteEngine();
-    ~TDXSpriteEngine();
+    ~TDXSpriteEngine() override;
     TDXSpriteEngine(const TDXSpriteEngine&) = delete;
     TDXSpriteEngine& operator=(const TDXSpriteEngine&) = delete;
 
@@ -199,6 +197,10 @@ public:
     void Move(int ticks) { Engine.Move(ticks); }
     void FreeKilled() { Engine.FreeKilled(); }
     void Draw();
+
+    // Initialise makes the display's back buffer the target, finalise clears it,
+    // destroying forgets the display.
+    void DXDrawNotify(TDXDraw& sender, TDXDrawNotifyType type) override;
 
 private:
     TDXDraw* FDXDraw = nullptr;  // not owned

@@ -1,0 +1,179 @@
+// The display handlers: the back picture's life, loading it from "Map", and
+// the creation of the display components.
+#include "editor/MainDisplay.h"
+
+#include "ArtData.h"
+#include "editor/Main.h"
+#include "engine/DXClass.h"
+#include "engine/DXDraws.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace {
+
+bool SameTextAscii(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The entry of folder called part, as written or else the only one matching ignoring case.
+std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& part)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path exact = folder / part;
+    if (fs::exists(exact, error))
+        return exact;
+    std::optional<fs::path> found;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
+    if (error)
+        return std::nullopt;
+    for (const fs::directory_entry& entry : it) {
+        if (!SameTextAscii(entry.path().filename().string(), part))
+            continue;
+        if (found)
+            return std::nullopt;  // two candidates: neither is "the" file
+        found = folder / entry.path().filename();
+    }
+    return found;
+}
+
+std::unique_ptr<TDIB> LoadArt(const TArtBlob& blob)
+{
+    auto dib = std::make_unique<TDIB>();
+    dib->LoadFromPackedDIB(blob.Data, blob.Size);
+    return dib;
+}
+
+} // namespace
+
+std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path& folder, const std::string& name)
+{
+    std::vector<std::string> parts{"Map"};
+    std::string part;
+    for (const char c : name + '\\') {
+        if (c == '\\' || c == '/') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+        } else {
+            part.push_back(c);
+        }
+    }
+    std::filesystem::path path = folder;
+    for (const std::string& p : parts) {
+        const auto entry = FindEntry(path, p);
+        if (!entry)
+            return std::nullopt;
+        path = *entry;
+    }
+    return path;
+}
+
+void CreateDisplayComponents(TMainForm& form)
+{
+    using enum TDXDrawOption;
+    form.DXDraw = std::make_unique<TDXDraw>();
+    TDXDraw& draw = *form.DXDraw;
+    draw.AutoInitialize = true;
+    draw.AutoSize = false;
+    draw.Display.BitCount = 16;
+    draw.Display.FixedBitCount = true;
+    draw.Display.FixedRatio = true;
+    draw.Display.FixedSize = false;
+    draw.SetOptions(TDXDrawOptions{doNoWindowChange, doWaitVBlank, doFlip, doHardware});
+    draw.SurfaceWidth = DisplayWidth;
+    draw.SurfaceHeight = DisplayHeight;
+    draw.OnInitialize = [&form] { form.DXDrawInitialize(); };
+    draw.OnFinalize = [&form] { form.DXDrawFinalize(); };
+    draw.OnRestoreSurface = [&form] { form.DXDrawRestoreSurface(); };
+
+    form.DXImageList = std::make_unique<TDXImageList>();
+    TPictureCollection& items = form.DXImageList->Items;
+    TPictureCollectionItem& flag = items.Add();
+    flag.SetName("Flag");
+    flag.Picture = LoadArt(ArtFlag);
+    flag.PatternWidth = 32;
+    flag.PatternHeight = 32;
+    flag.TransparentColor = RGBColor(255, 0, 255);
+    TPictureCollectionItem& back = items.Add();
+    back.SetName("Back");
+    back.Picture = LoadArt(ArtBack);
+    back.PatternWidth = 16;
+    back.PatternHeight = 16;
+    back.TransparentColor = 16253176;  // RGB 248, 0, 248
+    for (TPictureCollectionItem* item : {&flag, &back}) {
+        item->SystemMemory = false;
+        item->Transparent = true;
+    }
+    form.DXImageList->SetDXDraw(&draw);
+    if (form.DXSpriteEngine)
+        form.DXSpriteEngine->SetDXDraw(&draw);
+
+    form.DXTimer = std::make_unique<TDXTimer>();
+    TDXTimer& timer = *form.DXTimer;
+    timer.BeginLoading();
+    timer.ActiveOnly = false;
+    timer.SetEnabled(true);
+    timer.SetInterval(0);
+    timer.MaxLag = 100;
+    timer.OnActivate = [&form](TDXTimer&) { form.DXTimerActivate(); };
+    timer.OnDeactivate = [&form](TDXTimer&) { form.DXTimerDeactivate(); };
+    timer.OnTimer = [&form](TDXTimer&, int lagCount) { form.DXTimerTimer(lagCount); };
+    timer.Loaded();
+
+    items.BuildColorTable();
+    for (std::size_t i = 0; i < 256; ++i) {
+        const auto& e = items.ColorTable[i];  // blue, green, red, 0
+        draw.ColorTable[i] = TPaletteEntry{e[2], e[1], e[0], 0};
+    }
+    draw.DefColorTable = draw.ColorTable;
+    draw.UpdatePalette();
+}
+
+void TMainForm::DXDrawInitialize()
+{
+    if (DXTimer)
+        DXTimer->SetEnabled(true);
+    BackPicture = std::make_unique<TDirectDrawSurface>(DXDraw->DDraw());
+    BackPicture->SystemMemory = false;
+}
+
+void TMainForm::DXDrawFinalize()
+{
+    if (DXTimer)
+        DXTimer->SetEnabled(false);
+    BackPicture.reset();
+}
+
+// Loads "Map\" + BG_Bitmap. A missing file or another extension leaves the
+// stage's colour; a file that cannot be read raises (the graphic is freed
+// either way) and PictureLoaded stays false.
+void TMainForm::DXDrawRestoreSurface()
+{
+    PictureLoaded = false;
+    if (!BackPicture)
+        return;
+    const auto path = FindPictureFile(PictureFolder, BG_Bitmap.Str());
+    std::error_code error;
+    if (!path || !std::filesystem::is_regular_file(*path, error))
+        return;
+    std::string ext = path->extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::unique_ptr<TGraphic> graphic;
+    if (ext == ".BMP")
+        graphic = std::make_unique<TBitmap>();
+    else if (ext == ".JPG" || ext == ".JPEG")
+        graphic = std::make_unique<TJPEGImage>();
+    else
+        return;
+    graphic->LoadFromFile(*path);
+    BackPicture->LoadGraphic(*graphic);
+    BackPicture->SetKeyColor(0);
+    PictureLoaded = true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The main window's display parts: the display, the image list with the
+// embedded "Flag" and "Back" pictures, the frame timer, and the lookup of
+// background pictures.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+class TMainForm;
+
+// Creates DXDraw (no window yet: the main window gives it one), DXImageList,
+// DXTimer and hooks them to the form's handlers; builds the colour table and
+// hands it to the display. The sprite engine must exist already.
+void CreateDisplayComponents(TMainForm& form);
+
+// The file "Map" / name below folder. Backslashes in name separate folders
+// too. A part of the path that does not exist as written is replaced by the
+// one entry of its folder that matches it ignoring case. Empty when nothing
+// is found (or the match is ambiguous).
+std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path& folder, const std::string& name);

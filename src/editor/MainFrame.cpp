@@ -1,0 +1,131 @@
+// The frame: fixed 16 ms ticks, the background, the sprites, the editing
+// overlay and the status text, drawn into the display's back buffer and
+// presented. After the first frame nothing here allocates.
+#include "editor/Main.h"
+
+#include "engine/DXClass.h"
+#include "engine/DXDraws.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr TColor clSilver = RGBColor(192, 192, 192);
+constexpr TColor clYellow = RGBColor(255, 255, 0);
+constexpr TColor clMaroon = RGBColor(128, 0, 0);
+constexpr TColor clGreen = RGBColor(0, 128, 0);
+constexpr TColor clBlue = RGBColor(0, 0, 255);
+constexpr TColor clRed = RGBColor(255, 0, 0);
+
+void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle style)
+{
+    canvas.Pen.Color = color;
+    canvas.Pen.Width = width;
+    canvas.Pen.Style = style;
+}
+
+} // namespace
+
+void TMainForm::DXTimerTimer(int lagCount)
+{
+    if (!DXDraw || !DXDraw->CanDraw())
+        return;
+    // With the 60 FPS time mode the timer counts in 16 ms units.
+    LagTime += TimeMode60 ? lagCount * 16 : lagCount;
+    while (LagTime > 0)
+        RunTick();
+
+    TDirectDrawSurface& surface = *DXDraw->Surface();
+    const bool picture = PictureLoaded && BackPicture && BackPicture->Width() > 0 && BackPicture->Height() > 0;
+    if (picture) {
+        const int w = BackPicture->Width(), h = BackPicture->Height();
+        int nx = 0, ny = 0;
+        if (BG_H_Tile) {
+            nx = (DisplayWidth - 1) / w;
+        } else if (w < DisplayWidth) {
+            const int bottom = BG_V_Tile || h > DisplayHeight ? DisplayHeight : h;
+            surface.FillRect(TRect{w, 0, DisplayWidth, bottom}, surface.ColorToPixel(BG_Color));
+        }
+        if (BG_V_Tile)
+            ny = (DisplayHeight - 1) / h;
+        else if (h < DisplayHeight)
+            surface.FillRect(TRect{0, h, DisplayWidth, DisplayHeight}, surface.ColorToPixel(BG_Color));
+        const TRect whole = BackPicture->ClientRect();
+        for (int j = 0; j <= ny; ++j)
+            for (int i = 0; i <= nx; ++i)
+                surface.Draw(i * w, j * h, whole, BackPicture.get(), false);
+    } else {
+        surface.Fill(surface.ColorToPixel(BG_Color));
+    }
+
+    DXSpriteEngine->Draw();
+
+    const int toolMode = Host.ToolMode();
+    const bool dragging = DownPos.X >= 0 && DownPos.Y >= 0;
+    if (ShowGrid || toolMode == 0 || toolMode == 3 || dragging) {
+        TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
+        canvas.Pen.Mode = TPenMode::NotMerge;
+        canvas.Brush.Style = TBrushStyle::Clear;
+        if (ShowGrid) {
+            for (int i = 1; i <= 7; ++i) {
+                SetPen(canvas, i % 2 ? clSilver : clYellow, 1, TPenStyle::DashDotDot);
+                canvas.MoveTo(80 * i, 0);
+                canvas.LineTo(80 * i, DisplayHeight);
+            }
+            for (int i = 1; i <= 5; ++i) {
+                SetPen(canvas, i % 2 ? clSilver : clYellow, 1, TPenStyle::DashDotDot);
+                canvas.MoveTo(0, 80 * i);
+                canvas.LineTo(DisplayWidth, 80 * i);
+            }
+        }
+        if (toolMode == 0) {
+            SetPen(canvas, clMaroon, 1, TPenStyle::Dot);
+            canvas.Rectangle(SelRect.Left, SelRect.Top, SelRect.Right, SelRect.Bottom);
+        }
+        if (toolMode == 3) {
+            // The two-by-two cell block the box tool paints; & ~15 rounds down, also below 0.
+            const int a = (MousePos.X - 4) & ~15, b = (MousePos.Y - 4) & ~15;
+            SetPen(canvas, clGreen, 1, TPenStyle::DashDot);
+            canvas.Rectangle(a, b, a + 32, b + 32);
+        }
+        if ((toolMode == 0 || toolMode == 1) && dragging) {
+            if (toolMode == 1)
+                SetPen(canvas, clBlue, 3, TPenStyle::Solid);
+            else
+                SetPen(canvas, clRed, 1, TPenStyle::Dash);
+            canvas.Rectangle(DownPos.X, DownPos.Y, MousePos.X, MousePos.Y);
+        }
+        canvas.Release();
+    }
+
+    TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
+    canvas.Brush.Style = TBrushStyle::Clear;
+    canvas.Font.Name = "Fixedsys";
+    canvas.Font.Color = clSilver;
+    canvas.Font.Size = 10;
+    if (ShowStatus) {
+        char line[64];
+        std::snprintf(line, sizeof line, "FPS: %d", DXTimer ? DXTimer->FramesPerSecond() : 0);
+        canvas.TextOut(0, 0, line);
+        std::snprintf(line, sizeof line, "Sprite: %d", Engine().SpriteCount());
+        canvas.TextOut(0, 24, line);
+        std::snprintf(line, sizeof line, "Draw: %d", Engine().DrawnCount());
+        canvas.TextOut(0, 48, line);
+        canvas.TextOut(0, 72, TimeMode60 ? "Time mode: 60 FPS" : "Time mode: Real time");
+    }
+    canvas.Release();
+
+    DXDraw->Flip();
+}
+
+void TMainForm::DXTimerActivate()
+{
+    if (DXTimer)
+        DXTimer->SetEnabled(DXDraw && DXDraw->Initialized());
+}
+
+void TMainForm::DXTimerDeactivate()
+{
+    if (DXTimer)
+        DXTimer->SetEnabled(false);
+}

@@ -1,0 +1,551 @@
+#include "platform/DirectDraw.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int MaxSurfaceSide = 16384;
+
+TRect Intersect(const TRect& a, const TRect& b)
+{
+    return TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                 std::min(a.Bottom, b.Bottom)};
+}
+
+bool Contains(const TRect& outer, const TRect& inner)
+{
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
+           inner.Bottom <= outer.Bottom;
+}
+
+// Rectangles are given by callers: widths are computed in 64 bits so extreme
+// coordinates cannot overflow.
+bool ValidRect(const TRect& r)
+{
+    return static_cast<std::int64_t>(r.Right) > r.Left && static_cast<std::int64_t>(r.Bottom) > r.Top;
+}
+
+} // namespace
+
+TDisplayPlatformSettings& DisplayPlatformSettings()
+{
+    static TDisplayPlatformSettings settings;
+    return settings;
+}
+
+HRESULT DirectDrawCreate(const void* driver, std::unique_ptr<IDirectDraw4>& directDraw)
+{
+    directDraw.reset();
+    if (driver || DisplayPlatformSettings().FailCreate)
+        return DDERR_GENERIC;
+    directDraw = std::make_unique<IDirectDraw4>(DisplayPlatformSettings());
+    return DD_OK;
+}
+
+// --- Clipper
+
+HRESULT IDirectDrawClipper::SetHWnd(std::uint32_t, TWindowControl* window)
+{
+    FWindow = window;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawClipper::GetHWnd(TWindowControl*& window) const
+{
+    window = FWindow;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawClipper::SetClipList(const std::vector<TRect>& rects)
+{
+    FList = rects;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawClipper::ClipRects(int surfaceWidth, int surfaceHeight, std::vector<TRect>& rects) const
+{
+    rects.clear();
+    const TRect bounds{0, 0, surfaceWidth, surfaceHeight};
+    if (FWindow) {
+        // The window's client area on the screen, less what covers it.
+        const TPoint origin = FWindow->ClientOrigin();
+        const TPoint size = FWindow->ClientSize();
+        const TRect client = Intersect(Bounds(origin.X, origin.Y, size.X, size.Y), bounds);
+        if (client.IsEmpty())
+            return DD_OK;
+        static thread_local std::vector<TRect> visible;
+        visible.clear();
+        if (!FWindow->VisibleRegion(visible)) {
+            rects.push_back(client);
+            return DD_OK;
+        }
+        for (const TRect& v : visible) {
+            const TRect onScreen{v.Left + origin.X, v.Top + origin.Y, v.Right + origin.X, v.Bottom + origin.Y};
+            const TRect r = Intersect(onScreen, client);
+            if (!r.IsEmpty())
+                rects.push_back(r);
+        }
+        return DD_OK;
+    }
+    if (FList.empty())
+        return DDERR_NOCLIPLIST;
+    for (const TRect& l : FList) {
+        const TRect r = Intersect(l, bounds);
+        if (!r.IsEmpty())
+            rects.push_back(r);
+    }
+    return DD_OK;
+}
+
+// --- Palette
+
+HRESULT IDirectDrawPalette::SetEntries(std::uint32_t, int start, int count, const TPaletteEntry* entries)
+{
+    if (!entries || start < 0 || count < 0 || start > 256 || count > 256 - start)
+        return DDERR_INVALIDPARAMS;
+    std::copy(entries, entries + count, FEntries.begin() + start);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawPalette::GetEntries(std::uint32_t, int start, int count, TPaletteEntry* entries) const
+{
+    if (!entries || start < 0 || count < 0 || start > 256 || count > 256 - start)
+        return DDERR_INVALIDPARAMS;
+    std::copy(FEntries.begin() + start, FEntries.begin() + start + count, entries);
+    return DD_OK;
+}
+
+// --- Display object
+
+IDirectDraw4::IDirectDraw4(const TDisplayPlatformSettings& settings) : FSettings(settings)
+{
+    FSettings.ScreenWidth = std::clamp(FSettings.ScreenWidth, 1, MaxSurfaceSide);
+    FSettings.ScreenHeight = std::clamp(FSettings.ScreenHeight, 1, MaxSurfaceSide);
+    if (!(FSettings.RefreshRate > 0))
+        FSettings.RefreshRate = 60;
+}
+
+IDirectDraw4::~IDirectDraw4()
+{
+    // Surfaces that outlive their display object keep their memory but can no
+    // longer be used.
+    for (IDirectDrawSurface4* surface : FSurfaces) {
+        surface->FOwner = nullptr;
+        surface->FLost = true;
+    }
+}
+
+HRESULT IDirectDraw4::GetCaps(TDDCaps* driver, TDDCaps* emulation) const
+{
+    TDDCaps caps;
+    caps.PalCaps = 0;  // palette changes are not synchronised with the refresh
+    caps.VideoMemoryTotal = FSettings.VideoMemory;
+    caps.VideoMemoryFree = FSettings.VideoMemory - std::min(FVideoUsed, FSettings.VideoMemory);
+    if (driver)
+        *driver = caps;
+    if (emulation)
+        *emulation = caps;
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::SetCooperativeLevel(TWindowControl*, std::uint32_t flags)
+{
+    if (flags & (DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN))
+        return DDERR_UNSUPPORTED;
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::CreateSurface(const TDDSurfaceDesc& desc, std::unique_ptr<IDirectDrawSurface4>& surface)
+{
+    surface.reset();
+    TDDSurfaceDesc made;
+    made.Format = FSettings.Format;
+    if (desc.Caps & DDSCAPS_PRIMARYSURFACE) {
+        if (FHasPrimary)
+            return DDERR_PRIMARYSURFACEALREADYEXISTS;
+        made.Width = FSettings.ScreenWidth;
+        made.Height = FSettings.ScreenHeight;
+        made.Caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY;
+    } else {
+        if (desc.Width <= 0 || desc.Height <= 0 || desc.Width > MaxSurfaceSide || desc.Height > MaxSurfaceSide)
+            return DDERR_INVALIDPARAMS;
+        made.Width = desc.Width;
+        made.Height = desc.Height;
+        made.Caps = DDSCAPS_OFFSCREENPLAIN;
+    }
+    made.Pitch = static_cast<std::ptrdiff_t>(made.Width) * BytesPerPixel(made.Format);
+    const auto bytes = static_cast<std::uint64_t>(made.Pitch) * static_cast<std::uint64_t>(made.Height);
+    bool video = false;
+    if (!(made.Caps & DDSCAPS_PRIMARYSURFACE)) {
+        if (!(desc.Caps & DDSCAPS_SYSTEMMEMORY) && FVideoUsed + bytes <= FSettings.VideoMemory)
+            video = true;
+        else if (desc.Caps & DDSCAPS_VIDEOMEMORY)
+            return DDERR_OUTOFVIDEOMEMORY;
+        made.Caps |= video ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
+    }
+    try {
+        surface.reset(new IDirectDrawSurface4(this, made));
+    } catch (const std::bad_alloc&) {
+        return DDERR_OUTOFMEMORY;
+    }
+    if (video)
+        FVideoUsed += bytes;
+    if (made.Caps & DDSCAPS_PRIMARYSURFACE)
+        FHasPrimary = true;
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::CreateClipper(std::uint32_t, std::shared_ptr<IDirectDrawClipper>& clipper)
+{
+    clipper = std::make_shared<IDirectDrawClipper>();
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::CreatePalette(std::uint32_t, const TPaletteEntry* entries,
+                                    std::shared_ptr<IDirectDrawPalette>& palette)
+{
+    palette = std::make_shared<IDirectDrawPalette>();
+    if (entries)
+        palette->SetEntries(0, 0, 256, entries);
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::WaitForVerticalBlank(std::uint32_t flags, void*)
+{
+    if (!(flags & DDWAITVB_BLOCKBEGIN))
+        return DDERR_UNSUPPORTED;
+    TMonotonicClock& clock = FSettings.Clock ? *FSettings.Clock : SteadyClock();
+    const auto period = static_cast<std::int64_t>(1e9 / FSettings.RefreshRate);
+    const std::int64_t now = clock.Now().count();
+    const std::int64_t next = (now / period + 1) * period;
+    clock.SleepUntil(std::chrono::nanoseconds(next));
+    ++FVBlankWaits;
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::SetDisplayMode(int, int, int, int, std::uint32_t)
+{
+    return DDERR_UNSUPPORTED;
+}
+
+HRESULT IDirectDraw4::RestoreDisplayMode()
+{
+    return DD_OK;
+}
+
+HRESULT IDirectDraw4::FlipToGDISurface()
+{
+    return DD_OK;
+}
+
+void IDirectDraw4::LoseAllSurfaces()
+{
+    for (IDirectDrawSurface4* surface : FSurfaces)
+        surface->MakeLost();
+}
+
+// --- Surface
+
+IDirectDrawSurface4::IDirectDrawSurface4(IDirectDraw4* owner, const TDDSurfaceDesc& desc)
+    : FOwner(owner), FDesc(desc),
+      FPixels(static_cast<std::size_t>(desc.Pitch) * static_cast<std::size_t>(desc.Height), 0)
+{
+    FDesc.Surface = nullptr;
+    FOwner->FSurfaces.push_back(this);
+}
+
+IDirectDrawSurface4::~IDirectDrawSurface4()
+{
+    if (!FOwner)
+        return;
+    auto& list = FOwner->FSurfaces;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (FDesc.Caps & DDSCAPS_PRIMARYSURFACE)
+        FOwner->FHasPrimary = false;
+    else if (FDesc.Caps & DDSCAPS_VIDEOMEMORY)
+        FOwner->FVideoUsed -= static_cast<std::uint64_t>(FDesc.Pitch) * static_cast<std::uint64_t>(FDesc.Height);
+}
+
+HRESULT IDirectDrawSurface4::CheckUsable() const
+{
+    if (!FOwner)
+        return DDERR_INVALIDOBJECT;
+    if (FLost)
+        return DDERR_SURFACELOST;
+    if (Busy())
+        return DDERR_SURFACEBUSY;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::Blt(const TRect* destRect, IDirectDrawSurface4* source, const TRect* sourceRect,
+                                 std::uint32_t flags, const TDDBltFx* fx)
+{
+    if (const HRESULT r = CheckUsable(); Failed(r))
+        return r;
+    const TRect bounds{0, 0, FDesc.Width, FDesc.Height};
+    const TRect dest = destRect ? *destRect : bounds;
+    if (!ValidRect(dest))
+        return DDERR_INVALIDRECT;
+    TRect src;
+    if (flags & DDBLT_COLORFILL) {
+        if (!fx)
+            return DDERR_INVALIDPARAMS;
+    } else {
+        if (!source)
+            return DDERR_INVALIDPARAMS;
+        if (const HRESULT r = source->CheckUsable(); Failed(r) && source != this)
+            return r;
+        if (source->FOwner != FOwner)
+            return DDERR_INVALIDPARAMS;
+        src = sourceRect ? *sourceRect : TRect{0, 0, source->FDesc.Width, source->FDesc.Height};
+        if (!ValidRect(src) || !Contains(TRect{0, 0, source->FDesc.Width, source->FDesc.Height}, src))
+            return DDERR_INVALIDRECT;
+        if ((flags & DDBLT_KEYSRC) && !source->FHasColorKey)
+            return DDERR_NOCOLORKEY;
+    }
+    if (FClipper) {
+        if (const HRESULT r = FClipper->ClipRects(FDesc.Width, FDesc.Height, FClipRects); Failed(r))
+            return r;
+        for (const TRect& clip : FClipRects)
+            BlitClipped(dest, source, src, flags, fx, clip);
+    } else {
+        if (!Contains(bounds, dest))
+            return DDERR_INVALIDRECT;
+        BlitClipped(dest, source, src, flags, fx, bounds);
+    }
+    if (FDesc.Caps & DDSCAPS_PRIMARYSURFACE)
+        PresentToWindow(Intersect(dest, bounds));
+    return DD_OK;
+}
+
+// Draws the part of dest inside clip (clip lies on this surface).
+HRESULT IDirectDrawSurface4::BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
+                                         std::uint32_t flags, const TDDBltFx* fx, const TRect& clip)
+{
+    const TRect area = Intersect(dest, clip);
+    if (area.IsEmpty())
+        return DD_OK;
+    const TPixelFormat format = FDesc.Format;
+    if (flags & DDBLT_COLORFILL) {
+        PixelOps::Fill(format, PixelAt(area.Left, area.Top), FDesc.Pitch, area.Width(), area.Height(),
+                       fx->FillColor & PixelMask(format));
+        return DD_OK;
+    }
+    const std::int64_t dw = static_cast<std::int64_t>(dest.Right) - dest.Left;
+    const std::int64_t dh = static_cast<std::int64_t>(dest.Bottom) - dest.Top;
+    const int sw = sourceRect.Width(), sh = sourceRect.Height();
+    const bool keyed = (flags & DDBLT_KEYSRC) != 0;
+    const std::uint32_t key = source->FColorKey.Low & PixelMask(format);
+    // A blit within one surface reads from a copy, so overlapping rectangles work.
+    const IDirectDrawSurface4* from = source;
+    std::vector<std::uint8_t> copy;
+    if (source == this) {
+        copy = FPixels;
+    }
+    auto sourcePixel = [&](int x, int y) -> const std::uint8_t* {
+        const std::uint8_t* base = source == this ? copy.data() : from->FPixels.data();
+        return base + from->FDesc.Pitch * y + x * BytesPerPixel(format);
+    };
+    if (dw == sw && dh == sh) {
+        const int sx = sourceRect.Left + (area.Left - dest.Left);
+        const int sy = sourceRect.Top + (area.Top - dest.Top);
+        if (keyed)
+            PixelOps::CopyKeyed(format, PixelAt(area.Left, area.Top), FDesc.Pitch, sourcePixel(sx, sy),
+                                from->FDesc.Pitch, area.Width(), area.Height(), key);
+        else
+            PixelOps::Copy(format, PixelAt(area.Left, area.Top), FDesc.Pitch, sourcePixel(sx, sy),
+                           from->FDesc.Pitch, area.Width(), area.Height());
+        return DD_OK;
+    }
+    // Scaled: each destination pixel takes the nearest source pixel.
+    const int bpp = BytesPerPixel(format);
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        const int sy = sourceRect.Top + static_cast<int>((y - static_cast<std::int64_t>(dest.Top)) * sh / dh);
+        for (int x = area.Left; x < area.Right; ++x) {
+            const int sx = sourceRect.Left + static_cast<int>((x - static_cast<std::int64_t>(dest.Left)) * sw / dw);
+            const std::uint8_t* s = sourcePixel(sx, sy);
+            std::uint8_t* d = PixelAt(x, y);
+            std::uint32_t p = 0;
+            std::memcpy(&p, s, static_cast<std::size_t>(bpp));
+            if (!keyed || p != key)
+                std::memcpy(d, s, static_cast<std::size_t>(bpp));
+        }
+    }
+    return DD_OK;
+}
+
+void IDirectDrawSurface4::PresentToWindow(const TRect& screenRect)
+{
+    TWindowControl* window = nullptr;
+    if (!FClipper || Failed(FClipper->GetHWnd(window)) || !window)
+        return;
+    const TPoint origin = window->ClientOrigin();
+    const TPoint size = window->ClientSize();
+    const TRect client = Intersect(Bounds(origin.X, origin.Y, size.X, size.Y), TRect{0, 0, FDesc.Width, FDesc.Height});
+    const TRect area = Intersect(client, screenRect);
+    if (area.IsEmpty())
+        return;
+    window->Present(TRect{area.Left - origin.X, area.Top - origin.Y, area.Right - origin.X, area.Bottom - origin.Y},
+                    PixelAt(area.Left, area.Top), FDesc.Pitch, FDesc.Format);
+}
+
+HRESULT IDirectDrawSurface4::BltFast(int x, int y, IDirectDrawSurface4* source, const TRect* sourceRect,
+                                     std::uint32_t flags)
+{
+    if (const HRESULT r = CheckUsable(); Failed(r))
+        return r;
+    if (FClipper)
+        return DDERR_BLTFASTCANTCLIP;
+    if (!source)
+        return DDERR_INVALIDPARAMS;
+    if (source != this)
+        if (const HRESULT r = source->CheckUsable(); Failed(r))
+            return r;
+    if (source->FOwner != FOwner)
+        return DDERR_INVALIDPARAMS;
+    const TRect src = sourceRect ? *sourceRect : TRect{0, 0, source->FDesc.Width, source->FDesc.Height};
+    if (!ValidRect(src) || !Contains(TRect{0, 0, source->FDesc.Width, source->FDesc.Height}, src))
+        return DDERR_INVALIDRECT;
+    const std::int64_t right = static_cast<std::int64_t>(x) + src.Width();
+    const std::int64_t bottom = static_cast<std::int64_t>(y) + src.Height();
+    if (x < 0 || y < 0 || right > FDesc.Width || bottom > FDesc.Height)
+        return DDERR_INVALIDRECT;
+    const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
+    if (keyed && !source->FHasColorKey)
+        return DDERR_NOCOLORKEY;
+    const TPixelFormat format = FDesc.Format;
+    if (source == this) {
+        // Overlap within one surface: go through the general path, which copies.
+        const TRect dest = Bounds(x, y, src.Width(), src.Height());
+        return BlitClipped(dest, this, src, keyed ? DDBLT_KEYSRC : 0, nullptr, TRect{0, 0, FDesc.Width, FDesc.Height});
+    }
+    if (keyed)
+        PixelOps::CopyKeyed(format, PixelAt(x, y), FDesc.Pitch, source->PixelAt(src.Left, src.Top),
+                            source->FDesc.Pitch, src.Width(), src.Height(), source->FColorKey.Low & PixelMask(format));
+    else
+        PixelOps::Copy(format, PixelAt(x, y), FDesc.Pitch, source->PixelAt(src.Left, src.Top), source->FDesc.Pitch,
+                       src.Width(), src.Height());
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::Lock(const TRect* rect, TDDSurfaceDesc& desc, std::uint32_t)
+{
+    if (const HRESULT r = CheckUsable(); Failed(r))
+        return r;
+    const TRect area = rect ? *rect : TRect{0, 0, FDesc.Width, FDesc.Height};
+    if (!ValidRect(area) || !Contains(TRect{0, 0, FDesc.Width, FDesc.Height}, area))
+        return DDERR_INVALIDRECT;
+    FLocked = true;
+    desc = FDesc;
+    desc.Surface = PixelAt(area.Left, area.Top);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::Unlock(const TRect*)
+{
+    if (!FLocked)
+        return DDERR_NOTLOCKED;
+    FLocked = false;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::GetDC(TDeviceContext*& dc)
+{
+    dc = nullptr;
+    if (const HRESULT r = CheckUsable(); Failed(r))
+        return r;
+    FDC.Reset(FPixels.data(), FDesc.Width, FDesc.Height, FDesc.Pitch, FDesc.Format);
+    FDCOut = true;
+    dc = &FDC;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::ReleaseDC(TDeviceContext* dc)
+{
+    if (!FDCOut || dc != &FDC)
+        return DDERR_NODC;
+    FDCOut = false;
+    if (FDesc.Caps & DDSCAPS_PRIMARYSURFACE)
+        PresentToWindow(TRect{0, 0, FDesc.Width, FDesc.Height});
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::GetSurfaceDesc(TDDSurfaceDesc& desc) const
+{
+    desc = FDesc;
+    desc.Surface = nullptr;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::GetClipper(std::shared_ptr<IDirectDrawClipper>& clipper) const
+{
+    clipper = FClipper;
+    return FClipper ? DD_OK : DDERR_NOCLIPPERATTACHED;
+}
+
+HRESULT IDirectDrawSurface4::SetClipper(std::shared_ptr<IDirectDrawClipper> clipper)
+{
+    FClipper = std::move(clipper);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::GetColorKey(std::uint32_t flags, TDDColorKey& key) const
+{
+    if (!(flags & DDCKEY_SRCBLT) || !FHasColorKey)
+        return DDERR_NOCOLORKEY;
+    key = FColorKey;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::SetColorKey(std::uint32_t flags, const TDDColorKey* key)
+{
+    if (!(flags & DDCKEY_SRCBLT))
+        return DDERR_UNSUPPORTED;
+    FHasColorKey = key != nullptr;
+    if (key)
+        FColorKey = *key;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::GetPalette(std::shared_ptr<IDirectDrawPalette>& palette) const
+{
+    palette = FPalette;
+    return FPalette ? DD_OK : DDERR_NOPALETTEATTACHED;
+}
+
+HRESULT IDirectDrawSurface4::SetPalette(std::shared_ptr<IDirectDrawPalette> palette)
+{
+    FPalette = std::move(palette);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::IsLost() const
+{
+    if (!FOwner)
+        return DDERR_INVALIDOBJECT;
+    return FLost ? DDERR_SURFACELOST : DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::Restore()
+{
+    if (!FOwner)
+        return DDERR_INVALIDOBJECT;
+    if (!FLost)
+        return DD_OK;
+    if (FOwner->RefuseRestore)
+        return DDERR_GENERIC;
+    // The memory comes back with whatever was in it: scribble so a caller that
+    // forgets to redraw shows it.
+    std::fill(FPixels.begin(), FPixels.end(), std::uint8_t{0xCD});
+    FLost = false;
+    return DD_OK;
+}
+
+void IDirectDrawSurface4::MakeLost()
+{
+    FLost = true;
+    FLocked = false;
+    FDCOut = false;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The inner loops of fills and blits. Callers clip first: every rectangle here
+// lies wholly inside both surfaces, widths and heights are at least 1, and
+// pitches are in bytes (negative pitches are allowed for bottom-up rows).
+// Each loop is built for AVX-512, AVX2 and baseline x86-64 and picked at run time.
+
+#include <cstddef>
+#include <cstdint>
+
+enum class TPixelFormat : std::uint8_t {
+    XRGB8888,  // 32 bits: 0x00RRGGBB
+    RGB565,    // 16 bits: rrrrrggg gggbbbbb
+};
+
+constexpr int BytesPerPixel(TPixelFormat format)
+{
+    return format == TPixelFormat::XRGB8888 ? 4 : 2;
+}
+
+// The one mapping from 8-bit red, green and blue to a raw pixel. Pictures,
+// fills by colour and canvas drawing all use it, so a colour key made from a
+// colour equals the stored pixels of that colour.
+constexpr std::uint32_t PixelFromRGB(TPixelFormat format, unsigned red, unsigned green, unsigned blue)
+{
+    if (format == TPixelFormat::XRGB8888)
+        return ((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF);
+    return ((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xF8) >> 3);
+}
+
+// The bits a pixel of the format actually has.
+constexpr std::uint32_t PixelMask(TPixelFormat format)
+{
+    return format == TPixelFormat::XRGB8888 ? 0x00FFFFFFu : 0xFFFFu;
+}
+
+namespace PixelOps {
+
+void Fill(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t pitch, int width, int height,
+          std::uint32_t pixel);
+void Copy(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
+          std::ptrdiff_t srcPitch, int width, int height);
+// Copies every source pixel that differs from key.
+void CopyKeyed(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
+               std::ptrdiff_t srcPitch, int width, int height, std::uint32_t key);
+// Each pixel of the run becomes NOT(pixel OR pen), within the format's bits.
+void NotMergeRun(TPixelFormat format, std::uint8_t* dst, int count, std::uint32_t pen);
+
+} // namespace PixelOps
