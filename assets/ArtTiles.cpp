@@ -110,17 +110,21 @@ Image groundTile(int v)
 Image waterTile(int f)
 {
     Image t(16, 16);
-    // Swell: wavy bands that move a quarter of their period per frame, so the
-    // four frames make one seamless loop.
+    // Swell: bands along the diagonal that move 16 pixels per frame on a
+    // 64-pixel period. The tools lay the four frames in diagonal stripes
+    // (frame = first + column + row), so neighbouring cells always show the
+    // swell at exactly the right phase and the water flows without seams.
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            double p = 2 * Pi * (2 * y + 4 * f) / 16.0 + 1.3 * std::sin(2 * Pi * x / 16.0);
-            double h = std::sin(p) + 0.3 * std::sin(2 * Pi * (x + y) / 16.0);
-            Color c = h > 0.55 ? Water[3] : h > -0.45 ? Water[2] : Water[1];
+            double s = x + y + 16 * f;
+            double h = 0.75 * std::sin(2 * Pi * s / 64.0) + 0.25 * std::sin(2 * Pi * 3 * s / 64.0)
+                     + 0.3 * std::sin(2 * Pi * (x - y) / 16.0) + 0.2 * std::sin(2 * Pi * (x + 3 * y) / 16.0);
+            Color c = h > 0.6 ? Water[3] : h > -0.35 ? Water[2] : Water[1];
             t.set(x, y, c);
         }
-    // Glints: short crests that grow and fade, in two sets out of step.
-    static const int glints[][3] = {{2, 2, 0}, {10, 5, 2}, {6, 9, 1}, {13, 12, 3}, {1, 14, 2}};
+    // Glints: short crests that grow and fade, in two sets out of step; they
+    // stay inside the cell so frames of neighbours never cut one in half.
+    static const int glints[][3] = {{3, 3, 0}, {10, 5, 2}, {6, 9, 1}, {12, 12, 3}, {3, 13, 2}};
     for (auto& g : glints) {
         int phase = (f + g[2]) & 3;
         int x = g[0], y = g[1];
@@ -154,7 +158,7 @@ struct Ball {
 };
 
 // Render balls that repeat every 16 pixels; each pixel takes the highest ball.
-Image ballTile(const std::vector<Ball>& balls, const Ramp& ramp, int seed, bool berries)
+Image ballTile(const std::vector<Ball>& balls, const Ramp& ramp, int seed, bool berries, bool darkRims)
 {
     Image t(16, 16);
     std::vector<int> owner(256, -1);
@@ -194,9 +198,14 @@ Image ballTile(const std::vector<Ball>& balls, const Ramp& ramp, int seed, bool 
             int o = owner[std::size_t(y * 16 + x)];
             if (o < 0)
                 continue;
+            // Neighbours wrap around, so rims continue across tile edges.
             int up = owner[std::size_t(((y + 15) & 15) * 16 + x)];
             int lf = owner[std::size_t(y * 16 + ((x + 15) & 15))];
-            if ((up >= 0 && up != o && y > 0) || (lf >= 0 && lf != o && x > 0))
+            int dn = owner[std::size_t(((y + 1) & 15) * 16 + x)];
+            int rt = owner[std::size_t(y * 16 + ((x + 1) & 15))];
+            if (darkRims && (dn != o || rt != o))
+                t.set(x, y, ramp[hash(x, y, seed) % 4 ? 0 : 1]);
+            else if ((up >= 0 && up != o) || (lf >= 0 && lf != o))
                 if (hash(x, y, seed) % 3 != 0)
                     t.set(x, y, ramp[1]);
         }
@@ -227,7 +236,7 @@ Image canopyTile(int v)
     };
     for (int i = 0; i < 3; ++i)
         balls.push_back({inner[v][i][0], inner[v][i][1], inner[v][i][2], 1.5 - 0.4 * i, 100 + i});
-    Image t = ballTile(balls, Leaf, 40 + v, false);
+    Image t = ballTile(balls, Leaf, 40 + v, false, false);
     return t;
 }
 
@@ -245,7 +254,7 @@ Image bushTile(int v)
     };
     for (int i = 0; i < 3; ++i)
         balls.push_back({inner[v][i][0], inner[v][i][1], inner[v][i][2], 0.6, 100 + i + (v & 1)});
-    return ballTile(balls, Bush, 60 + v, true);
+    return ballTile(balls, Bush, 60 + v, true, true);
 }
 
 // ---------------------------------------------------------------- shadows

@@ -254,6 +254,18 @@ void writePreviews(const std::string& dir)
     writeFile(dir + "/tiles.png", png(sheet.scaled(4), 0));
     writeFile(dir + "/tiles_1x.png", png(tiles.flattened(StageColor), 0));
     writeFile(dir + "/groups.png", png(groupSheet(tiles).scaled(3), 0));
+    // The animated groups at four successive steps of the clock, laid in
+    // diagonal stripes as the tools lay them.
+    Image anim(4 * 104, 3 * 104, rgb(20, 16, 8));
+    const int animFirst[3] = {4, 0, 60};
+    for (int g = 0; g < 3; ++g)
+        for (int t = 0; t < 4; ++t)
+            for (int j = 0; j < 6; ++j)
+                for (int i = 0; i < 6; ++i) {
+                    int code = animFirst[g] + (i + j + t) % 4;
+                    anim.draw(tiles.crop(16 * (code % 16), 16 * (code / 16), 16, 16), t * 104 + 4 + i * 16, g * 104 + 4 + j * 16);
+                }
+    writeFile(dir + "/anim.png", png(anim.scaled(2), 0));
     Image fsheet(256, 96, StageColor);
     fsheet.draw(flag, 0, 0);
     writeFile(dir + "/flag.png", png(fsheet.scaled(3), 0));
