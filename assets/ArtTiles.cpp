@@ -496,8 +496,10 @@ Image rubbleTile()
 {
     Image obj(16, 16);
     struct Chunk { double x, y, rx, ry; const Ramp* r; };
-    Chunk chunks[] = {{4, 9, 3.2, 2.4, &Brick}, {10, 11, 3.6, 2.6, &Stone}, {8, 6, 3.0, 2.2, &Brick},
-                      {12, 5, 2.2, 1.8, &Stone}, {5, 13, 2.4, 1.6, &Stone}, {13, 13, 1.6, 1.4, &Brick}};
+    // A heap of broken bricks and concrete: big lumps at the back, small ones in front.
+    Chunk chunks[] = {{5, 5, 3.6, 2.8, &Stone}, {11, 4, 3.4, 2.6, &Brick}, {8, 8, 4.2, 3.0, &Brick},
+                      {3, 10, 3.0, 2.4, &Brick}, {12, 10, 3.4, 2.6, &Stone}, {7, 12, 3.0, 2.2, &Stone},
+                      {13, 14, 1.8, 1.4, &Brick}, {2, 14, 1.6, 1.2, &Stone}};
     for (auto& c : chunks)
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {
@@ -506,8 +508,15 @@ Image rubbleTile()
                 if (d > 1.0)
                     continue;
                 double b = 0.55 - 0.35 * dx - 0.35 * dy + (hash01(x, y, 36) - 0.5) * 0.15;
+                if (d > 0.82 && (dx > 0 || dy > 0))
+                    b = 0.05; // dark lower edge separates the lumps
                 obj.set(x, y, shade(*c.r, b));
             }
+    // Mortar crumbs and a bent rebar.
+    obj.set(6, 7, Concrete[4]);
+    obj.set(10, 12, Concrete[4]);
+    obj.line(9, 3, 13, 6, Steel[1]);
+    obj.set(14, 6, Steel[2]);
     Image t(16, 16);
     bakeShadow(t, obj, 1, 1);
     t.draw(obj, 0, 0);

@@ -580,11 +580,16 @@ Image drawOptionImages()
 
 Image drawAppIcon()
 {
+    // A bright green tank on a dark round badge with a gold rim.
     Image img(32, 32);
-    img.disc(16, 16, 15.5, 15.5, rgb(40, 32, 16));
-    img.disc(16, 16, 14.5, 14.5, rgb(72, 110, 44));
-    Image tank = drawTank(2);
-    img.draw(tank, 0, 0);
+    img.disc(16, 16, 16, 16, rgb(110, 76, 24));
+    img.disc(16, 16, 15, 15, rgb(230, 180, 70));
+    img.disc(16, 16, 13.5, 13.5, rgb(36, 44, 58));
+    img.disc(15, 15, 11, 11, rgb(46, 56, 72));
+    TankLook look = kTanks[2];
+    look.hull = ramp4(96, 170, 70);
+    look.gunLen = 8;
+    img.draw(tankImage(look, 2), 0, 0);
     return img;
 }
 

@@ -252,6 +252,12 @@ void writePreviews(const std::string& dir)
         text(sheet, x + (c < 10 ? 5 : 2), y + 17, std::to_string(c), rgb(200, 190, 160));
     }
     writeFile(dir + "/tiles.png", png(sheet.scaled(4), 0));
+    {
+        std::set<Color> bc(tiles.px.begin(), tiles.px.end()), fc(flag.px.begin(), flag.px.end());
+        std::set<Color> both = bc;
+        both.insert(fc.begin(), fc.end());
+        std::cout << "colours: tiles " << bc.size() << ", flag " << fc.size() << ", together " << both.size() << "\n";
+    }
     writeFile(dir + "/tiles_1x.png", png(tiles.flattened(StageColor), 0));
     writeFile(dir + "/groups.png", png(groupSheet(tiles).scaled(3), 0));
     // The animated groups at four successive steps of the clock, laid in
