@@ -100,7 +100,7 @@ Image groundTile(int v)
         t.wrapSet(x + l, y - 1, Grass[5]);
     }
     // Flowers that catch the light in turn.
-    t.set(5, 11, v == 1 ? rgb(252, 240, 130) : rgb(196, 184, 84));
+    t.set(5, 11, v == 1 ? rgb(236, 220, 110) : rgb(150, 160, 70));
     if (v == 2)
         t.set(12, 4, rgb(236, 236, 214));
     return t;
@@ -158,7 +158,7 @@ struct Ball {
 };
 
 // Render balls that repeat every 16 pixels; each pixel takes the highest ball.
-Image ballTile(const std::vector<Ball>& balls, const Ramp& ramp, int seed, bool berries, bool darkRims)
+Image ballTile(const std::vector<Ball>& balls, const Ramp& ramp, int seed, bool berries, bool darkRims, double grain)
 {
     Image t(16, 16);
     std::vector<int> owner(256, -1);
@@ -189,7 +189,7 @@ Image ballTile(const std::vector<Ball>& balls, const Ramp& ramp, int seed, bool 
                 continue;
             double light = 0.55 * nz - 0.45 * (nx + ny) * 0.8;
             double leafy = hash01(x, y, seed + who) - 0.5;
-            double v = 0.18 + 0.62 * std::clamp(light, 0.0, 1.0) + 0.35 * leafy;
+            double v = 0.12 + 0.78 * std::clamp(light, 0.0, 1.0) + grain * leafy;
             t.set(x, y, shade(ramp, v));
         }
     // Dark rims where a ball meets the one behind it.
@@ -236,7 +236,7 @@ Image canopyTile(int v)
     };
     for (int i = 0; i < 3; ++i)
         balls.push_back({inner[v][i][0], inner[v][i][1], inner[v][i][2], 1.5 - 0.4 * i, 100 + i});
-    Image t = ballTile(balls, Leaf, 40 + v, false, false);
+    Image t = ballTile(balls, Leaf, 40 + v, false, false, 0.24);
     return t;
 }
 
@@ -254,7 +254,7 @@ Image bushTile(int v)
     };
     for (int i = 0; i < 3; ++i)
         balls.push_back({inner[v][i][0], inner[v][i][1], inner[v][i][2], 0.6, 100 + i + (v & 1)});
-    return ballTile(balls, Bush, 60 + v, true, true);
+    return ballTile(balls, Bush, 60 + v, true, true, 0.35);
 }
 
 // ---------------------------------------------------------------- shadows
