@@ -77,11 +77,15 @@ Image flagFrame(const Cloth& cl, int t)
                 b += 0.15;
             if (v == len - 1)
                 b -= 0.15;
-            int i = std::clamp(int(std::floor(b * 5)), 0, 4);
-            cloth.set(x0 + u, top + v, cl.ramp[std::size_t(std::max(i, 1))]);
+            // Mid tones for most folds; the brightest tone only on the crest
+            // facing the light, so the cloth ripples without flashing.
+            int i = std::clamp(int(std::floor(b * 5)), 1, 3);
+            if (slope < -0.45 && v > 0 && v < len - 1)
+                i = 4;
+            cloth.set(x0 + u, top + v, cl.ramp[std::size_t(i)]);
         }
         // Emblem: a five-pointed star near the hoist, riding the wave.
-        static const char* star[7] = {"   #   ", "   #   ", "#######", " ##### ", "  ###  ", " ## ## ", " #   # "};
+        static const char* star[7] = {"   #   ", "  ###  ", "#######", " ##### ", "  ###  ", " ## ## ", " #   # "};
         int su = u - 3;
         if (su >= 0 && su < 7 && !cl.torn)
             for (int v = 0; v < 7; ++v)
