@@ -115,6 +115,7 @@ void writeArtData(const std::string& dir)
         s << "\n};\nconst TArtBlob " << b.name << "{k" << b.name << ", sizeof k" << b.name << "};\n\n";
     }
     // Write beside and rename, so an interrupted run leaves no half file.
+    std::filesystem::create_directories(dir);
     std::string path = dir + "/ArtData.cpp", tmp = path + ".tmp";
     {
         std::ofstream f(tmp, std::ios::binary);
