@@ -156,17 +156,17 @@ TEST_F(DisplayTest, FlipWaitsForTheVerticalBlankAndPresentsIntoTheWindow)
     ASSERT_TRUE(Display.CanDraw());
     Display.Surface()->FillRect(TRect{0, 0, 640, 480}, 0x204060);
     Display.Surface()->FillRect(TRect{10, 20, 11, 21}, 0xFFFFFF);
-    const int sleeps = static_cast<int>(Platform.Clock.Sleeps.size());
+    const int sleeps = Platform.Clock.SleepCount;
     Display.Flip();
-    ASSERT_EQ(static_cast<int>(Platform.Clock.Sleeps.size()), sleeps + 1);
+    ASSERT_EQ(Platform.Clock.SleepCount, sleeps + 1);
     // The next 60 Hz boundary after 5 ms.
-    EXPECT_EQ(Platform.Clock.Sleeps.back(), 1'000'000'000LL / 60);
+    EXPECT_EQ(Platform.Clock.LastSleep, 1'000'000'000LL / 60);
     EXPECT_EQ(Window.Pixel(0, 0), 0x204060u);
     EXPECT_EQ(Window.Pixel(10, 20), 0xFFFFFFu);
     EXPECT_EQ(Window.Pixel(639, 479), 0x204060u);
     // Painting presents without waiting.
     Display.Paint();
-    EXPECT_EQ(static_cast<int>(Platform.Clock.Sleeps.size()), sleeps + 1);
+    EXPECT_EQ(Platform.Clock.SleepCount, sleeps + 1);
 }
 
 TEST_F(DisplayTest, LostSurfacesAreRepairedByTheNextCanDraw)

@@ -28,11 +28,13 @@ public:
     // A monotonic clock that stands still except when a wait moves it.
     struct TFakeClock : TMonotonicClock {
         std::int64_t NowNs = 5'000'000;  // 5 ms in
-        std::vector<std::int64_t> Sleeps;
+        int SleepCount = 0;
+        std::int64_t LastSleep = 0;
         std::chrono::nanoseconds Now() override { return std::chrono::nanoseconds(NowNs); }
         void SleepUntil(std::chrono::nanoseconds time) override
         {
-            Sleeps.push_back(time.count());
+            ++SleepCount;
+            LastSleep = time.count();
             if (time.count() > NowNs)
                 NowNs = time.count();
         }
