@@ -2,6 +2,7 @@
 // line, run through the same core as the editor. Errors: one line on stderr
 // and exit status 1; usage errors exit 2.
 #include "cli/CliHost.h"
+#include "cli/Render.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
 #include "storage/StageFile.h"
@@ -246,6 +247,15 @@ int RunNew(const TArgs& args)
     return 0;
 }
 
+int RunRender(const TArgs& args)
+{
+    const int number = ParseStageNumber(args.Positional[0]);
+    if (!args.Has("-o"))
+        throw TUsageError("-o OUT.png is required");
+    RenderStagePreview(number, StageFileArg(args), args.Get("-o", ""));
+    return 0;
+}
+
 // One line per subcommand.
 const std::vector<TCommand>& Commands()
 {
@@ -255,6 +265,7 @@ const std::vector<TCommand>& Commands()
         {"import", "import IN [--file F] [--stage N]", {"--file", "--stage"}, 1, 1, RunImport},
         {"random", "random N [--seed S] [-o OUT]", {"--seed", "-o"}, 1, 1, RunRandom},
         {"new", "new [--file F] [--count K]", {"--file", "--count"}, 0, 0, RunNew},
+        {"render", "render N [--file F] -o OUT.png", {"--file", "-o"}, 1, 1, RunRender},
     };
     return commands;
 }

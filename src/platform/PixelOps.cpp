@@ -68,10 +68,29 @@ STAGE_CLONES STAGE_NO_IDIOM void Copy16(std::uint8_t* dst, std::ptrdiff_t dstPit
     CopyRows<std::uint16_t>(dst, dstPitch, src, srcPitch, width, height);
 }
 
+// Tile widths get a loop of fixed length, which compiles to straight vector code.
+template <typename P, int Width>
+inline void CopyKeyedFixed(std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
+                           std::ptrdiff_t srcPitch, int height, P key)
+{
+    for (int y = 0; y < height; ++y) {
+        P* __restrict d = Row<P>(dst, dstPitch, y);
+        const P* __restrict s = Row<P>(src, srcPitch, y);
+        for (int x = 0; x < Width; ++x) {
+            const P p = s[x];
+            d[x] = p != key ? p : d[x];
+        }
+    }
+}
+
 template <typename P>
 inline void CopyKeyedRows(std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
                           std::ptrdiff_t srcPitch, int width, int height, P key)
 {
+    if (width == 16)
+        return CopyKeyedFixed<P, 16>(dst, dstPitch, src, srcPitch, height, key);
+    if (width == 32)
+        return CopyKeyedFixed<P, 32>(dst, dstPitch, src, srcPitch, height, key);
     for (int y = 0; y < height; ++y) {
         P* __restrict d = Row<P>(dst, dstPitch, y);
         const P* __restrict s = Row<P>(src, srcPitch, y);

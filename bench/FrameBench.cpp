@@ -1,0 +1,164 @@
+// The frame against its memory floor: a full DXTimerTimer frame of a busy
+// stage into a 32-bit back buffer (presenting goes to an empty window and a
+// clock that never waits), the same bytes moved by clear and memcpy, and one
+// keyed tile.
+#include "cli/CliHost.h"
+#include "editor/Main.h"
+#include "engine/DXClass.h"
+#include "engine/DXDraws.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+struct TNoWaitClock : TMonotonicClock {
+    std::int64_t NowNs = 0;
+    std::chrono::nanoseconds Now() override { return std::chrono::nanoseconds(NowNs += 1'000'000); }
+    void SleepUntil(std::chrono::nanoseconds) override {}
+};
+
+// A 100 x 50 8-bit BMP of coloured stripes.
+void WritePicture(const std::filesystem::path& path)
+{
+    const int w = 100, h = 50;
+    std::vector<std::uint8_t> out{'B', 'M'};
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    auto put16 = [&](unsigned v) {
+        out.push_back(static_cast<std::uint8_t>(v));
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    put32(14 + 40 + 1024 + w * h);
+    put32(0);
+    put32(14 + 40 + 1024);
+    put32(40);
+    put32(w);
+    put32(h);
+    put16(1);
+    put16(8);
+    for (int i = 0; i < 6; ++i)
+        put32(0);
+    for (std::uint32_t i = 0; i < 256; ++i)
+        put32(i * 0x010203u & 0xFFFFFF);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            out.push_back(static_cast<std::uint8_t>(x + 3 * y));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
+                                                static_cast<std::streamsize>(out.size()));
+}
+
+struct TBusyEditor {
+    TNoWaitClock Clock;
+    TMemoryWindow Window{0, 0};  // presenting reaches no pixels
+    TCliHost Host;
+    std::filesystem::path Folder = std::filesystem::temp_directory_path() / "stage-frame-bench";
+    std::unique_ptr<TMainForm> Form;
+
+    TBusyEditor()
+    {
+        auto& settings = DisplayPlatformSettings();
+        settings.Format = TPixelFormat::XRGB8888;
+        settings.Clock = &Clock;
+        std::filesystem::create_directories(Folder / "Map");
+        WritePicture(Folder / "Map" / "bench.bmp");
+        Form = std::make_unique<TMainForm>(Host);
+        Host.Form = Form.get();
+        Form->PictureFolder = Folder;
+        Form->ClearLayers();
+        Form->DXDraw->SetWindow(&Window);
+        Form->DXDraw->Initialize();
+        // Every layer well filled: animated ground, water, walls and canopy.
+        for (int y = 1; y <= 30; ++y)
+            for (int x = 1; x <= 40; ++x) {
+                Form->BGLayer->SetCell(x, y, (x * 7 + y * 3) % 11 == 0 ? 4 + x % 4 : (x + y) % 4);
+                const int k = (x * 5 + y * 11) % 10;
+                if (k < 6)
+                    Form->FGLayer->SetCell(x, y, k < 3 ? 24 + (x + y) % 40 : 8 + (x * y) % 8);
+            }
+        TShortString name;
+        name.Assign("bench.bmp");
+        Form->BG_Bitmap = name;
+        Form->BG_H_Tile = Form->BG_V_Tile = true;
+        Form->DXDraw->Restore();
+        Form->ShowGrid = true;
+        Form->ShowStatus = true;
+        Host.Tool = 0;
+        Form->SelRect = TRect{64, 48, 400, 320};
+        Form->DXTimerTimer(16);
+    }
+    ~TBusyEditor()
+    {
+        Form.reset();
+        std::filesystem::remove_all(Folder);
+        DisplayPlatformSettings().Clock = nullptr;
+    }
+
+    // Pixels of the tiles the frame draws on screen.
+    std::size_t VisibleTilePixels() const
+    {
+        std::size_t tiles = 0;
+        for (const TBackgroundSprite* layer : {Form->BGLayer, Form->ShadowLayer, Form->FGLayer})
+            for (int y = 0; y < layer->Rows(); ++y)
+                for (int x = 0; x < layer->Columns(); ++x) {
+                    const int sx = static_cast<int>(layer->X) - 16 + 16 * x, sy = static_cast<int>(layer->Y) - 16 + 16 * y;
+                    if (layer->Cell(x, y) >= 0 && layer->Cell(x, y) < 64 && sx > -16 && sx < 640 && sy > -16 && sy < 480)
+                        ++tiles;
+                }
+        return tiles * 256 + 32 * 32;  // and the flag
+    }
+};
+
+void BM_Frame(benchmark::State& state)
+{
+    TBusyEditor editor;
+    if (!editor.Form->PictureLoaded)
+        state.SkipWithError("the background picture did not load");
+    for (auto _ : state) {
+        editor.Form->DXTimerTimer(16);
+        benchmark::ClobberMemory();
+    }
+    state.counters["tile_px"] = static_cast<double>(editor.VisibleTilePixels());
+}
+BENCHMARK(BM_Frame)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameFloor(benchmark::State& state)
+{
+    std::size_t tileBytes;
+    {
+        TBusyEditor editor;
+        tileBytes = editor.VisibleTilePixels() * 4;
+    }
+    std::vector<std::uint8_t> back(640 * 480 * 4), source(tileBytes, 1), dest(tileBytes);
+    for (auto _ : state) {
+        std::memset(back.data(), 0, back.size());
+        std::memcpy(dest.data(), source.data(), tileBytes);
+        benchmark::DoNotOptimize(back.data());
+        benchmark::DoNotOptimize(dest.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["bytes"] = static_cast<double>(tileBytes + back.size());
+}
+BENCHMARK(BM_FrameFloor)->Unit(benchmark::kMicrosecond);
+
+void BM_TileBlit(benchmark::State& state)
+{
+    TBusyEditor editor;
+    TPictureCollectionItem& tiles = editor.Form->DXImageList->Items.Find("back");
+    TDirectDrawSurface* back = editor.Form->DXDraw->Surface();
+    // One place on the back buffer, so the figure is the blit's own cost.
+    int i = 0;
+    for (auto _ : state) {
+        tiles.Draw(back, 160, 96, 24 + (i++ & 15));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_TileBlit);
+
+} // namespace
