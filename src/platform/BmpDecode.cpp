@@ -37,6 +37,62 @@ void CheckSize(int width, int height)
                               std::to_string(MaxPictureSide) + " pixels are allowed");
 }
 
+std::uint32_t Read32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Qt's reader shows a file whose rows stop early as if it were whole; a
+// truncated file is a damaged one, so the rows are checked to be all there.
+void CheckRowsComplete(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 30)
+        throw EInvalidGraphic("Bitmap image is not valid");
+    const std::uint32_t offset = Read32(data + 10);
+    const std::uint32_t header = Read32(data + 14);
+    std::uint64_t width, height, bpp, compression = 0;
+    if (header == 12) {
+        width = data[18] | (data[19] << 8);
+        height = data[20] | (data[21] << 8);
+        bpp = data[24] | (data[25] << 8);
+    } else {
+        if (size < 34)
+            throw EInvalidGraphic("Bitmap image is not valid");
+        width = Read32(data + 18);
+        const auto signedHeight = static_cast<std::int32_t>(Read32(data + 22));
+        height = signedHeight < 0 ? -static_cast<std::int64_t>(signedHeight) : signedHeight;
+        bpp = data[28] | (data[29] << 8);
+        compression = size >= 34 ? Read32(data + 30) : 0;
+    }
+    if (offset >= size)
+        throw EInvalidGraphic("Bitmap image is not valid: no pixel rows");
+    if (compression == 1 || compression == 2) {
+        // Run-length data must reach their end-of-bitmap code.
+        std::size_t at = offset;
+        while (at + 2 <= size) {
+            const std::uint8_t count = data[at], value = data[at + 1];
+            at += 2;
+            if (count > 0 || value == 0)
+                continue;
+            if (value == 1)
+                return;
+            if (value == 2) {
+                at += 2;
+                continue;
+            }
+            const std::size_t bytes = compression == 1 ? value : (value + 1u) / 2;
+            at += bytes + (bytes & 1);
+        }
+        throw EInvalidGraphic("Bitmap image is not valid: the run-length data are truncated");
+    }
+    if (width > static_cast<std::uint64_t>(MaxPictureSide) || height > static_cast<std::uint64_t>(MaxPictureSide))
+        return;  // refused by the size check
+    const std::uint64_t stride = ((width * bpp + 31) / 32) * 4;
+    if (offset + stride * height > size)
+        throw EInvalidGraphic("Bitmap image is not valid: the pixel rows are truncated");
+}
+
 } // namespace
 
 TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
@@ -51,6 +107,7 @@ TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
     const QSize declared = reader.size();
     if (declared.isValid())
         CheckSize(declared.width(), declared.height());
+    CheckRowsComplete(data, size);
     QImage image;
     if (!reader.read(&image) || image.isNull() || image.width() <= 0 || image.height() <= 0)
         throw EInvalidGraphic("Bitmap image is not valid");

@@ -311,4 +311,23 @@ TEST_F(FrameTest, PictureNamesIgnoreCaseAndUseBackslashes)
     }
 }
 
+TEST_F(FrameTest, DamagedPictureRaisesAndTheStageShowsItsColour)
+{
+    std::vector<std::uint32_t> rgb(64 * 64, 0x336699);
+    const auto jpeg = MakeJpeg(64, 64, rgb);
+    WriteFile((Folder / "Map" / "cut.JPEG").string(), std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + 200));
+    WriteFile((Folder / "Map" / "words.bmp").string(), std::vector<std::uint8_t>(300, 'x'));
+    for (const char* name : {"cut.JPEG", "words.bmp"}) {
+        UsePicture(100, 50);  // a picture that loads, so the failure must clear it
+        ASSERT_TRUE(E.Form.PictureLoaded);
+        TShortString bitmap;
+        bitmap.Assign(name);
+        E.Form.BG_Bitmap = bitmap;
+        EXPECT_THROW(E.Form.DXDraw->Restore(), EInvalidGraphic) << name;
+        EXPECT_FALSE(E.Form.PictureLoaded) << name;
+        Frame();
+        EXPECT_EQ(At(5, 5), Colour(Sky)) << name;
+    }
+}
+
 } // namespace
