@@ -1,0 +1,54 @@
+#include "app/EditorApplication.h"
+
+#include "app/SplashFm.h"
+#include "editor/Main.h"
+#include "ui/Art.h"
+#include "ui/ErrorReport.h"
+#include "ui/Fonts.h"
+#include "ui/MainWindow.h"
+#include "ui/QtApplicationHooks.h"
+#include "ui/ToolBarFm.h"
+
+#include <QIcon>
+#include <QThread>
+
+#include <exception>
+#include <memory>
+
+TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QString::fromUtf8(TitleBase));
+    setApplicationDisplayName(QString::fromUtf8(TitleBase));
+    setWindowIcon(QIcon(AppIconPicture()));
+    InstallFontSubstitutions();
+}
+
+bool TEditorApplication::notify(QObject* receiver, QEvent* event)
+{
+    // Last line of defence: handlers report their own errors, but anything
+    // that still escapes is shown and the editor keeps running.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowErrorReport(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ShowErrorReport(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+int RunEditor(TEditorApplication& application, int splashMilliseconds)
+{
+    // The frame timer finds the idle loop and activation through these.
+    TQtApplicationHooks hooks;
+    TMainWindow mainForm;
+    auto splash = std::make_unique<TfmSplash>();
+    splash->ShowAndPaint();
+    TfmTool fmTool(&mainForm);
+    mainForm.SetToolWindow(&fmTool);
+    if (splashMilliseconds > 0)
+        QThread::msleep(static_cast<unsigned long>(splashMilliseconds));
+    splash.reset();
+    mainForm.show();
+    return application.exec();
+}

@@ -1,0 +1,55 @@
+#include "ui/Art.h"
+
+#include "ArtData.h"
+
+#include <QBitmap>
+#include <QImage>
+
+namespace {
+
+QImage Decode(const TArtBlob& blob)
+{
+    if (!blob.Data || blob.Size == 0)
+        return {};
+    return QImage::fromData(blob.Data, static_cast<int>(blob.Size), "BMP");
+}
+
+// The UI images key out fuchsia; everything else is opaque.
+QPixmap Keyed(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskInColor)));
+    return pixmap;
+}
+
+QPixmap Cell(const TArtBlob& blob, int index, int size)
+{
+    const QImage strip = Decode(blob);
+    if (strip.isNull() || index < 0 || (index + 1) * size > strip.width())
+        return {};
+    return Keyed(strip.copy(index * size, 0, size, size));
+}
+
+}  // namespace
+
+QPixmap ToolButtonImage(int index)
+{
+    return Cell(ArtToolButtons, index, 16);
+}
+
+QPixmap OptionImage(int index)
+{
+    return Cell(ArtOptionImages, index, 32);
+}
+
+QPixmap SplashPicture()
+{
+    return QPixmap::fromImage(Decode(ArtSplash));
+}
+
+QPixmap AppIconPicture()
+{
+    return Keyed(Decode(ArtAppIcon));
+}

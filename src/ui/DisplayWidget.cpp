@@ -1,0 +1,128 @@
+#include "ui/DisplayWidget.h"
+
+#include "editor/Main.h"
+#include "engine/DXDraws.h"
+#include "ui/ErrorReport.h"
+#include "ui/KeyMap.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TDisplayWidget::TDisplayWidget(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("DXDraw"));
+    setMouseTracking(true);  // the box cursor follows the pointer without a button held
+    setFocusPolicy(Qt::NoFocus);  // keys go to the main window
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TDisplayWidget::SetMainForm(TMainForm* form)
+{
+    if (FForm && FForm->DXDraw)
+        FForm->DXDraw->SetWindow(nullptr);
+    FForm = form;
+    if (FForm && FForm->DXDraw)
+        FForm->DXDraw->SetWindow(this);
+}
+
+TDXDraw* TDisplayWidget::DXDraw() const
+{
+    return FForm ? FForm->DXDraw.get() : nullptr;
+}
+
+void TDisplayWidget::InitializeDisplay()
+{
+    if (TDXDraw* draw = DXDraw())
+        draw->FormShown();
+}
+
+void TDisplayWidget::FinalizeDisplay()
+{
+    if (TDXDraw* draw = DXDraw())
+        draw->FormCloseQuery();
+}
+
+void TDisplayWidget::RestoreSurfaces()
+{
+    if (TDXDraw* draw = DXDraw())
+        draw->Restore();
+}
+
+TPoint TDisplayWidget::ClientSize() const
+{
+    return {width(), height()};
+}
+
+TPoint TDisplayWidget::ClientOrigin() const
+{
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    return {origin.x(), origin.y()};
+}
+
+void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
+                             TPixelFormat format)
+{
+    if (area.IsEmpty() || !pixels)
+        return;
+    if (FFrame.size() != size())
+        FFrame = QImage(size(), QImage::Format_RGB32);
+    const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & FFrame.rect();
+    if (target.isEmpty())
+        return;
+    // A view of the presented pixels in their own format, copied into ours.
+    const QImage source(pixels, target.width(), target.height(), static_cast<qsizetype>(stride),
+                        format == TPixelFormat::RGB565 ? QImage::Format_RGB16 : QImage::Format_RGB32);
+    {
+        QPainter painter(&FFrame);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(target.topLeft(), source);
+    }
+    // Inside a paint request the picture is drawn by that paint itself.
+    if (!FPainting) {
+        FPresenting = true;
+        repaint(target);
+        FPresenting = false;
+    }
+}
+
+void TDisplayWidget::paintEvent(QPaintEvent*)
+{
+    // Asked to paint by the window system: present once, without waiting.
+    TDXDraw* draw = DXDraw();
+    if (!FPresenting && draw && draw->Initialized()) {
+        FPainting = true;
+        RunGuarded([draw] { draw->Paint(); });
+        FPainting = false;
+    }
+    QPainter painter(this);
+    if (FFrame.isNull())
+        painter.fillRect(rect(), Qt::black);
+    else
+        painter.drawImage(0, 0, FFrame);
+}
+
+void TDisplayWidget::mousePressEvent(QMouseEvent* event)
+{
+    TMouseButton button;
+    if (!FForm || !MouseButtonFromQt(event->button(), button))
+        return;
+    const QPoint at = event->position().toPoint();
+    RunGuarded([&] { FForm->DXDrawMouseDown(button, ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+}
+
+void TDisplayWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!FForm)
+        return;
+    const QPoint at = event->position().toPoint();
+    RunGuarded([&] { FForm->DXDrawMouseMove(ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+}
+
+void TDisplayWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    TMouseButton button;
+    if (!FForm || !MouseButtonFromQt(event->button(), button))
+        return;
+    const QPoint at = event->position().toPoint();
+    RunGuarded([&] { FForm->DXDrawMouseUp(button, ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The application's default error report and the editor's message boxes.
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Shows an error that escaped an event handler: a message box with its text.
+// The editor keeps running with the stage intact.
+void ShowErrorReport(const QString& text);
+
+// Runs an event handler and reports whatever error escapes it.
+void RunGuarded(const std::function<void()>& handler);
+
+// The editor's own failure messages: a title, a one-line text, OK and Cancel,
+// no icon. The answer is not used.
+void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text);

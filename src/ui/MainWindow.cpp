@@ -1,0 +1,172 @@
+#include "ui/MainWindow.h"
+
+#include "editor/Main.h"
+#include "ui/DisplayWidget.h"
+#include "ui/ErrorReport.h"
+#include "ui/KeyMap.h"
+#include "ui/ToolBarFm.h"
+#include "ui/UpDown.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+TMainWindow::TMainWindow()
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QString::fromUtf8(TitleBase));
+    setFixedSize(DisplayWidth, DisplayHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(12);
+    setFont(font);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    FDisplay = new TDisplayWidget(this);
+    FDisplay->setGeometry(0, 0, DisplayWidth, DisplayHeight);
+    FForm = std::make_unique<TMainForm>(*this);
+    FDisplay->SetMainForm(FForm.get());
+}
+
+TMainWindow::~TMainWindow()
+{
+    FDisplay->SetMainForm(nullptr);
+}
+
+void TMainWindow::SetToolWindow(TfmTool* tool)
+{
+    FTool = tool;
+    if (FTool)
+        FTool->SetMainForm(FForm.get(), this);
+}
+
+int TMainWindow::ToolMode() const
+{
+    return FTool ? FTool->ToolMode : 0;
+}
+
+int TMainWindow::CurTile() const
+{
+    return FTool ? FTool->CurTile : 0;
+}
+
+bool TMainWindow::AllLayerDown() const
+{
+    return !FTool || FTool->tbShowAll->isChecked();
+}
+
+void TMainWindow::SetAllLayerDown(bool down)
+{
+    if (FTool)
+        FTool->tbShowAll->setChecked(down);
+}
+
+bool TMainWindow::GridDown() const
+{
+    return FTool && FTool->tbShowGird->isChecked();
+}
+
+void TMainWindow::SetGridDown(bool down)
+{
+    if (FTool)
+        FTool->tbShowGird->setChecked(down);
+}
+
+void TMainWindow::SetUndoEnabled(bool enabled)
+{
+    if (FTool)
+        FTool->tbUndo->setEnabled(enabled);
+}
+
+void TMainWindow::SetRedoEnabled(bool enabled)
+{
+    if (FTool)
+        FTool->tbRedo->setEnabled(enabled);
+}
+
+void TMainWindow::SetWindowCaption(const std::string& caption)
+{
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+void TMainWindow::SetOptionCaption(const std::string& caption)
+{
+    if (FTool)
+        FTool->btOption->setText(QString::fromStdString(caption));
+}
+
+void TMainWindow::SetStageNumControl(int value)
+{
+    // The control clamps the value and its change handler sets the stage number.
+    if (FTool)
+        FTool->udStageNum->setPosition(value);
+}
+
+void TMainWindow::RestoreDisplay()
+{
+    FDisplay->RestoreSurfaces();
+}
+
+bool TMainWindow::ToolWindowVisible() const
+{
+    return FTool && FTool->isVisible();
+}
+
+void TMainWindow::SetToolWindowVisible(bool visible)
+{
+    if (FTool)
+        FTool->setVisible(visible);
+}
+
+void TMainWindow::showEvent(QShowEvent* event)
+{
+    if (!FShownOnce) {
+        FShownOnce = true;
+        // FormShow: the tool window, then the stage.
+        RunGuarded([this] {
+            if (FTool)
+                FTool->show();
+            FForm->FormShow();
+        });
+        // The display initialises itself once the window has become visible.
+        QTimer::singleShot(0, this, [this] { RunGuarded([this] { FDisplay->InitializeDisplay(); }); });
+    }
+    QWidget::showEvent(event);
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event)
+{
+    RunGuarded([this] { FDisplay->FinalizeDisplay(); });
+    if (FTool)
+        FTool->close();
+    QWidget::closeEvent(event);
+}
+
+void TMainWindow::keyPressEvent(QKeyEvent* event)
+{
+    std::uint16_t key = 0;
+    if (QtKeyToVirtualKey(event->key(), key)) {
+        RunGuarded([&] { FForm->FormKeyDown(key, ShiftFromQt(event->modifiers())); });
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TMainWindow::event(QEvent* event)
+{
+    // Keep Tab and Backtab for the editor rather than focus movement.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The main window: a fixed 640 x 480 client area filled by the display, with
+// the editor core behind it. It implements what the core asks of the windows
+// and turns mouse and key events into the core's handlers.
+
+#include "editor/EditorHost.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class TMainForm;
+class TfmTool;
+class TDisplayWidget;
+
+class TMainWindow : public QWidget, public TEditorHost {
+    Q_OBJECT
+public:
+    // FormCreate runs here; the window is not shown yet.
+    TMainWindow();
+    ~TMainWindow() override;
+
+    TMainForm& Form() const { return *FForm; }
+    TDisplayWidget* Display() const { return FDisplay; }
+    TfmTool* ToolWindow() const { return FTool; }
+    // The tool window is created after the main window, as the editor starts.
+    void SetToolWindow(TfmTool* tool);
+
+    // TEditorHost
+    int ToolMode() const override;
+    int CurTile() const override;
+    bool AllLayerDown() const override;
+    void SetAllLayerDown(bool down) override;
+    bool GridDown() const override;
+    void SetGridDown(bool down) override;
+    void SetUndoEnabled(bool enabled) override;
+    void SetRedoEnabled(bool enabled) override;
+    void SetWindowCaption(const std::string& caption) override;
+    void SetOptionCaption(const std::string& caption) override;
+    void SetStageNumControl(int value) override;
+    void RestoreDisplay() override;
+    bool ToolWindowVisible() const override;
+    void SetToolWindowVisible(bool visible) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    std::unique_ptr<TMainForm> FForm;
+    TDisplayWidget* FDisplay = nullptr;
+    TfmTool* FTool = nullptr;
+    bool FShownOnce = false;
+    bool FDisplayPending = false;
+};

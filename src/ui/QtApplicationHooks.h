@@ -1,0 +1,40 @@
+#pragma once
+// The frame timer's view of the window application: the one idle handler,
+// called whenever the event queue is empty, and the activation notifications.
+
+#include "platform/Application.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <vector>
+
+class TQtApplicationHooks : public QObject, public TApplicationHooks {
+    Q_OBJECT
+public:
+    // Installs itself as the application's hooks; uninstalls when destroyed.
+    TQtApplicationHooks();
+    ~TQtApplicationHooks() override;
+
+    void SetIdleHandler(TIdleHandler handler) override;
+    bool IsActive() const override;
+    void AddActivationHandler(const void* owner, TActivationHandler handler) override;
+    void RemoveActivationHandler(const void* owner) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void RunIdle();
+    void StateChanged(Qt::ApplicationState state);
+
+    struct TListener {
+        const void* Owner;
+        TActivationHandler Handler;
+    };
+    // A zero-interval timer fires whenever the event queue has been emptied.
+    QTimer FIdleTimer;
+    TIdleHandler FIdle;
+    std::vector<TListener> FListeners;
+    bool FActive;
+};

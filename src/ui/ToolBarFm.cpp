@@ -1,0 +1,313 @@
+#include "ui/ToolBarFm.h"
+
+#include "editor/Main.h"
+#include "storage/TextMap.h"
+#include "ui/Art.h"
+#include "ui/ErrorReport.h"
+#include "ui/Fonts.h"
+#include "ui/OptionFm.h"
+#include "ui/UpDown.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QToolButton>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int ButtonWidth = 23;
+constexpr int ButtonHeight = 23;
+constexpr int SeparatorGap = 8;
+constexpr int ColumnWidth = 47;
+
+// Toolbar rows after which a separator leaves a gap.
+bool RowEndsWithSeparator(int row)
+{
+    return row == 2 || row == 3 || row == 6 || row == 10 || row == 13;
+}
+
+// Palette rows as they stand in the window: image index of the left and right button.
+constexpr int PaletteRows[10][2] = {{1, 2}, {3, 4}, {0, 5}, {6, 7}, {8, 9},
+                                    {10, 11}, {12, 13}, {14, 15}, {16, 17}, {18, 19}};
+
+const QString TextMapFilter = QStringLiteral("Stage Text Map (*.txt);;All File (*.*)");
+
+QFileDialog* MakeTextMapDialog(QWidget* parent, QFileDialog::AcceptMode mode)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    dialog->setNameFilter(TextMapFilter);
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->setDirectory(QCoreApplication::applicationDirPath());
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
+}  // namespace
+
+TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setWindowTitle(QStringLiteral("Tool"));
+    setObjectName(QStringLiteral("fmTool"));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    setFont(FormFont());
+    // The column is 47 pixels wide: captions such as "Load T..." need the
+    // buttons' whole width.
+    setStyleSheet(QStringLiteral("QPushButton { padding: 0px; }"));
+
+    int y = 0;
+    int row = 1;
+    auto place = [&](QToolButton* left, QToolButton* right) {
+        left->setGeometry(0, y, ButtonWidth, ButtonHeight);
+        if (right)
+            right->setGeometry(ButtonWidth, y, ButtonWidth, ButtonHeight);
+        y += ButtonHeight + (RowEndsWithSeparator(row) ? SeparatorGap : 0);
+        ++row;
+    };
+
+    auto* tools = new QButtonGroup(this);
+    ToolButton23 = MakeButton(22, "Select Tool", "Select Tool ( work with Alt, Ctrl, Shift + Arrow )", true);
+    ToolButton26 = MakeButton(23, "Fill Tool", "Fill Tool", true);
+    ToolButton27 = MakeButton(24, "Pencil Tool", "Pencil Tool", true);
+    ToolButton28 = MakeButton(25, "Box Tool", "Box Tool", true);
+    int tag = 0;
+    for (QToolButton* button : {ToolButton23, ToolButton26, ToolButton27, ToolButton28}) {
+        button->setProperty("Tag", tag++);
+        tools->addButton(button);
+        connect(button, &QToolButton::clicked, this, [this, button] { ToolModeClick(button); });
+    }
+    ToolButton23->setChecked(true);
+    place(ToolButton23, ToolButton26);
+    place(ToolButton27, ToolButton28);
+
+    tbUndo = MakeButton(26, "Undo", "Undo last action (Ctrl+Z)", false);
+    tbRedo = MakeButton(27, "Redo", "Redo next action (Ctrl+Shift+Z)", false);
+    tbUndo->setEnabled(false);
+    tbRedo->setEnabled(false);
+    connect(tbUndo, &QToolButton::clicked, this, [this] { tbUndoClick(); });
+    connect(tbRedo, &QToolButton::clicked, this, [this] { tbRedoClick(); });
+    place(tbUndo, tbRedo);
+
+    auto* palette = new QButtonGroup(this);
+    for (int index = 0; index < 20; ++index) {
+        QToolButton* button = MakeButton(index, QString(), QString(), true);
+        button->setObjectName(QStringLiteral("Palette%1").arg(index));
+        PaletteButtons[static_cast<std::size_t>(index)] = button;
+        palette->addButton(button);
+        connect(button, &QToolButton::clicked, this, [this, button] { ToolSelectClick(button); });
+    }
+    PaletteButtons[0]->setChecked(true);
+    for (const auto& pair : PaletteRows)
+        place(PaletteButtons[static_cast<std::size_t>(pair[0])], PaletteButtons[static_cast<std::size_t>(pair[1])]);
+
+    tbShowAll = MakeButton(20, "All layer", "show All layer (F7)", true);
+    tbShowGird = MakeButton(21, "Gird", "show Gird (F8)", true);
+    tbShowAll->setChecked(true);
+    connect(tbShowAll, &QToolButton::clicked, this, [this] { tbShowAllClick(); });
+    connect(tbShowGird, &QToolButton::clicked, this, [this] { tbShowGirdClick(); });
+    place(tbShowAll, tbShowGird);
+
+    auto makePush = [&](const QString& caption, const QString& hint, const char* name) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setToolTip(hint);
+        button->setGeometry(0, y, ColumnWidth, ButtonHeight);
+        y += ButtonHeight + 2;
+        return button;
+    };
+    y += 2;
+    btOption = makePush("&Option", "Option for this stage", "btOption");
+    connect(btOption, &QPushButton::clicked, this, [this] { Guarded([this] { btOptionClick(); }); });
+
+    edStageNum = new QLineEdit(QStringLiteral("0"), this);
+    edStageNum->setObjectName(QStringLiteral("edStageNum"));
+    edStageNum->setMaxLength(2);
+    edStageNum->setToolTip(QStringLiteral("StageNum"));
+    edStageNum->setGeometry(0, y, 33, 21);
+    udStageNum = new TUpDown(edStageNum, this);
+    udStageNum->setObjectName(QStringLiteral("udStageNum"));
+    udStageNum->setToolTip(QStringLiteral("StageNum"));
+    udStageNum->setRange(0, 99);
+    udStageNum->setIncrement(-1);
+    udStageNum->setPosition(0);
+    udStageNum->setGeometry(33, y, 14, 21);
+    edStageNum->installEventFilter(this);
+    connect(edStageNum, &QLineEdit::textChanged, this, [this] { Guarded([this] { edStageNumChange(); }); });
+    y += 21 + 2;
+
+    btLoad = makePush("Load", "Load this stage from STAGE.DAT", "btLoad");
+    btSave = makePush("Save", "Save this stage to STAGE.DAT", "btSave");
+    btLoadFile = makePush("Load T...", "Load this stage form text file", "btLoadFile");
+    btSaveFile = makePush("Save T...", "Save this stage to text file", "btSaveFile");
+    connect(btLoad, &QPushButton::clicked, this, [this] { Guarded([this] { btLoadClick(); }); });
+    connect(btSave, &QPushButton::clicked, this, [this] { Guarded([this] { btSaveClick(); }); });
+    connect(btLoadFile, &QPushButton::clicked, this, [this] { Guarded([this] { btLoadFileClick(); }); });
+    connect(btSaveFile, &QPushButton::clicked, this, [this] { Guarded([this] { btSaveFileClick(); }); });
+
+    SaveDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptSave);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    OpenDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptOpen);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+
+    setFixedSize(ColumnWidth, y);
+    move(13, 10);
+}
+
+void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)
+{
+    FForm = form;
+    FMainWindow = mainWindow;
+}
+
+QToolButton* TfmTool::MakeButton(int imageIndex, const QString& caption, const QString& hint, bool checkable)
+{
+    auto* button = new QToolButton(this);
+    button->setAutoRaise(true);  // flat
+    button->setCheckable(checkable);
+    button->setIcon(QIcon(ToolButtonImage(imageIndex)));
+    button->setIconSize(QSize(16, 16));
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setProperty("ImageIndex", imageIndex);
+    if (!caption.isEmpty())
+        button->setObjectName(caption);
+    return button;
+}
+
+void TfmTool::Guarded(const std::function<void()>& handler)
+{
+    RunGuarded(handler);
+}
+
+void TfmTool::FocusMainWindow()
+{
+    if (FMainWindow) {
+        FMainWindow->activateWindow();
+        FMainWindow->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void TfmTool::ToolModeClick(QToolButton* sender)
+{
+    if (sender)
+        ToolMode = static_cast<std::uint8_t>(sender->property("Tag").toInt());
+    FocusMainWindow();
+}
+
+void TfmTool::ToolSelectClick(QToolButton* sender)
+{
+    if (sender)
+        CurTile = static_cast<std::int16_t>(sender->property("ImageIndex").toInt());
+    FocusMainWindow();
+}
+
+void TfmTool::tbUndoClick()
+{
+    Guarded([this] {
+        if (FForm)
+            FForm->Undo();
+    });
+    FocusMainWindow();
+}
+
+void TfmTool::tbRedoClick()
+{
+    Guarded([this] {
+        if (FForm)
+            FForm->Redo();
+    });
+    FocusMainWindow();
+}
+
+void TfmTool::tbShowAllClick()
+{
+    if (FForm)
+        FForm->tbShowAllClick();
+    FocusMainWindow();
+}
+
+void TfmTool::tbShowGirdClick()
+{
+    if (FForm)
+        FForm->tbShowGirdClick();
+    FocusMainWindow();
+}
+
+void TfmTool::edStageNumChange()
+{
+    if (FForm)
+        FForm->edStageNumChange(udStageNum->position());
+}
+
+void TfmTool::edStageNumExit()
+{
+    const QSignalBlocker quiet(edStageNum);
+    edStageNum->setText(QString::number(udStageNum->position()));
+}
+
+bool TfmTool::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == edStageNum && event->type() == QEvent::FocusOut)
+        edStageNumExit();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfmTool::btOptionClick()
+{
+    if (FForm)
+        ExecuteOptionDialog(this, *FForm);
+}
+
+void TfmTool::btLoadClick()
+{
+    if (FForm)
+        FForm->LoadStage();
+}
+
+void TfmTool::btSaveClick()
+{
+    if (FForm && !FForm->WriteStageFile())
+        ShowFailureMessage(this, QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"));
+}
+
+void TfmTool::btLoadFileClick()
+{
+    if (!FForm || OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
+        return;
+    const QString name = OpenDialog1->selectedFiles().constFirst();
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2").arg(name, file.errorString()).toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(QStringLiteral("Cannot read file \"%1\". %2").arg(name, file.errorString()).toStdString());
+    if (!FForm->ImportTextMap(NormaliseTextLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))))
+        ShowFailureMessage(this, QStringLiteral("loading Stage"), QStringLiteral("Cannot Load Text Map Data!"));
+}
+
+void TfmTool::btSaveFileClick()
+{
+    if (!FForm || SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+        return;
+    const QString name = SaveDialog1->selectedFiles().constFirst();
+    const std::string text = FForm->ExportTextMap();
+    // Written to a temporary file beside the target, which replaces it only
+    // once written whole: a failed save never destroys the existing file.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
+        || !file.commit())
+        throw std::runtime_error(QStringLiteral("Cannot write file \"%1\". %2").arg(name, file.errorString()).toStdString());
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The tool window: the four tools, Undo and Redo, the twenty brushes, the
+// layer and grid switches, the option button, the stage number and the stage
+// file buttons. It keeps ToolMode and CurTile; everything else it routes to the
+// editor, and it hands the keyboard focus back to the main window after each
+// toolbar button.
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QButtonGroup;
+class QFileDialog;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class TMainForm;
+class TUpDown;
+
+class TfmTool : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfmTool(QWidget* parent = nullptr);
+
+    // The editor the buttons act on and the window that gets the focus back.
+    void SetMainForm(TMainForm* form, QWidget* mainWindow);
+
+    std::uint8_t ToolMode = 0;
+    std::int16_t CurTile = 0;
+
+    // Toolbar buttons, named as the stage designers know them.
+    QToolButton* ToolButton23 = nullptr;  // select
+    QToolButton* ToolButton26 = nullptr;  // fill
+    QToolButton* ToolButton27 = nullptr;  // pencil
+    QToolButton* ToolButton28 = nullptr;  // box
+    QToolButton* tbUndo = nullptr;
+    QToolButton* tbRedo = nullptr;
+    std::array<QToolButton*, 20> PaletteButtons{};  // by image index (palette index)
+    QToolButton* tbShowAll = nullptr;
+    QToolButton* tbShowGird = nullptr;
+
+    QPushButton* btOption = nullptr;
+    QLineEdit* edStageNum = nullptr;
+    TUpDown* udStageNum = nullptr;
+    QPushButton* btLoad = nullptr;
+    QPushButton* btSave = nullptr;
+    QPushButton* btLoadFile = nullptr;
+    QPushButton* btSaveFile = nullptr;
+
+    QFileDialog* SaveDialog1 = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+
+    // Handlers.
+    void ToolModeClick(QToolButton* sender);
+    void ToolSelectClick(QToolButton* sender);
+    void tbUndoClick();
+    void tbRedoClick();
+    void tbShowAllClick();
+    void tbShowGirdClick();
+    void edStageNumChange();
+    void edStageNumExit();
+    void btOptionClick();
+    void btLoadClick();
+    void btSaveClick();
+    void btLoadFileClick();
+    void btSaveFileClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QToolButton* MakeButton(int imageIndex, const QString& caption, const QString& hint, bool checkable);
+    void FocusMainWindow();
+    // Runs a handler, showing any error it raises in the application's error report.
+    void Guarded(const std::function<void()>& handler);
+
+    TMainForm* FForm = nullptr;
+    QWidget* FMainWindow = nullptr;
+};

@@ -1,0 +1,349 @@
+// The main window and the tool window driven through real events: mouse on
+// the display, keys on the main window, clicks on the tool window's buttons,
+// with the dialogs and message boxes answered by the test.
+
+#include "editor/Main.h"
+#include "storage/StageFile.h"
+#include "ui/DisplayWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/ToolBarFm.h"
+#include "ui/UpDown.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Answers the next modal window once it is up: the handler gets it.
+void AnswerNextModal(std::function<void(QWidget*)> handler)
+{
+    QTimer::singleShot(0, [handler] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            handler(modal);
+        else
+            AnswerNextModal(handler);
+    });
+}
+
+// Answers the next message box, recording its title and text.
+void AnswerMessageBox(QString* title, QString* text)
+{
+    AnswerNextModal([title, text](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        *title = box->windowTitle();
+        *text = box->text();
+        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->accept();
+    });
+}
+
+void AnswerFileDialog(const QString& path)
+{
+    AnswerNextModal([path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
+    });
+}
+
+void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, held, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+QPoint CellCentre(int column, int row)
+{
+    return {column * 16 + 8, row * 16 + 8};
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> folder;
+    QString oldFolder;
+    std::unique_ptr<TMainWindow> window;
+    std::unique_ptr<TfmTool> tool;
+
+    TMainForm& form() { return window->Form(); }
+    TDisplayWidget* display() { return window->Display(); }
+
+    void paintStroke(std::initializer_list<QPoint> points)
+    {
+        auto it = points.begin();
+        SendMouse(display(), QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, *it);
+        for (++it; it != points.end(); ++it)
+            SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, *it);
+        SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, *(points.end() - 1));
+    }
+
+private slots:
+    void init()
+    {
+        folder = std::make_unique<QTemporaryDir>();
+        oldFolder = QDir::currentPath();
+        QDir::setCurrent(folder->path());
+        window = std::make_unique<TMainWindow>();
+        tool = std::make_unique<TfmTool>(window.get());
+        window->SetToolWindow(tool.get());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+    }
+
+    void cleanup()
+    {
+        window->close();
+        tool.reset();
+        window.reset();
+        QDir::setCurrent(oldFolder);
+        folder.reset();
+    }
+
+    void startsWithARandomStageAndTheToolWindowInItsInitialState()
+    {
+        QCOMPARE(window->windowTitle().left(38), QString::fromUtf8("铁履纵横 地图编辑器 - Stage 00 (Random Stage)").left(38));
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral("(Random Stage)")));
+        QVERIFY(QRegularExpression(QStringLiteral("^&EC=\\d\\d+$")).match(tool->btOption->text()).hasMatch());
+        QVERIFY(tool->isVisible());
+        QCOMPARE(tool->windowTitle(), QStringLiteral("Tool"));
+        QCOMPARE(tool->pos(), QPoint(13, 10));
+        QCOMPARE(int(tool->ToolMode), 0);
+        QCOMPARE(int(tool->CurTile), 0);
+        QVERIFY(tool->ToolButton23->isChecked());
+        QVERIFY(tool->PaletteButtons[0]->isChecked());
+        QVERIFY(tool->tbShowAll->isChecked());
+        QVERIFY(!tool->tbShowGird->isChecked());
+        QVERIFY(!tool->tbUndo->isEnabled());
+        QVERIFY(!tool->tbRedo->isEnabled());
+        QCOMPARE(tool->edStageNum->text(), QStringLiteral("0"));
+        QCOMPARE(window->size(), QSize(640, 480));
+        QCOMPARE(tool->tbUndo->toolTip(), QStringLiteral("Undo last action (Ctrl+Z)"));
+        QCOMPARE(tool->btLoadFile->toolTip(), QStringLiteral("Load this stage form text file"));
+    }
+
+    void toolAndPaletteButtonsAreExclusiveGroups()
+    {
+        QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
+        QCOMPARE(int(tool->ToolMode), 2);
+        QVERIFY(tool->ToolButton27->isChecked());
+        QVERIFY(!tool->ToolButton23->isChecked());
+        QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);  // already down: stays down
+        QVERIFY(tool->ToolButton27->isChecked());
+        QCOMPARE(int(tool->ToolMode), 2);
+
+        QTest::mouseClick(tool->PaletteButtons[17], Qt::LeftButton);
+        QCOMPARE(int(tool->CurTile), 17);
+        QVERIFY(!tool->PaletteButtons[0]->isChecked());
+        int down = 0;
+        for (QToolButton* button : tool->PaletteButtons)
+            down += button->isChecked();
+        QCOMPARE(down, 1);
+    }
+
+    void pencilPaintsThroughMouseEventsAsOneUndoStep()
+    {
+        QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
+        QTest::mouseClick(tool->PaletteButtons[3], Qt::LeftButton);  // FG 8..11
+        form().ClearLayers();
+        paintStroke({CellCentre(5, 5), CellCentre(6, 5), CellCentre(7, 5)});
+        QCOMPARE(form().FGLayer->Cell(6, 6), 8);
+        QCOMPARE(form().FGLayer->Cell(7, 6), 9);
+        QCOMPARE(form().FGLayer->Cell(8, 6), 10);
+        QVERIFY(tool->tbUndo->isEnabled());
+        QTest::mouseClick(tool->tbUndo, Qt::LeftButton);
+        QCOMPARE(form().FGLayer->Cell(6, 6), -1);
+        QVERIFY(tool->tbRedo->isEnabled());
+    }
+
+    void pencilDraggedPastTheEdgesRoundsTowardZero()
+    {
+        QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
+        QTest::mouseClick(tool->PaletteButtons[10], Qt::LeftButton);  // FG 36
+        form().ClearLayers();
+        SendMouse(display(), QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {2, 40});
+        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {-10, 40});   // column 0
+        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {-20, 72});   // the border ring
+        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {-40, 104});  // nothing
+        SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {-40, 104});
+        QCOMPARE(form().FGLayer->Cell(1, 3), 36);
+        QCOMPARE(form().FGLayer->Cell(0, 5), 36);
+        QCOMPARE(form().FGLayer->Cell(0, 7), -1);
+    }
+
+    void aRightReleaseEndsTheFillDrag()
+    {
+        QTest::mouseClick(tool->ToolButton26, Qt::LeftButton);
+        QTest::mouseClick(tool->PaletteButtons[10], Qt::LeftButton);
+        form().ClearLayers();
+        const int before = form().History.Count();
+        SendMouse(display(), QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, CellCentre(0, 0));
+        SendMouse(display(), QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, CellCentre(3, 0));
+        QCOMPARE(form().DownPos, (TPoint{8, 8}));  // a right press does nothing
+        SendMouse(display(), QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton, CellCentre(3, 0));
+        for (int c = 1; c <= 4; ++c)
+            QCOMPARE(form().FGLayer->Cell(c, 1), 36);
+        QCOMPARE(form().History.Count(), before + 1);
+        SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, CellCentre(9, 9));
+        QCOMPARE(form().History.Count(), before + 1);
+        QCOMPARE(form().FGLayer->Cell(10, 10), -1);
+    }
+
+    void selectDragSetsTheSelection()
+    {
+        SendMouse(display(), QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {40, 40});
+        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {20, 100});
+        SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {20, 100});
+        QCOMPARE(form().SelRect, (TRect{16, 32, 48, 112}));
+    }
+
+    void keysReachTheEditorWithTheirModifiers()
+    {
+        window->activateWindow();
+        window->setFocus();
+        QTest::keyClick(window.get(), Qt::Key_F7, Qt::ControlModifier);  // Ctrl+F7 is F7
+        QVERIFY(!tool->tbShowAll->isChecked());
+        QVERIFY(!form().FGLayer->Visible);
+        QTest::keyClick(window.get(), Qt::Key_F7);
+        QVERIFY(tool->tbShowAll->isChecked());
+        QVERIFY(form().FGLayer->Visible);
+
+        QTest::keyClick(window.get(), Qt::Key_F8);
+        QVERIFY(tool->tbShowGird->isChecked());
+        QVERIFY(form().ShowGrid);
+
+        QTest::keyClick(window.get(), Qt::Key_F5);
+        QVERIFY(form().ShowStatus);
+
+        QTest::keyClick(window.get(), Qt::Key_F6);
+        QVERIFY(!tool->isVisible());
+        QTest::keyClick(window.get(), Qt::Key_F6);
+        QVERIFY(tool->isVisible());
+
+        // Select tool: arrows move the selection, Alt mirrors, Ctrl+Z undoes.
+        form().SelRect = TRect{0, 0, 32, 16};
+        QTest::keyClick(window.get(), Qt::Key_Right);
+        QCOMPARE(form().SelRect, (TRect{16, 0, 48, 16}));
+        form().BGLayer->SetCell(2, 1, 1);
+        form().BGLayer->SetCell(3, 1, 2);
+        QTest::keyClick(window.get(), Qt::Key_Left, Qt::AltModifier | Qt::ControlModifier);
+        QCOMPARE(form().BGLayer->Cell(2, 1), 2);
+        QCOMPARE(form().BGLayer->Cell(3, 1), 1);
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);  // not exactly Ctrl
+        QCOMPARE(form().BGLayer->Cell(2, 1), 2);
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form().BGLayer->Cell(2, 1), 1);
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form().BGLayer->Cell(2, 1), 2);
+    }
+
+    void stageNumberArrowsAreInvertedAndUpdateTheTitle()
+    {
+        tool->udStageNum->setPosition(0);
+        tool->udStageNum->stepUp();  // the upper arrow lowers the value
+        QCOMPARE(tool->udStageNum->position(), 0);
+        tool->udStageNum->stepDown();
+        QCOMPARE(tool->udStageNum->position(), 1);
+        QCOMPARE(int(form().StageNum), 1);
+        QVERIFY(window->windowTitle().contains(QStringLiteral("Stage 01")));
+
+        tool->edStageNum->setFocus();
+        tool->edStageNum->selectAll();
+        QTest::keyClicks(tool->edStageNum, QStringLiteral("07"));
+        QCOMPARE(int(form().StageNum), 7);
+        QVERIFY(window->windowTitle().contains(QStringLiteral("Stage 07")));
+        tool->edStageNumExit();
+        QCOMPARE(tool->edStageNum->text(), QStringLiteral("7"));
+    }
+
+    void saveWithoutAStageFileShowsTheMessage()
+    {
+        QString title, text;
+        AnswerMessageBox(&title, &text);
+        QTest::mouseClick(tool->btSave, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("Saving Stage"));
+        QCOMPARE(text, QStringLiteral("Cannot Save to File \"Stage.Dat\"!"));
+        QVERIFY(!QFile::exists(QStringLiteral("Stage.Dat")));
+    }
+
+    void saveAndLoadThroughTheButtons()
+    {
+        {
+            QFile file(QStringLiteral("Stage.Dat"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        form().Caption.Assign("Saved");
+        form().BGLayer->SetCell(1, 1, 3);
+        tool->udStageNum->setPosition(2);
+        QTest::mouseClick(tool->btSave, Qt::LeftButton);
+        QCOMPARE(QFileInfo(QStringLiteral("Stage.Dat")).size(), qint64(3 * 6000));
+
+        form().Caption.Assign("Changed");
+        form().BGLayer->SetCell(1, 1, 0);
+        QTest::mouseClick(tool->btLoad, Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Saved"));
+        QCOMPARE(form().BGLayer->Cell(1, 1), 3);
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral("Stage 02 (Saved)")));
+    }
+
+    void exportAndImportThroughTheDialogs()
+    {
+        const QString path = QDir::current().filePath(QStringLiteral("one.txt"));
+        form().Caption.Assign("Exported");
+        form().FGLayer->SetCell(5, 5, 40);
+        AnswerFileDialog(path);
+        QTest::mouseClick(tool->btSaveFile, Qt::LeftButton);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.startsWith("[Stage00]\r\nCaption=Exported\r\n"));
+        QVERIFY(text.endsWith("[End]\r\n"));
+
+        form().Caption.Assign("Other");
+        form().FGLayer->SetCell(5, 5, -1);
+        const int before = form().History.Count();
+        AnswerFileDialog(path);
+        QTest::mouseClick(tool->btLoadFile, Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Exported"));
+        QCOMPARE(form().FGLayer->Cell(5, 5), 40);
+        QCOMPARE(form().History.Count(), before + 1);
+    }
+
+    void importOfATextWithoutHeaderShowsTheMessage()
+    {
+        const QString path = QDir::current().filePath(QStringLiteral("bad.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Caption=No header\r\n");
+        file.close();
+        form().Caption.Assign("Kept");
+        QString title, text;
+        AnswerFileDialog(path);
+        AnswerMessageBox(&title, &text);
+        QTest::mouseClick(tool->btLoadFile, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("loading Stage"));
+        QCOMPARE(text, QStringLiteral("Cannot Load Text Map Data!"));
+        QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
+        QVERIFY(tool->tbRedo->isEnabled());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
