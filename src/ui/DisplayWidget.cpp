@@ -62,26 +62,20 @@ TPoint TDisplayWidget::ClientOrigin() const
 void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
                              TPixelFormat format)
 {
-    if (area.IsEmpty() || !pixels)
+    const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & rect();
+    if (target.isEmpty() || !pixels)
         return;
-    if (FFrame.size() != size())
-        FFrame = QImage(size(), QImage::Format_RGB32);
-    const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & FFrame.rect();
-    if (target.isEmpty())
-        return;
-    // A view of the presented pixels in their own format, copied into ours.
-    const QImage source(pixels, target.width(), target.height(), static_cast<qsizetype>(stride),
-                        format == TPixelFormat::RGB565 ? QImage::Format_RGB16 : QImage::Format_RGB32);
-    {
-        QPainter painter(&FFrame);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(target.topLeft(), source);
-    }
+    // A view of the presented pixels, valid for this call only: the paint it
+    // asks for runs at once and draws straight from the back buffer.
+    FSource = QImage(pixels, target.width(), target.height(), static_cast<qsizetype>(stride),
+                     format == TPixelFormat::RGB565 ? QImage::Format_RGB16 : QImage::Format_RGB32);
+    FSourceAt = target.topLeft();
     // Inside a paint request the picture is drawn by that paint itself.
     if (!FPainting) {
         FPresenting = true;
         repaint(target);
         FPresenting = false;
+        FSource = QImage();
     }
 }
 
@@ -95,10 +89,12 @@ void TDisplayWidget::paintEvent(QPaintEvent*)
         FPainting = false;
     }
     QPainter painter(this);
-    if (FFrame.isNull())
+    if (FSource.isNull())
         painter.fillRect(rect(), Qt::black);
     else
-        painter.drawImage(0, 0, FFrame);
+        painter.drawImage(FSourceAt, FSource);
+    if (!FPresenting)
+        FSource = QImage();
 }
 
 void TDisplayWidget::mousePressEvent(QMouseEvent* event)

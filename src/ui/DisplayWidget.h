@@ -24,14 +24,12 @@ public:
     void FinalizeDisplay();
     void RestoreSurfaces();
 
-    // TWindowControl: the display presents its back buffer here; the pixels
-    // are copied into the window's picture and shown at once.
+    // TWindowControl: the display presents its back buffer here and it is
+    // shown at once.
     TPoint ClientSize() const override;
     TPoint ClientOrigin() const override;
     void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
                  TPixelFormat format) override;
-    // What the window shows (32-bit), for tests and screenshots.
-    const QImage& PresentedFrame() const { return FFrame; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,5 +43,6 @@ private:
     TMainForm* FForm = nullptr;
     bool FPainting = false;    // inside a paint request of the window system
     bool FPresenting = false;  // showing a frame the display just presented
-    QImage FFrame;
+    QImage FSource;  // what is being presented, only while it is
+    QPoint FSourceAt;
 };

@@ -139,6 +139,21 @@ private slots:
         QCOMPARE(tool->btLoadFile->toolTip(), QStringLiteral("Load this stage form text file"));
     }
 
+    void framesReachTheWindowThroughThePrimarySurface()
+    {
+        QVERIFY(form().DXDraw->Initialized());
+        form().ClearLayers();
+        form().PictureLoaded = false;
+        form().BG_Color = 0x00102030;  // red 0x30, green 0x20, blue 0x10
+        form().FGLayer->SetCell(20, 15, 40);
+        form().DXTimerTimer(16);
+        // Painting asked for by the window system presents the back buffer again.
+        const QImage shown = display()->grab().toImage();
+        QCOMPARE(shown.size(), QSize(640, 480));
+        QCOMPARE(shown.pixelColor(600, 20), QColor(0x30, 0x20, 0x10));
+        QVERIFY(shown.pixelColor(19 * 16 + 8, 14 * 16 + 8) != QColor(0x30, 0x20, 0x10));  // the tile
+    }
+
     void toolAndPaletteButtonsAreExclusiveGroups()
     {
         QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
