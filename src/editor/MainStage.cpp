@@ -2,11 +2,12 @@
 // rules and the shadow rule.
 #include "editor/Main.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
 
-bool InRange(int code, int low, int high)
+constexpr bool InRange(int code, int low, int high)
 {
     return code >= low && code <= high;
 }
@@ -22,13 +23,54 @@ bool IsExclusiveFG(int code)
     return InRange(code, 24, 63);
 }
 
-// FG code sets of the shadow rule.
-bool CastsNoShadow(int c) { return InRange(c, 0, 11) || InRange(c, 24, 29) || InRange(c, 40, 63); }
-bool InSetT(int c) { return c == 34 || c == 35 || c == 39; }
-bool InSetU(int c) { return c == 30 || c == 31 || c == 38; }
-bool InSetA(int c) { return InRange(c, 24, 27) || c == 32 || c == 33 || InRange(c, 40, 63); }
-bool InSetL(int c) { return InRange(c, 24, 27) || c == 30 || c == 31 || InRange(c, 40, 63); }
-bool InSetD(int c) { return InRange(c, 24, 27) || InRange(c, 30, 33) || InRange(c, 40, 63); }
+// FG code sets of the shadow rule, as bits of one table entry per code 0..63;
+// every other code (-1 empty, 64 the border, anything a damaged record holds)
+// belongs to no set.
+enum : std::uint8_t { NoShadow = 1, SetT = 2, SetU = 4, SetA = 8, SetL = 16, SetD = 32 };
+
+constexpr std::array<std::uint8_t, 64> MakeShadowSets()
+{
+    std::array<std::uint8_t, 64> sets{};
+    for (int c = 0; c < 64; ++c) {
+        const bool wall = InRange(c, 24, 27) || InRange(c, 40, 63);
+        if (InRange(c, 0, 11) || InRange(c, 24, 29) || InRange(c, 40, 63))
+            sets[c] |= NoShadow;
+        if (c == 34 || c == 35 || c == 39)
+            sets[c] |= SetT;
+        if (c == 30 || c == 31 || c == 38)
+            sets[c] |= SetU;
+        if (wall || c == 32 || c == 33)
+            sets[c] |= SetA;
+        if (wall || c == 30 || c == 31)
+            sets[c] |= SetL;
+        if (wall || InRange(c, 30, 33))
+            sets[c] |= SetD;
+    }
+    return sets;
+}
+constexpr std::array<std::uint8_t, 64> ShadowSets = MakeShadowSets();
+
+std::uint8_t SetsOf(int code)
+{
+    return (code >= 0 && code < 64) ? ShadowSets[static_cast<std::size_t>(code)] : 0;
+}
+
+// The shadow pattern of a cell from the sets of its own code and of its
+// neighbours above (a), to the left (l) and above-left (d).
+int ShadowPattern(std::uint8_t c, std::uint8_t a, std::uint8_t l, std::uint8_t d)
+{
+    if (c & NoShadow)
+        return -1;
+    if (a & SetT)
+        return 23;
+    if (a & SetU)
+        return 22;
+    if (a & SetA)
+        return (l & SetL) ? 21 : (d & SetD) ? 20 : 19;
+    if (l & SetL)
+        return (d & SetD) ? 18 : 17;
+    return (d & SetD) ? 16 : -1;
+}
 
 }  // namespace
 
@@ -118,36 +160,27 @@ void TMainForm::FGLayerChange(TBackgroundSprite* sender, int x, int y)
     RefreshShadow(sender, x, y);
 }
 
+
 // A FG cell's code shapes the shadows of itself and of its neighbours to the
-// right, below and below-right.
+// right, below and below-right: ShadowCode of those four cells, in that
+// order, sharing the reads of the 3 x 3 cells they look at.
 void TMainForm::RefreshShadow(TBackgroundSprite* layer, int x, int y)
 {
-    ShadowCode(layer, x, y);
-    ShadowCode(layer, x + 1, y);
-    ShadowCode(layer, x, y + 1);
-    ShadowCode(layer, x + 1, y + 1);
+    std::uint8_t sets[3][3];  // [row][column] from (x - 1, y - 1)
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+            sets[r][k] = SetsOf(layer->Cell(x - 1 + k, y - 1 + r));
+    for (int r = 1; r < 3; ++r)
+        for (int k = 1; k < 3; ++k)
+            ShadowLayer->PutCell(x - 2 + k, y - 2 + r,
+                                 ShadowPattern(sets[r][k], sets[r - 1][k], sets[r][k - 1], sets[r - 1][k - 1]));
 }
 
 // Shadow cell (x - 1, y - 1) lies on the display where FG cell (x, y) lies;
 // writes that miss the 40 x 30 shadow grid (the FG ring) are ignored.
 void TMainForm::ShadowCode(TBackgroundSprite* layer, int x, int y)
 {
-    const int c = layer->Cell(x, y);
-    const int a = layer->Cell(x, y - 1);
-    const int l = layer->Cell(x - 1, y);
-    const int d = layer->Cell(x - 1, y - 1);
-    int s;
-    if (CastsNoShadow(c))
-        s = -1;
-    else if (InSetT(a))
-        s = 23;
-    else if (InSetU(a))
-        s = 22;
-    else if (InSetA(a))
-        s = InSetL(l) ? 21 : InSetD(d) ? 20 : 19;
-    else if (InSetL(l))
-        s = InSetD(d) ? 18 : 17;
-    else
-        s = InSetD(d) ? 16 : -1;
-    ShadowLayer->PutCell(x - 1, y - 1, s);
+    ShadowLayer->PutCell(x - 1, y - 1,
+                         ShadowPattern(SetsOf(layer->Cell(x, y)), SetsOf(layer->Cell(x, y - 1)),
+                                       SetsOf(layer->Cell(x - 1, y)), SetsOf(layer->Cell(x - 1, y - 1))));
 }

@@ -43,10 +43,21 @@ std::size_t FindIgnoreCase(std::string_view text, std::string_view upper)
 {
     if (text.size() < upper.size())
         return std::string_view::npos;
-    for (std::size_t i = 0; i + upper.size() <= text.size(); ++i)
+    // Every needle here starts with '[', which has no case: jump between them.
+    for (std::size_t i = text.find(upper[0]); i != std::string_view::npos && i + upper.size() <= text.size();
+         i = text.find(upper[0], i + 1))
         if (EqualsIgnoreCase(text.substr(i, upper.size()), upper))
             return i;
     return std::string_view::npos;
+}
+
+// The end of the line that starts at `start`: the next CR or LF, or the end.
+std::size_t LineEndAt(std::string_view text, std::size_t start)
+{
+    std::size_t end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+        ++end;
+    return end;
 }
 
 // The keys a text map may carry, in a fixed order: the settings, then the
@@ -90,9 +101,7 @@ struct TKeyValues {
     {
         std::size_t start = 0;
         while (start < text.size()) {
-            std::size_t end = text.find_first_of("\r\n", start);
-            if (end == std::string_view::npos)
-                end = text.size();
+            const std::size_t end = LineEndAt(text, start);
             Take(text.substr(start, end - start));
             start = end + 1;
             if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n')
@@ -116,15 +125,20 @@ struct TKeyValues {
 };
 
 // The cell at `column` of a row value: the pair at characters 3x + 1 and
-// 3x + 2 read as "$" and two hex digits, minus one. A missing pair gives -2,
-// one below the empty code, which draws nothing.
+// 3x + 2 read as the number "$" and the two characters, minus one. That
+// reading stops at the first character that is no hex digit, so it is done
+// here directly (2400 cells a stage). A missing pair gives -2, one below the
+// empty code, which draws nothing.
 int CellCode(std::string_view row, int column)
 {
     const std::size_t first = static_cast<std::size_t>(3 * column);
     if (row.size() < first + 2)
         return -2;
-    const char pair[3] = {'$', row[first], row[first + 1]};
-    return ReadNumber(std::string_view(pair, 3)).Value - 1;
+    const int high = DigitValue(row[first], true);
+    if (high < 0)
+        return -1;
+    const int low = DigitValue(row[first + 1], true);
+    return (low < 0 ? high : high * 16 + low) - 1;
 }
 
 void AppendHexPair(std::string& out, int value)
@@ -194,9 +208,7 @@ std::string NormaliseTextLines(std::string_view bytes)
     out.reserve(text.size() + text.size() / 8 + 2);
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
+        const std::size_t end = LineEndAt(text, start);
         out.append(text.substr(start, end - start)).append(LineEnd);
         start = end + 1;
         if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n')

@@ -347,3 +347,37 @@ TEST(ImportTextMap, ArbitraryBytesNeverLeaveTheArrays)
     EXPECT_TRUE(f.Form.ImportTextMap("[Stage2]\nBG00=" + std::string(1 << 20, 'F')));
     EXPECT_EQ(f.BG(39, 0), 254);
 }
+
+// Every possible pair of bytes reads as the number "$" + pair, minus one.
+TEST(ImportTextMap, EveryCellPairReadsAsItsHexNumber)
+{
+    TEditorFixture f;
+    f.ApplyEmpty();
+    int pair = 0;
+    while (pair < 65536) {
+        std::string text = "[Stage1]\r\n";
+        std::vector<int> expected;
+        for (int y = 0; y < 30; ++y) {
+            std::string row = y < 10 ? "BG0" + std::to_string(y) + "=" : "BG" + std::to_string(y) + "=";
+            for (int x = 0; x < 40; ++x, ++pair) {
+                char a = static_cast<char>(pair >> 8), b = static_cast<char>(pair & 255);
+                if (a == '\r' || a == '\n' || b == '\r' || b == '\n')
+                    a = b = 'G';  // line breaks would end the row
+                row += a;
+                row += b;
+                row += ' ';
+                const char number[3] = {'$', a, b};
+                expected.push_back(ReadNumber(std::string_view(number, 3)).Value - 1);
+            }
+            text += row + "\r\n";
+        }
+        ASSERT_TRUE(f.Form.ImportTextMap(text));
+        for (int y = 0, i = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x, ++i) {
+                int code = expected[static_cast<std::size_t>(i)];
+                if (code >= 4 && code <= 7 && f.FG(x, y) >= 24 && f.FG(x, y) <= 63)
+                    code = -1;
+                ASSERT_EQ(f.BG(x, y), code) << "pair " << (pair - 1200 + i);
+            }
+    }
+}

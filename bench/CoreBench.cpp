@@ -1,0 +1,177 @@
+// Speed of the editor core's whole-stage operations. BM_FloorCopyRecord is the
+// floor measured in the same run (one 6000-byte record copied), so each
+// figure can be read as a ratio on a noisy machine.
+#include "cli/CliHost.h"
+#include "editor/Main.h"
+#include "editor/RandomGen.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TBenchEditor {
+    TCliHost Host;
+    TMainForm Form{Host};
+    TBenchEditor()
+    {
+        Host.Form = &Form;
+        Form.ClearLayers();
+        StageRecord record;
+        TMainForm::EmptyStage(record);
+        Form.ApplyStage(record);
+    }
+};
+
+// Two stages that differ in every cell and every setting; b carries no
+// exclusive pair, so neither applies a change rule on top.
+StageRecord StageA()
+{
+    StageRecord r;
+    TMainForm::EmptyStage(r);
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y) {
+            r.BG[x][y] = static_cast<std::int16_t>((x + y) % 4);
+            r.FG[x][y] = static_cast<std::int16_t>(40 + (x * y) % 4);
+        }
+    r.Caption.Assign(std::string("Stage A"));
+    return r;
+}
+
+StageRecord StageB()
+{
+    StageRecord r;
+    TMainForm::EmptyStage(r);
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y)
+            r.FG[x][y] = static_cast<std::int16_t>(12 + (x + y) % 4);
+    r.Caption.Assign(std::string("Stage B"));
+    r.MaxCount = 9;
+    return r;
+}
+
+// A scratch folder for the stage file, removed when the run ends.
+struct TScratch {
+    fs::path Dir = fs::temp_directory_path() / ("stage-bench-" + std::to_string(::getpid()));
+    TScratch() { fs::create_directories(Dir); }
+    ~TScratch() { fs::remove_all(Dir); }
+};
+
+void BM_FloorCopyRecord(benchmark::State& state)
+{
+    const StageRecord source = StageA();
+    StageRecord target;
+    for (auto _ : state) {
+        std::memcpy(static_cast<void*>(&target), &source, sizeof target);
+        benchmark::DoNotOptimize(target);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FloorCopyRecord);
+
+// Undo and redo alternate; each exchanges the live stage with a snapshot that
+// differs in every cell (copy, CaptureStage, ApplyStage).
+void BM_UndoWorstCase(benchmark::State& state)
+{
+    TBenchEditor e;
+    e.Form.ApplyStage(StageA());
+    e.Form.PushHistory();
+    e.Form.ApplyStage(StageB());
+    bool undo = true;
+    for (auto _ : state) {
+        if (undo)
+            e.Form.Undo();
+        else
+            e.Form.Redo();
+        undo = !undo;
+    }
+}
+BENCHMARK(BM_UndoWorstCase);
+
+void BM_UndoOneCell(benchmark::State& state)
+{
+    TBenchEditor e;
+    e.Form.ApplyStage(StageA());
+    e.Form.PushHistory();
+    e.Form.FGLayer->SetCell(10, 10, 8);
+    bool undo = true;
+    for (auto _ : state) {
+        if (undo)
+            e.Form.Undo();
+        else
+            e.Form.Redo();
+        undo = !undo;
+    }
+}
+BENCHMARK(BM_UndoOneCell);
+
+void BM_ExportTextMap(benchmark::State& state)
+{
+    TBenchEditor e;
+    e.Form.ApplyStage(StageA());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(e.Form.ExportTextMap());
+}
+BENCHMARK(BM_ExportTextMap);
+
+// Two full texts imported in turn, so every import changes every cell.
+void BM_ImportTextMap(benchmark::State& state)
+{
+    TBenchEditor e;
+    e.Form.ApplyStage(StageA());
+    const std::string a = e.Form.ExportTextMap();
+    e.Form.ApplyStage(StageB());
+    const std::string b = e.Form.ExportTextMap();
+    bool first = true;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(e.Form.ImportTextMap(first ? a : b));
+        first = !first;
+    }
+}
+BENCHMARK(BM_ImportTextMap);
+
+void BM_GenerateRandomStage(benchmark::State& state)
+{
+    TBenchEditor e;
+    e.Form.StageNum = 50;
+    RandomSeed = 1;
+    for (auto _ : state)
+        e.Form.GenerateRandomStage();
+}
+BENCHMARK(BM_GenerateRandomStage);
+
+void BM_ReadStageFile(benchmark::State& state)
+{
+    TScratch scratch;
+    TBenchEditor e;
+    e.Form.StageFileName = scratch.Dir / "Stage.Dat";
+    std::ofstream(e.Form.StageFileName).close();
+    e.Form.StageNum = 50;
+    e.Form.ApplyStage(StageA());
+    e.Form.WriteStageFile();  // 51 records; the file is now warm
+    for (auto _ : state)
+        benchmark::DoNotOptimize(e.Form.ReadStageFile());
+}
+BENCHMARK(BM_ReadStageFile);
+
+void BM_WriteStageFile(benchmark::State& state)
+{
+    TScratch scratch;
+    TBenchEditor e;
+    e.Form.StageFileName = scratch.Dir / "Stage.Dat";
+    std::ofstream(e.Form.StageFileName).close();
+    e.Form.StageNum = 50;
+    e.Form.ApplyStage(StageA());
+    e.Form.WriteStageFile();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(e.Form.WriteStageFile());
+}
+BENCHMARK(BM_WriteStageFile);
+
+}  // namespace
