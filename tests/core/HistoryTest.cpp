@@ -143,28 +143,3 @@ TEST(History, FiftySnapshotsFitInTheirStorageBudget)
     EXPECT_GE(used, 50 * sizeof(StageRecord));
     EXPECT_LE(used, 310000u);
 }
-
-TEST(THistoryList, AddBackForward)
-{
-    THistory history;
-    EXPECT_EQ(history.Current(), nullptr);
-    EXPECT_FALSE(history.Back());
-    EXPECT_FALSE(history.Forward());
-    std::vector<StageRecord*> added;
-    for (int i = 0; i < 55; ++i) {
-        auto record = std::make_unique<StageRecord>();
-        added.push_back(record.get());
-        history.Add(std::move(record));
-    }
-    EXPECT_EQ(history.Count(), 50);
-    EXPECT_EQ(history.Position(), 49);
-    EXPECT_EQ(history.Item(0), added[5]);  // the oldest five went
-    EXPECT_EQ(history.Current(), added[54]);
-    EXPECT_TRUE(history.Back());
-    EXPECT_TRUE(history.Forward());
-    EXPECT_FALSE(history.Forward());
-    for (int i = 0; i < 50; ++i)
-        EXPECT_TRUE(history.Back());
-    EXPECT_FALSE(history.Back());
-    EXPECT_EQ(history.Current(), nullptr);
-}
