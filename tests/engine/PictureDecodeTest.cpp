@@ -81,7 +81,8 @@ std::vector<std::uint8_t> BmpKind(int bpp, int compression, bool topDown)
     Put(out, static_cast<std::uint32_t>(bpp), 2);
     Put(out, static_cast<std::uint32_t>(compression), 4);
     Put(out, static_cast<std::uint32_t>(bits.size()), 4);
-    Put(out, 0, 16);
+    for (int i = 0; i < 4; ++i)
+        Put(out, 0, 4);  // resolution and colour counts
     for (std::uint32_t i = 0; indexed && i < (1u << bpp); ++i)
         Put(out, i < 4 ? Palette[i] : 0, 4);
     out.insert(out.end(), bits.begin(), bits.end());
