@@ -1,6 +1,8 @@
 #include "ui/MainWindow.h"
 
 #include "editor/Main.h"
+#include "engine/DXDraws.h"
+#include "platform/DirectDraw.h"
 #include "ui/DisplayWidget.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
@@ -26,8 +28,17 @@ TMainWindow::TMainWindow()
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(12);
     setFont(font);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
+        // The display platform takes the screen's size and refresh.
+        TDisplayPlatformSettings& settings = DisplayPlatformSettings();
+        settings.ScreenWidth = screen->geometry().width();
+        settings.ScreenHeight = screen->geometry().height();
+        if (screen->refreshRate() >= 24 && screen->refreshRate() <= 480)
+            settings.RefreshRate = screen->refreshRate();
+        // A changed screen loses the display's surfaces; the next frame restores them.
+        connect(screen, &QScreen::geometryChanged, this, [this] { LoseDisplaySurfaces(); });
+    }
 
     FDisplay = new TDisplayWidget(this);
     FDisplay->setGeometry(0, 0, DisplayWidth, DisplayHeight);
@@ -38,6 +49,12 @@ TMainWindow::TMainWindow()
 TMainWindow::~TMainWindow()
 {
     FDisplay->SetMainForm(nullptr);
+}
+
+void TMainWindow::LoseDisplaySurfaces()
+{
+    if (FForm->DXDraw && FForm->DXDraw->Initialized() && FForm->DXDraw->DDraw())
+        FForm->DXDraw->DDraw()->IDraw()->LoseAllSurfaces();
 }
 
 void TMainWindow::SetToolWindow(TfmTool* tool)

@@ -49,6 +49,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void LoseDisplaySurfaces();
+
     std::unique_ptr<TMainForm> FForm;
     TDisplayWidget* FDisplay = nullptr;
     TfmTool* FTool = nullptr;

@@ -1,15 +1,43 @@
 #include "ui/QtApplicationHooks.h"
 
+#include "platform/Clock.h"
+#include "platform/DirectDraw.h"
 #include "ui/ErrorReport.h"
 
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <chrono>
+
+namespace {
+
+// How long before a vertical blank the idle handler is called again. The
+// frame handler draws and then waits for the blank inside Flip; calling it
+// shortly before the blank rather than right after the last one keeps the
+// event loop free for input in between, so an edit reaches the screen with
+// the very next refresh instead of one later.
+constexpr std::chrono::milliseconds FrameLead{4};
+
+int MillisecondsToNextCall()
+{
+    using namespace std::chrono;
+    const double rate = DisplayPlatformSettings().RefreshRate;
+    if (rate <= 0)
+        return 0;
+    const auto period = nanoseconds(static_cast<std::int64_t>(1e9 / rate));
+    const nanoseconds now = SteadyClock().Now();
+    const nanoseconds nextBlank = (now / period + 1) * period;
+    const auto wait = duration_cast<milliseconds>(nextBlank - FrameLead - now);
+    return wait.count() > 0 ? static_cast<int>(wait.count()) : 0;
+}
+
+}  // namespace
 
 TQtApplicationHooks::TQtApplicationHooks()
     : FActive(QGuiApplication::applicationState() == Qt::ApplicationActive)
 {
-    FIdleTimer.setInterval(0);
+    FIdleTimer.setSingleShot(true);
+    FIdleTimer.setTimerType(Qt::PreciseTimer);
     connect(&FIdleTimer, &QTimer::timeout, this, [this] { RunIdle(); });
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) { StateChanged(state); });
@@ -26,7 +54,7 @@ void TQtApplicationHooks::SetIdleHandler(TIdleHandler handler)
 {
     FIdle = std::move(handler);
     if (FIdle)
-        FIdleTimer.start();
+        FIdleTimer.start(0);
     else
         FIdleTimer.stop();
 }
@@ -55,17 +83,17 @@ void TQtApplicationHooks::RunIdle()
     // Copy: the handler may replace itself.
     const TIdleHandler idle = FIdle;
     RunGuarded([&] { idle(done); });
-    // A handler that is done waits for the next event; the timer then only
-    // fires again once events have been handled.
-    if (done)
-        FIdleTimer.stop();
+    // A handler that is not done is called again shortly before the next
+    // refresh; one that is done waits for the next event.
+    if (!done && FIdle)
+        FIdleTimer.start(MillisecondsToNextCall());
 }
 
 bool TQtApplicationHooks::eventFilter(QObject* watched, QEvent* event)
 {
     // An idle handler that said it was done is called again after the next event.
     if (FIdle && !FIdleTimer.isActive())
-        FIdleTimer.start();
+        FIdleTimer.start(0);
     return QObject::eventFilter(watched, event);
 }
 

@@ -32,7 +32,8 @@ private:
         const void* Owner;
         TActivationHandler Handler;
     };
-    // A zero-interval timer fires whenever the event queue has been emptied.
+    // Fires once the event queue has been emptied (and, for a handler that is
+    // not done, not before it is time for the next frame).
     QTimer FIdleTimer;
     TIdleHandler FIdle;
     std::vector<TListener> FListeners;
