@@ -6,26 +6,26 @@
 
 namespace {
 
-TDibSpec Sample()
+TDibPicture Sample()
 {
-    TDibSpec spec;
-    spec.Width = 7;
-    spec.Height = 3;
-    spec.Palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    spec.Indices = {1, 1, 1, 1, 2, 3, 0,  //
+    TDibPicture picture;
+    picture.Width = 7;
+    picture.Height = 3;
+    picture.Palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    picture.Indices = {1, 1, 1, 1, 2, 3, 0,  //
                     0, 1, 2, 3, 0, 1, 2,  //
                     3, 3, 3, 3, 3, 3, 3};
-    return spec;
+    return picture;
 }
 
-void ExpectPixels(const TDIB& dib, const TDibSpec& spec)
+void ExpectPixels(const TDIB& dib, const TDibPicture& picture)
 {
-    ASSERT_EQ(dib.Width(), spec.Width);
-    ASSERT_EQ(dib.Height(), spec.Height);
+    ASSERT_EQ(dib.Width(), picture.Width);
+    ASSERT_EQ(dib.Height(), picture.Height);
     EXPECT_EQ(dib.BitCount(), 8);
-    for (int y = 0; y < spec.Height; ++y)
-        for (int x = 0; x < spec.Width; ++x)
-            EXPECT_EQ(dib.Index(x, y), spec.Indices[static_cast<std::size_t>(y * spec.Width + x)]) << x << "," << y;
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            EXPECT_EQ(dib.Index(x, y), picture.Indices[static_cast<std::size_t>(y * picture.Width + x)]) << x << "," << y;
     const TImageView view = dib.View();
     EXPECT_EQ(view.RGBAt(0, 0), 0xFF0000u);
     EXPECT_EQ(view.RGBAt(6, 2), 0x0000FFu);
@@ -37,16 +37,16 @@ TEST(DIB, ReadsPlainRunLengthAndTopDownRows)
         for (const bool topDown : {false, true}) {
             if (rle && topDown)
                 continue;
-            TDibSpec spec = Sample();
-            spec.Rle8 = rle;
-            spec.TopDown = topDown;
+            TDibPicture picture = Sample();
+            picture.Rle8 = rle;
+            picture.TopDown = topDown;
             SCOPED_TRACE(testing::Message() << "rle " << rle << " top-down " << topDown);
-            ExpectPixels(*MakeDib(spec), spec);
+            ExpectPixels(*MakeDib(picture), picture);
             TDIB fromFile;
             const std::string path = testing::TempDir() + "dib.bmp";
-            WriteFile(path, MakeBmpFile(spec));
+            WriteFile(path, MakeBmpFile(picture));
             fromFile.LoadFromFile(path);
-            ExpectPixels(fromFile, spec);
+            ExpectPixels(fromFile, picture);
         }
 }
 
@@ -85,7 +85,7 @@ TEST(DIB, RunLengthDeltaAndLiteralRunsStayInsideThePicture)
 
 TEST(DIB, DamagedDataRaiseAndLeaveThePictureEmpty)
 {
-    TDibSpec rle = Sample();
+    TDibPicture rle = Sample();
     rle.Rle8 = true;
     const auto plain = MakePackedDib(Sample());
     const auto encoded = MakePackedDib(rle);
@@ -126,12 +126,12 @@ TEST(DIB, DamagedDataRaiseAndLeaveThePictureEmpty)
 
 TEST(DIB, ZeroSizedPictureIsEmptyNotAnError)
 {
-    TDibSpec spec;
-    spec.Width = 0;
-    spec.Height = 5;
-    spec.Palette = {0};
+    TDibPicture picture;
+    picture.Width = 0;
+    picture.Height = 5;
+    picture.Palette = {0};
     TDIB dib;
-    const auto bytes = MakePackedDib(spec);
+    const auto bytes = MakePackedDib(picture);
     dib.LoadFromPackedDIB(bytes.data(), bytes.size());
     EXPECT_TRUE(dib.Empty());
 }

@@ -57,74 +57,74 @@ std::vector<std::uint8_t> EncodeRle8Row(const std::uint8_t* row, int width)
 
 } // namespace
 
-std::vector<std::uint8_t> MakePackedDib(const TDibSpec& spec)
+std::vector<std::uint8_t> MakePackedDib(const TDibPicture& picture)
 {
     std::vector<std::uint8_t> bits;
-    const int stride = (spec.Width + 3) & ~3;
-    for (int s = 0; s < spec.Height; ++s) {
-        const int y = spec.TopDown ? s : spec.Height - 1 - s;
-        const std::uint8_t* row = spec.Indices.data() + static_cast<std::size_t>(y) * spec.Width;
-        if (spec.Rle8) {
-            const auto encoded = EncodeRle8Row(row, spec.Width);
+    const int stride = (picture.Width + 3) & ~3;
+    for (int s = 0; s < picture.Height; ++s) {
+        const int y = picture.TopDown ? s : picture.Height - 1 - s;
+        const std::uint8_t* row = picture.Indices.data() + static_cast<std::size_t>(y) * picture.Width;
+        if (picture.Rle8) {
+            const auto encoded = EncodeRle8Row(row, picture.Width);
             bits.insert(bits.end(), encoded.begin(), encoded.end());
         } else {
-            bits.insert(bits.end(), row, row + spec.Width);
-            bits.resize(bits.size() + static_cast<std::size_t>(stride - spec.Width), 0);
+            bits.insert(bits.end(), row, row + picture.Width);
+            bits.resize(bits.size() + static_cast<std::size_t>(stride - picture.Width), 0);
         }
     }
-    if (spec.Rle8) {
+    if (picture.Rle8) {
         bits.push_back(0);
         bits.push_back(1);
     }
     std::vector<std::uint8_t> out;
     Put32(out, 40);
-    Put32(out, static_cast<std::uint32_t>(spec.Width));
-    Put32(out, static_cast<std::uint32_t>(spec.TopDown ? -spec.Height : spec.Height));
+    Put32(out, static_cast<std::uint32_t>(picture.Width));
+    Put32(out, static_cast<std::uint32_t>(picture.TopDown ? -picture.Height : picture.Height));
     Put16(out, 1);
     Put16(out, 8);
-    Put32(out, spec.Rle8 ? 1 : 0);
+    Put32(out, picture.Rle8 ? 1 : 0);
     Put32(out, static_cast<std::uint32_t>(bits.size()));
     Put32(out, 2835);
     Put32(out, 2835);
-    Put32(out, static_cast<std::uint32_t>(spec.Palette.size()));
+    Put32(out, static_cast<std::uint32_t>(picture.Palette.size()));
     Put32(out, 0);
-    for (const std::uint32_t c : spec.Palette)
+    for (const std::uint32_t c : picture.Palette)
         Put32(out, c & 0x00FFFFFFu);  // blue, green, red, 0 in memory
     out.insert(out.end(), bits.begin(), bits.end());
     return out;
 }
 
-std::vector<std::uint8_t> MakeBmpFile(const TDibSpec& spec)
+std::vector<std::uint8_t> MakeBmpFile(const TDibPicture& picture)
 {
-    const auto dib = MakePackedDib(spec);
+    const auto dib = MakePackedDib(picture);
     std::vector<std::uint8_t> out{'B', 'M'};
     Put32(out, static_cast<std::uint32_t>(14 + dib.size()));
     Put32(out, 0);
-    Put32(out, static_cast<std::uint32_t>(14 + 40 + spec.Palette.size() * 4));
+    Put32(out, static_cast<std::uint32_t>(14 + 40 + picture.Palette.size() * 4));
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }
 
-std::unique_ptr<TDIB> MakeDib(const TDibSpec& spec)
+std::unique_ptr<TDIB> MakeDib(const TDibPicture& picture)
 {
     auto dib = std::make_unique<TDIB>();
-    const auto bytes = MakePackedDib(spec);
+    const auto bytes = MakePackedDib(picture);
     dib->LoadFromPackedDIB(bytes.data(), bytes.size());
     return dib;
 }
 
-TDibSpec CheckerSpec(int width, int height, int cell, std::vector<std::uint32_t> palette)
+TDibPicture CheckerSpec(int width, int height, int cell, std::vector<std::uint32_t> palette)
 {
-    TDibSpec spec;
-    spec.Width = width;
-    spec.Height = height;
-    spec.Palette = std::move(palette);
-    spec.Indices.resize(static_cast<std::size_t>(width) * height);
+    TDibPicture picture;
+    picture.Width = width;
+    picture.Height = height;
+    picture.Palette = std::move(palette);
+    picture.Indices.resize(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            spec.Indices[static_cast<std::size_t>(y) * width + x] =
-                static_cast<std::uint8_t>((x / cell + y / cell) % static_cast<int>(spec.Palette.size()));
-    return spec;
+            picture.Indices[static_cast<std::size_t>(y) * width + x] =
+                static_cast<std::uint8_t>((x / cell + y / cell) % static_cast<int>(picture.Palette.size()));
+    return picture;
 }
 
 std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std::uint32_t>& rgb, int quality)

@@ -45,7 +45,7 @@ private:
 };
 
 // An 8-bit DIB: rows top-down as given, stored bottom-up, with a palette.
-struct TDibSpec {
+struct TDibPicture {
     int Width = 0;
     int Height = 0;
     std::vector<std::uint8_t> Indices;   // Width * Height, top row first
@@ -55,13 +55,13 @@ struct TDibSpec {
 };
 
 // BITMAPINFOHEADER + colour table + rows (no file header).
-std::vector<std::uint8_t> MakePackedDib(const TDibSpec& spec);
+std::vector<std::uint8_t> MakePackedDib(const TDibPicture& picture);
 // A .bmp file of the same.
-std::vector<std::uint8_t> MakeBmpFile(const TDibSpec& spec);
+std::vector<std::uint8_t> MakeBmpFile(const TDibPicture& picture);
 // A TDIB with the given pixels.
-std::unique_ptr<TDIB> MakeDib(const TDibSpec& spec);
+std::unique_ptr<TDIB> MakeDib(const TDibPicture& picture);
 // A picture whose pixel (x, y) has palette index (x / cell + y / cell) % colours.
-TDibSpec CheckerSpec(int width, int height, int cell, std::vector<std::uint32_t> palette);
+TDibPicture CheckerSpec(int width, int height, int cell, std::vector<std::uint32_t> palette);
 
 // A JPEG file of the given 0x00RRGGBB pixels.
 std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std::uint32_t>& rgb, int quality = 95);

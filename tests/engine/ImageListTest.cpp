@@ -164,12 +164,12 @@ TEST(BuildColorTable, FixedEntriesThenColoursInUseInOrder)
         EXPECT_EQ(items.ColorTable[static_cast<std::size_t>(i)], (std::array<std::uint8_t, 4>{0, 0, 0, 0})) << i;
 
     // Only the indices a picture uses count, in ascending order; known colours are not repeated.
-    TDibSpec spec;
-    spec.Width = 3;
-    spec.Height = 1;
-    spec.Palette = {0x0A0B0C, 0xFF0000, 0x112233, 0x445566};
-    spec.Indices = {3, 1, 3};
-    items.Add().Picture = MakeDib(spec);
+    TDibPicture picture;
+    picture.Width = 3;
+    picture.Height = 1;
+    picture.Palette = {0x0A0B0C, 0xFF0000, 0x112233, 0x445566};
+    picture.Indices = {3, 1, 3};
+    items.Add().Picture = MakeDib(picture);
     items.Add();  // no picture: skipped
     items.BuildColorTable();
     EXPECT_EQ(items.ColorTable[8], (std::array<std::uint8_t, 4>{0x66, 0x55, 0x44, 0}));

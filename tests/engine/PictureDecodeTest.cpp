@@ -197,7 +197,7 @@ TEST(PictureDecode, FuzzedFilesNeverCrash)
     std::vector<std::uint32_t> rgb(24 * 16);
     for (std::size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = static_cast<std::uint32_t>(i * 0x030507);
-    TDibSpec rle8 = CheckerSpec(24, 16, 3, {0x000000, 0xFF00FF, 0x00FF00});
+    TDibPicture rle8 = CheckerSpec(24, 16, 3, {0x000000, 0xFF00FF, 0x00FF00});
     rle8.Rle8 = true;
     const std::vector<std::uint8_t> seeds[] = {BmpKind(8, 0, false), BmpKind(4, 2, false), BmpKind(8, 1, true),
                                                BmpKind(24, 0, true), MakeJpeg(24, 16, rgb, 80),

@@ -204,12 +204,12 @@ TEST_P(ColourKeyTest, KeyFromColorToPixelMatchesLoadedPixels)
     EXPECT_EQ(dest.Pixel(0, 0), before) << "ColorToPixel keeps pixel (0, 0)";
 
     // 248,0,248 and 255,0,255 are one pixel value at 16 bits, two at 32.
-    TDibSpec spec;
-    spec.Width = 4;
-    spec.Height = 1;
-    spec.Palette = {0xF800F8, 0xFF00FF, 0x102030, 0xFFFFFF};
-    spec.Indices = {0, 1, 2, 3};
-    const auto picture = MakeDib(spec);
+    TDibPicture shape;
+    shape.Width = 4;
+    shape.Height = 1;
+    shape.Palette = {0xF800F8, 0xFF00FF, 0x102030, 0xFFFFFF};
+    shape.Indices = {0, 1, 2, 3};
+    const auto picture = MakeDib(shape);
     tile.LoadGraphic(*picture);
     EXPECT_EQ(tile.Pixel(1, 0), fuchsia);
     tile.SetKeyColor(tile.ColorToPixel(RGBColor(255, 0, 255)));

@@ -21,16 +21,16 @@ struct TileDrawTest : testing::Test {
 
     TileDrawTest()
     {
-        TDibSpec spec;
-        spec.Width = 16;
-        spec.Height = 4;
-        spec.Palette.assign(std::begin(Colours), std::end(Colours));
+        TDibPicture picture;
+        picture.Width = 16;
+        picture.Height = 4;
+        picture.Palette.assign(std::begin(Colours), std::end(Colours));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 16; ++x)
-                spec.Indices.push_back(static_cast<std::uint8_t>(x / 4));
+                picture.Indices.push_back(static_cast<std::uint8_t>(x / 4));
         Tiles = &Images.Items.Add();
         Tiles->SetName("tiles");
-        Tiles->Picture = MakeDib(spec);
+        Tiles->Picture = MakeDib(picture);
         Tiles->PatternWidth = Tiles->PatternHeight = 4;
         Tiles->TransparentColor = RGBColor(248, 0, 248);
         Images.SetDXDraw(&Display);
