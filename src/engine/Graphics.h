@@ -25,30 +25,28 @@ public:
     virtual void LoadFromFile(const std::filesystem::path& path) = 0;
 };
 
-// A BMP file of any common kind, decoded by the platform's picture reader.
-class TBitmap : public TGraphic {
+// A picture decoded whole by the platform into memory.
+class TDecodedGraphic : public TGraphic {
 public:
     int Width() const override { return FPicture.Width; }
     int Height() const override { return FPicture.Height; }
     TImageView View() const override { return FPicture.View(); }
     const std::vector<std::uint32_t>& Palette() const override { return FPicture.Palette; }
-    void LoadFromFile(const std::filesystem::path& path) override;
 
-private:
+protected:
     TDecodedPicture FPicture;
 };
 
-// A JPEG file decoded at full size.
-class TJPEGImage : public TGraphic {
+// A BMP file of any common kind, decoded by the platform's picture reader.
+class TBitmap : public TDecodedGraphic {
 public:
-    int Width() const override { return FPicture.Width; }
-    int Height() const override { return FPicture.Height; }
-    TImageView View() const override { return FPicture.View(); }
-    const std::vector<std::uint32_t>& Palette() const override { return FPicture.Palette; }
     void LoadFromFile(const std::filesystem::path& path) override;
+};
 
-private:
-    TDecodedPicture FPicture;
+// A JPEG file decoded at full size.
+class TJPEGImage : public TDecodedGraphic {
+public:
+    void LoadFromFile(const std::filesystem::path& path) override;
 };
 
 // A device-independent bitmap read from its packed form (BITMAPINFOHEADER,

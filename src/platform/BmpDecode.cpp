@@ -102,6 +102,9 @@ TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    // The reader's own limit (128 MB) would refuse pictures below our 8192 x
+    // 8192 bound, which CheckSize enforces before anything is decoded.
+    QImageReader::setAllocationLimit(320);
     QImageReader reader(&buffer, "bmp");
     reader.setAutoTransform(false);
     const QSize declared = reader.size();

@@ -97,13 +97,20 @@ void TDisplayWidget::paintEvent(QPaintEvent*)
         FSource = QImage();
 }
 
-void TDisplayWidget::mousePressEvent(QMouseEvent* event)
+void TDisplayWidget::ForwardButton(QMouseEvent* event,
+                                   void (TMainForm::*handler)(TMouseButton, TShiftState, int, int))
 {
     TMouseButton button;
     if (!FForm || !MouseButtonFromQt(event->button(), button))
         return;
     const QPoint at = event->position().toPoint();
-    RunGuarded([&] { FForm->DXDrawMouseDown(button, ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+    const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
+    RunGuarded([&] { (FForm->*handler)(button, shift, at.x(), at.y()); });
+}
+
+void TDisplayWidget::mousePressEvent(QMouseEvent* event)
+{
+    ForwardButton(event, &TMainForm::DXDrawMouseDown);
 }
 
 void TDisplayWidget::mouseMoveEvent(QMouseEvent* event)
@@ -111,14 +118,11 @@ void TDisplayWidget::mouseMoveEvent(QMouseEvent* event)
     if (!FForm)
         return;
     const QPoint at = event->position().toPoint();
-    RunGuarded([&] { FForm->DXDrawMouseMove(ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+    const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
+    RunGuarded([&] { FForm->DXDrawMouseMove(shift, at.x(), at.y()); });
 }
 
 void TDisplayWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    TMouseButton button;
-    if (!FForm || !MouseButtonFromQt(event->button(), button))
-        return;
-    const QPoint at = event->position().toPoint();
-    RunGuarded([&] { FForm->DXDrawMouseUp(button, ShiftFromQt(event->modifiers(), event->buttons()), at.x(), at.y()); });
+    ForwardButton(event, &TMainForm::DXDrawMouseUp);
 }

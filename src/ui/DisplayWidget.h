@@ -4,6 +4,7 @@
 // held it keeps receiving the pointer outside its bounds (the window system's
 // implicit grab), with coordinates beyond 0..639 and 0..479.
 
+#include "editor/Keys.h"
 #include "platform/WindowControl.h"
 
 #include <QImage>
@@ -39,6 +40,8 @@ protected:
 
 private:
     TDXDraw* DXDraw() const;
+    // Passes a button event to the editor's press or release handler.
+    void ForwardButton(QMouseEvent* event, void (TMainForm::*handler)(TMouseButton, TShiftState, int, int));
 
     TMainForm* FForm = nullptr;
     bool FPainting = false;    // inside a paint request of the window system
