@@ -6,7 +6,10 @@
 #include "ui/KeyMap.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+
+#include <cstring>
 
 TDisplayWidget::TDisplayWidget(QWidget* parent) : QWidget(parent)
 {
@@ -65,21 +68,37 @@ void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std:
     const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & rect();
     if (target.isEmpty() || !pixels)
         return;
-    // A view of the presented pixels, valid for this call only: the paint it
-    // asks for runs at once and draws straight from the back buffer.
-    FSource = QImage(pixels, target.width(), target.height(), static_cast<qsizetype>(stride),
-                     format == TPixelFormat::RGB565 ? QImage::Format_RGB16 : QImage::Format_RGB32);
-    FSourceAt = target.topLeft();
-    // Inside a paint request the picture is drawn by that paint itself.
-    if (!FPainting) {
-        FPresenting = true;
-        repaint(target);
-        FPresenting = false;
-        FSource = QImage();
+    const QImage::Format shownFormat = format == TPixelFormat::RGB565 ? QImage::Format_RGB16 : QImage::Format_RGB32;
+    if (FShown.size() != size() || FShown.format() != shownFormat) {
+        FShown = QImage(size(), shownFormat);
+        FShown.fill(Qt::black);
     }
+    // Only the rows that differ from what the window already shows are copied
+    // and sent to the window system: most frames change a few rows (the flag,
+    // an animated tile) or none, and sending a whole frame to the screen 60
+    // times a second costs far more than drawing it.
+    const std::size_t rowBytes = static_cast<std::size_t>(target.width()) * static_cast<std::size_t>(BytesPerPixel(format));
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < target.height(); ++y) {
+        const std::uint8_t* source = pixels + static_cast<std::ptrdiff_t>(y) * stride;
+        std::uint8_t* shown = FShown.scanLine(target.top() + y) + target.left() * BytesPerPixel(format);
+        if (std::memcmp(shown, source, rowBytes) != 0) {
+            std::memcpy(shown, source, rowBytes);
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    }
+    // Inside a paint request the picture is drawn by that paint itself.
+    if (first < 0 || FPainting)
+        return;
+    FPresenting = true;
+    repaint(QRect(target.left(), target.top() + first, target.width(), last - first + 1));
+    FPresenting = false;
 }
 
-void TDisplayWidget::paintEvent(QPaintEvent*)
+void TDisplayWidget::paintEvent(QPaintEvent* event)
 {
     // Asked to paint by the window system: present once, without waiting.
     TDXDraw* draw = DXDraw();
@@ -89,12 +108,10 @@ void TDisplayWidget::paintEvent(QPaintEvent*)
         FPainting = false;
     }
     QPainter painter(this);
-    if (FSource.isNull())
+    if (FShown.isNull())
         painter.fillRect(rect(), Qt::black);
     else
-        painter.drawImage(FSourceAt, FSource);
-    if (!FPresenting)
-        FSource = QImage();
+        painter.drawImage(event->rect(), FShown, event->rect());
 }
 
 void TDisplayWidget::ForwardButton(QMouseEvent* event,

@@ -25,8 +25,8 @@ public:
     void FinalizeDisplay();
     void RestoreSurfaces();
 
-    // TWindowControl: the display presents its back buffer here and it is
-    // shown at once.
+    // TWindowControl: the display presents its back buffer here; what changed
+    // is shown at once.
     TPoint ClientSize() const override;
     TPoint ClientOrigin() const override;
     void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
@@ -46,6 +46,5 @@ private:
     TMainForm* FForm = nullptr;
     bool FPainting = false;    // inside a paint request of the window system
     bool FPresenting = false;  // showing a frame the display just presented
-    QImage FSource;  // what is being presented, only while it is
-    QPoint FSourceAt;
+    QImage FShown;  // what the window shows: the last presented pixels
 };
