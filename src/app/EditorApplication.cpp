@@ -21,6 +21,9 @@ TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(ar
     setApplicationDisplayName(QString::fromUtf8(TitleBase));
     setWindowIcon(QIcon(AppIconPicture()));
     InstallFontSubstitutions();
+    // Every window uses the forms' font; this also drops the per-class fonts a
+    // desktop theme may bring, which would override it on labels and buttons.
+    setFont(FormFont());
 }
 
 bool TEditorApplication::notify(QObject* receiver, QEvent* event)
