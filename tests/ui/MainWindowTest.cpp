@@ -358,6 +358,24 @@ private slots:
         QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
         QVERIFY(tool->tbRedo->isEnabled());
     }
+
+    void aFileThatCannotBeWrittenIsReportedAndTheStageStays()
+    {
+        const QString path = QDir::current().filePath(QStringLiteral("no-such-folder/out.txt"));
+        form().Caption.Assign("Kept");
+        QString title, text;
+        AnswerNextModal([path, &title, &text](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            AnswerMessageBox(&title, &text);
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::mouseClick(tool->btSaveFile, Qt::LeftButton);
+        QVERIFY2(text.startsWith(QStringLiteral("Cannot write file")), qPrintable(text));
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
