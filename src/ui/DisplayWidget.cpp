@@ -122,7 +122,8 @@ void TDisplayWidget::ForwardButton(QMouseEvent* event,
         return;
     const QPoint at = event->position().toPoint();
     const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
-    RunGuarded([&] { (FForm->*handler)(button, shift, at.x(), at.y()); });
+    TMainForm* form = FForm;
+    RunGuarded([form, handler, button, shift, at] { (form->*handler)(button, shift, at.x(), at.y()); });
 }
 
 void TDisplayWidget::mousePressEvent(QMouseEvent* event)
