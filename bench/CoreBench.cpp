@@ -75,22 +75,28 @@ void BM_FloorCopyRecord(benchmark::State& state)
 }
 BENCHMARK(BM_FloorCopyRecord);
 
-// Undo and redo alternate; each exchanges the live stage with a snapshot that
-// differs in every cell (copy, CaptureStage, ApplyStage).
+// Each iteration undoes the one step or redoes it again, so every iteration
+// exchanges the live stage with a snapshot as an undo does.
+void AlternateUndoRedo(benchmark::State& state, TMainForm& form)
+{
+    bool undo = true;
+    for (auto _ : state) {
+        if (undo)
+            form.Undo();
+        else
+            form.Redo();
+        undo = !undo;
+    }
+}
+
+// The snapshot differs from the live stage in every cell.
 void BM_UndoWorstCase(benchmark::State& state)
 {
     TBenchEditor e;
     e.Form.ApplyStage(StageA());
     e.Form.PushHistory();
     e.Form.ApplyStage(StageB());
-    bool undo = true;
-    for (auto _ : state) {
-        if (undo)
-            e.Form.Undo();
-        else
-            e.Form.Redo();
-        undo = !undo;
-    }
+    AlternateUndoRedo(state, e.Form);
 }
 BENCHMARK(BM_UndoWorstCase);
 
@@ -100,14 +106,7 @@ void BM_UndoOneCell(benchmark::State& state)
     e.Form.ApplyStage(StageA());
     e.Form.PushHistory();
     e.Form.FGLayer->SetCell(10, 10, 8);
-    bool undo = true;
-    for (auto _ : state) {
-        if (undo)
-            e.Form.Undo();
-        else
-            e.Form.Redo();
-        undo = !undo;
-    }
+    AlternateUndoRedo(state, e.Form);
 }
 BENCHMARK(BM_UndoOneCell);
 
