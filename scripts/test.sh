@@ -9,4 +9,4 @@ export QT_QPA_PLATFORM=offscreen
 "$root/scripts/build.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j2)
 "$root/scripts/build.sh" "$root/build-asan" -DSTAGE_SANITIZE=ON -DSTAGE_BUILD_BENCH=OFF
-(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j2)
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" ctest --output-on-failure -j2)
