@@ -145,15 +145,22 @@ void BM_GenerateRandomStage(benchmark::State& state)
 }
 BENCHMARK(BM_GenerateRandomStage);
 
+// A stage file of 51 records in a scratch folder, written once so that the
+// file is warm; the form's current stage is record 50.
+void PrepareWarmStageFile(const TScratch& scratch, TMainForm& form)
+{
+    form.StageFileName = scratch.Dir / "Stage.Dat";
+    std::ofstream(form.StageFileName).close();
+    form.StageNum = 50;
+    form.ApplyStage(StageA());
+    form.WriteStageFile();
+}
+
 void BM_ReadStageFile(benchmark::State& state)
 {
     TScratch scratch;
     TBenchEditor e;
-    e.Form.StageFileName = scratch.Dir / "Stage.Dat";
-    std::ofstream(e.Form.StageFileName).close();
-    e.Form.StageNum = 50;
-    e.Form.ApplyStage(StageA());
-    e.Form.WriteStageFile();  // 51 records; the file is now warm
+    PrepareWarmStageFile(scratch, e.Form);
     for (auto _ : state)
         benchmark::DoNotOptimize(e.Form.ReadStageFile());
 }
@@ -163,11 +170,7 @@ void BM_WriteStageFile(benchmark::State& state)
 {
     TScratch scratch;
     TBenchEditor e;
-    e.Form.StageFileName = scratch.Dir / "Stage.Dat";
-    std::ofstream(e.Form.StageFileName).close();
-    e.Form.StageNum = 50;
-    e.Form.ApplyStage(StageA());
-    e.Form.WriteStageFile();
+    PrepareWarmStageFile(scratch, e.Form);
     for (auto _ : state)
         benchmark::DoNotOptimize(e.Form.WriteStageFile());
 }
