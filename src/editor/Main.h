@@ -141,6 +141,9 @@ public:
     TBrush GetBrush();
     void PaintCell(int x, int y);
     void PaintBlock();
+    // Top-left pixel of the 2 x 2 cell block at MousePos that the box tool
+    // paints and its cursor outlines.
+    TPoint BoxTopLeft() const;
     void ClearSelection();
     void CopySelection();
     void PasteSelection();

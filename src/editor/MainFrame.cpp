@@ -83,10 +83,9 @@ void TMainForm::DXTimerTimer(int lagCount)
             canvas.Rectangle(SelRect.Left, SelRect.Top, SelRect.Right, SelRect.Bottom);
         }
         if (toolMode == 3) {
-            // The two-by-two cell block the box tool paints; & ~15 rounds down, also below 0.
-            const int a = (MousePos.X - 4) & ~15, b = (MousePos.Y - 4) & ~15;
+            const TPoint at = BoxTopLeft();
             SetPen(canvas, clGreen, 1, TPenStyle::DashDot);
-            canvas.Rectangle(a, b, a + 32, b + 32);
+            canvas.Rectangle(at.X, at.Y, at.X + 32, at.Y + 32);
         }
         if ((toolMode == 0 || toolMode == 1) && dragging) {
             if (toolMode == 1)

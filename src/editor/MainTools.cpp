@@ -21,12 +21,6 @@ int PinPointer(int value)
     return std::clamp(value, -PointerLimit, PointerLimit);
 }
 
-// Rounds down (not toward zero) to a multiple of 16.
-int FloorTo16(int value)
-{
-    return (value >= 0 ? value / 16 : -((-value + 15) / 16)) * 16;
-}
-
 // Remainder in 0..n-1 also for a negative value (cells of the ring left of or
 // above the field).
 int FloorMod(int value, int n)
@@ -71,15 +65,19 @@ void TMainForm::PaintCell(int x, int y)
     brush.Layer->SetCell(c + 1, r + 1, value);
 }
 
-// The 2 x 2 block whose top-left cell is under MousePos - (4, 4).
+// MousePos - (4, 4) rounded down (not toward zero) to multiples of 16.
+TPoint TMainForm::BoxTopLeft() const
+{
+    return TPoint{(PinPointer(MousePos.X) - 4) & ~15, (PinPointer(MousePos.Y) - 4) & ~15};
+}
+
 void TMainForm::PaintBlock()
 {
-    const int a = FloorTo16(PinPointer(MousePos.X) - 4);
-    const int b = FloorTo16(PinPointer(MousePos.Y) - 4);
-    PaintCell(a, b);
-    PaintCell(a + 16, b);
-    PaintCell(a, b + 16);
-    PaintCell(a + 16, b + 16);
+    const TPoint at = BoxTopLeft();
+    PaintCell(at.X, at.Y);
+    PaintCell(at.X + 16, at.Y);
+    PaintCell(at.X, at.Y + 16);
+    PaintCell(at.X + 16, at.Y + 16);
 }
 
 void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState /*shift*/, int x, int y)
