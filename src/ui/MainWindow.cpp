@@ -174,16 +174,3 @@ void TMainWindow::keyPressEvent(QKeyEvent* event)
     }
     QWidget::keyPressEvent(event);
 }
-
-bool TMainWindow::event(QEvent* event)
-{
-    // Keep Tab and Backtab for the editor rather than focus movement.
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            keyPressEvent(key);
-            return true;
-        }
-    }
-    return QWidget::event(event);
-}

@@ -46,7 +46,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void LoseDisplaySurfaces();
@@ -55,5 +54,4 @@ private:
     TDisplayWidget* FDisplay = nullptr;
     TfmTool* FTool = nullptr;
     bool FShownOnce = false;
-    bool FDisplayPending = false;
 };

@@ -94,8 +94,8 @@ TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWind
     tbRedo = MakeButton(27, "Redo", "Redo next action (Ctrl+Shift+Z)", false);
     tbUndo->setEnabled(false);
     tbRedo->setEnabled(false);
-    connect(tbUndo, &QToolButton::clicked, this, [this] { tbUndoClick(); });
-    connect(tbRedo, &QToolButton::clicked, this, [this] { tbRedoClick(); });
+    connect(tbUndo, &QToolButton::clicked, this, [this] { RunGuarded([this] { tbUndoClick(); }); });
+    connect(tbRedo, &QToolButton::clicked, this, [this] { RunGuarded([this] { tbRedoClick(); }); });
     place(tbUndo, tbRedo);
 
     auto* palette = new QButtonGroup(this);
@@ -127,7 +127,7 @@ TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWind
     };
     y += 2;
     btOption = makePush("&Option", "Option for this stage", "btOption");
-    connect(btOption, &QPushButton::clicked, this, [this] { Guarded([this] { btOptionClick(); }); });
+    connect(btOption, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOptionClick(); }); });
 
     edStageNum = new QLineEdit(QStringLiteral("0"), this);
     edStageNum->setObjectName(QStringLiteral("edStageNum"));
@@ -142,17 +142,17 @@ TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWind
     udStageNum->setPosition(0);
     udStageNum->setGeometry(33, y, 14, 21);
     edStageNum->installEventFilter(this);
-    connect(edStageNum, &QLineEdit::textChanged, this, [this] { Guarded([this] { edStageNumChange(); }); });
+    connect(edStageNum, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { edStageNumChange(); }); });
     y += 21 + 2;
 
     btLoad = makePush("Load", "Load this stage from STAGE.DAT", "btLoad");
     btSave = makePush("Save", "Save this stage to STAGE.DAT", "btSave");
     btLoadFile = makePush("Load T...", "Load this stage form text file", "btLoadFile");
     btSaveFile = makePush("Save T...", "Save this stage to text file", "btSaveFile");
-    connect(btLoad, &QPushButton::clicked, this, [this] { Guarded([this] { btLoadClick(); }); });
-    connect(btSave, &QPushButton::clicked, this, [this] { Guarded([this] { btSaveClick(); }); });
-    connect(btLoadFile, &QPushButton::clicked, this, [this] { Guarded([this] { btLoadFileClick(); }); });
-    connect(btSaveFile, &QPushButton::clicked, this, [this] { Guarded([this] { btSaveFileClick(); }); });
+    connect(btLoad, &QPushButton::clicked, this, [this] { RunGuarded([this] { btLoadClick(); }); });
+    connect(btSave, &QPushButton::clicked, this, [this] { RunGuarded([this] { btSaveClick(); }); });
+    connect(btLoadFile, &QPushButton::clicked, this, [this] { RunGuarded([this] { btLoadFileClick(); }); });
+    connect(btSaveFile, &QPushButton::clicked, this, [this] { RunGuarded([this] { btSaveFileClick(); }); });
 
     SaveDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptSave);
     SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
@@ -186,11 +186,6 @@ QToolButton* TfmTool::MakeButton(int imageIndex, const QString& caption, const Q
     return button;
 }
 
-void TfmTool::Guarded(const std::function<void()>& handler)
-{
-    RunGuarded(handler);
-}
-
 void TfmTool::FocusMainWindow()
 {
     if (FMainWindow) {
@@ -215,19 +210,15 @@ void TfmTool::ToolSelectClick(QToolButton* sender)
 
 void TfmTool::tbUndoClick()
 {
-    Guarded([this] {
-        if (FForm)
-            FForm->Undo();
-    });
+    if (FForm)
+        FForm->Undo();
     FocusMainWindow();
 }
 
 void TfmTool::tbRedoClick()
 {
-    Guarded([this] {
-        if (FForm)
-            FForm->Redo();
-    });
+    if (FForm)
+        FForm->Redo();
     FocusMainWindow();
 }
 

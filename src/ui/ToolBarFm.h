@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 class QButtonGroup;
 class QFileDialog;
@@ -73,8 +72,6 @@ protected:
 private:
     QToolButton* MakeButton(int imageIndex, const QString& caption, const QString& hint, bool checkable);
     void FocusMainWindow();
-    // Runs a handler, showing any error it raises in the application's error report.
-    void Guarded(const std::function<void()>& handler);
 
     TMainForm* FForm = nullptr;
     QWidget* FMainWindow = nullptr;
