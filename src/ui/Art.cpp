@@ -5,6 +5,8 @@
 #include <QBitmap>
 #include <QImage>
 
+#include <map>
+
 namespace {
 
 QImage Decode(const TArtBlob& blob)
@@ -24,9 +26,14 @@ QPixmap Keyed(const QImage& image)
     return pixmap;
 }
 
+// The strip is decoded once; the windows ask for its images one by one.
 QPixmap Cell(const TArtBlob& blob, int index, int size)
 {
-    const QImage strip = Decode(blob);
+    static std::map<const TArtBlob*, QImage> strips;
+    auto found = strips.find(&blob);
+    if (found == strips.end())
+        found = strips.emplace(&blob, Decode(blob)).first;
+    const QImage& strip = found->second;
     if (strip.isNull() || index < 0 || (index + 1) * size > strip.width())
         return {};
     return Keyed(strip.copy(index * size, 0, size, size));
