@@ -1,0 +1,35 @@
+#pragma once
+// The one way the program writes a whole file. The bytes go into a new
+// temporary file beside the target, are flushed to the disk and only then
+// renamed over the target, so a full disk, a killed process or any other
+// failure leaves the target exactly as it was and no temporary file behind.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+enum class TExistingTarget {
+    Replace,  // an existing regular file is replaced, keeping its permission bits
+    Refuse,   // anything already at the target's name is left alone and the write fails
+};
+
+// The outcome of a write: success, or why it failed in words for the user
+// (such as "No space left on device" or "it is a directory"); the caller adds
+// the file's name.
+struct TWriteResult {
+    std::string Error;
+    bool AlreadyExists = false;  // refused because the target exists (TExistingTarget::Refuse)
+
+    explicit operator bool() const { return Error.empty(); }
+};
+
+// Writes `bytes` as the whole content of `target`.
+// - A missing target is created with the usual permissions (0666 less umask).
+// - A link to a file replaces that file and keeps the link.
+// - A character device or a pipe (/dev/null, a terminal, a FIFO that a
+//   process reads) cannot be replaced: it is written directly, every write
+//   checked; a FIFO that nobody reads fails at once instead of waiting.
+// - A directory, a socket, a block device or a dangling link is refused, as
+//   is a file the caller may not write.
+TWriteResult SafeWriteFile(const std::filesystem::path& target, std::string_view bytes,
+                           TExistingTarget existing = TExistingTarget::Replace);
