@@ -4,11 +4,16 @@
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
 #include "platform/TextRenderer.h"
+#include "storage/SafeWrite.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 
 #include <cstdio>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -18,15 +23,25 @@ struct TNoWaitClock : TMonotonicClock {
     void SleepUntil(std::chrono::nanoseconds) override {}
 };
 
+// The display settings are global: they must not keep the local clock after
+// the render, however it ends.
+struct TClockInstalled {
+    TDisplayPlatformSettings& Settings;
+    TClockInstalled(TDisplayPlatformSettings& settings, TMonotonicClock& clock) : Settings(settings)
+    {
+        Settings.Clock = &clock;
+    }
+    ~TClockInstalled() { Settings.Clock = nullptr; }
+};
+
 } // namespace
 
 void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output)
 {
-    EnsureGuiApplication();
     TNoWaitClock clock;
     TDisplayPlatformSettings& settings = DisplayPlatformSettings();
     settings.Format = TPixelFormat::XRGB8888;
-    settings.Clock = &clock;
+    const TClockInstalled installed(settings, clock);
 
     TCliHost host;
     TMainForm form(host);
@@ -37,8 +52,17 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     form.StageFileName = stageFile;
     form.PictureFolder = stageFile.parent_path();
     form.ClearLayers();
-    form.LoadStage();
+    // As LoadStage, but a record that cannot be read is an error here: the
+    // random stage is only the editor's fallback.
+    form.ShadowLayer->Visible = true;
+    form.BGLayer->Visible = true;
+    form.FGLayer->Visible = true;
+    if (!form.ReadStageFile())
+        throw std::runtime_error("cannot read stage " + std::to_string(number) + " from " + stageFile.string());
 
+    // Only drawing needs the window system's fonts; started this late, it
+    // adds none of its own notices to a failure's one line.
+    EnsureGuiApplication();
     TMemoryWindow window(DisplayWidth, DisplayHeight);
     form.DXDraw->SetWindow(&window);
     try {
@@ -58,7 +82,16 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
             row[x] = 0xFF000000u | window.Pixel(x, y);
     }
     form.DXDraw->Finalize();
-    settings.Clock = nullptr;
-    if (!image.save(QString::fromStdString(output.string()), "PNG"))
-        throw std::runtime_error("cannot write " + output.string());
+
+    // Encoded whole in memory first, so the file is written by the one safe
+    // write: a full disk or a failing device never leaves a cut picture.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        throw std::runtime_error("cannot encode the picture of stage " + std::to_string(number) + " as PNG");
+    buffer.close();
+    const TWriteResult written =
+        SafeWriteFile(output, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    if (!written)
+        throw std::runtime_error("cannot write " + output.string() + ": " + written.Error);
 }

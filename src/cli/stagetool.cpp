@@ -5,18 +5,21 @@
 #include "cli/Render.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
+#include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
 #include "storage/TextMap.h"
+#include "storage/TextMapFile.h"
 
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -95,22 +98,16 @@ int ParseStageNumber(const std::string& text)
     return static_cast<int>(ParseNumber(text, 0, MaxStageNumber, "stage number"));
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path)
+// A text map file's bytes, or an error naming it.
+std::string ReadTextMap(const std::filesystem::path& path)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!file)
-        throw TToolError("cannot open " + path.string());
-    std::string bytes;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, got);
-    if (std::ferror(file.get()))
-        throw TToolError("cannot read " + path.string());
-    return bytes;
+    TTextMapRead read = ReadTextMapFile(path);
+    if (!read)
+        throw TToolError("cannot read " + path.string() + ": " + read.Error);
+    return std::move(read.Bytes);
 }
 
-// To -o OUT when given, else to standard output.
+// To -o OUT when given (written whole or not at all), else to standard output.
 void WriteOutput(const TArgs& args, const std::string& text)
 {
     if (!args.Has("-o")) {
@@ -119,12 +116,33 @@ void WriteOutput(const TArgs& args, const std::string& text)
         return;
     }
     const std::string out = args.Get("-o", "");
-    std::FILE* file = std::fopen(out.c_str(), "wb");
-    if (!file)
-        throw TToolError("cannot create " + out);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if ((std::fclose(file) != 0) || !written)
-        throw TToolError("cannot write " + out);
+    const TWriteResult written = SafeWriteFile(out, text);
+    if (!written)
+        throw TToolError("cannot write " + out + ": " + written.Error);
+}
+
+// True when `a` and `b` name the same file: the same file on the same device
+// when both exist (so links and other spellings count), else the same path
+// once made absolute and normal.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::error_code error;
+    const auto canonicalA = std::filesystem::weakly_canonical(a, error);
+    if (error)
+        return false;
+    const auto canonicalB = std::filesystem::weakly_canonical(b, error);
+    return !error && canonicalA == canonicalB;
+}
+
+// Refuses an -o that would overwrite the stage file being read.
+void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& stageFile)
+{
+    if (args.Has("-o") && SameFile(args.Get("-o", ""), stageFile))
+        throw TToolError("-o " + args.Get("-o", "") + " is the stage file itself; nothing written");
 }
 
 // A freshly started editor around the tool's host.
@@ -186,6 +204,7 @@ int RunExport(const TArgs& args)
 {
     const int number = ParseStageNumber(args.Positional[0]);
     const auto file = StageFileArg(args);
+    CheckOutputIsNotStageFile(args, file);
     TEditor editor(number);
     editor.Form.StageFileName = file;
     if (!editor.Form.ReadStageFile())
@@ -199,7 +218,7 @@ int RunImport(const TArgs& args)
     const std::filesystem::path input = args.Positional[0];
     const int forcedNumber = args.Has("--stage") ? ParseStageNumber(args.Get("--stage", "")) : -1;
     const auto file = StageFileArg(args);
-    const std::string text = NormaliseTextLines(ReadWholeFile(input));
+    const std::string text = NormaliseTextLines(ReadTextMap(input));
 
     TEditor editor;
     StageRecord empty;
@@ -210,13 +229,22 @@ int RunImport(const TArgs& args)
     if (forcedNumber >= 0)
         editor.Form.StageNum = static_cast<std::uint16_t>(forcedNumber);
 
+    const int number = editor.Form.StageNum;
     std::error_code error;
-    if (!std::filesystem::exists(file, error) && !CreateStageFile(file, 0, empty) &&
-        !std::filesystem::exists(file, error))
-        throw TToolError("cannot create " + file.string());
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+        // A new file is made whole or not at all: a full disk leaves none.
+        StageRecord record;
+        editor.Form.CaptureStage(record);
+        const TWriteResult created = CreateStageFileWith(file, number, record, empty);
+        if (created)
+            return 0;
+        if (!created.AlreadyExists)
+            throw TToolError("cannot create " + file.string() + ": " + created.Error);
+        // Another program made it meanwhile: save into it as into any file.
+    }
     editor.Form.StageFileName = file;
     if (!editor.Form.WriteStageFile())
-        throw TToolError("cannot write stage " + std::to_string(editor.Form.StageNum) + " to " + file.string());
+        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
     return 0;
 }
 
@@ -236,14 +264,13 @@ int RunNew(const TArgs& args)
     const auto file = StageFileArg(args);
     const int count = static_cast<int>(
         args.Has("--count") ? ParseNumber(args.Get("--count", ""), 0, MaxStageNumber + 1, "record count") : 1);
-    std::error_code error;
-    if (std::filesystem::exists(file, error))
-        throw TToolError(file.string() + " already exists");
     StageRecord empty;
     TMainForm::EmptyStage(empty);
-    if (!CreateStageFile(file, count, empty))
-        throw TToolError(std::filesystem::exists(file, error) ? file.string() + " already exists"
-                                                             : "cannot create " + file.string());
+    const TWriteResult created = CreateStageFile(file, count, empty);
+    if (created.AlreadyExists)
+        throw TToolError(file.string() + " already exists");
+    if (!created)
+        throw TToolError("cannot create " + file.string() + ": " + created.Error);
     return 0;
 }
 
@@ -252,7 +279,9 @@ int RunRender(const TArgs& args)
     const int number = ParseStageNumber(args.Positional[0]);
     if (!args.Has("-o"))
         throw TUsageError("-o OUT.png is required");
-    RenderStagePreview(number, StageFileArg(args), args.Get("-o", ""));
+    const auto file = StageFileArg(args);
+    CheckOutputIsNotStageFile(args, file);
+    RenderStagePreview(number, file, args.Get("-o", ""));
     return 0;
 }
 

@@ -1,60 +1,170 @@
 #include "storage/StageFile.h"
 
-#include <cstdio>
-#include <memory>
+#include "storage/SafeWrite.h"
 
-// The standard library has no write-only open that refuses to create, so the
-// save opens the existing file for update ("r+b"): it is still never created.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+// The file is opened with POSIX calls rather than stdio: stdio can neither
+// open without blocking (a FIFO named like the stage file would stall every
+// reader) nor lock, and it splits a record into several writes.
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+constexpr std::int64_t RecordBytes = StageRecordSize;
 
-FilePtr Open(const std::filesystem::path& file, const char* mode)
+// How long a load or save waits for another program's save or load of the
+// same file before it fails as for a locked file. Each holds its lock for one
+// record's reads or writes, so only a stopped process keeps it this long.
+constexpr std::chrono::milliseconds LockWait{10000};
+
+// An open descriptor that is closed when it goes.
+class TDescriptor {
+public:
+    explicit TDescriptor(int fd) : FFd(fd) {}
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    ~TDescriptor()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    int Get() const { return FFd; }
+    explicit operator bool() const { return FFd >= 0; }
+    // Closes now; false when the close reported an error (a write that did
+    // not reach the file after all).
+    bool Close()
+    {
+        const int fd = FFd;
+        FFd = -1;
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int FFd;
+};
+
+// Opens `file` without creating it and without waiting, as a regular file
+// only: a FIFO, a socket, a device or a folder of that name gives -1.
+int OpenRegular(const std::filesystem::path& file, int access)
 {
-    return FilePtr(std::fopen(file.c_str(), mode));
+    const int fd = ::open(file.c_str(), access | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    // O_NONBLOCK means nothing more to a regular file's reads and writes.
+    return fd;
+}
+
+// Takes the advisory lock `operation` (LOCK_SH to read, LOCK_EX to write) on
+// the open file; it goes with the descriptor's close. False when another
+// process holds a conflicting lock for longer than LockWait. A file system
+// without locks is used unlocked, as it always was.
+bool Lock(int fd, int operation)
+{
+    std::chrono::milliseconds waited{0};
+    std::chrono::milliseconds step{1};
+    for (;;) {
+        if (::flock(fd, operation | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL;
+        if (waited >= LockWait)
+            return false;
+        std::this_thread::sleep_for(step);
+        waited += step;
+        step = std::min(step * 2, std::chrono::milliseconds{50});
+    }
 }
 
 // Byte offset of a record; a negative number has none.
-std::optional<long> RecordOffset(std::int64_t number)
+std::optional<off_t> RecordOffset(std::int64_t number)
 {
     if (number < 0)
         return std::nullopt;
-    return static_cast<long>(number * static_cast<std::int64_t>(StageRecordSize));
+    return static_cast<off_t>(number * RecordBytes);
 }
 
-std::optional<std::int64_t> Length(std::FILE* file)
+std::optional<std::int64_t> WholeRecords(int fd)
 {
-    if (std::fseek(file, 0, SEEK_END) != 0)
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
         return std::nullopt;
-    const long length = std::ftell(file);
-    if (length < 0)
-        return std::nullopt;
-    return length;
+    return static_cast<std::int64_t>(status.st_size) / RecordBytes;
 }
 
-bool WriteAt(std::FILE* file, std::int64_t number, const StageRecord& record)
+// One positioned write of the whole record, so no other reader or writer can
+// see part of it; only what a short write left is written again.
+bool WriteAt(int fd, std::int64_t number, const StageRecord& record)
 {
     const auto offset = RecordOffset(number);
-    return offset && std::fseek(file, *offset, SEEK_SET) == 0 &&
-           std::fwrite(&record, 1, sizeof record, file) == sizeof record;
+    if (!offset)
+        return false;
+    const auto* bytes = reinterpret_cast<const char*>(&record);
+    std::size_t done = 0;
+    while (done < sizeof record) {
+        const ssize_t written = ::pwrite(fd, bytes + done, sizeof record - done, *offset + static_cast<off_t>(done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool ReadAt(int fd, std::int64_t number, StageRecord& record)
+{
+    const auto offset = RecordOffset(number);
+    if (!offset)
+        return false;
+    auto* bytes = reinterpret_cast<char*>(&record);
+    std::size_t done = 0;
+    while (done < sizeof record) {
+        const ssize_t got = ::pread(fd, bytes + done, sizeof record - done, *offset + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;  // an error, or the end of the file inside the record
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+std::string StageFileBytes(std::int64_t paddingCount, const StageRecord& padding, const StageRecord* last)
+{
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>((paddingCount + 1) * RecordBytes));
+    for (std::int64_t i = 0; i < paddingCount; ++i)
+        bytes.append(reinterpret_cast<const char*>(&padding), sizeof padding);
+    if (last)
+        bytes.append(reinterpret_cast<const char*>(last), sizeof *last);
+    return bytes;
 }
 
 }  // namespace
 
 bool ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record)
 {
-    const auto offset = RecordOffset(number);
-    if (!offset)
+    if (number < 0)
         return false;
-    FilePtr handle = Open(file, "rb");
-    if (!handle)
+    TDescriptor fd(OpenRegular(file, O_RDONLY));
+    if (!fd || !Lock(fd.Get(), LOCK_SH))
         return false;
     StageRecord buffer;
-    if (std::fseek(handle.get(), *offset, SEEK_SET) != 0 ||
-        std::fread(&buffer, 1, sizeof buffer, handle.get()) != sizeof buffer)
+    if (!ReadAt(fd.Get(), number, buffer))
         return false;
     record = buffer;
     return true;
@@ -65,49 +175,38 @@ bool WriteStageRecord(const std::filesystem::path& file, int number, const Stage
 {
     if (number < 0)
         return false;
-    FilePtr handle = Open(file, "r+b");
-    if (!handle)
+    TDescriptor fd(OpenRegular(file, O_RDWR));
+    if (!fd || !Lock(fd.Get(), LOCK_EX))
         return false;
-    bool ok = true;
-    const auto length = Length(handle.get());
-    if (!length)
-        ok = false;
-    for (std::int64_t count = length ? *length / static_cast<std::int64_t>(StageRecordSize) : 0;
-         ok && count < number; ++count)
-        ok = WriteAt(handle.get(), count, padding);
-    ok = ok && WriteAt(handle.get(), number, record);
-    // Buffered bytes that cannot be flushed are a failed write too.
-    ok = (std::fflush(handle.get()) == 0) && ok;
-    return (std::fclose(handle.release()) == 0) && ok;
+    // Measured under the lock, so a save that grew the file meanwhile counts.
+    const auto count = WholeRecords(fd.Get());
+    if (!count)
+        return false;
+    for (std::int64_t n = *count; n < number; ++n)
+        if (!WriteAt(fd.Get(), n, padding))
+            return false;
+    return WriteAt(fd.Get(), number, record) && fd.Close();
 }
 
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file)
 {
-    FilePtr handle = Open(file, "rb");
-    if (!handle)
+    TDescriptor fd(OpenRegular(file, O_RDONLY));
+    if (!fd || !Lock(fd.Get(), LOCK_SH))
         return std::nullopt;
-    const auto length = Length(handle.get());
-    if (!length)
-        return std::nullopt;
-    return *length / static_cast<std::int64_t>(StageRecordSize);
+    return WholeRecords(fd.Get());
 }
 
-bool CreateStageFile(const std::filesystem::path& file, int count, const StageRecord& record)
+TWriteResult CreateStageFile(const std::filesystem::path& file, int count, const StageRecord& record)
 {
     if (count < 0)
-        return false;
-    // "x": exclusive creation, so an existing file is never overwritten.
-    FilePtr handle = Open(file, "wbx");
-    if (!handle)
-        return false;
-    bool ok = true;
-    for (int i = 0; ok && i < count; ++i)
-        ok = std::fwrite(&record, 1, sizeof record, handle.get()) == sizeof record;
-    ok = (std::fflush(handle.get()) == 0) && ok;
-    ok = (std::fclose(handle.release()) == 0) && ok;
-    if (!ok) {
-        std::error_code ignored;
-        std::filesystem::remove(file, ignored);  // no half-made file is left behind
-    }
-    return ok;
+        return TWriteResult{"a negative record count", false};
+    return SafeWriteFile(file, StageFileBytes(count, record, nullptr), TExistingTarget::Refuse);
+}
+
+TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, const StageRecord& record,
+                                 const StageRecord& padding)
+{
+    if (number < 0)
+        return TWriteResult{"a negative stage number", false};
+    return SafeWriteFile(file, StageFileBytes(number, padding, &record), TExistingTarget::Refuse);
 }

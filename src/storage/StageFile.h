@@ -1,8 +1,15 @@
 #pragma once
 // The stage file: StageRecord N at byte 6000 * N, no header. A trailing piece
 // shorter than a record is not a record. Each call opens and closes the file.
+// Only a regular file is used: a FIFO, socket, device or folder of the name
+// fails at once, as a file that cannot be opened does. Other programs may have
+// the file open meanwhile: a save holds an exclusive advisory lock (flock)
+// while it measures and writes, a load or count a shared one, so no load sees
+// a record half-written and two saves never pad over each other's records. A
+// call that cannot get the lock within ten seconds fails.
 
 #include "editor/StageRecord.h"
+#include "storage/SafeWrite.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -16,14 +23,22 @@ bool ReadStageRecord(const std::filesystem::path& file, int number, StageRecord&
 // Writes `record` as record `number` of an existing file; the file is never
 // created. While the file holds fewer than `number` whole records, `padding`
 // is written at the end of the last whole record (so a trailing piece is
-// overwritten from its start). True when every positioning and write
-// succeeded; records already appended stay after a failure.
+// overwritten from its start). Each record goes out in one positioned write
+// of all its bytes. True when every write succeeded; records already appended
+// stay after a failure, and a write cut short (a full disk) leaves at most a
+// trailing piece, which counts as no record.
 bool WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
                       const StageRecord& padding);
 
 // Whole records in the file, or nothing when it cannot be opened for reading.
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file);
 
-// Creates a new file of `count` copies of `record`; false (and nothing
-// touched) when the file already exists or cannot be made.
-bool CreateStageFile(const std::filesystem::path& file, int count, const StageRecord& record);
+// Creates a new file of `count` copies of `record` through the safe write:
+// fails (AlreadyExists, nothing touched) when something of that name exists,
+// and leaves no file at all when it cannot be written whole.
+TWriteResult CreateStageFile(const std::filesystem::path& file, int count, const StageRecord& record);
+
+// Creates a new file as saving record `number` into an empty one would leave
+// it: `number` copies of `padding`, then `record`. Fails as CreateStageFile.
+TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, const StageRecord& record,
+                                 const StageRecord& padding);

@@ -1,13 +1,16 @@
 // The stage file: padding, partial records and every way a file can fail.
 #include "core/FakeHost.h"
+#include "core/HostileKit.h"
 #include "storage/StageFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -215,4 +218,150 @@ TEST_F(StageFileTest, RecordCountAndCreation)
     EXPECT_EQ(ReadBytes().size(), 18000u);
     WriteBytes(std::string(6500, 'z'));
     EXPECT_EQ(StageRecordCount(File), 1);
+}
+
+namespace {
+
+// A record whose every cell and setting shows `mark`, so a record made of
+// two of them is seen wherever the cut falls.
+StageRecord MarkedRecord(int mark)
+{
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    record.Caption.Assign("Mark " + std::to_string(mark));
+    record.MaxCount = static_cast<std::uint16_t>(mark);
+    for (auto& column : record.BG)
+        for (auto& cell : column)
+            cell = static_cast<std::int16_t>(mark);
+    for (auto& column : record.FG)
+        for (auto& cell : column)
+            cell = static_cast<std::int16_t>(mark + 1);
+    return record;
+}
+
+// Children that wait at a start line until ReleaseAll, so they run at once.
+struct TStartLine {
+    int Fds[2] = {-1, -1};
+    TStartLine() { EXPECT_EQ(::pipe(Fds), 0); }
+    ~TStartLine() { ReleaseAll(); }
+    void Wait() const
+    {
+        ::close(Fds[1]);
+        char byte;
+        while (::read(Fds[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+    }
+    void ReleaseAll()
+    {
+        for (int& fd : Fds)
+            if (fd >= 0) {
+                ::close(fd);
+                fd = -1;
+            }
+    }
+};
+
+}  // namespace
+
+TEST_F(StageFileTest, FifosSocketsAndDevicesAreNoStageFileAndNeverWaited)
+{
+    ASSERT_EQ(::mkfifo(File.c_str(), 0644), 0);
+    const int sock = BindSocket((Dir / "socket.dat").string());
+    ASSERT_GE(sock, 0);
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    for (const fs::path& file : {File, Dir / "socket.dat", fs::path("/dev/zero"), fs::path("/dev/full")}) {
+        EXPECT_FALSE(ReadStageRecord(file, 0, record)) << file;
+        EXPECT_FALSE(WriteStageRecord(file, 0, record, record)) << file;
+        EXPECT_FALSE(StageRecordCount(file).has_value()) << file;
+    }
+    // The editor starts on it as on a file it cannot read.
+    F.Form.LoadStage();
+    EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
+    EXPECT_FALSE(F.Form.WriteStageFile());
+    EXPECT_TRUE(fs::is_fifo(File));
+    ::close(sock);
+}
+
+TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceThatIsNone)
+{
+    const StageRecord saved = MarkedRecord(7);
+    StageRecord empty;
+    TMainForm::EmptyStage(empty);
+    for (const bool killed : {false, true}) {
+        WriteBytes("");
+        // No file may grow past two and a half records: the third padding
+        // record is cut after 3000 bytes.
+        const TChildEnd end = RunChild([&] { return WriteStageRecord(File, 5, saved, empty) ? 1 : 0; },
+                                       2 * 6000 + 3000, killed);
+        if (killed)
+            EXPECT_EQ(end.Signal, SIGXFSZ);
+        else
+            EXPECT_EQ(end.ExitStatus, 0);  // the save reported its failure
+        ASSERT_EQ(ReadBytes().size(), 15000u) << "killed " << killed;
+        EXPECT_EQ(StageRecordCount(File), 2);
+        EXPECT_EQ(ReadBytes().substr(0, 12000), EmptyBytes() + EmptyBytes());
+        StageRecord record;
+        EXPECT_FALSE(ReadStageRecord(File, 2, record));
+
+        // The next save overwrites the piece from its start.
+        ASSERT_TRUE(WriteStageRecord(File, 5, saved, empty));
+        const std::string bytes = ReadBytes();
+        ASSERT_EQ(bytes.size(), 36000u);
+        for (int n = 0; n < 5; ++n)
+            EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyBytes()) << "record " << n;
+        EXPECT_EQ(bytes.substr(30000), RecordBytes(saved));
+    }
+}
+
+TEST_F(StageFileTest, TwoProcessesSavingAtOnceLoseNoRecord)
+{
+    const StageRecord three = MarkedRecord(3);
+    const StageRecord five = MarkedRecord(5);
+    StageRecord empty;
+    TMainForm::EmptyStage(empty);
+    const std::string expected =
+        EmptyBytes() + EmptyBytes() + EmptyBytes() + RecordBytes(three) + EmptyBytes() + RecordBytes(five);
+    int wrong = 0;
+    for (int round = 0; round < 300; ++round) {
+        WriteBytes("");
+        TStartLine start;
+        const pid_t first = StartChild([&] {
+            start.Wait();
+            return WriteStageRecord(File, 3, three, empty) ? 0 : 1;
+        });
+        const pid_t second = StartChild([&] {
+            start.Wait();
+            return WriteStageRecord(File, 5, five, empty) ? 0 : 1;
+        });
+        start.ReleaseAll();
+        EXPECT_EQ(WaitChild(first).ExitStatus, 0);
+        EXPECT_EQ(WaitChild(second).ExitStatus, 0);
+        wrong += ReadBytes() != expected;
+    }
+    EXPECT_EQ(wrong, 0) << "rounds in which a record was lost or torn";
+}
+
+TEST_F(StageFileTest, ALoadNeverSeesAHalfWrittenRecord)
+{
+    const StageRecord a = MarkedRecord(10);
+    const StageRecord b = MarkedRecord(20);
+    WriteBytes(RecordBytes(a) + RecordBytes(a));
+    TStartLine start;
+    const pid_t writer = StartChild([&] {
+        start.Wait();
+        for (int i = 0; i < 3000; ++i)
+            if (!WriteStageRecord(File, 1, i % 2 ? a : b, a))
+                return 1;
+        return 0;
+    });
+    start.ReleaseAll();
+    int torn = 0;
+    for (int i = 0; i < 3000; ++i) {
+        StageRecord record;
+        ASSERT_TRUE(ReadStageRecord(File, 1, record));
+        torn += !SameBytes(record, a) && !SameBytes(record, b);
+    }
+    EXPECT_EQ(WaitChild(writer).ExitStatus, 0);
+    EXPECT_EQ(torn, 0);
 }

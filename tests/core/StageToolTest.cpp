@@ -1,5 +1,6 @@
 // stagetool as designers and scripts run it: exit codes, files and outputs.
 #include "core/FakeHost.h"
+#include "core/HostileKit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -31,10 +34,18 @@ protected:
 
     // Runs the tool in the test's folder; stdout is captured, stderr goes to
     // the file "err".
-    TRun Run(const std::string& args) const
+    TRun Run(const std::string& args) const { return RunScript(Tool() + " " + args + " 2>err"); }
+    // The same on a disk that is as good as full: no file may grow past
+    // 1 KB, and a write that tries fails (EFBIG) instead of killing the tool.
+    TRun RunOnFullDisk(const std::string& args) const
     {
-        const std::string command =
-            "cd '" + Dir.string() + "' && '" + std::string(STAGETOOL_PATH) + "' " + args + " 2>err";
+        return RunScript("trap '' XFSZ; ulimit -f 2; " + Tool() + " " + args + " 2>err");
+    }
+    static std::string Tool() { return "'" + std::string(STAGETOOL_PATH) + "'"; }
+    // Runs a shell script in the test's folder; stdout is captured.
+    TRun RunScript(const std::string& script) const
+    {
+        const std::string command = "cd '" + Dir.string() + "' && (" + script + ")";
         FILE* pipe = popen(command.c_str(), "r");
         EXPECT_NE(pipe, nullptr);
         std::string out;
@@ -54,12 +65,27 @@ protected:
     {
         std::ofstream(Dir / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
-    // The error line: exactly one line on stderr.
+    // The error line: exactly one line on stderr. Qt's notice about a
+    // missing runtime folder (a machine without a desktop session, when
+    // render starts the drawing layer) is the environment's, not the tool's.
     std::string ErrorLine() const
     {
-        const std::string err = Read("err");
+        std::string err = Read("err");
+        const std::string notice = "QStandardPaths: XDG_RUNTIME_DIR not set";
+        if (err.rfind(notice, 0) == 0)
+            err.erase(0, err.find('\n') + 1);
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         return err;
+    }
+    // Names in the test's folder other than "err": a left-over temporary file
+    // shows here.
+    std::set<std::string> Names() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Dir))
+            if (entry.path().filename() != "err")
+                names.insert(entry.path().filename().string());
+        return names;
     }
     static std::string Golden(const std::string& name)
     {
@@ -224,4 +250,127 @@ TEST_F(StageToolTest, UsageErrors)
         EXPECT_EQ(Run(args).Status, 2) << args;
     }
     EXPECT_EQ(Run("--help").Status, 0);
+}
+
+TEST_F(StageToolTest, OutputsAreWrittenWholeOrNotAtAll)
+{
+    ASSERT_EQ(Run("new --count 3 --file S.dat").Status, 0);
+    ASSERT_EQ(Run("random 2 --seed 4 -o map.txt").Status, 0);
+    Write("old.png", "an older picture");
+    const std::string map = Read("map.txt");
+    const std::string stages = Read("S.dat");
+    const std::set<std::string> names = Names();
+    // Each would write a file far beyond 1 KB.
+    for (const char* args : {"export 1 --file S.dat -o map.txt", "random 5 -o map.txt",
+                             "render 0 --file S.dat -o old.png", "render 0 --file S.dat -o new.png",
+                             "import map.txt --file new.dat", "new --count 2 --file new.dat"}) {
+        EXPECT_EQ(RunOnFullDisk(args).Status, 1) << args;
+        EXPECT_NE(ErrorLine().find("File too large"), std::string::npos) << args;
+    }
+    EXPECT_EQ(Read("map.txt"), map);
+    EXPECT_EQ(Read("old.png"), "an older picture");
+    EXPECT_EQ(Read("S.dat"), stages);
+    EXPECT_EQ(Names(), names);  // no new file, no temporary file
+
+    // With room, an existing output is replaced and keeps its permissions.
+    ASSERT_EQ(::chmod((Dir / "map.txt").c_str(), 0640), 0);
+    ASSERT_EQ(Run("export 1 --file S.dat -o map.txt").Status, 0);
+    EXPECT_EQ(Read("map.txt").substr(0, 9), "[Stage01]");
+    EXPECT_EQ(fs::status(Dir / "map.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(Run("render 1 --file S.dat -o old.png").Status, 0);
+    EXPECT_EQ(Read("old.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+TEST_F(StageToolTest, AnOutputThatIsTheStageFileIsRefused)
+{
+    ASSERT_EQ(Run("new --count 5 --file S.dat").Status, 0);
+    fs::create_symlink("S.dat", Dir / "link.dat");
+    fs::create_hard_link(Dir / "S.dat", Dir / "hard.dat");
+    const std::string stages = Read("S.dat");
+    for (const char* args : {"export 0 --file S.dat -o S.dat", "export 0 --file S.dat -o ./S.dat",
+                             "export 0 --file link.dat -o S.dat", "export 0 --file S.dat -o hard.dat",
+                             "render 0 --file S.dat -o S.dat", "export 0 -o Stage.Dat", "render 0 -o Stage.Dat"}) {
+        EXPECT_EQ(Run(args).Status, 1) << args;
+        ErrorLine();
+    }
+    EXPECT_EQ(Read("S.dat"), stages);
+    EXPECT_FALSE(fs::exists(Dir / "Stage.Dat"));
+}
+
+TEST_F(StageToolTest, RenderFailsAsExportDoesAndWritesNoPicture)
+{
+    ASSERT_EQ(Run("new --count 2 --file S.dat").Status, 0);
+    fs::create_directories(Dir / "adir");
+    ASSERT_EQ(::mkfifo((Dir / "fifo.dat").c_str(), 0644), 0);
+    const int sock = BindSocket((Dir / "sock.dat").string());
+    ASSERT_GE(sock, 0);
+    const std::set<std::string> names = Names();
+    for (const char* args : {"render 0 --file missing.dat -o out.png", "render 2 --file S.dat -o out.png",
+                             "render 0 --file adir -o out.png", "render 0 --file sock.dat -o out.png",
+                             "render 0 --file fifo.dat -o out.png", "render 0 --file S.dat -o /dev/full",
+                             "render 0 --file S.dat -o adir"}) {
+        EXPECT_EQ(Run(args).Status, 1) << args;
+        ErrorLine();
+    }
+    ::close(sock);
+    EXPECT_EQ(Names(), names);
+}
+
+TEST_F(StageToolTest, AFifoNamedLikeTheStageFileFailsAtOnce)
+{
+    ASSERT_EQ(::mkfifo((Dir / "Stage.Dat").c_str(), 0644), 0);
+    Write("ok.txt", "[Stage1]\r\n");
+    for (const char* args : {"list", "export 0", "render 0 -o out.png", "import ok.txt", "new"}) {
+        EXPECT_EQ(Run(args).Status, 1) << args;
+        ErrorLine();
+    }
+    EXPECT_TRUE(fs::is_fifo(Dir / "Stage.Dat"));
+    EXPECT_FALSE(fs::exists(Dir / "out.png"));
+}
+
+TEST_F(StageToolTest, TextMapsAreReadWithABound)
+{
+    ASSERT_EQ(Run("new --count 4").Status, 0);
+    // A header, then NUL bytes up to the size: the NUL ends the text.
+    Write("limit.txt", "[Stage3]\r\nCaption=Largest\r\n");
+    fs::resize_file(Dir / "limit.txt", std::uintmax_t{16} << 20);
+    EXPECT_EQ(Run("import limit.txt").Status, 0);
+    EXPECT_NE(Run("export 3").Out.find("Caption=Largest\r\n"), std::string::npos);
+
+    Write("over.txt", "[Stage2]\r\nCaption=Too big\r\n");
+    fs::resize_file(Dir / "over.txt", (std::uintmax_t{16} << 20) + 1);
+    ASSERT_EQ(::mkfifo((Dir / "fifo.txt").c_str(), 0644), 0);
+    const std::string stages = Read("Stage.Dat");
+    struct Case {
+        const char* Args;
+        const char* Reason;
+    };
+    for (const Case& c : {Case{"import over.txt", "larger than 16 MB"}, Case{"import fifo.txt", "not a regular file"},
+                          Case{"import .", "is a directory"}}) {
+        EXPECT_EQ(Run(c.Args).Status, 1) << c.Args;
+        EXPECT_NE(ErrorLine().find(c.Reason), std::string::npos) << c.Args;
+    }
+    EXPECT_EQ(Read("Stage.Dat"), stages);
+}
+
+TEST_F(StageToolTest, TwoImportsAtOnceLoseNoRecord)
+{
+    ASSERT_EQ(Run("random 3 --seed 3 -o a.txt").Status, 0);
+    ASSERT_EQ(Run("random 5 --seed 5 -o b.txt").Status, 0);
+    ASSERT_EQ(Run("new --count 0 --file expected.dat").Status, 0);
+    ASSERT_EQ(Run("import a.txt --file expected.dat").Status, 0);
+    ASSERT_EQ(Run("import b.txt --file expected.dat").Status, 0);
+    const std::string expected = Read("expected.dat");
+    ASSERT_EQ(expected.size(), 36000u);
+    const std::string tool = Tool();
+    int wrong = 0;
+    for (int round = 0; round < 40; ++round) {
+        Write("race.dat", "");
+        const TRun run = RunScript(tool + " import a.txt --file race.dat & a=$!; " + tool +
+                                   " import b.txt --file race.dat & b=$!; wait $a && wait $b");
+        EXPECT_EQ(run.Status, 0);
+        wrong += Read("race.dat") != expected;
+    }
+    EXPECT_EQ(wrong, 0) << "rounds in which a record was lost or torn";
 }
