@@ -1,7 +1,9 @@
 #include "ui/ToolBarFm.h"
 
 #include "editor/Main.h"
+#include "storage/SafeWrite.h"
 #include "storage/TextMap.h"
+#include "storage/TextMapFile.h"
 #include "ui/Art.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
@@ -15,7 +17,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 
 #include <stdexcept>
@@ -278,13 +279,11 @@ void TfmTool::btLoadFileClick()
     if (!FForm || OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
         return;
     const QString name = OpenDialog1->selectedFiles().constFirst();
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2").arg(name, file.errorString()).toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error(QStringLiteral("Cannot read file \"%1\". %2").arg(name, file.errorString()).toStdString());
-    if (!FForm->ImportTextMap(NormaliseTextLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))))
+    const TTextMapRead read = ReadTextMapFile(QFile::encodeName(name).toStdString());
+    if (!read)
+        throw std::runtime_error(
+            QStringLiteral("Cannot read file \"%1\": %2").arg(name, QString::fromStdString(read.Error)).toStdString());
+    if (!FForm->ImportTextMap(NormaliseTextLines(read.Bytes)))
         ShowFailureMessage(this, QStringLiteral("loading Stage"), QStringLiteral("Cannot Load Text Map Data!"));
 }
 
@@ -294,11 +293,9 @@ void TfmTool::btSaveFileClick()
         return;
     const QString name = SaveDialog1->selectedFiles().constFirst();
     const std::string text = FForm->ExportTextMap();
-    // Written to a temporary file beside the target, which replaces it only
-    // once written whole: a failed save never destroys the existing file.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
-        || !file.commit())
-        throw std::runtime_error(QStringLiteral("Cannot write file \"%1\". %2").arg(name, file.errorString()).toStdString());
+    // The one safe write: a failed save never destroys the existing file.
+    const TWriteResult written = SafeWriteFile(QFile::encodeName(name).toStdString(), text);
+    if (!written)
+        throw std::runtime_error(
+            QStringLiteral("Cannot write file \"%1\": %2").arg(name, QString::fromStdString(written.Error)).toStdString());
 }

@@ -23,6 +23,8 @@
 
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -357,6 +359,36 @@ private slots:
         QCOMPARE(text, QStringLiteral("Cannot Load Text Map Data!"));
         QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
         QVERIFY(tool->tbRedo->isEnabled());
+    }
+
+    void aTextMapTooLargeOrNotAFileIsReportedAndTheStageStays()
+    {
+        const QString huge = QDir::current().filePath(QStringLiteral("huge.txt"));
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Stage5]\r\nCaption=Huge\r\n");
+        QVERIFY(file.resize((qint64(16) << 20) + 1));  // one byte over the bound
+        file.close();
+        const QString fifo = QDir::current().filePath(QStringLiteral("fifo.txt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);  // never waited on for a writer
+        const std::pair<QString, QString> cases[] = {{huge, QStringLiteral("larger than 16 MB")},
+                                                     {fifo, QStringLiteral("not a regular file")}};
+        for (const auto& [path, reason] : cases) {
+            form().Caption.Assign("Kept");
+            const int before = form().History.Count();
+            QString title, text;
+            AnswerNextModal([path = path, &title, &text](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                AnswerMessageBox(&title, &text);
+                dialog->selectFile(path);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+            QTest::mouseClick(tool->btLoadFile, Qt::LeftButton);
+            QVERIFY2(text.startsWith(QStringLiteral("Cannot read file")) && text.contains(reason), qPrintable(text));
+            QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
+            QCOMPARE(form().History.Count(), before);
+        }
     }
 
     void aFileThatCannotBeWrittenIsReportedAndTheStageStays()
