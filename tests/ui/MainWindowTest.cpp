@@ -21,8 +21,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <utility>
 
@@ -389,6 +391,43 @@ private slots:
             QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
             QCOMPARE(form().History.Count(), before);
         }
+    }
+
+    void aTextMapSavedOnAFullDiskLeavesTheOldFile()
+    {
+        const QString path = QDir::current().filePath(QStringLiteral("kept.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the designer's older map");
+        file.close();
+        form().Caption.Assign("Newer");
+        // The disk is as good as full: no file may grow past 1 KB, and the
+        // write that tries fails instead of ending the test.
+        rlimit before{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = before;
+        full.rlim_cur = 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        tool->SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+        QString title, text;
+        AnswerNextModal([path, &title, &text](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            AnswerMessageBox(&title, &text);
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::mouseClick(tool->btSaveFile, Qt::LeftButton);
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+        tool->SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
+        QVERIFY2(text.startsWith(QStringLiteral("Cannot write file")) && text.contains(QStringLiteral("File too large")),
+                 qPrintable(text));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("the designer's older map"));
+        QCOMPARE(QDir::current().entryList(QStringList{QStringLiteral("*kept.txt*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("kept.txt")});  // no temporary file left
     }
 
     void aFileThatCannotBeWrittenIsReportedAndTheStageStays()
