@@ -164,16 +164,28 @@ TEST_F(SafeWriteTest, RefusingLeavesAnythingOfThatNameAlone)
 
 TEST_F(SafeWriteTest, AWriteProtectedFileOrFolderIsNotReplaced)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser may write anything";
-    Write(Dir / "locked.txt", "kept");
-    ::chmod((Dir / "locked.txt").c_str(), 0444);
-    EXPECT_EQ(SafeWriteFile(Dir / "locked.txt", "new").Error, "Permission denied");
-    EXPECT_EQ(Read(Dir / "locked.txt"), "kept");
-    fs::create_directories(Dir / "shut");
-    Write(Dir / "shut" / "file.txt", "kept");
-    ::chmod((Dir / "shut").c_str(), 0555);
-    EXPECT_EQ(SafeWriteFile(Dir / "shut" / "file.txt", "new").Error, "Permission denied");
-    EXPECT_EQ(Read(Dir / "shut" / "file.txt"), "kept");
-    ::chmod((Dir / "shut").c_str(), 0755);
+    // Run as an ordinary user: the superuser may write anything.
+    fs::permissions(Dir, fs::perms::all);
+    const fs::path locked = Dir / "locked.txt";
+    const fs::path shut = Dir / "shut";
+    const TChildEnd end = RunChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return 10;
+        Write(locked, "kept");
+        fs::create_directories(shut);
+        Write(shut / "file.txt", "kept");
+        if (::chmod(locked.c_str(), 0444) != 0 || ::chmod(shut.c_str(), 0555) != 0)
+            return 11;
+        int failures = 0;
+        failures += SafeWriteFile(locked, "new").Error != "Permission denied";
+        failures += SafeWriteFile(shut / "file.txt", "new").Error != "Permission denied";
+        failures += SafeWriteFile(shut / "other.txt", "new").Error != "Permission denied";
+        ::chmod(shut.c_str(), 0755);
+        return failures;
+    });
+    EXPECT_EQ(end.ExitStatus, 0);
+    EXPECT_EQ(Read(locked), "kept");
+    EXPECT_EQ(Read(shut / "file.txt"), "kept");
+    EXPECT_EQ(Names(), (std::set<std::string>{"locked.txt", "shut"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(shut), fs::directory_iterator()), 1);
 }
