@@ -178,6 +178,9 @@ public:
 
 private:
     void InstallLayers();
+    // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such
+    // picture. Raises when the file cannot be read.
+    bool LoadBackPicture();
     // Field cells of both layers; -1 outside the field.
     void ReadFieldPair(int column, int row, int& bg, int& fg) const;
     // Writes BG then FG of layer cell (column + 1, row + 1); ignored beyond
