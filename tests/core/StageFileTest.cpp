@@ -216,3 +216,21 @@ TEST_F(StageFileTest, RecordCountAndCreation)
     WriteBytes(std::string(6500, 'z'));
     EXPECT_EQ(StageRecordCount(File), 1);
 }
+
+TEST_F(StageFileTest, TilingBytesSurviveALoadAndASave)
+{
+    for (const auto& [h, v] : {std::pair<std::uint8_t, std::uint8_t>{0, 1}, {2, 255}, {255, 0}, {1, 2}}) {
+        PaintSomething();
+        StageRecord record = F.Capture();
+        record.BG_H_Tile = h;
+        record.BG_V_Tile = v;
+        WriteBytes(EmptyBytes() + RecordBytes(record));
+        F.Form.StageNum = 1;
+        F.ApplyEmpty();
+        ASSERT_TRUE(F.Form.ReadStageFile());
+        EXPECT_EQ(F.Form.BG_H_Tile, h);
+        EXPECT_EQ(F.Form.BG_V_Tile, v);
+        ASSERT_TRUE(F.Form.WriteStageFile());
+        EXPECT_EQ(ReadBytes(), EmptyBytes() + RecordBytes(record)) << +h << " " << +v;
+    }
+}
