@@ -74,6 +74,14 @@ std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path
     return path;
 }
 
+std::filesystem::path FindStageFile(const std::filesystem::path& file)
+{
+    if (!file.has_filename())
+        return file;
+    const auto entry = FindEntry(file.parent_path(), file.filename().string());
+    return entry ? *entry : file;
+}
+
 void CreateDisplayComponents(TMainForm& form)
 {
     using enum TDXDrawOption;
