@@ -1,6 +1,7 @@
 #include "ui/OptionFm.h"
 
 #include "editor/Main.h"
+#include "platform/SystemColors.h"
 #include "ui/Art.h"
 #include "ui/Fonts.h"
 #include "ui/UpDown.h"
@@ -79,9 +80,11 @@ std::uint8_t TileByte(std::uint8_t stored, bool checked)
     return checked ? 1 : 0;
 }
 
+// A system colour shows as the desktop's colour of that name.
 QColor ToQColor(TColor color)
 {
-    return QColor(static_cast<int>(RedOf(color)), static_cast<int>(GreenOf(color)), static_cast<int>(BlueOf(color)));
+    const TColor rgb = ColorToRGB(color);
+    return QColor(static_cast<int>(RedOf(rgb)), static_cast<int>(GreenOf(rgb)), static_cast<int>(BlueOf(rgb)));
 }
 
 // Whether a focus change moves the focus to another control of the same window,
