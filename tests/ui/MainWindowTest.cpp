@@ -237,6 +237,17 @@ private slots:
         QCOMPARE(tool->btLoadFile->toolTip(), QStringLiteral("Load this stage form text file"));
     }
 
+    void toolWindowIsATopMostColumnOf47By520()
+    {
+        QCOMPARE(tool->size(), QSize(47, 520));
+        const Qt::WindowFlags flags = tool->windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(flags & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+        QVERIFY(tool->btSaveFile->geometry().bottom() < 520);
+        QCOMPARE(tool->btSaveFile->width(), 47);
+    }
+
     // The first show loads stage 0, whose picture is damaged: the display
     // still starts, the whole stage shows, and the error is reported once,
     // after the stage is in place.
