@@ -18,8 +18,10 @@
 
 TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The application's title. No display name is set: the window system
+    // would append it to every window title, and each window's title must be
+    // exactly its own ("Tool", "Option", a message box's title).
     setApplicationName(QString::fromUtf8(TitleBase));
-    setApplicationDisplayName(QString::fromUtf8(TitleBase));
     setWindowIcon(QIcon(AppIconPicture()));
     InstallFontSubstitutions();
     // Every window uses the forms' font; this also drops the per-class fonts a
