@@ -321,7 +321,8 @@ void TDeviceContext::TextOut(int x, int y, std::string_view text)
         return;
     if (!IsPlainAscii(text)) {
         const TColor background = ColorToRGB(Brush.Color);
-        PaintTextWithQt(FPixels, FWidth, FHeight, FPitch, FFormat, x, y, text, Font.Name, Font.Size, ColorToRGB(Font.Color),
+        const TColor ink = ColorToRGB(Font.Color);
+        PaintTextWithQt(FPixels, FWidth, FHeight, FPitch, FFormat, x, y, text, Font.Name, Font.Size, ink,
                         Brush.Style == TBrushStyle::Solid ? &background : nullptr);
         return;
     }

@@ -5,13 +5,12 @@
 #include "core/FakeHost.h"
 #include "engine/DXClass.h"
 #include "engine/EngineTestKit.h"
+#include "storage/StageFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -79,8 +78,7 @@ struct TScene {
         E.Form.StageFileName = Folder / "Stage.Dat";
         StageRecord empty;
         TMainForm::EmptyStage(empty);
-        for (int i = 0; i < 4; ++i)
-            WriteRecord(i, empty);
+        CreateStageFile(E.Form.StageFileName, 4, empty);
         E.Form.DXDraw->SetWindow(&Window);
         E.Form.DXDraw->Initialize();
         Show(Before);
@@ -97,20 +95,9 @@ struct TScene {
 
     void WriteRecord(int number, const StageRecord& r)
     {
-        std::fstream file(Folder / "Stage.Dat", std::ios::binary | std::ios::in | std::ios::out);
-        if (!file)
-            file.open(Folder / "Stage.Dat", std::ios::binary | std::ios::out);
-        file.seekp(static_cast<std::streamoff>(number) * 6000);
-        file.write(reinterpret_cast<const char*>(&r), sizeof r);
-    }
-
-    StageRecord ReadRecord(int number) const
-    {
-        StageRecord r{};
-        std::ifstream file(Folder / "Stage.Dat", std::ios::binary);
-        file.seekg(static_cast<std::streamoff>(number) * 6000);
-        file.read(reinterpret_cast<char*>(&r), sizeof r);
-        return r;
+        StageRecord empty;
+        TMainForm::EmptyStage(empty);
+        ASSERT_TRUE(WriteStageRecord(E.Form.StageFileName, number, r, empty));
     }
 
     // The whole of `r` is on the display, titled, without its picture, with
@@ -126,7 +113,9 @@ struct TScene {
         EXPECT_FALSE(PictureError.empty());
         EXPECT_EQ(E.Host.Errors[0], PictureError) << what;
         ASSERT_TRUE(E.Form.WriteStageFile()) << what;
-        EXPECT_TRUE(SameBytes(ReadRecord(3), r)) << what;
+        StageRecord saved;
+        ASSERT_TRUE(ReadStageRecord(E.Form.StageFileName, 3, saved)) << what;
+        EXPECT_TRUE(SameBytes(saved, r)) << what;
     }
 };
 
