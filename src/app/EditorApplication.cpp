@@ -3,6 +3,7 @@
 #include "app/SplashFm.h"
 #include "editor/Main.h"
 #include "ui/Art.h"
+#include "ui/DesktopColors.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
@@ -17,13 +18,24 @@
 
 TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The application's title. No display name is set: the window system
+    // would append it to every window title, and each window's title must be
+    // exactly its own ("Tool", "Option", a message box's title).
     setApplicationName(QString::fromUtf8(TitleBase));
-    setApplicationDisplayName(QString::fromUtf8(TitleBase));
     setWindowIcon(QIcon(AppIconPicture()));
     InstallFontSubstitutions();
     // Every window uses the forms' font; this also drops the per-class fonts a
     // desktop theme may bring, which would override it on labels and buttons.
     setFont(FormFont());
+    InstallDesktopColors(palette());
+}
+
+bool TEditorApplication::event(QEvent* event)
+{
+    // The desktop's scheme changed: system colours follow it.
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        InstallDesktopColors(palette());
+    return QApplication::event(event);
 }
 
 bool TEditorApplication::notify(QObject* receiver, QEvent* event)

@@ -8,6 +8,9 @@ class TEditorApplication : public QApplication {
 public:
     TEditorApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+
+protected:
+    bool event(QEvent* event) override;
 };
 
 // Program start: title, main window, splash, tool window, the pause, the

@@ -5,9 +5,11 @@
 
 #include "editor/EditorHost.h"
 #include "editor/Main.h"
+#include "engine/DXDraws.h"
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 class TCliHost : public TEditorHost {
 public:
@@ -26,6 +28,8 @@ public:
     int StageNumPosition = 0;
     int RestoreCount = 0;
     bool ToolWindowShown = false;
+    // Every error reported, in order; the caller shows them once it is done.
+    std::vector<std::string> Errors;
 
     int ToolMode() const override { return Tool; }
     int CurTile() const override { return Tile; }
@@ -48,7 +52,15 @@ public:
             Form->edStageNumChange(position);
     }
 
-    void RestoreDisplay() override { ++RestoreCount; }
+    // As the main window does: the form's display reloads its surfaces, which
+    // it does only while it is initialised.
+    void RestoreDisplay() override
+    {
+        ++RestoreCount;
+        if (Form && Form->DXDraw)
+            Form->DXDraw->Restore();
+    }
+    void ReportError(const std::string& text) override { Errors.push_back(text); }
     bool ToolWindowVisible() const override { return ToolWindowShown; }
     void SetToolWindowVisible(bool visible) override { ToolWindowShown = visible; }
 };

@@ -65,11 +65,10 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     EnsureGuiApplication();
     TMemoryWindow window(DisplayWidth, DisplayHeight);
     form.DXDraw->SetWindow(&window);
-    try {
-        form.DXDraw->Initialize();
-    } catch (const EInvalidGraphic& error) {
-        std::fprintf(stderr, "stagetool render: %s: %s\n", form.BG_Bitmap.Str().c_str(), error.what());
-    }
+    form.DXDraw->Initialize();
+    // A picture that cannot be read leaves the stage's colour; it is reported here.
+    for (const std::string& error : host.Errors)
+        std::fprintf(stderr, "stagetool render: %s: %s\n", form.BG_Bitmap.Str().c_str(), error.c_str());
     form.ShowGrid = false;
     form.ShowStatus = false;
     form.DownPos = TPoint{-1, -1};

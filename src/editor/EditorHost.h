@@ -34,6 +34,13 @@ public:
     // The display must reload its surfaces (the background picture changed).
     virtual void RestoreDisplay() = 0;
 
+    // An error the user must see (a background picture that cannot be read).
+    // Called in the middle of an operation, it is shown only after the
+    // current event handler has finished, so the operation always runs to
+    // its end first; the same text reported twice before it is shown is
+    // shown once.
+    virtual void ReportError(const std::string& text) = 0;
+
     virtual bool ToolWindowVisible() const = 0;
     virtual void SetToolWindowVisible(bool visible) = 0;
 };

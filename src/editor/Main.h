@@ -53,8 +53,10 @@ public:
     std::uint16_t EnemyCount[32] = {};
     std::int32_t EnemyTotal = 0;
     std::uint32_t BG_Color = 0;
-    bool BG_H_Tile = false;
-    bool BG_V_Tile = false;
+    // The tiling switches as the record stores them: any byte but 0 tiles,
+    // and the byte is kept as it is so that a record comes back unchanged.
+    std::uint8_t BG_H_Tile = 0;
+    std::uint8_t BG_V_Tile = 0;
     TShortString BG_Bitmap;
     TShortString SI_Bitmap;
 
@@ -178,6 +180,9 @@ public:
 
 private:
     void InstallLayers();
+    // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such
+    // picture. Raises when the file cannot be read.
+    bool LoadBackPicture();
     // Field cells of both layers; -1 outside the field.
     void ReadFieldPair(int column, int row, int& bg, int& fg) const;
     // Writes BG then FG of layer cell (column + 1, row + 1); ignored beyond

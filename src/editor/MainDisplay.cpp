@@ -74,6 +74,14 @@ std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path
     return path;
 }
 
+std::filesystem::path FindStageFile(const std::filesystem::path& file)
+{
+    if (!file.has_filename())
+        return file;
+    const auto entry = FindEntry(file.parent_path(), file.filename().string());
+    return entry ? *entry : file;
+}
+
 void CreateDisplayComponents(TMainForm& form)
 {
     using enum TDXDrawOption;
@@ -151,17 +159,31 @@ void TMainForm::DXDrawFinalize()
 }
 
 // Loads "Map\" + BG_Bitmap. A missing file or another extension leaves the
-// stage's colour; a file that cannot be read raises (the graphic is freed
-// either way) and PictureLoaded stays false.
+// stage's colour. A file that cannot be read (damaged, cut short, too large,
+// another format under the name) leaves it too and is reported through the
+// host, which shows it once the current handler is done: this runs in the
+// middle of loading, undo, redo, imports and the display's own start-up, and
+// each of those must run to its end. The graphic is freed either way.
 void TMainForm::DXDrawRestoreSurface()
 {
     PictureLoaded = false;
     if (!BackPicture)
         return;
+    try {
+        PictureLoaded = LoadBackPicture();
+    } catch (const std::exception& error) {
+        Host.ReportError(error.what());
+    } catch (...) {
+        Host.ReportError("Unknown error");
+    }
+}
+
+bool TMainForm::LoadBackPicture()
+{
     const auto path = FindPictureFile(PictureFolder, BG_Bitmap.Str());
     std::error_code error;
     if (!path || !std::filesystem::is_regular_file(*path, error))
-        return;
+        return false;
     std::string ext = path->extension().string();
     for (char& c : ext)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -171,9 +193,9 @@ void TMainForm::DXDrawRestoreSurface()
     else if (ext == ".JPG" || ext == ".JPEG")
         graphic = std::make_unique<TJPEGImage>();
     else
-        return;
+        return false;
     graphic->LoadFromFile(*path);
     BackPicture->LoadGraphic(*graphic);
     BackPicture->SetKeyColor(0);
-    PictureLoaded = true;
+    return true;
 }

@@ -1,6 +1,9 @@
-// Loading and saving the current stage in the stage file.
+// Loading and saving the current stage in the stage file. The file is looked
+// up ignoring letter case at each load and save; a save writes into the file
+// found, under its own name.
 #include "editor/Main.h"
 
+#include "editor/MainDisplay.h"
 #include "storage/StageFile.h"
 
 void TMainForm::LoadStage()
@@ -16,7 +19,7 @@ void TMainForm::LoadStage()
 bool TMainForm::ReadStageFile()
 {
     StageRecord record;
-    if (!ReadStageRecord(StageFileName, StageNum, record))
+    if (!ReadStageRecord(FindStageFile(StageFileName), StageNum, record))
         return false;
     ApplyStage(record);
     return true;
@@ -28,5 +31,5 @@ bool TMainForm::WriteStageFile()
     EmptyStage(padding);
     StageRecord record;
     CaptureStage(record);
-    return WriteStageRecord(StageFileName, StageNum, record, padding);
+    return WriteStageRecord(FindStageFile(StageFileName), StageNum, record, padding);
 }

@@ -64,8 +64,8 @@ void TMainForm::GenerateRandomStage()
     }
     BG_Color = DefaultBGColor;
     SetBGBitmap(TShortString{});
-    BG_H_Tile = true;
-    BG_V_Tile = true;
+    BG_H_Tile = 1;
+    BG_V_Tile = 1;
     static const char caption[] = "Random Stage";
     Caption.Assign(caption, sizeof caption - 1);
     UpdateTitle();

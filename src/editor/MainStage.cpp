@@ -85,8 +85,8 @@ void TMainForm::CaptureStage(StageRecord& record) const
     record.BG_Color = BG_Color;
     record.BG_Bitmap.Assign(BG_Bitmap.Chars, BG_Bitmap.Length);
     record.SI_Bitmap.Assign(SI_Bitmap.Chars, SI_Bitmap.Length);
-    record.BG_H_Tile = BG_H_Tile ? 1 : 0;
-    record.BG_V_Tile = BG_V_Tile ? 1 : 0;
+    record.BG_H_Tile = BG_H_Tile;
+    record.BG_V_Tile = BG_V_Tile;
     record.MaxCount = MaxCount;
     std::memcpy(record.EnemyCount, EnemyCount, sizeof record.EnemyCount);
     record.Caption.Assign(Caption.Chars, Caption.Length);
@@ -113,8 +113,8 @@ void TMainForm::ApplyStage(const StageRecord& record)
     BG_Color = record.BG_Color;
     SetBGBitmap(record.BG_Bitmap);
     SI_Bitmap.Assign(record.SI_Bitmap.Chars, record.SI_Bitmap.Length);
-    BG_H_Tile = record.BG_H_Tile != 0;
-    BG_V_Tile = record.BG_V_Tile != 0;
+    BG_H_Tile = record.BG_H_Tile;
+    BG_V_Tile = record.BG_V_Tile;
     EnemyTotal = 0;
     for (int i = 0; i < 16; ++i)
         EnemyTotal += EnemyCount[i];

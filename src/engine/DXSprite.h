@@ -114,6 +114,7 @@ public:
 
     // Resizes and clears the grid (every code 0, every hit flag true); a size
     // equal to the current one keeps everything; a non-positive size gives 0 x 0.
+    // Raises std::bad_alloc when the arrays cannot be allocated, leaving 0 x 0.
     void SetGridSize(int width, int height);
 
     int Cell(int x, int y) const

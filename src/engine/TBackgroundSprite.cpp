@@ -1,5 +1,8 @@
 #include "engine/DXSprite.h"
 
+#include <new>
+#include <utility>
+
 TBackgroundSprite::TBackgroundSprite(TSprite* parent) : TSprite(parent)
 {
     Collidable = false;
@@ -16,11 +19,21 @@ void TBackgroundSprite::SetGridSize(int width, int height)
         return;
     if (width <= 0 || height <= 0)
         width = height = 0;
+    // The old grid goes first, so that a failed allocation leaves the 0 x 0
+    // grid rather than sizes that no longer match the arrays.
+    FColumns = 0;
+    FRows = 0;
+    FCells = {};
+    FHitFlags = {};
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (count > FCells.max_size())
+        throw std::bad_alloc();
+    std::vector<int> cells(count, 0);
+    std::vector<bool> flags(count, true);
+    FCells = std::move(cells);
+    FHitFlags = std::move(flags);
     FColumns = width;
     FRows = height;
-    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    FCells.assign(count, 0);
-    FHitFlags.assign(count, true);
 }
 
 void TBackgroundSprite::SetCell(int x, int y, int code)

@@ -1,5 +1,7 @@
 #include "engine/DXDraws.h"
 
+#include "platform/SystemColors.h"
+
 #include <algorithm>
 
 // --- TDirectDraw
@@ -163,7 +165,9 @@ std::uint32_t TDirectDrawSurface::ColorToPixel(TColor color)
     // A one-pixel 8-bit picture whose entry 0 is the colour, drawn by the same
     // layer that draws pictures, so the answer matches loaded pixels exactly.
     const std::uint8_t index = 0;
-    const std::uint32_t rgb = (RedOf(color) << 16) | (GreenOf(color) << 8) | BlueOf(color);
+    // A system colour is drawn as the desktop's current colour of that name.
+    const TColor resolved = ColorToRGB(color);
+    const std::uint32_t rgb = (RedOf(resolved) << 16) | (GreenOf(resolved) << 8) | BlueOf(resolved);
     TImageView dot;
     dot.Kind = TImageView::TKind::Indexed8;
     dot.Width = 1;

@@ -1,5 +1,6 @@
 #include "platform/DeviceContext.h"
 
+#include "platform/SystemColors.h"
 #include "platform/TextRenderer.h"
 
 #include <algorithm>
@@ -59,7 +60,8 @@ void TDeviceContext::Reset(std::uint8_t* pixels, int width, int height, std::ptr
 
 std::uint32_t TDeviceContext::PixelOf(TColor color) const
 {
-    return PixelFromRGB(FFormat, RedOf(color), GreenOf(color), BlueOf(color));
+    const TColor rgb = ColorToRGB(color);
+    return PixelFromRGB(FFormat, RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
 }
 
 std::uint32_t TDeviceContext::GetPixel(int x, int y) const
@@ -318,8 +320,9 @@ void TDeviceContext::TextOut(int x, int y, std::string_view text)
     if (text.empty())
         return;
     if (!IsPlainAscii(text)) {
-        const TColor background = Brush.Color;
-        PaintTextWithQt(FPixels, FWidth, FHeight, FPitch, FFormat, x, y, text, Font.Name, Font.Size, Font.Color,
+        const TColor background = ColorToRGB(Brush.Color);
+        const TColor ink = ColorToRGB(Font.Color);
+        PaintTextWithQt(FPixels, FWidth, FHeight, FPitch, FFormat, x, y, text, Font.Name, Font.Size, ink,
                         Brush.Style == TBrushStyle::Solid ? &background : nullptr);
         return;
     }

@@ -228,8 +228,10 @@ std::string TMainForm::ExportTextMap() const
     AppendLine(out, "BG_Bitmap=", View(BG_Bitmap));
     std::snprintf(number, sizeof number, "$%.6X", static_cast<unsigned>(BG_Color));
     AppendLine(out, "BG_Color=", number);
-    AppendLine(out, "BG_H_Tile=", BG_H_Tile ? "1" : "0");
-    AppendLine(out, "BG_V_Tile=", BG_V_Tile ? "1" : "0");
+    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(BG_H_Tile));
+    AppendLine(out, "BG_H_Tile=", number);
+    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(BG_V_Tile));
+    AppendLine(out, "BG_V_Tile=", number);
     out.append("EnemyCount=");
     for (int i = 0; i < 16; ++i) {
         std::snprintf(number, sizeof number, i == 0 ? "%u" : ",%u", static_cast<unsigned>(EnemyCount[i]));
@@ -293,8 +295,8 @@ bool TMainForm::ImportTextMap(const std::string& text)
     const std::string_view color = values[kBGColor];
     BG_Color = color.size() >= 7 ? static_cast<std::uint32_t>(ReadNumber(color).Value) : DefaultBGColor;
 
-    BG_H_Tile = ReadNumber(values[kBGHTile]).Value > 0;
-    BG_V_Tile = ReadNumber(values[kBGVTile]).Value > 0;
+    BG_H_Tile = ReadNumber(values[kBGHTile]).Value > 0 ? 1 : 0;
+    BG_V_Tile = ReadNumber(values[kBGVTile]).Value > 0 ? 1 : 0;
 
     std::string counts(values[kEnemyCount]);
     counts.push_back(',');

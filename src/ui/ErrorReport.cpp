@@ -2,8 +2,30 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
 
 #include <exception>
+#include <utility>
+
+namespace {
+
+// Reports queued and not shown yet.
+QStringList& PendingReports()
+{
+    static QStringList pending;
+    return pending;
+}
+
+void ShowPendingReports()
+{
+    // Taken first: a report queued while a box is open gets its own turn.
+    const QStringList reports = std::exchange(PendingReports(), {});
+    for (const QString& text : reports)
+        ShowErrorReport(text);
+}
+
+}  // namespace
 
 void ShowErrorReport(const QString& text)
 {
@@ -11,6 +33,16 @@ void ShowErrorReport(const QString& text)
                     QApplication::activeWindow());
     box.setObjectName("ErrorReport");
     box.exec();
+}
+
+void QueueErrorReport(const QString& text)
+{
+    QStringList& pending = PendingReports();
+    if (pending.contains(text))
+        return;
+    pending.append(text);
+    if (pending.size() == 1)
+        QTimer::singleShot(0, QCoreApplication::instance(), &ShowPendingReports);
 }
 
 void RunGuarded(const std::function<void()>& handler)

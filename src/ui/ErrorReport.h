@@ -11,6 +11,12 @@ class QWidget;
 // The editor keeps running with the stage intact.
 void ShowErrorReport(const QString& text);
 
+// The same report, shown once the current event handler has returned to the
+// event loop: an operation that meets an error runs to its end before any
+// message box (whose own event loop would run frames and other handlers on
+// a half-done stage). A text already waiting is not queued a second time.
+void QueueErrorReport(const QString& text);
+
 // Runs an event handler and reports whatever error escapes it.
 void RunGuarded(const std::function<void()>& handler);
 

@@ -131,6 +131,11 @@ void TMainWindow::RestoreDisplay()
     FDisplay->RestoreSurfaces();
 }
 
+void TMainWindow::ReportError(const std::string& text)
+{
+    QueueErrorReport(QString::fromLocal8Bit(text));
+}
+
 bool TMainWindow::ToolWindowVisible() const
 {
     return FTool && FTool->isVisible();

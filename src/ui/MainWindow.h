@@ -39,6 +39,7 @@ public:
     void SetOptionCaption(const std::string& caption) override;
     void SetStageNumControl(int value) override;
     void RestoreDisplay() override;
+    void ReportError(const std::string& text) override;
     bool ToolWindowVisible() const override;
     void SetToolWindowVisible(bool visible) override;
 

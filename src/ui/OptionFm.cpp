@@ -1,6 +1,7 @@
 #include "ui/OptionFm.h"
 
 #include "editor/Main.h"
+#include "platform/SystemColors.h"
 #include "ui/Art.h"
 #include "ui/Fonts.h"
 #include "ui/UpDown.h"
@@ -70,9 +71,20 @@ TShortString ToShortString(const QString& text)
     return s;
 }
 
+// A tiling switch after OK: the stored byte while the box still shows it
+// (a byte such as 2 shows as ticked and must survive), else 0 or 1.
+std::uint8_t TileByte(std::uint8_t stored, bool checked)
+{
+    if (checked == (stored != 0))
+        return stored;
+    return checked ? 1 : 0;
+}
+
+// A system colour shows as the desktop's colour of that name.
 QColor ToQColor(TColor color)
 {
-    return QColor(static_cast<int>(RedOf(color)), static_cast<int>(GreenOf(color)), static_cast<int>(BlueOf(color)));
+    const TColor rgb = ColorToRGB(color);
+    return QColor(static_cast<int>(RedOf(rgb)), static_cast<int>(GreenOf(rgb)), static_cast<int>(BlueOf(rgb)));
 }
 
 // Whether a focus change moves the focus to another control of the same window,
@@ -711,8 +723,8 @@ bool ExecuteOptionDialog(QWidget* owner, TMainForm& form)
     dialog.stBG_Color->SetColor(form.BG_Color);
     dialog.edBG_Bitmap->setText(FromShortString(form.BG_Bitmap));
     dialog.edSI_Bitmap->setText(FromShortString(form.SI_Bitmap));
-    dialog.cbBG_VTile->setChecked(form.BG_V_Tile);
-    dialog.cbBG_HTile->setChecked(form.BG_H_Tile);
+    dialog.cbBG_VTile->setChecked(form.BG_V_Tile != 0);
+    dialog.cbBG_HTile->setChecked(form.BG_H_Tile != 0);
     for (int type = 0; type < 16; ++type) {
         const TPoint cell = TfmOption::CountCell(type);
         dialog.sgCount->SetCells(cell.X, cell.Y, QString::asprintf("%2.2d", form.EnemyCount[type]));
@@ -734,8 +746,8 @@ bool ExecuteOptionDialog(QWidget* owner, TMainForm& form)
     form.BG_Color = dialog.stBG_Color->Color();
     form.SetBGBitmap(ToShortString(dialog.edBG_Bitmap->text()));
     form.SI_Bitmap = ToShortString(dialog.edSI_Bitmap->text());
-    form.BG_V_Tile = dialog.cbBG_VTile->isChecked();
-    form.BG_H_Tile = dialog.cbBG_HTile->isChecked();
+    form.BG_V_Tile = TileByte(form.BG_V_Tile, dialog.cbBG_VTile->isChecked());
+    form.BG_H_Tile = TileByte(form.BG_H_Tile, dialog.cbBG_HTile->isChecked());
     form.UpdateTitle();
     return true;
 }

@@ -27,6 +27,11 @@ constexpr int ButtonWidth = 23;
 constexpr int ButtonHeight = 23;
 constexpr int SeparatorGap = 8;
 constexpr int ColumnWidth = 47;
+constexpr int ColumnHeight = 520;
+// Below the toolbar: the gap above the option button, and the gap below it
+// and each control after it, which bring the column to its 520 pixels.
+constexpr int GapBelowToolBar = 4;
+constexpr int GapBelowControl = 3;
 
 // Toolbar rows after which a separator leaves a gap.
 bool RowEndsWithSeparator(int row)
@@ -55,7 +60,10 @@ QFileDialog* MakeTextMapDialog(QWidget* parent, QFileDialog::AcceptMode mode)
 
 }  // namespace
 
-TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+// A tool window with a title and no close button (F6 hides it), on top of
+// every other window, not only of the main window.
+TfmTool::TfmTool(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QStringLiteral("Tool"));
     setObjectName(QStringLiteral("fmTool"));
@@ -123,10 +131,10 @@ TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWind
         button->setObjectName(QString::fromLatin1(name));
         button->setToolTip(hint);
         button->setGeometry(0, y, ColumnWidth, ButtonHeight);
-        y += ButtonHeight + 2;
+        y += ButtonHeight + GapBelowControl;
         return button;
     };
-    y += 2;
+    y += GapBelowToolBar;
     btOption = makePush("&Option", "Option for this stage", "btOption");
     connect(btOption, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOptionClick(); }); });
 
@@ -144,7 +152,7 @@ TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWind
     udStageNum->setGeometry(33, y, 14, 21);
     edStageNum->installEventFilter(this);
     connect(edStageNum, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { edStageNumChange(); }); });
-    y += 21 + 2;
+    y += 21 + GapBelowControl;
 
     btLoad = makePush("Load", "Load this stage from STAGE.DAT", "btLoad");
     btSave = makePush("Save", "Save this stage to STAGE.DAT", "btSave");
@@ -160,7 +168,8 @@ TfmTool::TfmTool(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::CustomizeWind
     OpenDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptOpen);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
 
-    setFixedSize(ColumnWidth, y);
+    Q_ASSERT(y == ColumnHeight);
+    setFixedSize(ColumnWidth, ColumnHeight);
     move(13, 10);
 }
 

@@ -9,10 +9,17 @@
 namespace {
 std::atomic<std::size_t> allocations{0};
 std::atomic<std::size_t> liveBytes{0};
+// Allocations left before the one that fails; -1 when none is to fail.
+std::atomic<long long> failAfter{-1};
 constexpr std::size_t Header = 16;
 
 void* Allocate(std::size_t size)
 {
+    long long left = failAfter.load();
+    while (left >= 0 && !failAfter.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 0)
+        throw std::bad_alloc();
     auto* block = static_cast<unsigned char*>(std::malloc(size + Header));
     if (!block)
         throw std::bad_alloc();
@@ -34,6 +41,16 @@ void Release(void* pointer) noexcept
 
 std::size_t AllocCounter::Allocations() { return allocations; }
 std::size_t AllocCounter::LiveBytes() { return liveBytes; }
+
+AllocCounter::TFailAllocation::TFailAllocation(std::size_t successes)
+{
+    failAfter = static_cast<long long>(successes);
+}
+
+AllocCounter::TFailAllocation::~TFailAllocation()
+{
+    failAfter = -1;
+}
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }

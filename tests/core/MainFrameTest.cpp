@@ -85,7 +85,7 @@ TEST_F(FrameTest, PictureTilingRules)
 {
     const struct {
         int Width, Height;
-        bool H, V;
+        std::uint8_t H, V;  // any byte but 0 tiles
         int X, Y;
         bool Colour;
     } cases[] = {
@@ -95,6 +95,7 @@ TEST_F(FrameTest, PictureTilingRules)
         {100, 50, true, false, 5, 55, true},
         // 100 x 50, both ways: 7 x 10 copies.
         {100, 50, true, true, 605, 455, false},
+        {100, 50, 2, 255, 605, 455, false},
         // 100 x 50, no repetition: colour right of and below the picture.
         {100, 50, false, false, 105, 5, true},
         {100, 50, false, false, 5, 55, true},
@@ -112,7 +113,7 @@ TEST_F(FrameTest, PictureTilingRules)
         Frame();
         const int px = c.X % c.Width, py = c.Y % c.Height;
         const std::uint32_t picture = Pixel((px / 10 + py / 10) % 2 ? ColourB : ColourA);
-        EXPECT_EQ(At(c.X, c.Y), c.Colour ? Colour(Sky) : picture) << c.Width << " H" << c.H << " V" << c.V << " at "
+        EXPECT_EQ(At(c.X, c.Y), c.Colour ? Colour(Sky) : picture) << c.Width << " H" << +c.H << " V" << +c.V << " at "
                                                                    << c.X << "," << c.Y;
     }
 }
@@ -311,7 +312,7 @@ TEST_F(FrameTest, PictureNamesIgnoreCaseAndUseBackslashes)
     }
 }
 
-TEST_F(FrameTest, DamagedPictureRaisesAndTheStageShowsItsColour)
+TEST_F(FrameTest, DamagedPictureIsReportedAndTheStageShowsItsColour)
 {
     std::vector<std::uint32_t> rgb(64 * 64, 0x336699);
     const auto jpeg = MakeJpeg(64, 64, rgb);
@@ -323,8 +324,11 @@ TEST_F(FrameTest, DamagedPictureRaisesAndTheStageShowsItsColour)
         TShortString bitmap;
         bitmap.Assign(name);
         E.Form.BG_Bitmap = bitmap;
-        EXPECT_THROW(E.Form.DXDraw->Restore(), EInvalidGraphic) << name;
+        E.Host.Errors.clear();
+        EXPECT_NO_THROW(E.Form.DXDraw->Restore()) << name;
         EXPECT_FALSE(E.Form.PictureLoaded) << name;
+        ASSERT_EQ(E.Host.Errors.size(), 1u) << name;
+        EXPECT_FALSE(E.Host.Errors[0].empty()) << name;
         Frame();
         EXPECT_EQ(At(5, 5), Colour(Sky)) << name;
     }

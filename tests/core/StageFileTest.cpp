@@ -365,3 +365,50 @@ TEST_F(StageFileTest, ALoadNeverSeesAHalfWrittenRecord)
     EXPECT_EQ(WaitChild(writer).ExitStatus, 0);
     EXPECT_EQ(torn, 0);
 }
+
+TEST_F(StageFileTest, TilingBytesSurviveALoadAndASave)
+{
+    for (const auto& [h, v] : {std::pair<std::uint8_t, std::uint8_t>{0, 1}, {2, 255}, {255, 0}, {1, 2}}) {
+        PaintSomething();
+        StageRecord record = F.Capture();
+        record.BG_H_Tile = h;
+        record.BG_V_Tile = v;
+        WriteBytes(EmptyBytes() + RecordBytes(record));
+        F.Form.StageNum = 1;
+        F.ApplyEmpty();
+        ASSERT_TRUE(F.Form.ReadStageFile());
+        EXPECT_EQ(F.Form.BG_H_Tile, h);
+        EXPECT_EQ(F.Form.BG_V_Tile, v);
+        ASSERT_TRUE(F.Form.WriteStageFile());
+        EXPECT_EQ(ReadBytes(), EmptyBytes() + RecordBytes(record)) << +h << " " << +v;
+    }
+}
+
+TEST_F(StageFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
+{
+    const fs::path upper = Dir / "STAGE.DAT";
+    PaintSomething();
+    const std::string saved = RecordBytes(F.Capture());
+    std::ofstream(upper, std::ios::binary) << EmptyBytes();
+    F.Form.StageNum = 1;
+    ASSERT_TRUE(F.Form.WriteStageFile());
+    F.ApplyEmpty();
+    ASSERT_TRUE(F.Form.ReadStageFile());
+    EXPECT_EQ(F.Form.Caption.Str(), "Mine");
+    // The save went into STAGE.DAT; no "Stage.Dat" was made beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 1);
+    std::ifstream in(upper, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), EmptyBytes() + saved);
+
+    // The name as written wins over another case; two other cases are
+    // ambiguous, and then the file counts as missing.
+    WriteBytes(EmptyBytes());
+    F.Form.StageNum = 0;
+    ASSERT_TRUE(F.Form.ReadStageFile());
+    EXPECT_EQ(F.Form.Caption.Str(), "Undefined Stage");
+    fs::remove(File);
+    std::ofstream(Dir / "stage.dat", std::ios::binary) << EmptyBytes();
+    EXPECT_FALSE(F.Form.ReadStageFile());
+    EXPECT_FALSE(F.Form.WriteStageFile());
+    EXPECT_FALSE(fs::exists(File));
+}

@@ -374,3 +374,21 @@ TEST_F(StageToolTest, TwoImportsAtOnceLoseNoRecord)
     }
     EXPECT_EQ(wrong, 0) << "rounds in which a record was lost or torn";
 }
+
+TEST_F(StageToolTest, RenderReportsADamagedPictureAndDrawsTheColour)
+{
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    record.BG_Bitmap.Assign(std::string("cut.bmp"));
+    Write("Stage.Dat", std::string(reinterpret_cast<const char*>(&record), sizeof record));
+    fs::create_directories(Dir / "Map");
+    Write("Map/cut.bmp", "BM" + std::string(200, 'x'));
+    EXPECT_EQ(Run("render 0 -o out.png").Status, 0);
+    // Once, on its own line (Qt may add notes of its own around it).
+    const std::string err = Read("err");
+    const std::size_t at = err.find("stagetool render: cut.bmp: Bitmap image is not valid");
+    EXPECT_NE(at, std::string::npos) << err;
+    EXPECT_TRUE(at == 0 || err[at - 1] == '\n') << err;
+    EXPECT_EQ(err.find("stagetool render", at + 1), std::string::npos) << err;
+    EXPECT_GT(fs::file_size(Dir / "out.png"), 0u);
+}

@@ -112,7 +112,8 @@ TEST(ExportTextMap, CellsAndSettings)
     f.ApplyEmpty();
     f.Form.StageNum = 7;
     f.Form.BG_Color = 0xABCDEF01;
-    f.Form.BG_H_Tile = false;
+    f.Form.BG_H_Tile = 0;
+    f.Form.BG_V_Tile = 255;  // a stored byte other than 0 or 1 is written as it is
     f.Form.EnemyCount[0] = 65535;
     f.Form.EnemyCount[15] = 3;
     f.Form.MaxCount = 41;
@@ -129,6 +130,7 @@ TEST(ExportTextMap, CellsAndSettings)
     EXPECT_EQ(lines[0], "[Stage07]");
     EXPECT_EQ(lines[3], "BG_Color=$ABCDEF01");
     EXPECT_EQ(lines[4], "BG_H_Tile=0");
+    EXPECT_EQ(lines[5], "BG_V_Tile=255");
     EXPECT_EQ(lines[6], "EnemyCount=65535,0,0,0,0,0,0,0,0,0,0,0,0,0,0,3");
     EXPECT_EQ(lines[7], "MaxCount=41");
     EXPECT_EQ(lines[9].substr(0, 26), "BG00=01 40 FF 00 00 00 00 ");
@@ -216,8 +218,8 @@ TEST(ImportTextMap, LenientReadingOfEachEntry)
          [](TEditorFixture& f) { EXPECT_EQ(f.Form.BG_Color, 0xFF00u); }},
         {"tiling values", WithLine(WithLine(empty, "BG_H_Tile", "BG_H_Tile=2"), "BG_V_Tile", "BG_V_Tile=-1"),
          [](TEditorFixture& f) {
-             EXPECT_TRUE(f.Form.BG_H_Tile);
-             EXPECT_FALSE(f.Form.BG_V_Tile);
+             EXPECT_EQ(f.Form.BG_H_Tile, 1);  // a number above 0 is 1, whatever it was
+             EXPECT_EQ(f.Form.BG_V_Tile, 0);
          }},
         {"short row", WithLine(empty, "BG05", "BG05=01 02"),
          [](TEditorFixture& f) {

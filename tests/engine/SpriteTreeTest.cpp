@@ -1,7 +1,10 @@
+#include "core/AllocCounter.h"
 #include "engine/DXSprite.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -191,6 +194,43 @@ TEST(TileLayerCells, NonPositiveSizeGivesNoGrid)
         layer.PutCell(0, 0, 3);
         EXPECT_EQ(layer.Cell(0, 0), -1);
     }
+}
+
+TEST(TileLayerCells, AFailedResizeLeavesNoGrid)
+{
+    auto expectNoGrid = [](TBackgroundSprite& layer, const char* what) {
+        EXPECT_EQ(layer.Columns(), 0) << what;
+        EXPECT_EQ(layer.Rows(), 0) << what;
+        layer.SetCell(50, 50, 3);
+        layer.PutCell(99, 99, 3);
+        layer.SetHitFlag(99, 99, true);
+        EXPECT_EQ(layer.Cell(0, 0), -1) << what;
+        EXPECT_EQ(layer.Cell(99, 99), -1) << what;
+        EXPECT_FALSE(layer.HitFlag(50, 50)) << what;
+    };
+    TSpriteEngine engine;
+    TBackgroundSprite layer(&engine);
+    // The cell array fails, then the hit flags after the cells were made.
+    for (const std::size_t successes : {0u, 1u}) {
+        layer.SetGridSize(4, 4);
+        bool raised = false;
+        {
+            AllocCounter::TFailAllocation fail(successes);
+            try {
+                layer.SetGridSize(100, 100);
+            } catch (const std::bad_alloc&) {
+                raised = true;
+            }
+        }
+        EXPECT_TRUE(raised) << successes;
+        expectNoGrid(layer, successes == 0 ? "cells" : "hit flags");
+    }
+    // A size no memory can hold.
+    layer.SetGridSize(4, 4);
+    EXPECT_THROW(layer.SetGridSize(INT_MAX, INT_MAX), std::bad_alloc);
+    expectNoGrid(layer, "huge");
+    layer.SetGridSize(3, 3);
+    EXPECT_EQ(layer.Cell(2, 2), 0);
 }
 
 TEST(TileLayerCells, SetCellRaisesOnlyForAChangeAfterTheStore)

@@ -2,6 +2,8 @@
 // and its fallback, lost memory, and the canvas's pens.
 #include "EngineTestKit.h"
 
+#include "platform/SystemColors.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -186,6 +188,47 @@ TEST(SurfaceOwnership, DestroyingTheDisplayObjectEmptiesItsSurfaces)
     draw.reset();
     EXPECT_EQ(surface.Width(), 0);
     EXPECT_EQ(surface.DDraw(), nullptr);
+}
+
+// A value with its high bit set names a system colour by its low byte and
+// draws in the desktop's colour of that name, through ColorToPixel and pens.
+TEST_F(SurfaceTest, SystemColoursResolveToTheDesktopsColours)
+{
+    struct TReset {
+        ~TReset() { ResetSystemColors(); }
+    } reset;
+    // The classic scheme until the desktop's is installed.
+    EXPECT_EQ(Dest.ColorToPixel(clBtnFace), Dest.ColorToPixel(RGBColor(212, 208, 200)));
+    EXPECT_EQ(Dest.ColorToPixel(clWindow), Dest.ColorToPixel(RGBColor(255, 255, 255)));
+
+    SetSystemColor(clBtnFace, RGBColor(1, 2, 3));
+    SetSystemColor(clHighlight, RGBColor(200, 100, 50));
+    SetSystemColor(clInfoBk, RGBColor(250, 240, 230));
+    SetSystemColor(RGBColor(9, 9, 9), RGBColor(4, 5, 6));  // names no system colour: ignored
+    const struct {
+        TColor Value, Rgb;
+    } cases[] = {
+        {clBtnFace, RGBColor(1, 2, 3)},
+        {0xFF00000Fu, RGBColor(1, 2, 3)},  // only the low byte names the colour
+        {clHighlight, RGBColor(200, 100, 50)},
+        {clInfoBk, RGBColor(250, 240, 230)},
+        {clWindowText, RGBColor(0, 0, 0)},
+        {SystemColorFlag | 25, 0},   // an index that names no colour is black
+        {SystemColorFlag | 200, 0},
+        {RGBColor(9, 9, 9), RGBColor(9, 9, 9)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ColorToRGB(c.Value), c.Rgb) << std::hex << c.Value;
+        EXPECT_EQ(Dest.ColorToPixel(c.Value), Dest.ColorToPixel(c.Rgb)) << std::hex << c.Value;
+    }
+
+    TDirectDrawSurfaceCanvas& canvas = Dest.Canvas();
+    canvas.Pen.Color = clHighlight;
+    canvas.Brush.Color = clInfoBk;
+    canvas.Rectangle(10, 10, 20, 20);
+    canvas.Release();
+    EXPECT_EQ(Dest.Pixel(10, 10), Dest.ColorToPixel(RGBColor(200, 100, 50)));
+    EXPECT_EQ(Dest.Pixel(15, 15), Dest.ColorToPixel(RGBColor(250, 240, 230)));
 }
 
 // Both formats: a key made by ColorToPixel keys out exactly the picture's pixels

@@ -3,13 +3,16 @@
 // with the dialogs and message boxes answered by the test.
 
 #include "editor/Main.h"
+#include "engine/DXDraws.h"
 #include "storage/StageFile.h"
+#include "ui/OptionFm.h"
 #include "ui/DisplayWidget.h"
 #include "ui/MainWindow.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -75,6 +78,68 @@ QPoint CellCentre(int column, int row)
     return {column * 16 + 8, row * 16 + 8};
 }
 
+// Runs the event loop until nothing is left to do now: queued calls and
+// zero-time timers, and the modal loops they open, have all run.
+void DrainEvents()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Watches for the application's error report: each box is answered as it
+// opens, with its text and the stage's caption at that moment recorded.
+class TErrorReports : public QObject {
+public:
+    explicit TErrorReports(std::function<std::string()> caption) : FCaption(std::move(caption))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~TErrorReports() override { qApp->removeEventFilter(this); }
+
+    QStringList Texts;
+    std::vector<std::string> CaptionsWhenShown;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box && event->type() == QEvent::Show && box->objectName() == QStringLiteral("ErrorReport")) {
+            Texts.append(box->text());
+            CaptionsWhenShown.push_back(FCaption());
+            QMetaObject::invokeMethod(box, &QMessageBox::accept, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    std::function<std::string()> FCaption;
+};
+
+// A file under "Map" that only starts like a bitmap.
+void WriteDamagedPicture(const QString& name)
+{
+    QDir().mkpath(QStringLiteral("Map"));
+    QFile file(QStringLiteral("Map/") + name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("BM") + QByteArray(200, 'x'));
+}
+
+// Writes `record` as record `number` of "Stage.Dat", making the file as needed.
+void WriteStageRecordFile(int number, const StageRecord& record)
+{
+    QFile file(QStringLiteral("Stage.Dat"));
+    QVERIFY(file.open(QIODevice::Append));
+    file.close();
+    StageRecord empty;
+    TMainForm::EmptyStage(empty);
+    QVERIFY(WriteStageRecord("Stage.Dat", number, record, empty));
+}
+
+bool SameRecord(const StageRecord& a, const StageRecord& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -98,6 +163,27 @@ private:
         SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, *(points.end() - 1));
     }
 
+    void closeWindows()
+    {
+        window->close();
+        tool.reset();
+        window.reset();
+    }
+
+    // The editor started again in the same folder, as a designer restarts it.
+    void reopen()
+    {
+        closeWindows();
+        window = std::make_unique<TMainWindow>();
+        tool = std::make_unique<TfmTool>(window.get());
+        window->SetToolWindow(tool.get());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(form().DXDraw->Initialized(), 60000);
+    }
+
+    std::string caption() { return form().Caption.Str(); }
+
 private slots:
     void init()
     {
@@ -114,12 +200,11 @@ private slots:
 
     void cleanup()
     {
-        window->close();
-        tool.reset();
-        window.reset();
+        closeWindows();
         QDir::setCurrent(oldFolder);
         folder.reset();
     }
+
 
     void startsWithARandomStageAndTheToolWindowInItsInitialState()
     {
@@ -141,6 +226,126 @@ private slots:
         QCOMPARE(window->size(), QSize(640, 480));
         QCOMPARE(tool->tbUndo->toolTip(), QStringLiteral("Undo last action (Ctrl+Z)"));
         QCOMPARE(tool->btLoadFile->toolTip(), QStringLiteral("Load this stage form text file"));
+    }
+
+    void toolWindowIsATopMostColumnOf47By520()
+    {
+        QCOMPARE(tool->size(), QSize(47, 520));
+        const Qt::WindowFlags flags = tool->windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(flags & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+        QVERIFY(tool->btSaveFile->geometry().bottom() < 520);
+        QCOMPARE(tool->btSaveFile->width(), 47);
+    }
+
+    // The first show loads stage 0, whose picture is damaged: the display
+    // still starts, the whole stage shows, and the error is reported once,
+    // after the stage is in place.
+    void aDamagedPictureAtStartIsReportedOnceAfterTheStageShows()
+    {
+        WriteDamagedPicture(QStringLiteral("cut.bmp"));
+        StageRecord record;
+        TMainForm::EmptyStage(record);
+        record.Caption.Assign("Damaged");
+        record.BG_Bitmap.Assign("cut.bmp");
+        record.EnemyCount[3] = 4;
+        record.BG[2][3] = 1;
+        WriteStageRecordFile(0, record);
+        TErrorReports reports([this] { return window ? caption() : std::string(); });
+        reopen();
+        DrainEvents();
+        QCOMPARE(reports.Texts.size(), 1);
+        QCOMPARE(reports.CaptionsWhenShown.at(0), std::string("Damaged"));
+        QVERIFY(form().DXDraw->Initialized());
+        QVERIFY(!form().PictureLoaded);
+        QCOMPARE(window->windowTitle(), QString::fromUtf8("铁履纵横 地图编辑器 - Stage 00 (Damaged)"));
+        QCOMPARE(tool->btOption->text(), QStringLiteral("&EC=04"));
+        StageRecord shown;
+        form().CaptureStage(shown);
+        QVERIFY(SameRecord(shown, record));
+    }
+
+    // Load, the option dialog's OK, undo and redo each meet the damaged
+    // picture: each applies its whole stage, then reports once.
+    void aDamagedPictureIsReportedOnceAfterEachOperation()
+    {
+        WriteDamagedPicture(QStringLiteral("cut.bmp"));
+        TErrorReports reports([this] { return caption(); });
+        StageRecord record;
+        TMainForm::EmptyStage(record);
+        record.Caption.Assign("Loaded");
+        record.BG_Bitmap.Assign("cut.bmp");
+        record.BG_H_Tile = 2;
+        record.MaxCount = 9;
+        record.EnemyCount[0] = 12;
+        record.FG[5][5] = 40;
+        WriteStageRecordFile(1, record);
+        tool->udStageNum->setPosition(1);
+
+        QTest::mouseClick(tool->btLoad, Qt::LeftButton);
+        QCOMPARE(reports.Texts.size(), 0);  // not in the middle of the click
+        DrainEvents();
+        QCOMPARE(reports.Texts.size(), 1);
+        QCOMPARE(reports.CaptionsWhenShown.back(), std::string("Loaded"));
+        StageRecord shown;
+        form().CaptureStage(shown);
+        QVERIFY(SameRecord(shown, record));
+        QVERIFY(!form().PictureLoaded);
+        QCOMPARE(window->windowTitle(), QString::fromUtf8("铁履纵横 地图编辑器 - Stage 01 (Loaded)"));
+        QCOMPARE(tool->btOption->text(), QStringLiteral("&EC=12"));
+
+        // The option dialog names the damaged picture again, in another case.
+        const int steps = form().History.Count();
+        AnswerNextModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TfmOption*>(modal);
+            QVERIFY(dialog);
+            dialog->mmCaption->SetText(QStringLiteral("Option"));
+            dialog->edBG_Bitmap->setText(QStringLiteral("CUT.bmp"));
+            dialog->edSI_Bitmap->setText(QStringLiteral("In.bmp"));
+            dialog->cbBG_VTile->click();
+            dialog->BitBtn1->click();
+        });
+        QTest::mouseClick(tool->btOption, Qt::LeftButton);
+        DrainEvents();
+        QCOMPARE(reports.Texts.size(), 2);
+        QCOMPARE(reports.CaptionsWhenShown.back(), std::string("Option"));
+        QCOMPARE(QString::fromStdString(form().BG_Bitmap.Str()), QStringLiteral("CUT.bmp"));
+        QCOMPARE(QString::fromStdString(form().SI_Bitmap.Str()), QStringLiteral("In.bmp"));
+        QCOMPARE(int(form().BG_H_Tile), 2);
+        QCOMPARE(int(form().BG_V_Tile), 0);  // ticked in the stored record, cleared in the dialog
+        QVERIFY(!form().PictureLoaded);
+        QCOMPARE(form().History.Count(), steps + 1);
+        QCOMPARE(window->windowTitle(), QString::fromUtf8("铁履纵横 地图编辑器 - Stage 01 (Option)"));
+        QVERIFY(tool->tbUndo->isEnabled());
+        StageRecord afterOption;
+        form().CaptureStage(afterOption);
+        QTest::mouseClick(tool->btSave, Qt::LeftButton);
+        StageRecord saved;
+        QVERIFY(ReadStageRecord("Stage.Dat", 1, saved));
+        QVERIFY(SameRecord(saved, afterOption));
+
+        // Undo brings back cut.bmp, redo CUT.bmp: both reload and report.
+        window->activateWindow();
+        window->setFocus();
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        DrainEvents();
+        QCOMPARE(reports.Texts.size(), 3);
+        QCOMPARE(reports.CaptionsWhenShown.back(), std::string("Loaded"));
+        form().CaptureStage(shown);
+        QVERIFY(SameRecord(shown, record));
+        QVERIFY(tool->tbRedo->isEnabled());
+        QCOMPARE(window->windowTitle(), QString::fromUtf8("铁履纵横 地图编辑器 - Stage 01 (Loaded)"));
+
+        QTest::mouseClick(tool->tbRedo, Qt::LeftButton);
+        DrainEvents();
+        QCOMPARE(reports.Texts.size(), 4);
+        QCOMPARE(reports.CaptionsWhenShown.back(), std::string("Option"));
+        form().CaptureStage(shown);
+        QVERIFY(SameRecord(shown, afterOption));
+        QVERIFY(!tool->tbRedo->isEnabled());
+        for (const QString& text : reports.Texts)
+            QVERIFY2(text.startsWith(QStringLiteral("Bitmap image is not valid")), qPrintable(text));
     }
 
     void framesReachTheWindowThroughThePrimarySurface()

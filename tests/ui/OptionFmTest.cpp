@@ -494,6 +494,34 @@ private slots:
         QCOMPARE(Bytes(Form().SI_Bitmap), std::string("Enter.bmp"));
     }
 
+    // The boxes show any byte but 0 as ticked; OK keeps a stored byte whose
+    // box was left as it showed, and gives 0 or 1 for a box that changed.
+    void tilingBytesSurviveAnUnchangedBox()
+    {
+        const struct {
+            std::uint8_t Stored;
+            bool Click;
+            std::uint8_t After;
+        } cases[] = {{2, false, 2}, {255, false, 255}, {0, false, 0}, {1, false, 1},
+                     {2, true, 0},  {0, true, 1},      {255, true, 0}};
+        for (const auto& c : cases) {
+            Form().BG_H_Tile = c.Stored;
+            Form().BG_V_Tile = c.Stored;
+            bool shown = false;
+            AnswerDialog([&](TfmOption& dialog) {
+                shown = dialog.cbBG_HTile->isChecked() == (c.Stored != 0) &&
+                        dialog.cbBG_VTile->isChecked() == (c.Stored != 0);
+                if (c.Click)
+                    dialog.cbBG_HTile->click();
+                dialog.BitBtn1->click();
+            });
+            QVERIFY(ExecuteOptionDialog(nullptr, Form()));
+            QVERIFY(shown);
+            QCOMPARE(int(Form().BG_H_Tile), int(c.After));
+            QCOMPARE(int(Form().BG_V_Tile), int(c.Stored));
+        }
+    }
+
     void letterCaseReloadsPicture()
     {
         Form().SetBGBitmap(Short("back.bmp"));

@@ -4,6 +4,7 @@
 #include "app/EditorApplication.h"
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
+#include "platform/SystemColors.h"
 #include "ui/MainWindow.h"
 #include "ui/ToolBarFm.h"
 
@@ -67,6 +68,17 @@ int main(int argc, char** argv)
         expect(main->size() == QSize(640, 480), "the main window's client area is 640 x 480");
         expect(!(main->windowFlags() & Qt::WindowMaximizeButtonHint), "no maximise button");
         expect(main->Form().PictureLoaded == false, "no picture without a Map folder");
+        // System colours follow the desktop's palette, also when it changes.
+        auto rgbOf = [](QPalette::ColorRole role) {
+            const QColor c = QApplication::palette().color(role);
+            return RGBColor(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
+        };
+        expect(ColorToRGB(clBtnFace) == rgbOf(QPalette::Button), "button face is the palette's button colour");
+        expect(ColorToRGB(clHighlight) == rgbOf(QPalette::Highlight), "highlight is the palette's highlight");
+        QPalette palette = QApplication::palette();
+        palette.setColor(QPalette::Button, QColor(1, 2, 3));
+        QApplication::setPalette(palette);
+        expect(ColorToRGB(clBtnFace) == RGBColor(1, 2, 3), "a changed palette changes button face");
     });
     const int code = RunEditor(application, 0);
     expect(checked, "the main window was shown");
