@@ -170,10 +170,13 @@ int main(int argc, char** argv)
     // Pencil tool (second row, left) and the brick brush (sixth row, right).
     Xdotool({"mousemove", "24", "44", "click", "1"});
     Xdotool({"mousemove", "47", QString::number(10 + 5 * 23 + 16 + 11), "click", "1"});
+    // Presses at spread phases of the refresh (a pause of 0 to 16 ms before
+    // each), so the figure is not one phase of the frame loop measured 24 times.
     std::vector<double> delays;
-    for (int i = 0; i < 12; ++i) {
-        const QPoint cell = origin + QPoint(48 + 48 * i + 8, 400 + 8);
+    for (int i = 0; i < 24; ++i) {
+        const QPoint cell = origin + QPoint(48 + 48 * (i % 12) + 8, 400 - 32 * (i / 12) + 8);
         const QRgb before = PixelAt(cell.x(), cell.y());
+        QThread::usleep(static_cast<unsigned long>(1000 * (i * 7 % 17)));
         Xdotool({"mousemove", QString::number(cell.x()), QString::number(cell.y()), "mousedown", "1"});
         QElapsedTimer sent;
         sent.start();

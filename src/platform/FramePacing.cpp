@@ -31,6 +31,8 @@ void TFrameCost::Add(std::chrono::nanoseconds cost)
 
 std::chrono::nanoseconds TFrameCost::Lead(std::chrono::nanoseconds period) const
 {
-    const std::chrono::nanoseconds largest = *std::max_element(FCosts.begin(), FCosts.end());
-    return std::min(largest + FramePacing::Margin, std::max(period, std::chrono::nanoseconds::zero()));
+    auto costs = FCosts;
+    const auto middle = costs.begin() + costs.size() / 2;
+    std::nth_element(costs.begin(), middle, costs.end());
+    return std::min(*middle + FramePacing::Margin, std::max(period, std::chrono::nanoseconds::zero()));
 }

@@ -31,13 +31,16 @@ std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::na
 class TFrameCost {
 public:
     void Add(std::chrono::nanoseconds cost);
-    // How long before its blank the next frame should start: the largest
-    // recent cost plus the margin, at most one period.
+    // How long before its blank the next frame should start: the median of
+    // the recent costs plus the margin, at most one period. The median, not
+    // the largest: a frame that comes late is shown as soon as it is ready
+    // (the display's blank wait), so a rare slow frame costs a little delay
+    // once, while a lead raised by it would delay every frame after it.
     std::chrono::nanoseconds Lead(std::chrono::nanoseconds period) const;
 
 private:
-    // About half a second of frames: a slow frame raises the lead at once,
-    // and it falls back when frames are quick again.
+    // About half a second of frames: the lead follows a change of cost
+    // within a quarter of a second.
     std::array<std::chrono::nanoseconds, 30> FCosts{};
     std::size_t FNext = 0;
 };

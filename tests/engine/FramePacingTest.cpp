@@ -1,4 +1,4 @@
-// Frame pacing: when the idle loop starts the next frame, the lead it keeps
+// Frame pacing: when the idle loop starts the next frame, the lead it takes
 // from the recent frames' costs, and the two together with the display's
 // vertical-blank wait on a simulated clock: one frame per refresh until a
 // frame no longer fits in one, then one frame per frame time.
@@ -37,23 +37,27 @@ TEST(FramePacing, NextStartAimsAtTheComingBlank)
     EXPECT_EQ(FramePacing::NextStart(17ms, 0ms, 3ms, false), 17ms) << "no refresh known";
 }
 
-TEST(FramePacing, LeadIsTheLargestRecentCostPlusTheMargin)
+TEST(FramePacing, LeadIsTheMedianRecentCostPlusTheMargin)
 {
     const nanoseconds period = 16ms;
     TFrameCost cost;
-    EXPECT_EQ(cost.Lead(period), FramePacing::Margin);
+    EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "no frames yet";
+    for (int i = 0; i < 14; ++i)
+        cost.Add(5ms);
+    EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "over half the window still empty";
     cost.Add(5ms);
-    cost.Add(1ms);
     EXPECT_EQ(cost.Lead(period), 5ms + FramePacing::Margin);
-    for (int i = 0; i < 28; ++i)
+    cost.Add(40ms);
+    EXPECT_EQ(cost.Lead(period), 5ms + FramePacing::Margin) << "one slow frame does not move it";
+    for (int i = 0; i < 30; ++i)
         cost.Add(1ms);
-    EXPECT_EQ(cost.Lead(period), 5ms + FramePacing::Margin) << "still among the recent frames";
-    cost.Add(1ms);
-    EXPECT_EQ(cost.Lead(period), 1ms + FramePacing::Margin) << "the slow frame has left the window";
-    cost.Add(30ms);
+    EXPECT_EQ(cost.Lead(period), 1ms + FramePacing::Margin) << "quick frames bring it down";
+    for (int i = 0; i < 15; ++i)
+        cost.Add(30ms);
     EXPECT_EQ(cost.Lead(period), period) << "at most one period";
-    cost.Add(-3ms);
-    EXPECT_EQ(cost.Lead(period), period);
+    for (int i = 0; i < 30; ++i)
+        cost.Add(-3ms);
+    EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "a negative cost counts as none";
 }
 
 // The idle loop of the editor on a clock that only moves when told: each
