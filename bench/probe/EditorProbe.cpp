@@ -1,7 +1,10 @@
 // Measures the running editor from outside, on an X display: time from
 // launch to the first frame on screen, processor use while it sits idle with
-// the animation running, resident memory, and the delay from a pencil press
-// to its pixels on screen. Usage: editor-probe EDITOR WORKFOLDER
+// the animation running, resident memory, the delay from a pencil press to
+// its pixels on screen, and the frame rate with extra work added to every
+// frame (by the probe build of the editor, which reports the frames it shows).
+// Usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]
+// (the extra work per frame in milliseconds; 0 when none is given).
 //
 // It watches screen pixels, so it expects a black root window (Xvfb -br), the
 // editor's main window centred on the screen and its tool window at (13, 10).
@@ -13,11 +16,13 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScreen>
 #include <QThread>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -55,22 +60,87 @@ void Xdotool(const QStringList& arguments)
     QProcess::execute(QStringLiteral("xdotool"), arguments);
 }
 
+// Waits until the display shows something at `watched`; false after 20 s.
+bool WaitForFirstFrame(QPoint watched)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (PixelAt(watched.x(), watched.y()) == qRgb(0, 0, 0)) {
+        if (waited.elapsed() > 20000)
+            return false;
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+struct TRate {
+    double Average = 0;  // frames per second over the reports counted
+    double Lowest = 0;   // of the single reports
+    double Highest = 0;
+};
+
+// Runs the probe build with extraMs of busy work per frame and averages its
+// frame reports, leaving out the first two (start-up and animation warming).
+bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, int extraMs, TRate& rate)
+{
+    QProcess editor;
+    editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
+    editor.setProcessEnvironment(environment);
+    editor.start(QString::fromLocal8Bit(probeEditor), {});
+    if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched))
+        return false;
+    constexpr int Skipped = 2, Counted = 5;
+    int reports = 0;
+    long long frames = 0, milliseconds = 0;
+    rate.Lowest = 1e9;
+    QElapsedTimer waited;
+    waited.start();
+    while (reports < Skipped + Counted && waited.elapsed() < 20000) {
+        if (!editor.canReadLine() && !editor.waitForReadyRead(500))
+            continue;
+        while (editor.canReadLine()) {
+            int n = 0;
+            long long ms = 0;
+            const QByteArray line = editor.readLine();
+            if (std::sscanf(line.constData(), "frames %d in %lld ms", &n, &ms) != 2 || ms <= 0)
+                continue;
+            if (++reports <= Skipped || reports > Skipped + Counted)
+                continue;
+            frames += n;
+            milliseconds += ms;
+            const double fps = 1000.0 * n / static_cast<double>(ms);
+            rate.Lowest = std::min(rate.Lowest, fps);
+            rate.Highest = std::max(rate.Highest, fps);
+        }
+    }
+    editor.terminate();
+    editor.waitForFinished(3000);
+    if (milliseconds <= 0)
+        return false;
+    rate.Average = 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: editor-probe EDITOR WORKFOLDER\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]\n");
         return 2;
     }
+    const char* probeEditor = argv[2];
+    const char* folder = argv[3];
     const QSize screen = QGuiApplication::primaryScreen()->size();
     const QPoint origin((screen.width() - 640) / 2, (screen.height() - 480) / 2);
     // A display pixel the splash never covers.
     const QPoint watched = origin + QPoint(8, 8);
 
     QProcess editor;
-    editor.setWorkingDirectory(QString::fromLocal8Bit(argv[2]));
+    editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
     editor.setProgram(QString::fromLocal8Bit(argv[1]));
     QElapsedTimer launched;
     launched.start();
@@ -79,9 +149,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "editor-probe: the editor did not start\n");
         return 1;
     }
-    const QRgb black = qRgb(0, 0, 0);
-    while (PixelAt(watched.x(), watched.y()) == black && launched.elapsed() < 20000)
-        QThread::usleep(500);
+    WaitForFirstFrame(watched);
     const qint64 firstFrame = launched.elapsed();
     std::printf("launch to first frame: %lld ms (includes the 1500 ms splash)\n", static_cast<long long>(firstFrame));
 
@@ -102,10 +170,13 @@ int main(int argc, char** argv)
     // Pencil tool (second row, left) and the brick brush (sixth row, right).
     Xdotool({"mousemove", "24", "44", "click", "1"});
     Xdotool({"mousemove", "47", QString::number(10 + 5 * 23 + 16 + 11), "click", "1"});
+    // Presses at spread phases of the refresh (a pause of 0 to 16 ms before
+    // each), so the figure is not one phase of the frame loop measured 24 times.
     std::vector<double> delays;
-    for (int i = 0; i < 12; ++i) {
-        const QPoint cell = origin + QPoint(48 + 48 * i + 8, 400 + 8);
+    for (int i = 0; i < 24; ++i) {
+        const QPoint cell = origin + QPoint(48 + 48 * (i % 12) + 8, 400 - 32 * (i / 12) + 8);
         const QRgb before = PixelAt(cell.x(), cell.y());
+        QThread::usleep(static_cast<unsigned long>(1000 * (i * 7 % 17)));
         Xdotool({"mousemove", QString::number(cell.x()), QString::number(cell.y()), "mousedown", "1"});
         QElapsedTimer sent;
         sent.start();
@@ -119,5 +190,21 @@ int main(int argc, char** argv)
                 delays[delays.size() / 2], delays.back());
     editor.terminate();
     editor.waitForFinished(3000);
+
+    std::vector<int> extras;
+    for (int i = 4; i < argc; ++i)
+        extras.push_back(std::atoi(argv[i]));
+    if (extras.empty())
+        extras.push_back(0);
+    for (const int extra : extras) {
+        TRate rate;
+        if (!MeasureRate(probeEditor, folder, watched, extra, rate)) {
+            std::printf("frame rate with %d ms of extra work per frame: not measured\n", extra);
+            continue;
+        }
+        std::printf("frame rate with %d ms of extra work per frame: %.1f FPS (single seconds %.1f to %.1f)\n", extra,
+                    rate.Average, rate.Lowest, rate.Highest);
+        std::fflush(stdout);
+    }
     return 0;
 }

@@ -225,6 +225,9 @@ bool TDirectDrawSurface::Restore()
         FCanvas->Release();
     const HRESULT result = FISurface->Restore();
     SetDXResult(result);
+    // The primary surface comes back with the desktop as it is now.
+    if (Succeeded(result))
+        FISurface->GetSurfaceDesc(FDesc);
     return Succeeded(result);
 }
 

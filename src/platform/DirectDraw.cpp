@@ -7,6 +7,23 @@
 namespace {
 
 constexpr int MaxSurfaceSide = 16384;
+// The desktop holds no pixels, so it may be larger than a surface; its corner
+// is bounded so that corner + size never overflows.
+constexpr int MaxDesktopSide = 1 << 20;
+constexpr int MaxDesktopCorner = 1 << 24;
+
+TVerticalBlankRecord& BlankRecord()
+{
+    static TVerticalBlankRecord record;
+    return record;
+}
+
+// Rounds toward minus infinity, so clocks before their epoch still number blanks in order.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
 
 TRect Intersect(const TRect& a, const TRect& b)
 {
@@ -33,6 +50,11 @@ TDisplayPlatformSettings& DisplayPlatformSettings()
 {
     static TDisplayPlatformSettings settings;
     return settings;
+}
+
+const TVerticalBlankRecord& VerticalBlankRecord()
+{
+    return BlankRecord();
 }
 
 HRESULT DirectDrawCreate(const void* driver, std::unique_ptr<IDirectDraw4>& directDraw)
@@ -64,10 +86,9 @@ HRESULT IDirectDrawClipper::SetClipList(const std::vector<TRect>& rects)
     return DD_OK;
 }
 
-HRESULT IDirectDrawClipper::ClipRects(int surfaceWidth, int surfaceHeight, std::vector<TRect>& rects) const
+HRESULT IDirectDrawClipper::ClipRects(const TRect& bounds, std::vector<TRect>& rects) const
 {
     rects.clear();
-    const TRect bounds{0, 0, surfaceWidth, surfaceHeight};
     if (FWindow) {
         // The window's client area on the screen, less what covers it.
         const TPoint origin = FWindow->ClientOrigin();
@@ -121,10 +142,7 @@ HRESULT IDirectDrawPalette::GetEntries(std::uint32_t, int start, int count, TPal
 
 IDirectDraw4::IDirectDraw4(const TDisplayPlatformSettings& settings) : FSettings(settings)
 {
-    FSettings.ScreenWidth = std::clamp(FSettings.ScreenWidth, 1, MaxSurfaceSide);
-    FSettings.ScreenHeight = std::clamp(FSettings.ScreenHeight, 1, MaxSurfaceSide);
-    if (!(FSettings.RefreshRate > 0))
-        FSettings.RefreshRate = 60;
+    DisplayChanged(settings);
 }
 
 IDirectDraw4::~IDirectDraw4()
@@ -165,6 +183,8 @@ HRESULT IDirectDraw4::CreateSurface(const TDDSurfaceDesc& desc, std::unique_ptr<
     if (desc.Caps & DDSCAPS_PRIMARYSURFACE) {
         if (FHasPrimary)
             return DDERR_PRIMARYSURFACEALREADYEXISTS;
+        made.Left = FSettings.ScreenLeft;
+        made.Top = FSettings.ScreenTop;
         made.Width = FSettings.ScreenWidth;
         made.Height = FSettings.ScreenHeight;
         made.Caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY;
@@ -175,7 +195,9 @@ HRESULT IDirectDraw4::CreateSurface(const TDDSurfaceDesc& desc, std::unique_ptr<
         made.Height = desc.Height;
         made.Caps = DDSCAPS_OFFSCREENPLAIN;
     }
-    made.Pitch = static_cast<std::ptrdiff_t>(made.Width) * BytesPerPixel(made.Format);
+    // The primary surface's pixels are the windows' own: it keeps none.
+    if (!(made.Caps & DDSCAPS_PRIMARYSURFACE))
+        made.Pitch = static_cast<std::ptrdiff_t>(made.Width) * BytesPerPixel(made.Format);
     const auto bytes = static_cast<std::uint64_t>(made.Pitch) * static_cast<std::uint64_t>(made.Height);
     bool video = false;
     if (!(made.Caps & DDSCAPS_PRIMARYSURFACE)) {
@@ -212,16 +234,35 @@ HRESULT IDirectDraw4::CreatePalette(std::uint32_t, const TPaletteEntry* entries,
     return DD_OK;
 }
 
+TMonotonicClock& IDirectDraw4::Clock() const
+{
+    return FSettings.Clock ? *FSettings.Clock : SteadyClock();
+}
+
+std::int64_t IDirectDraw4::Period() const
+{
+    return std::max<std::int64_t>(static_cast<std::int64_t>(1e9 / FSettings.RefreshRate), 1);
+}
+
 HRESULT IDirectDraw4::WaitForVerticalBlank(std::uint32_t flags, void*)
 {
     if (!(flags & DDWAITVB_BLOCKBEGIN))
         return DDERR_UNSUPPORTED;
-    TMonotonicClock& clock = FSettings.Clock ? *FSettings.Clock : SteadyClock();
-    const auto period = static_cast<std::int64_t>(1e9 / FSettings.RefreshRate);
+    TMonotonicClock& clock = Clock();
+    const std::int64_t period = Period();
     const std::int64_t now = clock.Now().count();
-    const std::int64_t next = (now / period + 1) * period;
-    clock.SleepUntil(std::chrono::nanoseconds(next));
+    TVerticalBlankRecord& record = BlankRecord();
+    ++record.Waits;
+    record.LastAsked = std::chrono::nanoseconds(now);
     ++FVBlankWaits;
+    // Blanks are numbered by the clock: blank n starts at n * period.
+    const std::int64_t latest = FloorDiv(now, period);
+    if (latest > FLastBlank) {
+        FLastBlank = latest;
+        return DD_OK;
+    }
+    ++FLastBlank;
+    clock.SleepUntil(std::chrono::nanoseconds(FLastBlank * period));
     return DD_OK;
 }
 
@@ -244,6 +285,24 @@ void IDirectDraw4::LoseAllSurfaces()
 {
     for (IDirectDrawSurface4* surface : FSurfaces)
         surface->MakeLost();
+}
+
+void IDirectDraw4::DisplayChanged(const TDisplayPlatformSettings& settings)
+{
+    FSettings.ScreenLeft = std::clamp(settings.ScreenLeft, -MaxDesktopCorner, MaxDesktopCorner);
+    FSettings.ScreenTop = std::clamp(settings.ScreenTop, -MaxDesktopCorner, MaxDesktopCorner);
+    FSettings.ScreenWidth = std::clamp(settings.ScreenWidth, 1, MaxDesktopSide);
+    FSettings.ScreenHeight = std::clamp(settings.ScreenHeight, 1, MaxDesktopSide);
+    FSettings.RefreshRate = settings.RefreshRate > 0 && settings.RefreshRate < 10000 ? settings.RefreshRate : 60;
+    // Blanks are numbered anew at this refresh; the one under way counts as
+    // answered, so the next wait waits.
+    FLastBlank = FloorDiv(Clock().Now().count(), Period());
+    LoseAllSurfaces();
+}
+
+TRect IDirectDraw4::Desktop() const
+{
+    return Bounds(FSettings.ScreenLeft, FSettings.ScreenTop, FSettings.ScreenWidth, FSettings.ScreenHeight);
 }
 
 // --- Surface
@@ -284,7 +343,7 @@ HRESULT IDirectDrawSurface4::Blt(const TRect* destRect, IDirectDrawSurface4* sou
 {
     if (const HRESULT r = CheckUsable(); Failed(r))
         return r;
-    const TRect bounds{0, 0, FDesc.Width, FDesc.Height};
+    const TRect bounds = SurfaceRect();
     const TRect dest = destRect ? *destRect : bounds;
     if (!ValidRect(dest))
         return DDERR_INVALIDRECT;
@@ -299,14 +358,18 @@ HRESULT IDirectDrawSurface4::Blt(const TRect* destRect, IDirectDrawSurface4* sou
             return r;
         if (source->FOwner != FOwner)
             return DDERR_INVALIDPARAMS;
+        if (source->IsPrimary())
+            return DDERR_UNSUPPORTED;
         src = sourceRect ? *sourceRect : TRect{0, 0, source->FDesc.Width, source->FDesc.Height};
         if (!ValidRect(src) || !Contains(TRect{0, 0, source->FDesc.Width, source->FDesc.Height}, src))
             return DDERR_INVALIDRECT;
         if ((flags & DDBLT_KEYSRC) && !source->FHasColorKey)
             return DDERR_NOCOLORKEY;
     }
+    if (IsPrimary())
+        return BlitToScreen(dest, source, src, flags, fx);
     if (FClipper) {
-        if (const HRESULT r = FClipper->ClipRects(FDesc.Width, FDesc.Height, FClipRects); Failed(r))
+        if (const HRESULT r = FClipper->ClipRects(bounds, FClipRects); Failed(r))
             return r;
         for (const TRect& clip : FClipRects)
             BlitClipped(dest, source, src, flags, fx, clip);
@@ -315,8 +378,72 @@ HRESULT IDirectDrawSurface4::Blt(const TRect* destRect, IDirectDrawSurface4* sou
             return DDERR_INVALIDRECT;
         BlitClipped(dest, source, src, flags, fx, bounds);
     }
-    if (FDesc.Caps & DDSCAPS_PRIMARYSURFACE)
-        PresentToWindow(Intersect(dest, bounds));
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface4::BlitToScreen(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
+                                          std::uint32_t flags, const TDDBltFx* fx)
+{
+    if (flags & DDBLT_KEYSRC)
+        return DDERR_UNSUPPORTED;
+    const TRect desktop = SurfaceRect();
+    TWindowControl* window = nullptr;
+    if (FClipper) {
+        if (const HRESULT r = FClipper->ClipRects(desktop, FClipRects); Failed(r))
+            return r;
+        FClipper->GetHWnd(window);
+    } else if (!Contains(desktop, dest)) {
+        return DDERR_INVALIDRECT;
+    }
+    // Only a window shows anything; the rest of the desktop is other programs'.
+    if (!window)
+        return DD_OK;
+    const TPoint origin = window->ClientOrigin();
+    const TPixelFormat format = FDesc.Format;
+    const int bpp = BytesPerPixel(format);
+    const std::int64_t dw = static_cast<std::int64_t>(dest.Right) - dest.Left;
+    const std::int64_t dh = static_cast<std::int64_t>(dest.Bottom) - dest.Top;
+    const bool fill = (flags & DDBLT_COLORFILL) != 0;
+    const bool scaled = !fill && (dw != sourceRect.Width() || dh != sourceRect.Height());
+    for (const TRect& clip : FClipRects) {
+        const TRect area = Intersect(dest, clip);
+        if (area.IsEmpty())
+            continue;
+        const TRect inWindow{area.Left - origin.X, area.Top - origin.Y, area.Right - origin.X, area.Bottom - origin.Y};
+        if (!fill && !scaled) {
+            // The frame's path: the window takes the source's own rows.
+            window->Present(inWindow,
+                            source->PixelAt(sourceRect.Left + (area.Left - dest.Left),
+                                            sourceRect.Top + (area.Top - dest.Top)),
+                            source->FDesc.Pitch, format);
+            continue;
+        }
+        const std::ptrdiff_t pitch = static_cast<std::ptrdiff_t>(area.Width()) * bpp;
+        try {
+            FScreenRows.resize(static_cast<std::size_t>(pitch) * (fill ? 1 : static_cast<std::size_t>(area.Height())));
+        } catch (const std::bad_alloc&) {
+            return DDERR_OUTOFMEMORY;
+        }
+        if (fill) {
+            // One row, shown for every row of the area.
+            PixelOps::Fill(format, FScreenRows.data(), 0, area.Width(), 1, fx->FillColor & PixelMask(format));
+            window->Present(inWindow, FScreenRows.data(), 0, format);
+            continue;
+        }
+        // Scaled: each pixel takes the nearest source pixel.
+        const int sw = sourceRect.Width(), sh = sourceRect.Height();
+        for (int y = area.Top; y < area.Bottom; ++y) {
+            const int sy = sourceRect.Top + static_cast<int>((y - static_cast<std::int64_t>(dest.Top)) * sh / dh);
+            std::uint8_t* row = FScreenRows.data() + pitch * (y - area.Top);
+            for (int x = area.Left; x < area.Right; ++x) {
+                const int sx =
+                    sourceRect.Left + static_cast<int>((x - static_cast<std::int64_t>(dest.Left)) * sw / dw);
+                std::memcpy(row + static_cast<std::ptrdiff_t>(x - area.Left) * bpp, source->PixelAt(sx, sy),
+                            static_cast<std::size_t>(bpp));
+            }
+        }
+        window->Present(inWindow, FScreenRows.data(), pitch, format);
+    }
     return DD_OK;
 }
 
@@ -376,21 +503,6 @@ HRESULT IDirectDrawSurface4::BlitClipped(const TRect& dest, IDirectDrawSurface4*
     return DD_OK;
 }
 
-void IDirectDrawSurface4::PresentToWindow(const TRect& screenRect)
-{
-    TWindowControl* window = nullptr;
-    if (!FClipper || Failed(FClipper->GetHWnd(window)) || !window)
-        return;
-    const TPoint origin = window->ClientOrigin();
-    const TPoint size = window->ClientSize();
-    const TRect client = Intersect(Bounds(origin.X, origin.Y, size.X, size.Y), TRect{0, 0, FDesc.Width, FDesc.Height});
-    const TRect area = Intersect(client, screenRect);
-    if (area.IsEmpty())
-        return;
-    window->Present(TRect{area.Left - origin.X, area.Top - origin.Y, area.Right - origin.X, area.Bottom - origin.Y},
-                    PixelAt(area.Left, area.Top), FDesc.Pitch, FDesc.Format);
-}
-
 HRESULT IDirectDrawSurface4::BltFast(int x, int y, IDirectDrawSurface4* source, const TRect* sourceRect,
                                      std::uint32_t flags)
 {
@@ -405,13 +517,19 @@ HRESULT IDirectDrawSurface4::BltFast(int x, int y, IDirectDrawSurface4* source, 
             return r;
     if (source->FOwner != FOwner)
         return DDERR_INVALIDPARAMS;
+    if (source->IsPrimary())
+        return DDERR_UNSUPPORTED;
     const TRect src = sourceRect ? *sourceRect : TRect{0, 0, source->FDesc.Width, source->FDesc.Height};
     if (!ValidRect(src) || !Contains(TRect{0, 0, source->FDesc.Width, source->FDesc.Height}, src))
         return DDERR_INVALIDRECT;
+    const TRect bounds = SurfaceRect();
     const std::int64_t right = static_cast<std::int64_t>(x) + src.Width();
     const std::int64_t bottom = static_cast<std::int64_t>(y) + src.Height();
-    if (x < 0 || y < 0 || right > FDesc.Width || bottom > FDesc.Height)
+    if (x < bounds.Left || y < bounds.Top || right > bounds.Right || bottom > bounds.Bottom)
         return DDERR_INVALIDRECT;
+    // Without a clipper the primary surface is bound to no window: nothing shows.
+    if (IsPrimary())
+        return DD_OK;
     const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
     if (keyed && !source->FHasColorKey)
         return DDERR_NOCOLORKEY;
@@ -434,6 +552,8 @@ HRESULT IDirectDrawSurface4::Lock(const TRect* rect, TDDSurfaceDesc& desc, std::
 {
     if (const HRESULT r = CheckUsable(); Failed(r))
         return r;
+    if (IsPrimary())
+        return DDERR_UNSUPPORTED;
     const TRect area = rect ? *rect : TRect{0, 0, FDesc.Width, FDesc.Height};
     if (!ValidRect(area) || !Contains(TRect{0, 0, FDesc.Width, FDesc.Height}, area))
         return DDERR_INVALIDRECT;
@@ -456,6 +576,8 @@ HRESULT IDirectDrawSurface4::GetDC(TDeviceContext*& dc)
     dc = nullptr;
     if (const HRESULT r = CheckUsable(); Failed(r))
         return r;
+    if (IsPrimary())
+        return DDERR_UNSUPPORTED;
     FDC.Reset(FPixels.data(), FDesc.Width, FDesc.Height, FDesc.Pitch, FDesc.Format);
     FDCOut = true;
     dc = &FDC;
@@ -467,8 +589,6 @@ HRESULT IDirectDrawSurface4::ReleaseDC(TDeviceContext* dc)
     if (!FDCOut || dc != &FDC)
         return DDERR_NODC;
     FDCOut = false;
-    if (FDesc.Caps & DDSCAPS_PRIMARYSURFACE)
-        PresentToWindow(TRect{0, 0, FDesc.Width, FDesc.Height});
     return DD_OK;
 }
 
@@ -536,6 +656,13 @@ HRESULT IDirectDrawSurface4::Restore()
         return DD_OK;
     if (FOwner->RefuseRestore)
         return DDERR_GENERIC;
+    if (IsPrimary()) {
+        const TRect desktop = FOwner->Desktop();
+        FDesc.Left = desktop.Left;
+        FDesc.Top = desktop.Top;
+        FDesc.Width = desktop.Width();
+        FDesc.Height = desktop.Height();
+    }
     // The memory comes back with whatever was in it: scribble so a caller that
     // forgets to redraw shows it.
     std::fill(FPixels.begin(), FPixels.end(), std::uint8_t{0xCD});

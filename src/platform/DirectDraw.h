@@ -4,6 +4,11 @@
 // real pixels, clippers and palettes. Every call answers with a result code and
 // never throws. Surfaces hold 32-bit XRGB or 16-bit RGB 5-6-5 pixels, whichever
 // the display object was made with.
+//
+// The primary surface is the virtual desktop (the union of all screens) in
+// screen coordinates, which may start left of or above 0. It holds no pixels
+// of its own: what is blitted onto it goes straight to the window its clipper
+// is bound to, wherever on the desktop that window is.
 
 #include "platform/Clock.h"
 #include "platform/DeviceContext.h"
@@ -11,6 +16,7 @@
 #include "platform/Types.h"
 #include "platform/WindowControl.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -81,6 +87,10 @@ struct TDDCaps {
 struct TDDSurfaceDesc {
     int Width = 0;
     int Height = 0;
+    // Screen position of the surface's top-left pixel: the desktop's corner for
+    // the primary surface, whose rectangles are screen coordinates; 0 otherwise.
+    int Left = 0;
+    int Top = 0;
     std::ptrdiff_t Pitch = 0;  // bytes per row
     TPixelFormat Format = TPixelFormat::XRGB8888;
     std::uint32_t Caps = 0;
@@ -107,6 +117,10 @@ struct TPaletteEntry {
 // a small video memory; DirectDrawCreate copies the settings in force.
 struct TDisplayPlatformSettings {
     TPixelFormat Format = TPixelFormat::XRGB8888;
+    // The virtual desktop: the bounding rectangle of all screens, in screen
+    // coordinates. The windows layer fills it from the window system.
+    int ScreenLeft = 0;
+    int ScreenTop = 0;
     int ScreenWidth = 1920;
     int ScreenHeight = 1080;
     std::uint64_t VideoMemory = 256u << 20;  // bytes for surfaces in "video memory"
@@ -126,9 +140,11 @@ public:
     // an empty list clears it.
     HRESULT SetClipList(const std::vector<TRect>& rects);
 
-    // The rectangles a blit onto a surface of the given size may touch.
-    // Fails with DDERR_NOCLIPLIST when neither a window nor a list is set.
-    HRESULT ClipRects(int surfaceWidth, int surfaceHeight, std::vector<TRect>& rects) const;
+    // The rectangles a blit onto a surface may touch, within bounds (the
+    // surface's rectangle in its own coordinates; a window's client area is
+    // taken in screen coordinates). Fails with DDERR_NOCLIPLIST when neither a
+    // window nor a list is set.
+    HRESULT ClipRects(const TRect& bounds, std::vector<TRect>& rects) const;
 
 private:
     TWindowControl* FWindow = nullptr;  // not owned
@@ -155,12 +171,16 @@ public:
     // destination rectangle (whole surface when null), scaled when the sizes
     // differ. With a clipper the destination is clipped to it; without one it
     // must lie on the surface. DDBLT_COLORFILL fills with fx->FillColor instead.
+    // On the primary surface the result shows in the clipper's window; the
+    // screen cannot be read back, so the primary is never a source and takes
+    // no keyed blits (DDERR_UNSUPPORTED).
     HRESULT Blt(const TRect* destRect, IDirectDrawSurface4* source, const TRect* sourceRect, std::uint32_t flags,
                 const TDDBltFx* fx);
     // An unscaled copy to (x, y) that never clips: the rectangle must lie on
     // both surfaces, and a surface with a clipper refuses it.
     HRESULT BltFast(int x, int y, IDirectDrawSurface4* source, const TRect* sourceRect, std::uint32_t flags);
 
+    // Lock and GetDC need pixels: the primary surface answers DDERR_UNSUPPORTED.
     HRESULT Lock(const TRect* rect, TDDSurfaceDesc& desc, std::uint32_t flags);
     HRESULT Unlock(const TRect* rect);
     // A drawing layer over the surface's pixels; the surface stays locked until ReleaseDC.
@@ -177,7 +197,8 @@ public:
 
     // DD_OK, or DDERR_SURFACELOST while the memory is lost.
     HRESULT IsLost() const;
-    // Brings lost memory back; its contents are then undefined.
+    // Brings lost memory back; its contents are then undefined. The primary
+    // surface comes back as the desktop is now (DisplayChanged).
     HRESULT Restore();
 
     // Test hook (and the window system's "the screen changed"): the memory is lost.
@@ -187,6 +208,13 @@ private:
     friend class IDirectDraw4;
     IDirectDrawSurface4(IDirectDraw4* owner, const TDDSurfaceDesc& desc);
     bool Busy() const { return FLocked || FDCOut; }
+    bool IsPrimary() const { return (FDesc.Caps & DDSCAPS_PRIMARYSURFACE) != 0; }
+    // The surface's rectangle in its own coordinates (screen coordinates for the primary).
+    TRect SurfaceRect() const
+    {
+        return TRect{FDesc.Left, FDesc.Top, FDesc.Left + FDesc.Width, FDesc.Top + FDesc.Height};
+    }
+    // Pixels of surfaces that have them (not the primary); x and y from the surface's own corner.
     std::uint8_t* PixelAt(int x, int y) { return FPixels.data() + FDesc.Pitch * y + x * BytesPerPixel(FDesc.Format); }
     const std::uint8_t* PixelAt(int x, int y) const
     {
@@ -195,7 +223,9 @@ private:
     HRESULT CheckUsable() const;
     HRESULT BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
                         std::uint32_t flags, const TDDBltFx* fx, const TRect& clip);
-    void PresentToWindow(const TRect& screenRect);
+    // Blt onto the primary surface: dest is in screen coordinates.
+    HRESULT BlitToScreen(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
+                         std::uint32_t flags, const TDDBltFx* fx);
 
     IDirectDraw4* FOwner;  // not owned; cleared when the display object goes first
     TDDSurfaceDesc FDesc;
@@ -209,6 +239,7 @@ private:
     TDeviceContext FDC;  // handed out by GetDC, reused so drawing allocates nothing
     bool FDCOut = false;
     std::vector<TRect> FClipRects;  // reused by every clipped blit
+    std::vector<std::uint8_t> FScreenRows;  // what a fill or a scaled blit onto the primary shows
 };
 
 class IDirectDraw4 {
@@ -226,7 +257,11 @@ public:
     HRESULT CreateClipper(std::uint32_t flags, std::shared_ptr<IDirectDrawClipper>& clipper);
     HRESULT CreatePalette(std::uint32_t flags, const TPaletteEntry* entries,
                           std::shared_ptr<IDirectDrawPalette>& palette);
-    // Blocks until the start of the next vertical blank.
+    // Blocks until the start of the next vertical blank. A caller that comes
+    // after a blank that no wait has been answered with yet is late for it and
+    // is answered at once, as if its frame were shown at that blank: a frame
+    // that misses its blank costs the time it is late, not a whole refresh.
+    // At most one wait is answered per blank.
     HRESULT WaitForVerticalBlank(std::uint32_t flags, void* event);
     HRESULT SetDisplayMode(int width, int height, int bitCount, int refreshRate, std::uint32_t flags);
     HRESULT RestoreDisplayMode();
@@ -234,6 +269,13 @@ public:
 
     // The window system reports the screen changed: every surface loses its memory.
     void LoseAllSurfaces();
+    // The screens were added, removed, resized or moved: the desktop is now
+    // settings' ScreenLeft/Top/Width/Height at settings' RefreshRate (the rest
+    // of settings is not used). Every surface loses its memory; the primary
+    // surface is restored with the new desktop.
+    void DisplayChanged(const TDisplayPlatformSettings& settings);
+    // The desktop in screen coordinates.
+    TRect Desktop() const;
 
     TPixelFormat Format() const { return FSettings.Format; }
     std::uint64_t VideoMemoryUsed() const { return FVideoUsed; }
@@ -244,12 +286,25 @@ public:
 
 private:
     friend class IDirectDrawSurface4;
+    TMonotonicClock& Clock() const;
+    std::int64_t Period() const;  // nanoseconds from one vertical blank to the next
+
     TDisplayPlatformSettings FSettings;
     std::vector<IDirectDrawSurface4*> FSurfaces;  // alive, not owned
     std::uint64_t FVideoUsed = 0;
     bool FHasPrimary = false;
     int FVBlankWaits = 0;
+    std::int64_t FLastBlank = 0;  // number of the last blank a wait was answered with
 };
+
+// What the display's vertical-blank waits tell the idle loop: how many frames
+// waited to be shown and when the last one asked to. The idle loop paces the
+// next frame by it.
+struct TVerticalBlankRecord {
+    std::uint64_t Waits = 0;
+    std::chrono::nanoseconds LastAsked{0};  // on the clock the display waits on
+};
+const TVerticalBlankRecord& VerticalBlankRecord();
 
 // The display object of the default driver (driver must be null). Fails with
 // DDERR_GENERIC when the settings say so.

@@ -2,7 +2,8 @@
 // The inner loops of fills and blits. Callers clip first: every rectangle here
 // lies wholly inside both surfaces, widths and heights are at least 1, and
 // pitches are in bytes (negative pitches are allowed for bottom-up rows).
-// Each loop is built for AVX-512, AVX2 and baseline x86-64 and picked at run time.
+// Fills and keyed copies are built for AVX-512, AVX2 and baseline x86-64 and
+// picked at run time; plain copies use the C library's memcpy.
 
 #include <cstddef>
 #include <cstdint>

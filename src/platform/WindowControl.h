@@ -26,7 +26,9 @@ public:
     }
     // The screen under the client rectangle `area` (client coordinates, already
     // clipped to the client area and the visible region) now holds `pixels`:
-    // the top-left pixel of `area`, rows `stride` bytes apart, in `format`.
+    // the top-left pixel of `area`, rows `stride` bytes apart (0: every row is
+    // the same, as for a fill), in `format`. The pixels are only valid during
+    // the call.
     virtual void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
                          TPixelFormat format) = 0;
 };

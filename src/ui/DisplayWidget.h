@@ -31,6 +31,8 @@ public:
     TPoint ClientOrigin() const override;
     void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
                  TPixelFormat format) override;
+    // What the window shows: the pixels last presented (empty before the first).
+    const QImage& Shown() const { return FShown; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

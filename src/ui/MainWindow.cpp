@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 TMainWindow::TMainWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -28,17 +29,9 @@ TMainWindow::TMainWindow()
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(12);
     setFont(font);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-        // The display platform takes the screen's size and refresh.
-        TDisplayPlatformSettings& settings = DisplayPlatformSettings();
-        settings.ScreenWidth = screen->geometry().width();
-        settings.ScreenHeight = screen->geometry().height();
-        if (screen->refreshRate() >= 24 && screen->refreshRate() <= 480)
-            settings.RefreshRate = screen->refreshRate();
-        // A changed screen loses the display's surfaces; the next frame restores them.
-        connect(screen, &QScreen::geometryChanged, this, [this] { LoseDisplaySurfaces(); });
-    }
+    FollowScreens();
 
     FDisplay = new TDisplayWidget(this);
     FDisplay->setGeometry(0, 0, DisplayWidth, DisplayHeight);
@@ -51,10 +44,53 @@ TMainWindow::~TMainWindow()
     FDisplay->SetMainForm(nullptr);
 }
 
-void TMainWindow::LoseDisplaySurfaces()
+void TMainWindow::FollowScreens()
 {
-    if (FForm->DXDraw && FForm->DXDraw->Initialized() && FForm->DXDraw->DDraw())
-        FForm->DXDraw->DDraw()->IDraw()->LoseAllSurfaces();
+    for (QScreen* screen : QGuiApplication::screens())
+        FollowScreen(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        FollowScreen(screen);
+        ScreensChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) { ScreensChanged(screen); });
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this] { ScreensChanged(); });
+    TakeScreens(nullptr);
+}
+
+void TMainWindow::FollowScreen(QScreen* screen)
+{
+    connect(screen, &QScreen::geometryChanged, this, [this] { ScreensChanged(); });
+    connect(screen, &QScreen::refreshRateChanged, this, [this] { ScreensChanged(); });
+}
+
+void TMainWindow::TakeScreens(const QScreen* leaving)
+{
+    // The desktop is the union of every screen; the refresh is that of the
+    // screen the window is on.
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != leaving)
+            desktop |= screen->geometry();
+    if (desktop.isEmpty())
+        return;
+    TDisplayPlatformSettings& settings = DisplayPlatformSettings();
+    settings.ScreenLeft = desktop.left();
+    settings.ScreenTop = desktop.top();
+    settings.ScreenWidth = desktop.width();
+    settings.ScreenHeight = desktop.height();
+    const QScreen* shownOn = screen();
+    if (!shownOn || shownOn == leaving)
+        shownOn = QGuiApplication::primaryScreen();
+    if (shownOn && shownOn != leaving && shownOn->refreshRate() >= 24 && shownOn->refreshRate() <= 480)
+        settings.RefreshRate = shownOn->refreshRate();
+}
+
+void TMainWindow::ScreensChanged(const QScreen* leaving)
+{
+    TakeScreens(leaving);
+    // The display's surfaces are lost; the next frame restores them on the new desktop.
+    if (FForm && FForm->DXDraw && FForm->DXDraw->Initialized() && FForm->DXDraw->DDraw())
+        FForm->DXDraw->DDraw()->IDraw()->DisplayChanged(DisplayPlatformSettings());
 }
 
 void TMainWindow::SetToolWindow(TfmTool* tool)
@@ -151,6 +187,12 @@ void TMainWindow::showEvent(QShowEvent* event)
 {
     if (!FShownOnce) {
         FShownOnce = true;
+        // Moved to a screen of another refresh, the display takes that refresh.
+        if (QWindow* handle = windowHandle())
+            connect(handle, &QWindow::screenChanged, this, [this](QScreen* now) {
+                if (now && now->refreshRate() != DisplayPlatformSettings().RefreshRate)
+                    ScreensChanged();
+            });
         // FormShow: the tool window, then the stage.
         RunGuarded([this] {
             if (FTool)

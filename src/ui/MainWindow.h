@@ -12,6 +12,7 @@
 class TMainForm;
 class TfmTool;
 class TDisplayWidget;
+class QScreen;
 
 class TMainWindow : public QWidget, public TEditorHost {
     Q_OBJECT
@@ -49,7 +50,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void LoseDisplaySurfaces();
+    // The display platform follows the screens: their union is its desktop,
+    // and any screen added, removed, resized or moved changes it.
+    void FollowScreens();
+    void FollowScreen(QScreen* screen);
+    // Fills the display platform's settings from the screens, leaving out one
+    // that is being removed.
+    void TakeScreens(const QScreen* leaving);
+    void ScreensChanged(const QScreen* leaving = nullptr);
 
     std::unique_ptr<TMainForm> FForm;
     TDisplayWidget* FDisplay = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DirectDraw.h"
+#include "platform/FramePacing.h"
 #include "ui/ErrorReport.h"
 
 #include <QGuiApplication>
@@ -11,27 +12,18 @@
 
 namespace {
 
-// How long before a vertical blank the idle handler is called again. The
-// frame handler draws and then waits for the blank inside Flip; calling it
-// shortly before the blank rather than right after the last one keeps the
-// event loop free for input in between, so an edit reaches the screen with
-// the very next refresh instead of one later.
-constexpr std::chrono::milliseconds FrameLead{4};
-
-int MillisecondsToNextCall()
+TQtApplicationHooks::TFrameProbe& FrameProbe()
 {
-    using namespace std::chrono;
-    const double rate = DisplayPlatformSettings().RefreshRate;
-    if (rate <= 0)
-        return 0;
-    const auto period = nanoseconds(static_cast<std::int64_t>(1e9 / rate));
-    const nanoseconds now = SteadyClock().Now();
-    const nanoseconds nextBlank = (now / period + 1) * period;
-    const auto wait = duration_cast<milliseconds>(nextBlank - FrameLead - now);
-    return wait.count() > 0 ? static_cast<int>(wait.count()) : 0;
+    static TQtApplicationHooks::TFrameProbe probe;
+    return probe;
 }
 
 }  // namespace
+
+void TQtApplicationHooks::SetFrameProbe(TFrameProbe probe)
+{
+    FrameProbe() = std::move(probe);
+}
 
 TQtApplicationHooks::TQtApplicationHooks()
     : FActive(QGuiApplication::applicationState() == Qt::ApplicationActive)
@@ -79,14 +71,33 @@ void TQtApplicationHooks::RunIdle()
 {
     if (!FIdle)
         return;
+    using namespace std::chrono;
+    TMonotonicClock& clock = SteadyClock();
+    const nanoseconds started = clock.Now();
+    const std::uint64_t waits = VerticalBlankRecord().Waits;
+    const TFrameProbe& probe = FrameProbe();
+    if (probe.Started)
+        probe.Started();
     bool done = true;
     // Copy: the handler may replace itself.
     const TIdleHandler idle = FIdle;
     RunGuarded([&] { idle(done); });
-    // A handler that is not done is called again shortly before the next
-    // refresh; one that is done waits for the next event.
-    if (!done && FIdle)
-        FIdleTimer.start(MillisecondsToNextCall());
+    // A frame was drawn when the display waited for a blank to show it.
+    const bool presented = VerticalBlankRecord().Waits != waits;
+    if (presented)
+        FFrameCost.Add(VerticalBlankRecord().LastAsked - started);
+    if (probe.Ended)
+        probe.Ended(presented);
+    // A handler that is not done is called again in time for the next
+    // refresh (FramePacing); one that is done waits for the next event.
+    if (!done && FIdle) {
+        const double rate = DisplayPlatformSettings().RefreshRate;
+        const nanoseconds period(rate > 0 ? static_cast<std::int64_t>(1e9 / rate) : 0);
+        const nanoseconds now = clock.Now();
+        const nanoseconds start = FramePacing::NextStart(now, period, FFrameCost.Lead(period), presented);
+        // Whole milliseconds, rounded down: the timer's margin covers it.
+        FIdleTimer.start(duration_cast<milliseconds>(start - now));
+    }
 }
 
 bool TQtApplicationHooks::eventFilter(QObject* watched, QEvent* event)

@@ -3,10 +3,12 @@
 // called whenever the event queue is empty, and the activation notifications.
 
 #include "platform/Application.h"
+#include "platform/FramePacing.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 class TQtApplicationHooks : public QObject, public TApplicationHooks {
@@ -20,6 +22,15 @@ public:
     bool IsActive() const override;
     void AddActivationHandler(const void* owner, TActivationHandler handler) override;
     void RemoveActivationHandler(const void* owner) override;
+
+    // A measuring hook for the probe build of the editor (bench/probe): called
+    // at the start of every idle call and at its end, with whether it showed a
+    // frame. The editor itself never sets it.
+    struct TFrameProbe {
+        std::function<void()> Started;
+        std::function<void(bool presented)> Ended;
+    };
+    static void SetFrameProbe(TFrameProbe probe);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -36,6 +47,7 @@ private:
     // not done, not before it is time for the next frame).
     QTimer FIdleTimer;
     TIdleHandler FIdle;
+    TFrameCost FFrameCost;
     std::vector<TListener> FListeners;
     bool FActive;
 };

@@ -1,0 +1,38 @@
+#include "platform/FramePacing.h"
+
+#include <algorithm>
+
+namespace FramePacing {
+
+std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period,
+                                   std::chrono::nanoseconds lead, bool presented)
+{
+    using std::chrono::nanoseconds;
+    if (period <= nanoseconds::zero())
+        return now;
+    lead = std::clamp(lead, nanoseconds::zero(), period);
+    // The first blank after now (rounding toward minus infinity).
+    auto blanks = now / period;
+    if (blanks * period > now)
+        --blanks;
+    const nanoseconds start = (blanks + 1) * period - lead;
+    if (start >= now)
+        return start;
+    return presented ? now : start + period;
+}
+
+} // namespace FramePacing
+
+void TFrameCost::Add(std::chrono::nanoseconds cost)
+{
+    FCosts[FNext] = std::max(cost, std::chrono::nanoseconds::zero());
+    FNext = (FNext + 1) % FCosts.size();
+}
+
+std::chrono::nanoseconds TFrameCost::Lead(std::chrono::nanoseconds period) const
+{
+    auto costs = FCosts;
+    const auto middle = costs.begin() + costs.size() / 2;
+    std::nth_element(costs.begin(), middle, costs.end());
+    return std::min(*middle + FramePacing::Margin, std::max(period, std::chrono::nanoseconds::zero()));
+}

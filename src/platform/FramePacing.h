@@ -1,0 +1,46 @@
+#pragma once
+// Frame pacing for the idle loop: when to start the next frame so that it is
+// drawn just before the vertical blank it is shown at. Starting no earlier
+// than that leaves the time before it to input, so an edit is in the very
+// next frame; starting earlier by what frames have recently cost keeps one
+// frame per refresh until a frame truly does not fit in one. Blanks are
+// numbered on the display's clock: blank n starts at n * period.
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+
+namespace FramePacing {
+
+// Added to the measured cost: the idle loop's timer fires within a
+// millisecond or so of when it was asked to, and frames vary.
+constexpr std::chrono::nanoseconds Margin = std::chrono::milliseconds(2);
+
+// When to start the next frame, at `now` after the last one. `lead` is how
+// long before its blank a frame must start (taken as 0 .. period). When the
+// last call showed a frame and the next one cannot start in time for the
+// coming blank, it starts at once (the display shows it as soon as it is
+// ready); when the last call showed nothing (nothing to draw), the next start
+// is never before now, so an idle loop with nothing to draw does not spin.
+std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period,
+                                   std::chrono::nanoseconds lead, bool presented);
+
+} // namespace FramePacing
+
+// The recent frames' costs: from a frame's start to its asking to be shown.
+class TFrameCost {
+public:
+    void Add(std::chrono::nanoseconds cost);
+    // How long before its blank the next frame should start: the median of
+    // the recent costs plus the margin, at most one period. The median, not
+    // the largest: a frame that comes late is shown as soon as it is ready
+    // (the display's blank wait), so a rare slow frame costs a little delay
+    // once, while a lead raised by it would delay every frame after it.
+    std::chrono::nanoseconds Lead(std::chrono::nanoseconds period) const;
+
+private:
+    // About half a second of frames: the lead follows a change of cost
+    // within a quarter of a second.
+    std::array<std::chrono::nanoseconds, 30> FCosts{};
+    std::size_t FNext = 0;
+};

@@ -1,0 +1,119 @@
+// Frame pacing: when the idle loop starts the next frame, the lead it takes
+// from the recent frames' costs, and the two together with the display's
+// vertical-blank wait on a simulated clock: one frame per refresh until a
+// frame no longer fits in one, then one frame per frame time.
+#include "EngineTestKit.h"
+#include "platform/FramePacing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using std::chrono::nanoseconds;
+
+TEST(FramePacing, NextStartAimsAtTheComingBlank)
+{
+    const nanoseconds period = 16ms;  // blanks at 0, 16, 32, 48 ms
+    const struct {
+        const char* Case;
+        nanoseconds Now, Lead;
+        bool Presented;
+        nanoseconds Start;
+    } cases[] = {
+        {"just shown: start lead before the next blank", 17ms, 3ms, true, 29ms},
+        {"no lead: at the blank itself", 17ms, 0ms, true, 32ms},
+        {"exactly at a blank: the next one", 32ms, 3ms, true, 45ms},
+        {"too late for the lead but frames are coming: at once", 30ms, 3ms, true, 30ms},
+        {"a lead over one period counts as one period", 17ms, 40ms, true, 17ms},
+        {"nothing shown: same aim when still in time", 17ms, 3ms, false, 29ms},
+        {"nothing shown and too late: the blank after, no spinning", 30ms, 3ms, false, 45ms},
+        {"nothing shown, lead of a whole period: the next blank", 17ms, 16ms, false, 32ms},
+        {"a clock before its epoch", -5ms, 3ms, true, -3ms},
+        {"a negative lead counts as none", 17ms, -4ms, true, 32ms},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FramePacing::NextStart(c.Now, period, c.Lead, c.Presented), c.Start) << c.Case;
+    EXPECT_EQ(FramePacing::NextStart(17ms, 0ms, 3ms, false), 17ms) << "no refresh known";
+}
+
+TEST(FramePacing, LeadIsTheMedianRecentCostPlusTheMargin)
+{
+    const nanoseconds period = 16ms;
+    TFrameCost cost;
+    EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "no frames yet";
+    for (int i = 0; i < 14; ++i)
+        cost.Add(5ms);
+    EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "over half the window still empty";
+    cost.Add(5ms);
+    EXPECT_EQ(cost.Lead(period), 5ms + FramePacing::Margin);
+    cost.Add(40ms);
+    EXPECT_EQ(cost.Lead(period), 5ms + FramePacing::Margin) << "one slow frame does not move it";
+    for (int i = 0; i < 30; ++i)
+        cost.Add(1ms);
+    EXPECT_EQ(cost.Lead(period), 1ms + FramePacing::Margin) << "quick frames bring it down";
+    for (int i = 0; i < 15; ++i)
+        cost.Add(30ms);
+    EXPECT_EQ(cost.Lead(period), period) << "at most one period";
+    for (int i = 0; i < 30; ++i)
+        cost.Add(-3ms);
+    EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "a negative cost counts as none";
+}
+
+// The idle loop of the editor on a clock that only moves when told: each
+// frame starts when NextStart says, takes `work` to draw, and waits for its
+// blank in the display. Counts the frames shown in the second simulated second
+// and those shown after their blank had begun.
+struct TSimulation {
+    int Shown = 0;
+    int Late = 0;
+};
+
+TSimulation Simulate(nanoseconds work)
+{
+    TPlatformScope platform;
+    auto& clock = platform.Clock;
+    clock.NowNs = 0;
+    std::unique_ptr<IDirectDraw4> draw;
+    EXPECT_EQ(DirectDrawCreate(nullptr, draw), DD_OK);
+    const nanoseconds period(1'000'000'000LL / 60);
+    TFrameCost cost;
+    TSimulation result;
+    bool presented = true;
+    while (clock.NowNs < 2'000'000'000LL) {
+        const nanoseconds start =
+            FramePacing::NextStart(nanoseconds(clock.NowNs), period, cost.Lead(period), presented);
+        clock.NowNs = std::max(clock.NowNs, start.count());
+        const std::int64_t began = clock.NowNs;
+        clock.NowNs += work.count();
+        draw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+        cost.Add(VerticalBlankRecord().LastAsked - nanoseconds(began));
+        presented = true;
+        if (clock.NowNs >= 1'000'000'000LL && clock.NowNs < 2'000'000'000LL) {
+            ++result.Shown;
+            result.Late += clock.NowNs % period.count() != 0;
+        }
+    }
+    return result;
+}
+
+TEST(FramePacing, TheRateHoldsTheRefreshUntilAFrameDoesNotFit)
+{
+    const struct {
+        nanoseconds Work;
+        int Fps;
+        bool AllOnTheirBlank;
+    } cases[] = {
+        {0ms, 60, true},   {3ms, 60, true},   {5ms, 60, true},
+        {8ms, 60, true},   {12ms, 60, true},  {16ms, 60, true},
+        {20ms, 50, false}, {25ms, 40, false}, {40ms, 25, false},
+    };
+    for (const auto& c : cases) {
+        const TSimulation s = Simulate(c.Work);
+        EXPECT_NEAR(s.Shown, c.Fps, 1) << c.Work.count() / 1'000'000 << " ms of work";
+        if (c.AllOnTheirBlank)
+            EXPECT_EQ(s.Late, 0) << c.Work.count() / 1'000'000 << " ms of work";
+    }
+}
+
+} // namespace
