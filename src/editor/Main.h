@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDXDraw;
@@ -26,6 +27,40 @@ constexpr int DisplayHeight = 480;
 // The first tile code of each palette button, with a sentinel at the end.
 extern const std::int16_t PaletteTable[21];
 extern const char* const TitleBase;  // "铁履纵横 地图编辑器"
+
+// Everything a frame's pixels depend on besides the display's own surfaces
+// (which are redrawn after every initialisation and restore). Most frames of
+// a stage nobody touches equal the one before: the tiles turn a few times a
+// second, the flag three times. Such a frame is not drawn again.
+struct TFrameState {
+    std::uint32_t BGColor = 0;
+    std::uint8_t HTile = 0;
+    std::uint8_t VTile = 0;
+    bool Picture = false;
+    std::uint64_t BGCells = 0;  // layer revisions
+    std::uint64_t ShadowCells = 0;
+    std::uint64_t FGCells = 0;
+    bool BGVisible = false;
+    bool ShadowVisible = false;
+    bool FGVisible = false;
+    bool FlagVisible = false;
+    double FlagX = 0;
+    double FlagY = 0;
+    double FlagPattern = 0;
+    int ToolMode = 0;
+    bool ShowGrid = false;
+    TPoint DownPos{};
+    TPoint MousePos{};
+    TRect SelRect{};
+    // The status lines' values; all 0 while they are hidden.
+    bool ShowStatus = false;
+    int FramesPerSecond = 0;
+    int SpriteCount = 0;
+    int DrawnCount = 0;
+    bool TimeMode60 = false;
+
+    friend bool operator==(const TFrameState&, const TFrameState&) = default;
+};
 
 struct TBrush {
     std::int16_t First = 0;   // S
@@ -170,6 +205,10 @@ public:
     // to LagTime and calls this while LagTime > 0.
     void RunTick();
     void DXTimerTimer(int lagCount);
+    TFrameState FrameState() const;
+    // Draws every frame, also one equal to the last: for measuring the frame
+    // loop under load.
+    static inline bool DrawUnchangedFrames = false;
     void DXTimerActivate();
     void DXTimerDeactivate();
 
@@ -192,4 +231,7 @@ private:
 
     std::string FWindowCaption;
     std::string FOptionCaption;
+    // The state of the frame the back buffer holds; none after the display's
+    // surfaces were made or restored.
+    std::optional<TFrameState> FDrawnFrame;
 };

@@ -145,6 +145,7 @@ void CreateDisplayComponents(TMainForm& form)
 
 void TMainForm::DXDrawInitialize()
 {
+    FDrawnFrame.reset();
     if (DXTimer)
         DXTimer->SetEnabled(true);
     BackPicture = std::make_unique<TDirectDrawSurface>(DXDraw->DDraw());
@@ -153,6 +154,7 @@ void TMainForm::DXDrawInitialize()
 
 void TMainForm::DXDrawFinalize()
 {
+    FDrawnFrame.reset();
     if (DXTimer)
         DXTimer->SetEnabled(false);
     BackPicture.reset();
@@ -166,6 +168,8 @@ void TMainForm::DXDrawFinalize()
 // each of those must run to its end. The graphic is freed either way.
 void TMainForm::DXDrawRestoreSurface()
 {
+    // The surfaces were made anew or restored: their contents are gone.
+    FDrawnFrame.reset();
     PictureLoaded = false;
     if (!BackPicture)
         return;

@@ -6,6 +6,7 @@
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -34,6 +35,8 @@ void TMainForm::DXTimerTimer(int lagCount)
     LagTime += TimeMode60 ? lagCount * 16 : lagCount;
     while (LagTime > 0)
         RunTick();
+    if (!DrawUnchangedFrames && FDrawnFrame && *FDrawnFrame == FrameState())
+        return;
 
     TDirectDrawSurface& surface = *DXDraw->Surface();
     const bool picture = PictureLoaded && BackPicture && BackPicture->Width() > 0 && BackPicture->Height() > 0;
@@ -115,6 +118,39 @@ void TMainForm::DXTimerTimer(int lagCount)
     canvas.Release();
 
     DXDraw->Flip();
+    FDrawnFrame = FrameState();
+}
+
+TFrameState TMainForm::FrameState() const
+{
+    TFrameState state;
+    state.BGColor = BG_Color;
+    state.HTile = BG_H_Tile;
+    state.VTile = BG_V_Tile;
+    state.Picture = PictureLoaded;
+    state.BGCells = BGLayer->Revision();
+    state.ShadowCells = ShadowLayer->Revision();
+    state.FGCells = FGLayer->Revision();
+    state.BGVisible = BGLayer->Visible;
+    state.ShadowVisible = ShadowLayer->Visible;
+    state.FGVisible = FGLayer->Visible;
+    state.FlagVisible = FlagSprite->Visible;
+    state.FlagX = FlagSprite->X;
+    state.FlagY = FlagSprite->Y;
+    state.FlagPattern = std::trunc(FlagSprite->FramePos) + FlagSprite->FirstFrame;
+    state.ToolMode = Host.ToolMode();
+    state.ShowGrid = ShowGrid;
+    state.DownPos = DownPos;
+    state.MousePos = MousePos;
+    state.SelRect = SelRect;
+    if (ShowStatus) {
+        state.ShowStatus = true;
+        state.FramesPerSecond = DXTimer ? DXTimer->FramesPerSecond() : 0;
+        state.SpriteCount = Engine().SpriteCount();
+        state.DrawnCount = Engine().DrawnCount();
+        state.TimeMode60 = TimeMode60;
+    }
+    return state;
 }
 
 void TMainForm::DXTimerActivate()

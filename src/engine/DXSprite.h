@@ -6,6 +6,7 @@
 #include "engine/DXDraws.h"
 #include "platform/Types.h"
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -126,9 +127,17 @@ public:
     // Stores the code without raising anything.
     void PutCell(int x, int y, int code)
     {
-        if (Inside(x, y))
-            FCells[static_cast<std::size_t>(y) * FColumns + x] = code;
+        if (!Inside(x, y))
+            return;
+        int& cell = FCells[static_cast<std::size_t>(y) * FColumns + x];
+        if (cell != code) {
+            cell = code;
+            ++FRevision;
+        }
     }
+    // Counts the changes of the grid (sizes and codes, by any write): equal
+    // revisions mean the layer draws the same cells.
+    std::uint64_t Revision() const { return FRevision; }
     bool HitFlag(int x, int y) const;
     void SetHitFlag(int x, int y, bool flag);
 
@@ -150,6 +159,7 @@ private:
     std::vector<int> FCells;
     int FColumns = 0;
     int FRows = 0;
+    std::uint64_t FRevision = 0;
 };
 
 // The root of a scene. It counts the sprites under it and draws them onto its

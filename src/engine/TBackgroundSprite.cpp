@@ -21,6 +21,7 @@ void TBackgroundSprite::SetGridSize(int width, int height)
         width = height = 0;
     // The old grid goes first, so that a failed allocation leaves the 0 x 0
     // grid rather than sizes that no longer match the arrays.
+    ++FRevision;
     FColumns = 0;
     FRows = 0;
     FCells = {};
@@ -44,6 +45,7 @@ void TBackgroundSprite::SetCell(int x, int y, int code)
     if (cell == code)
         return;
     cell = code;
+    ++FRevision;
     if (OnCellChange)
         OnCellChange(this, x, y);
 }

@@ -21,6 +21,11 @@ std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::na
     return presented ? now : start + period;
 }
 
+std::chrono::milliseconds TimerDelay(std::chrono::nanoseconds now, std::chrono::nanoseconds start)
+{
+    return std::max(std::chrono::ceil<std::chrono::milliseconds>(start - now), std::chrono::milliseconds::zero());
+}
+
 } // namespace FramePacing
 
 void TFrameCost::Add(std::chrono::nanoseconds cost)

@@ -25,6 +25,13 @@ constexpr std::chrono::nanoseconds Margin = std::chrono::milliseconds(2);
 std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period,
                                    std::chrono::nanoseconds lead, bool presented);
 
+// The idle loop's timer counts whole milliseconds: the wait from `now` until
+// `start`, rounded up. Rounded down, the last fraction of a millisecond
+// before the start would call the handler again and again at once, and the
+// frame timer counts every call as at least one millisecond of lag, so the
+// stage's clock (the tile animation) would run fast.
+std::chrono::milliseconds TimerDelay(std::chrono::nanoseconds now, std::chrono::nanoseconds start);
+
 } // namespace FramePacing
 
 // The recent frames' costs: from a frame's start to its asking to be shown.

@@ -95,8 +95,7 @@ void TQtApplicationHooks::RunIdle()
         const nanoseconds period(rate > 0 ? static_cast<std::int64_t>(1e9 / rate) : 0);
         const nanoseconds now = clock.Now();
         const nanoseconds start = FramePacing::NextStart(now, period, FFrameCost.Lead(period), presented);
-        // Whole milliseconds, rounded down: the timer's margin covers it.
-        FIdleTimer.start(duration_cast<milliseconds>(start - now));
+        FIdleTimer.start(FramePacing::TimerDelay(now, start));
     }
 }
 

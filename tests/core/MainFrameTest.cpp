@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -335,3 +338,60 @@ TEST_F(FrameTest, DamagedPictureIsReportedAndTheStageShowsItsColour)
 }
 
 } // namespace
+
+// A frame equal to the one the back buffer holds is not drawn again; any
+// change of what the frame shows draws it, and so does a restore of the
+// display's surfaces (their contents are gone).
+TEST_F(FrameTest, OnlyAChangedFrameIsDrawnAgain)
+{
+    // No lag: no tick runs, so only the changes below change the frame.
+    Frame(0);
+    const int shown = Window.PresentCount;
+    Frame(0);
+    Frame(0);
+    EXPECT_EQ(Window.PresentCount, shown) << "nothing changed";
+
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"a BG cell", [&] { E.Form.BGLayer->SetCell(5, 5, 2); }},
+        {"an FG cell written silently", [&] { E.Form.FGLayer->PutCell(6, 6, 40); }},
+        {"the colour", [&] { E.Form.BG_Color = RGBColor(1, 2, 3); }},
+        {"a layer hidden", [&] { E.Form.FGLayer->Visible = false; }},
+        {"the grid", [&] { E.Form.ShowGrid = true; }},
+        {"the tool", [&] { E.Host.Tool = 0; }},
+        {"the selection", [&] { E.Form.SelRect = TRect{16, 16, 64, 64}; }},
+        {"the pointer", [&] { E.Form.MousePos = TPoint{100, 100}; }},
+        {"a drag", [&] { E.Form.DownPos = TPoint{10, 10}; }},
+        {"the status lines", [&] { E.Form.ShowStatus = true; }},
+        {"the flag's pattern", [&] { E.Form.FlagSprite->FramePos += 1; }},
+        {"the surfaces restored", [&] { E.Form.DXDraw->Restore(); }},
+    };
+    for (const auto& [what, change] : changes) {
+        const int before = Window.PresentCount;
+        change();
+        Frame(0);
+        EXPECT_GT(Window.PresentCount, before) << what;
+        const int drawn = Window.PresentCount;
+        Frame(0);
+        EXPECT_EQ(Window.PresentCount, drawn) << what << ": drawn once";
+    }
+
+    // Ticks that turn animated tiles draw; ticks that turn nothing do not.
+    E.Form.ShowStatus = false;
+    E.Form.BGLayer->SetCell(1, 1, 4);  // water turns every 32 ticks
+    E.Form.FlagSprite->FrameSpeed = 0;
+    E.Form.FrameTick = 4;  // tick 5 turns nothing
+    Frame(0);
+    int before = Window.PresentCount;
+    Frame(16);
+    EXPECT_EQ(Window.PresentCount, before) << "a tick that turns nothing";
+    for (int i = 0; i < 32; ++i)
+        Frame(16);
+    EXPECT_GT(Window.PresentCount, before) << "the water turned";
+
+    // Measuring the frame loop draws every frame.
+    TMainForm::DrawUnchangedFrames = true;
+    before = Window.PresentCount;
+    Frame(0);
+    TMainForm::DrawUnchangedFrames = false;
+    EXPECT_EQ(Window.PresentCount, before + 1);
+}

@@ -12,6 +12,17 @@ namespace {
 using namespace std::chrono_literals;
 using std::chrono::nanoseconds;
 
+TEST(FramePacing, TheTimerNeverFiresBeforeTheStart)
+{
+    // A fraction of a millisecond before the start is one more millisecond,
+    // not an immediate call that would count as a millisecond of lag.
+    EXPECT_EQ(FramePacing::TimerDelay(10ms, 10ms + 300us), 1ms);
+    EXPECT_EQ(FramePacing::TimerDelay(10ms, 13ms + 1ns), 4ms);
+    EXPECT_EQ(FramePacing::TimerDelay(10ms, 13ms), 3ms);
+    EXPECT_EQ(FramePacing::TimerDelay(10ms, 10ms), 0ms);
+    EXPECT_EQ(FramePacing::TimerDelay(10ms, 9ms), 0ms) << "a start already passed is now";
+}
+
 TEST(FramePacing, NextStartAimsAtTheComingBlank)
 {
     const nanoseconds period = 16ms;  // blanks at 0, 16, 32, 48 ms
