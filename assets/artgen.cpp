@@ -6,6 +6,8 @@
 //   artgen --examples DIR     writes the example background pictures into DIR
 #include "ArtPictures.h"
 #include "ArtWriters.h"
+#include "stage/StageRecord.h"
+#include "stage/TileCodes.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -206,7 +208,7 @@ Image composeScene(const Image& tiles, const Image& flag, int cols, int rows, in
             tile(B(x, y), x, y);
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x)
-            tile(shadowCode(F(x, y), at(fg, x, y - 1), at(fg, x - 1, y), at(fg, x - 1, y - 1)), x, y);
+            tile(ShadowPatternOfCodes(F(x, y), at(fg, x, y - 1), at(fg, x - 1, y), at(fg, x - 1, y - 1)), x, y);
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x)
             tile(F(x, y), x, y);
@@ -296,7 +298,7 @@ void writePreviews(const std::string& dir)
     writeFile(dir + "/options.png", png(drawOptionImages().scaled(3), rgb(212, 208, 200)));
     writeFile(dir + "/icon.png", png(drawAppIcon().scaled(6), rgb(212, 208, 200)));
     Image tanks(16 * 36, 36, rgb(212, 208, 200));
-    for (int t = 0; t < 16; ++t)
+    for (int t = 0; t < EnemyTypeCount; ++t)
         tanks.draw(drawTank(t), t * 36 + 2, 2);
     writeFile(dir + "/tanks.png", png(tanks.scaled(3), 0));
 }
