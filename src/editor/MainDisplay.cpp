@@ -2,7 +2,7 @@
 // the creation of the display components.
 #include "editor/MainDisplay.h"
 
-#include "ArtData.h"
+#include "art/ArtData.h"
 #include "editor/Main.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"

@@ -1,5 +1,5 @@
 // The main window's key table.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 

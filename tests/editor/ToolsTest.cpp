@@ -1,5 +1,5 @@
 // The brush, the mouse tools and the selection operations.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 
 #include <gtest/gtest.h>

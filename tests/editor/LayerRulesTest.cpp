@@ -1,5 +1,5 @@
 // The BG/FG exclusion rule and the shadow rule.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 
 #include <gtest/gtest.h>

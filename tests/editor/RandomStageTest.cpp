@@ -1,5 +1,5 @@
 // The generator's exact sequence and what every random stage guarantees.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Undo and redo: depth, the redo tail, exact restores and snapshot storage.
-#include "core/AllocCounter.h"
-#include "core/FakeHost.h"
+#include "support/AllocCounter.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The frame handler's pixels: background rules, layer order with shadows,
 // animation ticks, the overlay's pens, the status text, and no allocation
 // per frame; the picture loading from "Map".
-#include "core/AllocCounter.h"
-#include "core/FakeHost.h"
+#include "support/AllocCounter.h"
+#include "support/FakeHost.h"
 #include "engine/DXClass.h"
-#include "engine/EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include <gtest/gtest.h>
 
