@@ -102,7 +102,7 @@ void TMainWindow::SetToolWindow(TfmTool* tool)
 
 TToolMode TMainWindow::ToolMode() const
 {
-    return FTool ? static_cast<TToolMode>(FTool->ToolMode) : TToolMode::Select;
+    return FTool ? FTool->ToolMode : TToolMode::Select;
 }
 
 int TMainWindow::CurTile() const
