@@ -21,8 +21,4 @@ Image drawSkyExample();                  // 128x128, tiles seamlessly
 Image drawDesertExample();               // 320x240, tiles seamlessly
 Image drawBigExample(const Image& tiles); // 640x480
 
-// The shadow code of an FG cell from its neighbours, as the editor computes it
-// (used to compose the preview scene).
-int shadowCode(int c, int above, int left, int aboveLeft);
-
 } // namespace art

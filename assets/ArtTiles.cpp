@@ -885,29 +885,6 @@ Image energyTile(int f)
 
 } // namespace
 
-int shadowCode(int c, int a, int l, int d)
-{
-    auto in = [](int v, std::initializer_list<std::pair<int, int>> ranges) {
-        for (auto& r : ranges)
-            if (v >= r.first && v <= r.second)
-                return true;
-        return false;
-    };
-    if (in(c, {{0, 11}, {24, 29}, {40, 63}}))
-        return -1;
-    if (in(a, {{34, 35}, {39, 39}}))
-        return 23;
-    if (in(a, {{30, 31}, {38, 38}}))
-        return 22;
-    bool L = in(l, {{24, 27}, {30, 31}, {40, 63}});
-    bool D = in(d, {{24, 27}, {30, 33}, {40, 63}});
-    if (in(a, {{24, 27}, {32, 33}, {40, 63}}))
-        return L ? 21 : D ? 20 : 19;
-    if (L)
-        return D ? 18 : 17;
-    return D ? 16 : -1;
-}
-
 Image drawTiles()
 {
     Image sheet(256, 64);

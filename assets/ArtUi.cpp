@@ -1,6 +1,8 @@
 // The editor's own pictures: tool buttons, option images with the enemy
 // tanks, the application icon, the splash and the example backgrounds.
 #include "ArtPictures.h"
+#include "stage/StageRecord.h"
+#include "stage/TileCodes.h"
 
 #include <array>
 #include <map>
@@ -573,7 +575,7 @@ Image drawOptionImages()
     sheet.draw(optPicture(), 32, 0);
     sheet.draw(optColour(), 64, 0);
     sheet.draw(optCount(), 96, 0);
-    for (int t = 0; t < 16; ++t)
+    for (int t = 0; t < EnemyTypeCount; ++t)
         sheet.draw(drawTank(t), (4 + t) * 32, 0);
     return sheet;
 }
@@ -702,7 +704,7 @@ Image drawSplash(const Image& tiles, const Image& flag)
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 13; ++x) {
             auto at = [&](int i, int j) { return i < 0 || j < 0 ? -1 : fg[std::size_t(j * 13 + i)]; };
-            int sh = shadowCode(at(x, y), at(x, y - 1), at(x - 1, y), at(x - 1, y - 1));
+            int sh = ShadowPatternOfCodes(at(x, y), at(x, y - 1), at(x - 1, y), at(x - 1, y - 1));
             if (sh >= 0)
                 tile(sh, x, y);
         }

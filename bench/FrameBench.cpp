@@ -89,7 +89,7 @@ struct TBusyEditor {
         Form->DXDraw->Restore();
         Form->ShowGrid = true;
         Form->ShowStatus = true;
-        Host.Tool = 0;
+        Host.Tool = TToolMode::Select;
         Form->SelRect = TRect{64, 48, 400, 320};
         Form->DXTimerTimer(16);
     }

@@ -17,7 +17,7 @@ public:
     // once the form exists.
     TMainForm* Form = nullptr;
 
-    int Tool = 0;
+    TToolMode Tool = TToolMode::Select;
     int Tile = 0;
     bool AllLayer = true;
     bool Grid = false;
@@ -31,7 +31,7 @@ public:
     // Every error reported, in order; the caller shows them once it is done.
     std::vector<std::string> Errors;
 
-    int ToolMode() const override { return Tool; }
+    TToolMode ToolMode() const override { return Tool; }
     int CurTile() const override { return Tile; }
     bool AllLayerDown() const override { return AllLayer; }
     void SetAllLayerDown(bool down) override { AllLayer = down; }

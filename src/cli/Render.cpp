@@ -46,7 +46,7 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     TCliHost host;
     TMainForm form(host);
     host.Form = &form;
-    host.Tool = 2;  // the pencil draws no overlay
+    host.Tool = TToolMode::Pencil;  // the pencil draws no overlay
     host.StageNumPosition = number;
     form.StageNum = static_cast<std::uint16_t>(number);
     form.StageFileName = stageFile;

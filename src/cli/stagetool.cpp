@@ -99,7 +99,7 @@ int ParseStageNumber(const std::string& text)
 }
 
 // A text map file's bytes, or an error naming it.
-std::string ReadTextMap(const std::filesystem::path& path)
+std::string ReadTextMapBytes(const std::filesystem::path& path)
 {
     TTextMapRead read = ReadTextMapFile(path);
     if (!read)
@@ -189,9 +189,7 @@ int RunList(const TArgs& args)
         for (char& ch : bitmap)
             if (static_cast<unsigned char>(ch) < 32 || ch == 127)
                 ch = '?';
-        unsigned total = 0;
-        for (int i = 0; i < 16; ++i)
-            total += record.EnemyCount[i];
+        const auto total = static_cast<unsigned>(SumEnemyCounts(record.EnemyCount));
         std::printf("%02lld\t%s\t%u\t%u\t%s\n", static_cast<long long>(n), caption.c_str(), total,
                     static_cast<unsigned>(record.MaxCount), bitmap.c_str());
     }
@@ -218,7 +216,7 @@ int RunImport(const TArgs& args)
     const std::filesystem::path input = args.Positional[0];
     const int forcedNumber = args.Has("--stage") ? ParseStageNumber(args.Get("--stage", "")) : -1;
     const auto file = StageFileArg(args);
-    const std::string text = NormaliseTextLines(ReadTextMap(input));
+    const std::string text = NormaliseTextLines(ReadTextMapBytes(input));
 
     TEditor editor;
     StageRecord empty;

@@ -3,14 +3,16 @@
 // implements it; tests implement it with plain fields. Every call comes from
 // the user-interface thread.
 
+#include "stage/ToolMode.h"
+
 #include <string>
 
 class TEditorHost {
 public:
     virtual ~TEditorHost() = default;
 
-    // The tool window's state: 0 select, 1 fill, 2 pencil, 3 box.
-    virtual int ToolMode() const = 0;
+    // The tool window's pressed tool.
+    virtual TToolMode ToolMode() const = 0;
     // The pressed palette button, 0..19.
     virtual int CurTile() const = 0;
     // The down state of the "All layer" and "Gird" buttons; setting it only

@@ -2,7 +2,7 @@
 // Whole-stage snapshots for undo and redo. Snapshots 0..Position are the undo
 // steps (the newest at Position); the ones after Position are redo steps.
 
-#include "editor/StageRecord.h"
+#include "stage/StageRecord.h"
 
 #include <memory>
 #include <vector>

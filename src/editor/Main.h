@@ -6,7 +6,7 @@
 #include "editor/EditorHost.h"
 #include "editor/History.h"
 #include "editor/Keys.h"
-#include "editor/StageRecord.h"
+#include "stage/StageRecord.h"
 #include "engine/DXSprite.h"
 #include "platform/Types.h"
 
@@ -24,8 +24,6 @@ class TDirectDrawSurface;
 
 constexpr int DisplayWidth = 640;
 constexpr int DisplayHeight = 480;
-// The first tile code of each palette button, with a sentinel at the end.
-extern const std::int16_t PaletteTable[21];
 extern const char* const TitleBase;  // "铁履纵横 地图编辑器"
 
 // Everything a frame's pixels depend on besides the display's own surfaces
@@ -85,7 +83,7 @@ public:
     std::uint16_t StageNum = 0;
     TShortString Caption;
     std::uint16_t MaxCount = 0;
-    std::uint16_t EnemyCount[32] = {};
+    std::uint16_t EnemyCount[EnemySlotCount] = {};
     std::int32_t EnemyTotal = 0;
     std::uint32_t BG_Color = 0;
     // The tiling switches as the record stores them: any byte but 0 tiles,

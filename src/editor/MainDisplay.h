@@ -1,11 +1,6 @@
 #pragma once
 // The main window's display parts: the display, the image list with the
-// embedded "Flag" and "Back" pictures, the frame timer, and the lookup of
-// background pictures.
-
-#include <filesystem>
-#include <optional>
-#include <string>
+// embedded "Flag" and "Back" pictures and the frame timer.
 
 class TMainForm;
 
@@ -13,17 +8,3 @@ class TMainForm;
 // DXTimer and hooks them to the form's handlers; builds the colour table and
 // hands it to the display. The sprite engine must exist already.
 void CreateDisplayComponents(TMainForm& form);
-
-// The file "Map" / name below folder. Backslashes in name separate folders
-// too. A part of the path that does not exist as written is replaced by the
-// one entry of its folder that matches it ignoring case. Empty when nothing
-// is found (or the match is ambiguous).
-std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path& folder, const std::string& name);
-
-// The stage file named `file`, found the way pictures are: the entry of its
-// folder with exactly that name, else the one entry whose name matches it
-// ignoring case (a folder copied from another system may hold "STAGE.DAT").
-// `file` itself when there is no such entry or the match is ambiguous, so
-// that loading and saving fail as for a missing file and never make a second
-// one.
-std::filesystem::path FindStageFile(const std::filesystem::path& file);

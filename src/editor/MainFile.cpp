@@ -3,7 +3,7 @@
 // found, under its own name.
 #include "editor/Main.h"
 
-#include "editor/MainDisplay.h"
+#include "storage/FileLookup.h"
 #include "storage/StageFile.h"
 
 void TMainForm::LoadStage()
@@ -28,7 +28,7 @@ bool TMainForm::ReadStageFile()
 bool TMainForm::WriteStageFile()
 {
     StageRecord padding;
-    EmptyStage(padding);
+    ::EmptyStage(padding);
     StageRecord record;
     CaptureStage(record);
     return WriteStageRecord(FindStageFile(StageFileName), StageNum, record, padding);

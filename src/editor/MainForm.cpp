@@ -8,8 +8,6 @@
 
 #include <cstdio>
 
-const std::int16_t PaletteTable[21] = {-1, 0, 4, 8, 12, 24, 28, 30, 32, 34, 36,
-                                       37, 38, 39, 40, 44, 48, 52, 56, 60, 64};
 const char* const TitleBase = "铁履纵横 地图编辑器";
 
 namespace {

@@ -63,9 +63,9 @@ void TMainForm::DXTimerTimer(int lagCount)
 
     DXSpriteEngine->Draw();
 
-    const int toolMode = Host.ToolMode();
+    const TToolMode toolMode = Host.ToolMode();
     const bool dragging = DownPos.X >= 0 && DownPos.Y >= 0;
-    if (ShowGrid || toolMode == 0 || toolMode == 3 || dragging) {
+    if (ShowGrid || toolMode == TToolMode::Select || toolMode == TToolMode::Box || dragging) {
         TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
         canvas.Pen.Mode = TPenMode::NotMerge;
         canvas.Brush.Style = TBrushStyle::Clear;
@@ -81,17 +81,17 @@ void TMainForm::DXTimerTimer(int lagCount)
                 canvas.LineTo(DisplayWidth, 80 * i);
             }
         }
-        if (toolMode == 0) {
+        if (toolMode == TToolMode::Select) {
             SetPen(canvas, clMaroon, 1, TPenStyle::Dot);
             canvas.Rectangle(SelRect.Left, SelRect.Top, SelRect.Right, SelRect.Bottom);
         }
-        if (toolMode == 3) {
+        if (toolMode == TToolMode::Box) {
             const TPoint at = BoxTopLeft();
             SetPen(canvas, clGreen, 1, TPenStyle::DashDot);
             canvas.Rectangle(at.X, at.Y, at.X + 32, at.Y + 32);
         }
-        if ((toolMode == 0 || toolMode == 1) && dragging) {
-            if (toolMode == 1)
+        if ((toolMode == TToolMode::Select || toolMode == TToolMode::Fill) && dragging) {
+            if (toolMode == TToolMode::Fill)
                 SetPen(canvas, clBlue, 3, TPenStyle::Solid);
             else
                 SetPen(canvas, clRed, 1, TPenStyle::Dash);

@@ -68,7 +68,7 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
         break;
     }
     // The selection commands belong to the select tool alone.
-    if (Host.ToolMode() != 0)
+    if (Host.ToolMode() != TToolMode::Select)
         return;
     if (alt) {
         if (key == VK::Left || key == VK::Right)

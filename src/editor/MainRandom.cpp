@@ -55,13 +55,11 @@ void TMainForm::GenerateRandomStage()
     FillBlock(FGLayer, 20, 29, 2, 2, EmptyCode);
 
     MaxCount = static_cast<std::uint16_t>(s / 3 + 8);
-    EnemyTotal = 0;
     for (auto& count : EnemyCount)
         count = 0;
-    for (int i = 0; i < 16; ++i) {
-        EnemyCount[i] = static_cast<std::uint16_t>(Random(s / 5 + 2));
-        EnemyTotal += EnemyCount[i];
-    }
+    for (int type = 0; type < EnemyTypeCount; ++type)
+        EnemyCount[type] = static_cast<std::uint16_t>(Random(s / 5 + 2));
+    EnemyTotal = SumEnemyCounts(EnemyCount);
     BG_Color = DefaultBGColor;
     SetBGBitmap(TShortString{});
     BG_H_Tile = 1;

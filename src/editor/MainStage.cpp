@@ -2,77 +2,9 @@
 // rules and the shadow rule.
 #include "editor/Main.h"
 
-#include <array>
+#include "stage/TileCodes.h"
+
 #include <cstring>
-
-namespace {
-
-constexpr bool InRange(int code, int low, int high)
-{
-    return code >= low && code <= high;
-}
-
-// The two kinds of cell that never share a field cell: the later write wins.
-bool IsExclusiveBG(int code)
-{
-    return InRange(code, 4, 7);
-}
-
-bool IsExclusiveFG(int code)
-{
-    return InRange(code, 24, 63);
-}
-
-// FG code sets of the shadow rule, as bits of one table entry per code 0..63;
-// every other code (-1 empty, 64 the border, anything a damaged record holds)
-// belongs to no set.
-enum : std::uint8_t { NoShadow = 1, SetT = 2, SetU = 4, SetA = 8, SetL = 16, SetD = 32 };
-
-constexpr std::array<std::uint8_t, 64> MakeShadowSets()
-{
-    std::array<std::uint8_t, 64> sets{};
-    for (int c = 0; c < 64; ++c) {
-        const bool wall = InRange(c, 24, 27) || InRange(c, 40, 63);
-        if (InRange(c, 0, 11) || InRange(c, 24, 29) || InRange(c, 40, 63))
-            sets[c] |= NoShadow;
-        if (c == 34 || c == 35 || c == 39)
-            sets[c] |= SetT;
-        if (c == 30 || c == 31 || c == 38)
-            sets[c] |= SetU;
-        if (wall || c == 32 || c == 33)
-            sets[c] |= SetA;
-        if (wall || c == 30 || c == 31)
-            sets[c] |= SetL;
-        if (wall || InRange(c, 30, 33))
-            sets[c] |= SetD;
-    }
-    return sets;
-}
-constexpr std::array<std::uint8_t, 64> ShadowSets = MakeShadowSets();
-
-std::uint8_t SetsOf(int code)
-{
-    return (code >= 0 && code < 64) ? ShadowSets[static_cast<std::size_t>(code)] : 0;
-}
-
-// The shadow pattern of a cell from the sets of its own code and of its
-// neighbours above (a), to the left (l) and above-left (d).
-int ShadowPattern(std::uint8_t c, std::uint8_t a, std::uint8_t l, std::uint8_t d)
-{
-    if (c & NoShadow)
-        return -1;
-    if (a & SetT)
-        return 23;
-    if (a & SetU)
-        return 22;
-    if (a & SetA)
-        return (l & SetL) ? 21 : (d & SetD) ? 20 : 19;
-    if (l & SetL)
-        return (d & SetD) ? 18 : 17;
-    return (d & SetD) ? 16 : -1;
-}
-
-}  // namespace
 
 void TMainForm::CaptureStage(StageRecord& record) const
 {
@@ -115,26 +47,13 @@ void TMainForm::ApplyStage(const StageRecord& record)
     SI_Bitmap.Assign(record.SI_Bitmap.Chars, record.SI_Bitmap.Length);
     BG_H_Tile = record.BG_H_Tile;
     BG_V_Tile = record.BG_V_Tile;
-    EnemyTotal = 0;
-    for (int i = 0; i < 16; ++i)
-        EnemyTotal += EnemyCount[i];
+    EnemyTotal = SumEnemyCounts(EnemyCount);
     UpdateTitle();
 }
 
 void TMainForm::EmptyStage(StageRecord& record)
 {
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    for (int x = 0; x < FieldColumns; ++x)
-        for (int y = 0; y < FieldRows; ++y) {
-            record.BG[x][y] = EmptyCode;
-            record.FG[x][y] = EmptyCode;
-        }
-    record.MaxCount = 5;
-    record.BG_Color = DefaultBGColor;
-    record.BG_H_Tile = 1;
-    record.BG_V_Tile = 1;
-    static const char undefined[] = "Undefined Stage";
-    record.Caption.Assign(undefined, sizeof undefined - 1);
+    ::EmptyStage(record);
 }
 
 // The comparison is byte for byte, so a name that differs only in letter case
@@ -160,7 +79,6 @@ void TMainForm::FGLayerChange(TBackgroundSprite* sender, int x, int y)
     RefreshShadow(sender, x, y);
 }
 
-
 // A FG cell's code shapes the shadows of itself and of its neighbours to the
 // right, below and below-right: ShadowCode of those four cells, in that
 // order, sharing the reads of the 3 x 3 cells they look at.
@@ -169,7 +87,7 @@ void TMainForm::RefreshShadow(TBackgroundSprite* layer, int x, int y)
     std::uint8_t sets[3][3];  // [row][column] from (x - 1, y - 1)
     for (int r = 0; r < 3; ++r)
         for (int k = 0; k < 3; ++k)
-            sets[r][k] = SetsOf(layer->Cell(x - 1 + k, y - 1 + r));
+            sets[r][k] = ShadowSetsOf(layer->Cell(x - 1 + k, y - 1 + r));
     for (int r = 1; r < 3; ++r)
         for (int k = 1; k < 3; ++k)
             ShadowLayer->PutCell(x - 2 + k, y - 2 + r,
@@ -181,6 +99,6 @@ void TMainForm::RefreshShadow(TBackgroundSprite* layer, int x, int y)
 void TMainForm::ShadowCode(TBackgroundSprite* layer, int x, int y)
 {
     ShadowLayer->PutCell(x - 1, y - 1,
-                         ShadowPattern(SetsOf(layer->Cell(x, y)), SetsOf(layer->Cell(x, y - 1)),
-                                       SetsOf(layer->Cell(x - 1, y)), SetsOf(layer->Cell(x - 1, y - 1))));
+                         ShadowPatternOfCodes(layer->Cell(x, y), layer->Cell(x, y - 1), layer->Cell(x - 1, y),
+                                              layer->Cell(x - 1, y - 1)));
 }

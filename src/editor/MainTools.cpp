@@ -8,6 +8,8 @@
 #include "editor/Main.h"
 
 #include "editor/RandomGen.h"
+#include "stage/TileCodes.h"
+#include "stage/ToolMode.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -34,11 +36,11 @@ int FloorMod(int value, int n)
 TBrush TMainForm::GetBrush()
 {
     // The tool window only offers 0..19; anything else would read past the table.
-    const int index = std::clamp(Host.CurTile(), 0, 19);
+    const int index = std::clamp(Host.CurTile(), 0, PaletteButtonCount - 1);
     TBrush brush;
     brush.First = PaletteTable[index];
     brush.Count = static_cast<std::int16_t>(std::min(PaletteTable[index + 1] - brush.First, 4));
-    if (brush.First >= 8)
+    if (brush.First >= FirstFGCode)
         brush.Layer = FGLayer;
     else if (brush.First >= 0)
         brush.Layer = BGLayer;
@@ -87,13 +89,13 @@ void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState /*shift*/, int 
     x = PinPointer(x);
     y = PinPointer(y);
     DownPos = TPoint{x, y};
-    const int tool = Host.ToolMode();
-    if (tool != 2 && tool != 3)
+    const TToolMode tool = Host.ToolMode();
+    if (tool != TToolMode::Pencil && tool != TToolMode::Box)
         return;
     if (x < 0 || y < 0)
         return;
     PushHistory();  // one snapshot for the whole stroke
-    if (tool == 2)
+    if (tool == TToolMode::Pencil)
         PaintCell(x, y);
     else
         PaintBlock();  // at the last MousePos, not at the press point
@@ -104,12 +106,12 @@ void TMainForm::DXDrawMouseMove(TShiftState /*shift*/, int x, int y)
     x = PinPointer(x);
     y = PinPointer(y);
     MousePos = TPoint{x, y};
-    const int tool = Host.ToolMode();
+    const TToolMode tool = Host.ToolMode();
     // Keeps the box's 2 x 2 block inside the field.
-    if (tool == 3)
+    if (tool == TToolMode::Box)
         MousePos = TPoint{std::clamp(x, 8, 615), std::clamp(y, 8, 455)};
-    if ((tool == 2 || tool == 3) && DownPos.X >= 0 && DownPos.Y >= 0) {
-        if (tool == 2)
+    if ((tool == TToolMode::Pencil || tool == TToolMode::Box) && DownPos.X >= 0 && DownPos.Y >= 0) {
+        if (tool == TToolMode::Pencil)
             PaintCell(x, y);
         else
             PaintBlock();
@@ -126,8 +128,8 @@ void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, in
     const int pr = DownPos.Y / 16;
     const int qc = x / 16;
     const int qr = y / 16;
-    const int tool = Host.ToolMode();
-    if (tool == 1 && DownPos.X >= 0 && DownPos.Y >= 0) {
+    const TToolMode tool = Host.ToolMode();
+    if (tool == TToolMode::Fill && DownPos.X >= 0 && DownPos.Y >= 0) {
         const TBrush brush = GetBrush();
         PushHistory();
         int k = static_cast<int>(Random(static_cast<std::uint32_t>(brush.Count)));
@@ -136,7 +138,7 @@ void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, in
         const int bottom = std::min(std::max(pr, qr), FieldRows);
         const int left = std::max(std::min(pc, qc), -1);
         const int right = std::min(std::max(pc, qc), FieldColumns);
-        const bool scattered = brush.First >= 40 && brush.First <= 55;
+        const bool scattered = IsScatteredGroup(brush.First);
         for (int r = top; r <= bottom; ++r)
             for (int c = left; c <= right; ++c) {
                 // Palettes 14..17 give each cell one of three variants at
@@ -145,7 +147,7 @@ void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, in
                     k = static_cast<int>(Random(3));
                 brush.Layer->SetCell(c + 1, r + 1, brush.First + FloorMod(k + c + r, brush.Count));
             }
-    } else if (tool == 0) {
+    } else if (tool == TToolMode::Select) {
         // Without a press DownPos is (-1, -1), whose cell counts as (0, 0).
         SelRect = TRect{std::min(pc, qc) * 16, std::min(pr, qr) * 16, std::max(pc, qc) * 16 + 16,
                         std::max(pr, qr) * 16 + 16};

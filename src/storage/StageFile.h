@@ -8,7 +8,7 @@
 // a record half-written and two saves never pad over each other's records. A
 // call that cannot get the lock within ten seconds fails.
 
-#include "editor/StageRecord.h"
+#include "stage/StageRecord.h"
 #include "storage/SafeWrite.h"
 
 #include <cstdint>

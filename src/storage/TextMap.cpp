@@ -1,11 +1,12 @@
 #include "storage/TextMap.h"
 
-#include "editor/Main.h"
+#include "stage/StageRecord.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -217,36 +218,36 @@ std::string NormaliseTextLines(std::string_view bytes)
     return out;
 }
 
-std::string TMainForm::ExportTextMap() const
+std::string WriteTextMap(const StageRecord& record, int stageNumber)
 {
     std::string out;
     out.reserve(9000);
     char number[128];
-    std::snprintf(number, sizeof number, "[Stage%2.2d]", static_cast<int>(StageNum));
+    std::snprintf(number, sizeof number, "[Stage%2.2d]", stageNumber);
     AppendLine(out, number, "");
-    AppendLine(out, "Caption=", View(Caption));
-    AppendLine(out, "BG_Bitmap=", View(BG_Bitmap));
-    std::snprintf(number, sizeof number, "$%.6X", static_cast<unsigned>(BG_Color));
+    AppendLine(out, "Caption=", View(record.Caption));
+    AppendLine(out, "BG_Bitmap=", View(record.BG_Bitmap));
+    std::snprintf(number, sizeof number, "$%.6X", static_cast<unsigned>(record.BG_Color));
     AppendLine(out, "BG_Color=", number);
-    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(BG_H_Tile));
+    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(record.BG_H_Tile));
     AppendLine(out, "BG_H_Tile=", number);
-    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(BG_V_Tile));
+    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(record.BG_V_Tile));
     AppendLine(out, "BG_V_Tile=", number);
     out.append("EnemyCount=");
-    for (int i = 0; i < 16; ++i) {
-        std::snprintf(number, sizeof number, i == 0 ? "%u" : ",%u", static_cast<unsigned>(EnemyCount[i]));
+    for (int type = 0; type < EnemyTypeCount; ++type) {
+        std::snprintf(number, sizeof number, type == 0 ? "%u" : ",%u", static_cast<unsigned>(record.EnemyCount[type]));
         out.append(number);
     }
     out.append(LineEnd);
-    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(MaxCount));
+    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(record.MaxCount));
     AppendLine(out, "MaxCount=", number);
-    AppendLine(out, "SI_Bitmap=", View(SI_Bitmap));
+    AppendLine(out, "SI_Bitmap=", View(record.SI_Bitmap));
     for (int y = 0; y < FieldRows; ++y)
-        for (const TBackgroundSprite* layer : {BGLayer, FGLayer}) {
-            std::snprintf(number, sizeof number, "%s%2.2d=", layer == BGLayer ? "BG" : "FG", y);
+        for (const bool foreground : {false, true}) {
+            std::snprintf(number, sizeof number, "%s%2.2d=", foreground ? "FG" : "BG", y);
             out.append(number);
             for (int x = 0; x < FieldColumns; ++x) {
-                const int code = layer->Cell(x + 1, y + 1);
+                const int code = foreground ? record.FG[x][y] : record.BG[x][y];
                 // Two digits hold -1..254; anything else (a damaged record or
                 // an imported text) is written as the empty code so that the
                 // row keeps its 40 pairs.
@@ -259,24 +260,19 @@ std::string TMainForm::ExportTextMap() const
     return out;
 }
 
-// The whole import is one undo step; a text without a stage header takes its
-// own step back and leaves the live stage as it was.
-bool TMainForm::ImportTextMap(const std::string& text)
+std::optional<TTextMap> ReadTextMap(std::string_view text)
 {
-    PushHistory();
     std::string_view rest = text;
     const std::size_t header = FindIgnoreCase(rest, "[STAGE");
-    if (header == std::string_view::npos) {
-        Undo();
-        return false;
-    }
+    if (header == std::string_view::npos)
+        return std::nullopt;
     rest.remove_prefix(header + 6);
     const std::size_t close = rest.find(']');
-    if (close == std::string_view::npos) {
-        Undo();
-        return false;
-    }
-    const std::int32_t stageNumber = ReadNumber(rest.substr(0, close)).Value;
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    std::optional<TTextMap> map(std::in_place);
+    std::memset(static_cast<void*>(&map->Stage), 0, sizeof map->Stage);
+    map->StageNumber = ReadNumber(rest.substr(0, close)).Value;
     rest.remove_prefix(close + 1);
 
     std::string body(rest);
@@ -284,47 +280,31 @@ bool TMainForm::ImportTextMap(const std::string& text)
     if (end != std::string::npos)
         body.erase(end, 5);
     const TKeyValues values(body);
+    StageRecord& stage = map->Stage;
 
-    const std::string_view caption = values[kCaption];
-    Caption.Assign(caption.data(), caption.size());
-
-    TShortString bitmap;
-    bitmap.Assign(values[kBGBitmap].data(), values[kBGBitmap].size());
-    SetBGBitmap(bitmap);
-
+    stage.Caption.Assign(values[kCaption].data(), values[kCaption].size());
+    stage.BG_Bitmap.Assign(values[kBGBitmap].data(), values[kBGBitmap].size());
     const std::string_view color = values[kBGColor];
-    BG_Color = color.size() >= 7 ? static_cast<std::uint32_t>(ReadNumber(color).Value) : DefaultBGColor;
-
-    BG_H_Tile = ReadNumber(values[kBGHTile]).Value > 0 ? 1 : 0;
-    BG_V_Tile = ReadNumber(values[kBGVTile]).Value > 0 ? 1 : 0;
+    stage.BG_Color = color.size() >= 7 ? static_cast<std::uint32_t>(ReadNumber(color).Value) : DefaultBGColor;
+    stage.BG_H_Tile = ReadNumber(values[kBGHTile]).Value > 0 ? 1 : 0;
+    stage.BG_V_Tile = ReadNumber(values[kBGVTile]).Value > 0 ? 1 : 0;
 
     std::string counts(values[kEnemyCount]);
     counts.push_back(',');
     std::string_view remaining = counts;
-    EnemyTotal = 0;
-    for (int k = 0; k < 16; ++k) {
+    for (int type = 0; type < EnemyTypeCount; ++type) {
         const TNumberRead read = ReadNumber(remaining);
-        EnemyCount[k] = static_cast<std::uint16_t>(read.Value);
+        stage.EnemyCount[type] = static_cast<std::uint16_t>(read.Value);
         remaining.remove_prefix(std::min(read.Stop, remaining.size()));
-        EnemyTotal += EnemyCount[k];
     }
 
-    MaxCount = static_cast<std::uint16_t>(ReadNumber(values[kMaxCount]).Value);
+    stage.MaxCount = static_cast<std::uint16_t>(ReadNumber(values[kMaxCount]).Value);
+    stage.SI_Bitmap.Assign(values[kSIBitmap].data(), values[kSIBitmap].size());
 
-    SI_Bitmap.Assign(values[kSIBitmap].data(), values[kSIBitmap].size());
-
-    for (int y = 0; y < FieldRows; ++y) {
-        const std::string_view bgRow = values[RowKey(false, y)];
-        for (int x = 0; x < FieldColumns; ++x)
-            BGLayer->SetCell(x + 1, y + 1, CellCode(bgRow, x));
-        const std::string_view fgRow = values[RowKey(true, y)];
-        for (int x = 0; x < FieldColumns; ++x)
-            FGLayer->SetCell(x + 1, y + 1, CellCode(fgRow, x));
-    }
-
-    // The control keeps its position within 0..99 and reports a change back
-    // through edStageNumChange.
-    Host.SetStageNumControl(static_cast<std::int16_t>(stageNumber));
-    UpdateTitle();
-    return true;
+    for (int y = 0; y < FieldRows; ++y)
+        for (int x = 0; x < FieldColumns; ++x) {
+            stage.BG[x][y] = static_cast<std::int16_t>(CellCode(values[RowKey(false, y)], x));
+            stage.FG[x][y] = static_cast<std::int16_t>(CellCode(values[RowKey(true, y)], x));
+        }
+    return map;
 }

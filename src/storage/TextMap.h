@@ -1,9 +1,12 @@
 #pragma once
 // The stage text map: a readable single-byte text of one stage (header, key
-// lines, 60 cell rows, "[End]"), and the lenient number reading its import
-// uses. TMainForm::ExportTextMap and ImportTextMap live in TextMap.cpp.
+// lines, 60 cell rows, "[End]"), written from a record and read leniently
+// into one, and the number reading that reading uses.
+
+#include "stage/StageRecord.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,3 +31,28 @@ TNumberRead ReadNumber(std::string_view text);
 // or CR LF, the first NUL byte ends the text, and every line joined again
 // with CR LF after it.
 std::string NormaliseTextLines(std::string_view bytes);
+
+// The text map of `record` as stage `stageNumber` ("[Stage07]", two digits
+// at least): lines end in CR LF; every row holds 40 pairs of hex digits, the
+// cell code plus one, each followed by a space; a code outside -1..254 is
+// written as the empty code.
+std::string WriteTextMap(const StageRecord& record, int stageNumber);
+
+// What a text map holds, as read.
+struct TTextMap {
+    // The number in the header, read as ReadNumber reads it (any 32 bits).
+    std::int32_t StageNumber = 0;
+    // The settings and cells as the reading rules make them: a missing key
+    // reads as an empty value; BG_Color shorter than 7 characters is the
+    // default colour; a tiling value above 0 is 1, else 0; the 16 enemy
+    // counts are read in turn up to each stop; each cell is its pair read as
+    // hex, minus one, and a pair missing from a short row is -2. Slots 16..31
+    // of EnemyCount and the reserved bytes are zero.
+    StageRecord Stage;
+};
+
+// Reads a text (lines split at CR or LF). The first "[Stage" (any case)
+// starts the map and the next "]" closes its number; keys are matched
+// ignoring case and the first line of a key wins; the first "[End]" is cut
+// out of the text, wherever it stands. Nothing without such a header.
+std::optional<TTextMap> ReadTextMap(std::string_view text);

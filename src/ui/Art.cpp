@@ -1,6 +1,6 @@
 #include "ui/Art.h"
 
-#include "ArtData.h"
+#include "art/ArtData.h"
 
 #include <QBitmap>
 #include <QImage>

@@ -100,9 +100,9 @@ void TMainWindow::SetToolWindow(TfmTool* tool)
         FTool->SetMainForm(FForm.get(), this);
 }
 
-int TMainWindow::ToolMode() const
+TToolMode TMainWindow::ToolMode() const
 {
-    return FTool ? FTool->ToolMode : 0;
+    return FTool ? FTool->ToolMode : TToolMode::Select;
 }
 
 int TMainWindow::CurTile() const

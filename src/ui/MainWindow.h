@@ -28,7 +28,7 @@ public:
     void SetToolWindow(TfmTool* tool);
 
     // TEditorHost
-    int ToolMode() const override;
+    TToolMode ToolMode() const override;
     int CurTile() const override;
     bool AllLayerDown() const override;
     void SetAllLayerDown(bool down) override;

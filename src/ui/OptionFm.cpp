@@ -613,7 +613,7 @@ void TfmOption::FormCreate()
 {
     for (int row = 0; row < TCountGrid::RowCount; ++row)
         sgCount->SetCells(0, row, row % 2 == 0 ? QStringLiteral("Type") : QStringLiteral("Count"));
-    for (int type = 0; type < 16; ++type) {
+    for (int type = 0; type < EnemyTypeCount; ++type) {
         const TPoint cell = CountCell(type);
         sgCount->SetCells(cell.X, cell.Y, QStringLiteral("0"));
     }
@@ -664,7 +664,7 @@ void TfmOption::Edit1Change()
             sgCount->SetCells(col, row, Edit1->text());
     }
     unsigned sum = 0;
-    for (int type = 0; type < 16; ++type) {
+    for (int type = 0; type < EnemyTypeCount; ++type) {
         const TPoint cell = CountCell(type);
         sum += ReadCount(sgCount->Cells(cell.X, cell.Y));
     }
@@ -725,7 +725,7 @@ bool ExecuteOptionDialog(QWidget* owner, TMainForm& form)
     dialog.edSI_Bitmap->setText(FromShortString(form.SI_Bitmap));
     dialog.cbBG_VTile->setChecked(form.BG_V_Tile != 0);
     dialog.cbBG_HTile->setChecked(form.BG_H_Tile != 0);
-    for (int type = 0; type < 16; ++type) {
+    for (int type = 0; type < EnemyTypeCount; ++type) {
         const TPoint cell = TfmOption::CountCell(type);
         dialog.sgCount->SetCells(cell.X, cell.Y, QString::asprintf("%2.2d", form.EnemyCount[type]));
     }
@@ -736,13 +736,12 @@ bool ExecuteOptionDialog(QWidget* owner, TMainForm& form)
     form.PushHistory();
     form.Caption = TextToCaption(dialog.mmCaption->Text());
     form.MaxCount = static_cast<std::uint16_t>(dialog.udMaxCount->position());
-    form.EnemyTotal = 0;
-    for (int type = 0; type < 16; ++type) {
+    for (int type = 0; type < EnemyTypeCount; ++type) {
         const TPoint cell = TfmOption::CountCell(type);
         const auto count = static_cast<std::uint16_t>(TfmOption::ReadCount(dialog.sgCount->Cells(cell.X, cell.Y)));
         form.EnemyCount[type] = count;
-        form.EnemyTotal += count;
     }
+    form.EnemyTotal = SumEnemyCounts(form.EnemyCount);
     form.BG_Color = dialog.stBG_Color->Color();
     form.SetBGBitmap(ToShortString(dialog.edBG_Bitmap->text()));
     form.SI_Bitmap = ToShortString(dialog.edSI_Bitmap->text());

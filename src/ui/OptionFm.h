@@ -4,7 +4,7 @@
 // editor, shown modally, and copied back only when the user confirms with OK;
 // the whole confirmed dialog is one undo step. It never touches the layers.
 
-#include "editor/StageRecord.h"
+#include "stage/StageRecord.h"
 #include "platform/Types.h"
 
 #include <QDialog>

@@ -207,7 +207,7 @@ void TfmTool::FocusMainWindow()
 void TfmTool::ToolModeClick(QToolButton* sender)
 {
     if (sender)
-        ToolMode = static_cast<std::uint8_t>(sender->property("Tag").toInt());
+        ToolMode = static_cast<TToolMode>(sender->property("Tag").toInt());
     FocusMainWindow();
 }
 

@@ -5,6 +5,8 @@
 // editor, and it hands the keyboard focus back to the main window after each
 // toolbar button.
 
+#include "stage/ToolMode.h"
+
 #include <QWidget>
 
 #include <array>
@@ -26,7 +28,7 @@ public:
     // The editor the buttons act on and the window that gets the focus back.
     void SetMainForm(TMainForm* form, QWidget* mainWindow);
 
-    std::uint8_t ToolMode = 0;
+    TToolMode ToolMode = TToolMode::Select;
     std::int16_t CurTile = 0;
 
     // Toolbar buttons, named as the stage designers know them.

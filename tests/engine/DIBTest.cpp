@@ -1,6 +1,6 @@
 // TDIB: packed device-independent bitmaps, plain and run-length encoded, and
 // damaged data, which must raise and leave the picture empty.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include <gtest/gtest.h>
 

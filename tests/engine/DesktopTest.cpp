@@ -3,7 +3,7 @@
 // screens), only the part on the desktop is shown, and a changed desktop is
 // taken up when the surfaces are restored. Also the vertical-blank wait that
 // answers a late frame at once.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include <gtest/gtest.h>
 

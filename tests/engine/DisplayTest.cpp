@@ -1,6 +1,6 @@
 // The display component: effective options, the order of notifications and
 // events, partners registered late, presenting, and repair after lost memory.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include <gtest/gtest.h>
 

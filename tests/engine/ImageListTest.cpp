@@ -1,8 +1,8 @@
 // The image list: lookup by name, cutting pictures into patterns, drawing
 // patterns, and the colour table; with the embedded art as well.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
-#include "ArtData.h"
+#include "art/ArtData.h"
 
 #include <gtest/gtest.h>
 

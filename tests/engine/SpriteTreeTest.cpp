@@ -1,4 +1,4 @@
-#include "core/AllocCounter.h"
+#include "support/AllocCounter.h"
 #include "engine/DXSprite.h"
 
 #include <gtest/gtest.h>

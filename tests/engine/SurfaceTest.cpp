@@ -1,6 +1,6 @@
 // Surfaces: clipping, fills, colour keys in both pixel formats, the fast blit
 // and its fallback, lost memory, and the canvas's pens.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include "platform/SystemColors.h"
 
@@ -51,10 +51,12 @@ TEST_F(SurfaceTest, DrawClipsBothRectanglesEdgeByEdge)
         const int rowY = std::max(c.Y, c.Y - c.Src.Top) + c.Row;
         for (int x = c.DestFrom; x <= c.DestTo; ++x)
             EXPECT_EQ(Dest.Pixel(x, rowY), SourcePixel(c.SrcFrom + x - c.DestFrom, c.Row)) << c.X << " col " << x;
-        if (c.DestFrom > 0)
+        if (c.DestFrom > 0) {
             EXPECT_EQ(Dest.Pixel(c.DestFrom - 1, rowY), Mark) << c.X;
-        if (c.DestTo < 639)
+        }
+        if (c.DestTo < 639) {
             EXPECT_EQ(Dest.Pixel(c.DestTo + 1, rowY), Mark) << c.X;
+        }
     }
 }
 

@@ -1,5 +1,5 @@
 // Tile layers and image sprites drawn through the engine onto a display.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include "engine/DXSprite.h"
 

@@ -214,7 +214,7 @@ private slots:
         QVERIFY(tool->isVisible());
         QCOMPARE(tool->windowTitle(), QStringLiteral("Tool"));
         QCOMPARE(tool->pos(), QPoint(13, 10));
-        QCOMPARE(int(tool->ToolMode), 0);
+        QCOMPARE(tool->ToolMode, TToolMode::Select);
         QCOMPARE(int(tool->CurTile), 0);
         QVERIFY(tool->ToolButton23->isChecked());
         QVERIFY(tool->PaletteButtons[0]->isChecked());
@@ -366,12 +366,12 @@ private slots:
     void toolAndPaletteButtonsAreExclusiveGroups()
     {
         QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
-        QCOMPARE(int(tool->ToolMode), 2);
+        QCOMPARE(tool->ToolMode, TToolMode::Pencil);
         QVERIFY(tool->ToolButton27->isChecked());
         QVERIFY(!tool->ToolButton23->isChecked());
         QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);  // already down: stays down
         QVERIFY(tool->ToolButton27->isChecked());
-        QCOMPARE(int(tool->ToolMode), 2);
+        QCOMPARE(tool->ToolMode, TToolMode::Pencil);
 
         QTest::mouseClick(tool->PaletteButtons[17], Qt::LeftButton);
         QCOMPARE(int(tool->CurTile), 17);

@@ -1,7 +1,7 @@
 // The stage option dialog driven through real events, opened the way the
 // Option button opens it, with the modal dialog answered by the test.
 
-#include "../core/FakeHost.h"
+#include "support/FakeHost.h"
 
 #include "ui/Fonts.h"
 #include "ui/OptionFm.h"

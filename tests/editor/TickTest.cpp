@@ -1,5 +1,5 @@
 // The tick's tile animation: which codes turn at which ticks.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-// The text map: number reading, line normalising, export and the lenient import.
-#include "core/FakeHost.h"
+// The text map of the live stage: export, and the lenient import through the
+// change rules.
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 #include "storage/TextMap.h"
 
@@ -35,69 +36,6 @@ std::string WithLine(std::string text, const std::string& key, const std::string
 }
 
 }  // namespace
-
-TEST(ReadNumber, ValueAndStopPosition)
-{
-    struct Case {
-        std::string Text;
-        std::int32_t Value;
-        std::size_t Stop;
-    };
-    const Case cases[] = {
-        {"", 0, 1},
-        {" ", 0, 2},
-        {"12", 12, 0},
-        {"   12", 12, 0},
-        {"12,", 12, 3},
-        {"12 ", 12, 3},
-        {"1A", 1, 2},
-        {"abc", 0, 1},
-        {"0", 0, 0},
-        {"+7", 7, 0},
-        {"-5", -5, 0},
-        {"-5,", 5, 3},  // the sign needs the whole text
-        {"-", 0, 2},
-        {"-$5", 0, 2},
-        {"$1F", 31, 0},
-        {"$1f", 31, 0},
-        {"x10", 16, 0},
-        {"X10", 16, 0},
-        {"0x10", 16, 0},
-        {"0X1g", 1, 4},
-        {"$", 0, 2},
-        {"$G", 0, 2},
-        {"$102028", 1056808, 0},
-        {"$FFFFFFFF", -1, 0},         // all 32 bits
-        {"$100000000", 0x10000000, 10},  // the ninth digit would overflow
-        {"2147483647", 2147483647, 0},
-        {"2147483648", 214748364, 10},
-        {"99999999999,", 999999999, 10},
-        {std::string("7\0" "8", 3), 7, 2},
-    };
-    for (const auto& c : cases) {
-        const TNumberRead read = ReadNumber(c.Text);
-        EXPECT_EQ(read.Value, c.Value) << '"' << c.Text << '"';
-        EXPECT_EQ(read.Stop, c.Stop) << '"' << c.Text << '"';
-    }
-}
-
-TEST(NormaliseTextLines, SplitsAtCrLfOrCrLfAndStopsAtNul)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"a", "a\r\n"},
-        {"a\r\n", "a\r\n"},
-        {"a\nb", "a\r\nb\r\n"},
-        {"a\rb\r\n", "a\r\nb\r\n"},
-        {"a\r\rb", "a\r\n\r\nb\r\n"},
-        {"a\n\r", "a\r\n\r\n"},
-        {"\n", "\r\n"},
-        {std::string("ab\0cd\ne", 7), "ab\r\n"},
-        {std::string("\0abc", 4), ""},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(NormaliseTextLines(in), out) << '"' << in << '"';
-}
 
 TEST(ExportTextMap, EmptyStageMatchesTheGoldenFile)
 {

@@ -1,5 +1,5 @@
 // The generator's exact sequence and what every random stage guarantees.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ TEST(RandomStage, FixedAreasFrameAndSettingsHoldForEveryStageAndSeed)
                 }
             EXPECT_EQ(f.Form.MaxCount, s / 3 + 8);
             int total = 0;
-            for (int i = 0; i < 16; ++i) {
+            for (int i = 0; i < EnemyTypeCount; ++i) {
                 EXPECT_LE(f.Form.EnemyCount[i], s / 5 + 1);
                 total += f.Form.EnemyCount[i];
             }

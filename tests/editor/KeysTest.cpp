@@ -1,5 +1,5 @@
 // The main window's key table.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ struct KeysTest : ::testing::Test {
     void SetUp() override
     {
         F.ApplyEmpty();
-        F.Host.Tool = 0;
+        F.Host.Tool = TToolMode::Select;
         F.Form.SelRect = TRect{160, 160, 192, 176};  // cells (10..11, 10)
         F.SetFG(10, 10, 9);
         F.SetFG(11, 10, 40);
@@ -40,7 +40,7 @@ TEST_F(KeysTest, UndoAndRedoNeedExactlyCtrlOrCtrlShift)
 
 TEST_F(KeysTest, FunctionKeysWorkWithAnyToolAndModifier)
 {
-    for (int tool = 0; tool < 4; ++tool)
+    for (TToolMode tool : {TToolMode::Select, TToolMode::Fill, TToolMode::Pencil, TToolMode::Box})
         for (TShiftState shift : {0u, ssCtrl, ssAlt | ssShift}) {
             F.Host.Tool = tool;
             const bool status = F.Form.ShowStatus;
@@ -169,7 +169,7 @@ TEST_F(KeysTest, CutThenPasteRestoresAndTwoUndosGoBack)
 
 TEST_F(KeysTest, SelectionKeysDoNothingWithOtherTools)
 {
-    for (int tool = 1; tool < 4; ++tool) {
+    for (TToolMode tool : {TToolMode::Fill, TToolMode::Pencil, TToolMode::Box}) {
         F.Host.Tool = tool;
         for (std::uint16_t key : {VK::Left, VK::Down, VK::Home, VK::Insert, VK::Delete})
             for (TShiftState shift : {0u, ssCtrl, ssAlt, ssShift})

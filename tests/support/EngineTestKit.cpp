@@ -1,4 +1,4 @@
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include <cstdio>
 #include <fstream>

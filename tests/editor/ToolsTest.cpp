@@ -1,5 +1,5 @@
 // The brush, the mouse tools and the selection operations.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +8,10 @@
 
 namespace {
 
-enum { ToolSelect = 0, ToolFill = 1, ToolPencil = 2, ToolBox = 3 };
-
 struct ToolsTest : ::testing::Test {
     TEditorFixture F;
     void SetUp() override { F.ApplyEmpty(); }
-    void Use(int tool, int tile)
+    void Use(TToolMode tool, int tile)
     {
         F.Host.Tool = tool;
         F.Host.Tile = tile;
@@ -21,7 +19,7 @@ struct ToolsTest : ::testing::Test {
     // A select-tool drag between two cells.
     void Select(int c0, int r0, int c1, int r1)
     {
-        Use(ToolSelect, F.Host.Tile);
+        Use(TToolMode::Select, F.Host.Tile);
         F.Press(F.Px(c0), F.Px(r0));
         F.Release(F.Px(c1), F.Px(r1));
     }
@@ -62,7 +60,7 @@ TEST_F(ToolsTest, BrushTableOfEveryPaletteButton)
 
 TEST_F(ToolsTest, PencilStrokeStepsVariantsByDiagonalDistance)
 {
-    Use(ToolPencil, 1);  // BG 0..3
+    Use(TToolMode::Pencil, 1);  // BG 0..3
     F.Press(F.Px(5), F.Px(5));
     F.Move(F.Px(6), F.Px(5));
     F.Move(F.Px(7), F.Px(5));
@@ -81,7 +79,7 @@ TEST_F(ToolsTest, PencilStrokeStepsVariantsByDiagonalDistance)
 
 TEST_F(ToolsTest, PressesThatDoNotPaint)
 {
-    Use(ToolPencil, 3);
+    Use(TToolMode::Pencil, 3);
     F.Form.DXDrawMouseDown(TMouseButton::mbRight, 0, F.Px(1), F.Px(1));
     F.Form.DXDrawMouseDown(TMouseButton::mbMiddle, 0, F.Px(1), F.Px(1));
     EXPECT_EQ(F.Form.DownPos, (TPoint{-1, -1}));
@@ -94,7 +92,7 @@ TEST_F(ToolsTest, PressesThatDoNotPaint)
 
 TEST_F(ToolsTest, PencilDraggedPastTheEdgesRoundsTowardZero)
 {
-    Use(ToolPencil, 3);  // FG 8..11
+    Use(TToolMode::Pencil, 3);  // FG 8..11
     F.Press(F.Px(0), F.Px(0));
     struct Case {
         int X, Y;
@@ -122,7 +120,7 @@ TEST_F(ToolsTest, PencilDraggedPastTheEdgesRoundsTowardZero)
 
 TEST_F(ToolsTest, BoxPaintsTwoByTwoAndStaysInsideTheField)
 {
-    Use(ToolBox, 10);  // FG 36
+    Use(TToolMode::Box, 10);  // FG 36
     F.Move(100, 50);
     F.Press(100, 50);
     F.Release(100, 50);
@@ -152,7 +150,7 @@ TEST_F(ToolsTest, BoxPaintsTwoByTwoAndStaysInsideTheField)
 
 TEST_F(ToolsTest, FillLaysStripesFromARandomPhase)
 {
-    Use(ToolFill, 2);  // BG 4..7
+    Use(TToolMode::Fill, 2);  // BG 4..7
     F.Press(F.Px(0), F.Px(0));
     F.Move(F.Px(3), F.Px(0));
     EXPECT_EQ(F.BG(0, 0), -1);  // nothing until the release
@@ -164,7 +162,7 @@ TEST_F(ToolsTest, FillLaysStripesFromARandomPhase)
     EXPECT_EQ(F.BG(4, 0), -1);
     EXPECT_EQ(F.Form.History.Count(), 1);
 
-    Use(ToolFill, 10);  // one variant: the same code everywhere
+    Use(TToolMode::Fill, 10);  // one variant: the same code everywhere
     F.Press(F.Px(39), F.Px(29));  // the corners in either order
     F.Release(F.Px(30), F.Px(20));
     for (int r = 20; r <= 29; ++r)
@@ -176,7 +174,7 @@ TEST_F(ToolsTest, FillWithPalettesFourteenToSeventeenScattersThreeVariants)
 {
     for (std::uint32_t seed : {1u, 2u, 3u}) {
         RandomSeed = seed;
-        Use(ToolFill, 14);  // FG 40..43
+        Use(TToolMode::Fill, 14);  // FG 40..43
         F.Press(F.Px(0), F.Px(0));
         F.Release(F.Px(39), F.Px(29));
         int seen[4] = {};
@@ -199,7 +197,7 @@ TEST_F(ToolsTest, EraserClearsTheLayerThatAllLayerSelects)
 {
     F.SetBG(2, 2, 1);
     F.SetFG(2, 2, 9);
-    Use(ToolPencil, 0);
+    Use(TToolMode::Pencil, 0);
     F.Host.AllLayer = false;
     F.Press(F.Px(2), F.Px(2));
     F.Release(F.Px(2), F.Px(2));
@@ -216,7 +214,7 @@ TEST_F(ToolsTest, EraserClearsTheLayerThatAllLayerSelects)
 TEST_F(ToolsTest, PaintingExclusiveCodesErasesTheOtherLayer)
 {
     F.SetFG(4, 4, 40);
-    Use(ToolPencil, 2);  // BG 4..7
+    Use(TToolMode::Pencil, 2);  // BG 4..7
     F.Press(F.Px(4), F.Px(4));
     F.Release(F.Px(4), F.Px(4));
     EXPECT_EQ(F.BG(4, 4), 4);
@@ -227,11 +225,11 @@ TEST_F(ToolsTest, PaintingExclusiveCodesErasesTheOtherLayer)
 TEST_F(ToolsTest, ReleasesEndWhateverDragIsInProgress)
 {
     // A right release with the select tool and no drag selects from cell (0, 0).
-    Use(ToolSelect, 0);
+    Use(TToolMode::Select, 0);
     F.Form.DXDrawMouseUp(TMouseButton::mbRight, 0, F.Px(3), F.Px(2));
     EXPECT_EQ(F.Form.SelRect, (TRect{0, 0, 64, 48}));
     // With the fill tool, a right release while the left button is held fills.
-    Use(ToolFill, 10);
+    Use(TToolMode::Fill, 10);
     F.Press(F.Px(5), F.Px(5));
     F.Form.DXDrawMouseUp(TMouseButton::mbRight, 0, F.Px(6), F.Px(6));
     EXPECT_EQ(F.FG(6, 6), 36);
@@ -311,7 +309,7 @@ TEST_F(ToolsTest, TheClipBufferHoldsAtMostFortyByThirty)
         for (int r = 0; r < 30; ++r)
             F.SetBG(c, r, (c + r) % 4);
     // A drag from beyond the top-left to beyond the bottom-right edge.
-    Use(ToolSelect, 0);
+    Use(TToolMode::Select, 0);
     F.Press(-40, -40);
     F.Release(700, 600);
     EXPECT_GT(F.Form.SelRect.Width() / 16, 40);

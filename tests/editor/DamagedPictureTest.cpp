@@ -2,9 +2,9 @@
 // undo, redo, a text map import and the display's own start-up: the whole
 // stage is applied, the picture's failure is reported once, and a save right
 // after writes exactly the stage shown.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "engine/DXClass.h"
-#include "engine/EngineTestKit.h"
+#include "support/EngineTestKit.h"
 #include "storage/StageFile.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ StageRecord MakeStage(const char* caption, const char* picture, int seed)
     r.BG_Color = RGBColor(10 * seed, 20, 30);
     r.BG_H_Tile = static_cast<std::uint8_t>(seed % 2);
     r.BG_V_Tile = static_cast<std::uint8_t>(1 - seed % 2);
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < EnemyTypeCount; ++i)
         r.EnemyCount[i] = static_cast<std::uint16_t>(i + seed);
     r.EnemyCount[20] = 7;  // a slot past the 16 types, which a text map leaves as it is
     r.MaxCount = static_cast<std::uint16_t>(3 + seed);
@@ -42,7 +42,7 @@ StageRecord MakeStage(const char* caption, const char* picture, int seed)
 int Total(const StageRecord& r)
 {
     int total = 0;
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < EnemyTypeCount; ++i)
         total += r.EnemyCount[i];
     return total;
 }

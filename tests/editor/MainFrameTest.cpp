@@ -1,10 +1,10 @@
 // The frame handler's pixels: background rules, layer order with shadows,
 // animation ticks, the overlay's pens, the status text, and no allocation
 // per frame; the picture loading from "Map".
-#include "core/AllocCounter.h"
-#include "core/FakeHost.h"
+#include "support/AllocCounter.h"
+#include "support/FakeHost.h"
 #include "engine/DXClass.h"
-#include "engine/EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ struct FrameTest : testing::Test {
         E.Form.DXDraw->Initialize();
         E.ApplyEmpty();
         E.Form.BG_Color = Sky;
-        E.Host.Tool = 2;  // pencil: no overlay of its own
+        E.Host.Tool = TToolMode::Pencil;  // pencil: no overlay of its own
     }
     ~FrameTest() override { std::filesystem::remove_all(Folder); }
 
@@ -188,7 +188,7 @@ TEST_F(FrameTest, OverlayPensByTool)
     const std::uint32_t notSilver = ~Colour(RGBColor(192, 192, 192)) & 0xFFFFFF;
     const std::uint32_t notYellow = ~Colour(RGBColor(255, 255, 0)) & 0xFFFFFF;
 
-    E.Host.Tool = 0;  // selection: dotted maroon around SelRect
+    E.Host.Tool = TToolMode::Select;  // selection: dotted maroon around SelRect
     E.Form.SelRect = TRect{32, 48, 96, 112};
     Frame();
     EXPECT_EQ(At(32, 48), notMaroon);
@@ -202,14 +202,14 @@ TEST_F(FrameTest, OverlayPensByTool)
     EXPECT_EQ(At(167, 100), notRed);
     EXPECT_EQ(At(168, 100), 0u);
 
-    E.Host.Tool = 1;  // fill: solid blue, three pixels wide
+    E.Host.Tool = TToolMode::Fill;  // fill: solid blue, three pixels wide
     Frame();
     EXPECT_EQ(At(149, 130), notBlue);
     EXPECT_EQ(At(151, 130), notBlue);
     EXPECT_EQ(At(152, 130), 0u);
     E.Form.DownPos = TPoint{-1, -1};
 
-    E.Host.Tool = 3;  // box cursor
+    E.Host.Tool = TToolMode::Box;  // box cursor
     const struct {
         TPoint Mouse;
         TRect Box;
@@ -224,7 +224,7 @@ TEST_F(FrameTest, OverlayPensByTool)
         EXPECT_EQ(At(b.Box.Left + 1, b.Box.Top + 1), 0u);
     }
 
-    E.Host.Tool = 2;
+    E.Host.Tool = TToolMode::Pencil;
     E.Form.ShowGrid = true;
     Frame();
     EXPECT_EQ(At(80, 0), notSilver);
@@ -256,7 +256,7 @@ TEST_F(FrameTest, StatusTextHasFourLines)
     for (const int top : {0, 24, 48, 72})
         EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](int y) { return y >= top && y < top + 20; })) << top;
     EXPECT_TRUE(std::all_of(rows.begin(), rows.end(), [](int y) { return y < 96; }));
-    EXPECT_EQ(At(rows.front() == 0 ? 0 : 0, 200), 0u);
+    EXPECT_EQ(At(0, 200), 0u);  // nothing below the four lines
 }
 
 TEST_F(FrameTest, FramesAllocateNothingAfterTheFirst)
@@ -264,7 +264,7 @@ TEST_F(FrameTest, FramesAllocateNothingAfterTheFirst)
     UsePicture(100, 50);
     E.Form.BG_H_Tile = E.Form.BG_V_Tile = true;
     E.Form.ShowGrid = E.Form.ShowStatus = true;
-    E.Host.Tool = 0;
+    E.Host.Tool = TToolMode::Select;
     E.Form.DownPos = TPoint{10, 10};
     E.Form.MousePos = TPoint{300, 200};
     for (int x = 0; x < 40; ++x)

@@ -1,6 +1,6 @@
 // stagetool as designers and scripts run it: exit codes, files and outputs.
-#include "core/FakeHost.h"
-#include "core/HostileKit.h"
+#include "support/FakeHost.h"
+#include "support/HostileKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The safe whole-file write: the target is replaced whole or not at all, and
 // nothing is left behind.
-#include "core/HostileKit.h"
+#include "support/HostileKit.h"
 #include "storage/SafeWrite.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The BG/FG exclusion rule and the shadow rule.
-#include "core/FakeHost.h"
+#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 
 #include <gtest/gtest.h>
@@ -144,7 +144,7 @@ TEST(ShadowRule, StaysConsistentThroughEditsLoadsAndRandomStages)
         f.Form.StageNum = static_cast<std::uint16_t>(seed % 100);
         f.Form.GenerateRandomStage();
         ExpectShadowsConsistent(f);
-        f.Host.Tool = 2;
+        f.Host.Tool = TToolMode::Pencil;
         f.Host.Tile = 14;
         f.Press(f.Px(3), f.Px(3));
         for (int i = 0; i < 30; ++i)

@@ -2,7 +2,7 @@
 // from the recent frames' costs, and the two together with the display's
 // vertical-blank wait on a simulated clock: one frame per refresh until a
 // frame no longer fits in one, then one frame per frame time.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 #include "platform/FramePacing.h"
 
 #include <gtest/gtest.h>
@@ -122,8 +122,9 @@ TEST(FramePacing, TheRateHoldsTheRefreshUntilAFrameDoesNotFit)
     for (const auto& c : cases) {
         const TSimulation s = Simulate(c.Work);
         EXPECT_NEAR(s.Shown, c.Fps, 1) << c.Work.count() / 1'000'000 << " ms of work";
-        if (c.AllOnTheirBlank)
+        if (c.AllOnTheirBlank) {
             EXPECT_EQ(s.Late, 0) << c.Work.count() / 1'000'000 << " ms of work";
+        }
     }
 }
 

@@ -3,6 +3,8 @@
 // record of the stage file and a snapshot of the undo history. All numbers are
 // little-endian; the layout below is the file format and must not change.
 
+#include "stage/TileCodes.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -10,12 +12,11 @@
 
 static_assert(std::endian::native == std::endian::little, "the record layout assumes a little-endian machine");
 
-constexpr int FieldColumns = 40;
-constexpr int FieldRows = 30;
-constexpr int EmptyCode = -1;
-constexpr int BorderCode = 64;
-constexpr std::uint8_t LineBreakMark = 128;
 constexpr int MaxShortString = 63;
+// The enemy types a stage counts; the record keeps 32 slots, of which only
+// the first 16 mean anything.
+constexpr int EnemyTypeCount = 16;
+constexpr int EnemySlotCount = 32;
 
 // A single-byte string of at most 63 characters in 64 bytes: a length byte and
 // the characters. Bytes past the length are ignored on reading.
@@ -42,7 +43,7 @@ struct StageRecord {
     std::uint8_t BG_H_Tile;          // 132
     std::uint8_t BG_V_Tile;          // 133
     std::uint8_t Reserved1[10];      // 134
-    std::uint16_t EnemyCount[32];    // 144; slots 16..31 are kept but carry no meaning
+    std::uint16_t EnemyCount[EnemySlotCount];  // 144; slots 16..31 are kept but carry no meaning
     std::uint16_t MaxCount;          // 208
     std::uint8_t Reserved2[14];      // 210
     TShortString SI_Bitmap;          // 224
@@ -63,4 +64,11 @@ static_assert(offsetof(StageRecord, BG) == 1200);
 static_assert(offsetof(StageRecord, FG) == 3600);
 
 constexpr std::size_t StageRecordSize = sizeof(StageRecord);
-constexpr std::uint32_t DefaultBGColor = 1056808;  // red 40, green 32, blue 16
+
+// The enemies of a stage in all: the counts of the 16 types (the slots past
+// them stay out of it).
+std::int32_t SumEnemyCounts(const std::uint16_t (&counts)[EnemySlotCount]);
+
+// The stage a new or padded record holds: every cell empty, MaxCount 5, the
+// default colour, tiled both ways, "Undefined Stage"; all else zero.
+void EmptyStage(StageRecord& record);

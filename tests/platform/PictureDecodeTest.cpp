@@ -1,7 +1,7 @@
 // Picture files: every common BMP kind, JPEG, and damaged or oversized input,
 // which must raise a readable error and never end the process; plus a short
 // deterministic fuzz of the BMP, DIB and JPEG readers.
-#include "EngineTestKit.h"
+#include "support/EngineTestKit.h"
 
 #include "platform/PictureDecode.h"
 #include "platform/TextRenderer.h"

@@ -1,6 +1,6 @@
-// The record's byte layout, the apply/capture round trip and the title.
-#include "core/AllocCounter.h"
-#include "core/FakeHost.h"
+// Capturing the live stage into a record and applying one, and the title.
+#include "support/AllocCounter.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -49,25 +49,6 @@ StageRecord SampleRecord(std::uint64_t seed)
 }
 
 }  // namespace
-
-TEST(StageRecordLayout, EmptyStageByteForByte)
-{
-    std::vector<unsigned char> expected(6000, 0);
-    const char caption[] = "Undefined Stage";
-    expected[0] = 15;
-    std::memcpy(&expected[1], caption, 15);
-    SetLE(expected, 128, 1056808, 4);  // 28 20 10 00
-    expected[132] = 1;
-    expected[133] = 1;
-    SetLE(expected, 208, 5, 2);
-    for (std::size_t i = 1200; i < 6000; ++i)
-        expected[i] = 0xFF;
-
-    StageRecord record;
-    std::memset(static_cast<void*>(&record), 0x5A, sizeof record);
-    TMainForm::EmptyStage(record);
-    EXPECT_EQ(Bytes(record), expected);
-}
 
 TEST(StageRecordLayout, CaptureWritesEveryFieldAtItsOffset)
 {
@@ -223,23 +204,6 @@ TEST(BGBitmap, ReloadsOnlyWhenTheNameChangesByteForByte)
     record.BG_Bitmap = upper;
     f.Form.ApplyStage(record);
     EXPECT_EQ(f.Host.RestoreCount, 2);
-}
-
-TEST(ShortString, CutsToSixtyThreeAndComparesOnlyTheLength)
-{
-    TShortString a;
-    a.Assign(std::string(100, 'x'));
-    EXPECT_EQ(a.Length, 63);
-    EXPECT_EQ(a.Str(), std::string(63, 'x'));
-    a.Assign(std::string("ab"));
-    for (int i = 2; i < MaxShortString; ++i)
-        EXPECT_EQ(a.Chars[i], 0);
-    TShortString b;
-    b.Assign(std::string("ab"));
-    b.Chars[10] = 'q';
-    EXPECT_TRUE(a == b);
-    b.Assign(std::string("aB"));
-    EXPECT_FALSE(a == b);
 }
 
 TEST(Title, ShowsStageNumberCaptionAndEnemyTotal)

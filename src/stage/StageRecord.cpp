@@ -1,4 +1,4 @@
-#include "editor/StageRecord.h"
+#include "stage/StageRecord.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,4 +23,28 @@ bool operator==(const TShortString& a, const TShortString& b)
     const std::size_t lengthA = std::min<std::size_t>(a.Length, MaxShortString);
     const std::size_t lengthB = std::min<std::size_t>(b.Length, MaxShortString);
     return lengthA == lengthB && std::memcmp(a.Chars, b.Chars, lengthA) == 0;
+}
+
+std::int32_t SumEnemyCounts(const std::uint16_t (&counts)[EnemySlotCount])
+{
+    std::int32_t total = 0;
+    for (int type = 0; type < EnemyTypeCount; ++type)
+        total += counts[type];
+    return total;
+}
+
+void EmptyStage(StageRecord& record)
+{
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y) {
+            record.BG[x][y] = EmptyCode;
+            record.FG[x][y] = EmptyCode;
+        }
+    record.MaxCount = 5;
+    record.BG_Color = DefaultBGColor;
+    record.BG_H_Tile = 1;
+    record.BG_V_Tile = 1;
+    static const char undefined[] = "Undefined Stage";
+    record.Caption.Assign(undefined, sizeof undefined - 1);
 }

@@ -1,6 +1,6 @@
 // Undo and redo: depth, the redo tail, exact restores and snapshot storage.
-#include "core/AllocCounter.h"
-#include "core/FakeHost.h"
+#include "support/AllocCounter.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 // One pencil stroke of palette 3 (codes 8..11) on field cell (n mod 40, n div 40).
 void Stroke(TEditorFixture& f, int n)
 {
-    f.Host.Tool = 2;
+    f.Host.Tool = TToolMode::Pencil;
     f.Host.Tile = 3;
     f.Press(f.Px(n % 40), f.Px(n / 40));
     f.Release(f.Px(n % 40), f.Px(n / 40));

@@ -1,6 +1,6 @@
 // The stage file: padding, partial records and every way a file can fail.
-#include "core/FakeHost.h"
-#include "core/HostileKit.h"
+#include "support/FakeHost.h"
+#include "support/HostileKit.h"
 #include "storage/StageFile.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,70 @@
+#include "storage/FileLookup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+bool SameTextAscii(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The entry of folder called part, as written or else the only one matching ignoring case.
+std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& part)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path exact = folder / part;
+    if (fs::exists(exact, error))
+        return exact;
+    std::optional<fs::path> found;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
+    if (error)
+        return std::nullopt;
+    for (const fs::directory_entry& entry : it) {
+        if (!SameTextAscii(entry.path().filename().string(), part))
+            continue;
+        if (found)
+            return std::nullopt;  // two candidates: neither is "the" file
+        found = folder / entry.path().filename();
+    }
+    return found;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path& folder, const std::string& name)
+{
+    std::vector<std::string> parts{"Map"};
+    std::string part;
+    for (const char c : name + '\\') {
+        if (c == '\\' || c == '/') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+        } else {
+            part.push_back(c);
+        }
+    }
+    std::filesystem::path path = folder;
+    for (const std::string& p : parts) {
+        const auto entry = FindEntry(path, p);
+        if (!entry)
+            return std::nullopt;
+        path = *entry;
+    }
+    return path;
+}
+
+std::filesystem::path FindStageFile(const std::filesystem::path& file)
+{
+    if (!file.has_filename())
+        return file;
+    const auto entry = FindEntry(file.parent_path(), file.filename().string());
+    return entry ? *entry : file;
+}

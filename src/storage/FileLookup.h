@@ -1,0 +1,22 @@
+#pragma once
+// Finding the stage file and the background pictures on disk: names are
+// matched as written, else ignoring letter case, since stage folders are
+// copied from systems whose file names ignore it.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// The file "Map" / name below folder. Backslashes in name separate folders
+// too. A part of the path that does not exist as written is replaced by the
+// one entry of its folder that matches it ignoring case. Empty when nothing
+// is found (or the match is ambiguous).
+std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path& folder, const std::string& name);
+
+// The stage file named `file`, found the way pictures are: the entry of its
+// folder with exactly that name, else the one entry whose name matches it
+// ignoring case (a folder copied from another system may hold "STAGE.DAT").
+// `file` itself when there is no such entry or the match is ambiguous, so
+// that loading and saving fail as for a missing file and never make a second
+// one.
+std::filesystem::path FindStageFile(const std::filesystem::path& file);
