@@ -45,7 +45,7 @@ struct TFrameState {
     double FlagX = 0;
     double FlagY = 0;
     double FlagPattern = 0;
-    int ToolMode = 0;
+    TToolMode ToolMode = TToolMode::Select;
     bool ShowGrid = false;
     TPoint DownPos{};
     TPoint MousePos{};

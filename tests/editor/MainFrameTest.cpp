@@ -357,7 +357,7 @@ TEST_F(FrameTest, OnlyAChangedFrameIsDrawnAgain)
         {"the colour", [&] { E.Form.BG_Color = RGBColor(1, 2, 3); }},
         {"a layer hidden", [&] { E.Form.FGLayer->Visible = false; }},
         {"the grid", [&] { E.Form.ShowGrid = true; }},
-        {"the tool", [&] { E.Host.Tool = 0; }},
+        {"the tool", [&] { E.Host.Tool = TToolMode::Select; }},
         {"the selection", [&] { E.Form.SelRect = TRect{16, 16, 64, 64}; }},
         {"the pointer", [&] { E.Form.MousePos = TPoint{100, 100}; }},
         {"a drag", [&] { E.Form.DownPos = TPoint{10, 10}; }},
