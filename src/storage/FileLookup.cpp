@@ -26,13 +26,17 @@ std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& fold
     fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
     if (error)
         return std::nullopt;
-    for (const fs::directory_entry& entry : it) {
-        if (!SameTextAscii(entry.path().filename().string(), part))
+    // Stepped with an error code: a folder that cannot be read to its end
+    // finds nothing rather than raising in the middle of a load or save.
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (!SameTextAscii(it->path().filename().string(), part))
             continue;
         if (found)
             return std::nullopt;  // two candidates: neither is "the" file
-        found = folder / entry.path().filename();
+        found = folder / it->path().filename();
     }
+    if (error)
+        return std::nullopt;
     return found;
 }
 
