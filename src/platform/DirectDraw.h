@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 using HRESULT = std::int32_t;
@@ -223,6 +224,13 @@ private:
     HRESULT CheckUsable() const;
     HRESULT BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
                         std::uint32_t flags, const TDDBltFx* fx, const TRect& clip);
+    // An unscaled or scaled blit from this surface onto itself, dest clipped
+    // to each of clips (rectangles on this surface that do not overlap). The
+    // result is as if the whole source were read before anything was written.
+    HRESULT BlitWithin(const TRect& dest, const TRect& sourceRect, bool keyed, std::span<const TRect> clips);
+    // Nearest-pixel scaling of sourceRect onto dest, for the part area of it.
+    void Stretch(const TRect& area, const TRect& dest, const std::uint8_t* from, std::ptrdiff_t fromPitch,
+                 const TRect& sourceRect, bool keyed, std::uint32_t key);
     // Blt onto the primary surface: dest is in screen coordinates.
     HRESULT BlitToScreen(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
                          std::uint32_t flags, const TDDBltFx* fx);
@@ -240,6 +248,8 @@ private:
     bool FDCOut = false;
     std::vector<TRect> FClipRects;  // reused by every clipped blit
     std::vector<std::uint8_t> FScreenRows;  // what a fill or a scaled blit onto the primary shows
+    std::vector<TRect> FBlitAreas;           // reused by every blit within the surface
+    std::vector<std::uint8_t> FSourceCopy;  // a scaled blit's overlapping source rectangle
 };
 
 class IDirectDraw4 {
