@@ -510,46 +510,34 @@ void IDirectDrawSurface4::Stretch(const TRect& area, const TRect& dest, const st
 HRESULT IDirectDrawSurface4::BlitWithin(const TRect& dest, const TRect& sourceRect, bool keyed,
                                         std::span<const TRect> clips)
 {
-    const TPixelFormat format = FDesc.Format;
-    const std::uint32_t key = FColorKey.Low & PixelMask(format);
     FBlitAreas.clear();
-    for (const TRect& clip : clips) {
-        const TRect area = Intersect(dest, clip);
-        if (!area.IsEmpty())
-            FBlitAreas.push_back(area);
+    try {
+        for (const TRect& clip : clips) {
+            const TRect area = Intersect(dest, clip);
+            if (!area.IsEmpty())
+                FBlitAreas.push_back(area);
+        }
+    } catch (const std::bad_alloc&) {
+        return DDERR_OUTOFMEMORY;
     }
     if (FBlitAreas.empty())
         return DD_OK;
-
     const std::int64_t dw = static_cast<std::int64_t>(dest.Right) - dest.Left;
     const std::int64_t dh = static_cast<std::int64_t>(dest.Bottom) - dest.Top;
-    if (dw != sourceRect.Width() || dh != sourceRect.Height()) {
-        // Scaling reads source rows in no order that row order could keep
-        // ahead of the writes: an overlapping source is read from a copy of
-        // its rectangle, taken once for all areas.
-        if (Intersect(sourceRect, dest).IsEmpty()) {
-            for (const TRect& area : FBlitAreas)
-                Stretch(area, dest, PixelAt(sourceRect.Left, sourceRect.Top), FDesc.Pitch, sourceRect, keyed, key);
-            return DD_OK;
-        }
-        const std::ptrdiff_t pitch = static_cast<std::ptrdiff_t>(sourceRect.Width()) * BytesPerPixel(format);
-        try {
-            FSourceCopy.resize(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(sourceRect.Height()));
-        } catch (const std::bad_alloc&) {
-            return DDERR_OUTOFMEMORY;
-        }
-        PixelOps::Copy(format, FSourceCopy.data(), pitch, PixelAt(sourceRect.Left, sourceRect.Top), FDesc.Pitch,
-                       sourceRect.Width(), sourceRect.Height());
-        for (const TRect& area : FBlitAreas)
-            Stretch(area, dest, FSourceCopy.data(), pitch, sourceRect, keyed, key);
-        return DD_OK;
-    }
+    if (dw != sourceRect.Width() || dh != sourceRect.Height())
+        return StretchWithin(dest, sourceRect, keyed);
+    MoveWithin(dest, sourceRect, keyed);
+    return DD_OK;
+}
 
-    // Rows go bottom-up when the destination lies below the source, else
-    // top-down; within a row the areas go from the side the pixels move
-    // towards, and each row moves as by memmove. So every source pixel is
-    // read before a write reaches it, across all areas (which do not overlap,
-    // being clipped to the rectangles of one clip list).
+// Rows go bottom-up when the destination lies below the source, else
+// top-down; within a row the areas go from the side the pixels move towards,
+// and each row moves as by memmove (keyed: walked away from the overlap). So
+// every source pixel is read before a write reaches it, across all areas.
+void IDirectDrawSurface4::MoveWithin(const TRect& dest, const TRect& sourceRect, bool keyed)
+{
+    const TPixelFormat format = FDesc.Format;
+    const std::uint32_t key = FColorKey.Low & PixelMask(format);
     const int dx = dest.Left - sourceRect.Left, dy = dest.Top - sourceRect.Top;
     std::sort(FBlitAreas.begin(), FBlitAreas.end(),
               [dx](const TRect& a, const TRect& b) { return dx > 0 ? a.Left > b.Left : a.Left < b.Left; });
@@ -571,6 +559,30 @@ HRESULT IDirectDrawSurface4::BlitWithin(const TRect& dest, const TRect& sourceRe
                 PixelOps::MoveRow(format, d, s, area.Width());
         }
     }
+}
+
+// Scaling reads source rows in no order that row order could keep ahead of
+// the writes: an overlapping source is read from a copy of its rectangle,
+// taken once for all areas.
+HRESULT IDirectDrawSurface4::StretchWithin(const TRect& dest, const TRect& sourceRect, bool keyed)
+{
+    const TPixelFormat format = FDesc.Format;
+    const std::uint32_t key = FColorKey.Low & PixelMask(format);
+    const std::uint8_t* from = PixelAt(sourceRect.Left, sourceRect.Top);
+    std::ptrdiff_t fromPitch = FDesc.Pitch;
+    if (!Intersect(sourceRect, dest).IsEmpty()) {
+        fromPitch = static_cast<std::ptrdiff_t>(sourceRect.Width()) * BytesPerPixel(format);
+        try {
+            FSourceCopy.resize(static_cast<std::size_t>(fromPitch) * static_cast<std::size_t>(sourceRect.Height()));
+        } catch (const std::bad_alloc&) {
+            return DDERR_OUTOFMEMORY;
+        }
+        PixelOps::Copy(format, FSourceCopy.data(), fromPitch, from, FDesc.Pitch, sourceRect.Width(),
+                       sourceRect.Height());
+        from = FSourceCopy.data();
+    }
+    for (const TRect& area : FBlitAreas)
+        Stretch(area, dest, from, fromPitch, sourceRect, keyed, key);
     return DD_OK;
 }
 
