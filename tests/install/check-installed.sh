@@ -7,7 +7,7 @@
 # the Stage.Dat it finds in its current folder.
 #
 # Usage: check-installed.sh PREFIX EXAMPLES-FOLDER
-# Displays tried: $STAGE_TEST_DISPLAYS (default 61 to 79), the first free one.
+# The virtual display takes the first free number (tests/support/xvfb.sh).
 set -euo pipefail
 prefix=$(realpath "$1")
 examples=$(realpath "$2")
@@ -108,17 +108,9 @@ wait_until() {
   return 1
 }
 if command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 && [ -x "$prefix/bin/stage-editor" ]; then
-  for n in ${STAGE_TEST_DISPLAYS:-$(seq 61 79)}; do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    if wait_until test -e "/tmp/.X11-unix/X$n" && kill -0 "$xvfb_pid" 2>/dev/null; then
-      export DISPLAY=":$n"
-      break
-    fi
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
+  # shellcheck source=../support/xvfb.sh
+  . "$(dirname "$0")/../support/xvfb.sh"
+  start_xvfb "$work" || true
   if [ -n "$xvfb_pid" ]; then
     caption=$(head -1 <<<"$listing" | cut -f 2)
     title="$(value_of Name) - Stage 00 ($caption)"
