@@ -1,6 +1,6 @@
 #include "cli/Render.h"
 
-#include "cli/CliHost.h"
+#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
 #include "platform/TextRenderer.h"

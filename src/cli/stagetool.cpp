@@ -1,8 +1,8 @@
 // stagetool: the editor's stage file and text map operations from the command
 // line, run through the same core as the editor. Errors: one line on stderr
 // and exit status 1; usage errors exit 2.
-#include "cli/CliHost.h"
 #include "cli/Render.h"
+#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
 #include "storage/SafeWrite.h"
