@@ -1,7 +1,7 @@
 // Speed of the editor core's whole-stage operations. BM_FloorCopyRecord is the
 // floor measured in the same run (one 6000-byte record copied), so each
 // figure can be read as a ratio on a noisy machine.
-#include "cli/CliHost.h"
+#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
 

@@ -2,7 +2,7 @@
 // stage into a 32-bit back buffer (presenting goes to an empty window and a
 // clock that never waits), the same bytes moved by clear and memcpy, and one
 // keyed tile.
-#include "cli/CliHost.h"
+#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"

@@ -7,18 +7,19 @@
 #
 #   level 0  platform  stage  art      (art: the generated pictures)
 #   level 1  engine    storage
-#   level 2  editor
+#   level 2  editor    check
 #   level 3  ui        cli
 #   level 4  app
-set(STAGE_LAYERS platform stage art engine storage editor ui cli app)
+set(STAGE_LAYERS platform stage art engine storage editor check ui cli app)
 set(STAGE_LAYER_platform_USES "")
 set(STAGE_LAYER_stage_USES "")
 set(STAGE_LAYER_art_USES "")
 set(STAGE_LAYER_engine_USES platform)
 set(STAGE_LAYER_storage_USES stage)
 set(STAGE_LAYER_editor_USES engine storage art)
-set(STAGE_LAYER_ui_USES editor)
-set(STAGE_LAYER_cli_USES editor)
+set(STAGE_LAYER_check_USES storage platform)
+set(STAGE_LAYER_ui_USES editor check)
+set(STAGE_LAYER_cli_USES editor check)
 set(STAGE_LAYER_app_USES ui)
 
 # Sets `out` to every layer `layer` may include: itself and all it uses,

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+class TApplicationHooks;
 class TDXDraw;
 class TDXImageList;
 class TDXSpriteEngine;
@@ -66,11 +67,20 @@ struct TBrush {
     TBackgroundSprite* Layer = nullptr;
 };
 
+class TPictureCache;
+
+// What a form is made for. The editor's own form runs its frame timer from
+// the program's idle loop and seeds the program-wide random generator. An
+// offscreen form (one that only draws stages, such as TStageRenderer) does
+// neither: its frame timer idles on an application of its own and the
+// generator keeps its state, so a running editor is not disturbed by it.
+enum class TFormUse { Editor, Offscreen };
+
 class TMainForm {
 public:
     // FormCreate: builds the engine, the layers and the flag, seeds the
-    // generator. The host must outlive the form.
-    explicit TMainForm(TEditorHost& host);
+    // generator (the editor's form only). The host must outlive the form.
+    explicit TMainForm(TEditorHost& host, TFormUse use = TFormUse::Editor);
     // FormDestroy.
     ~TMainForm();
     TMainForm(const TMainForm&) = delete;
@@ -97,7 +107,16 @@ public:
     // folder, the command-line tool may point elsewhere.
     std::filesystem::path StageFileName = "Stage.Dat";
     std::filesystem::path PictureFolder = "";  // "Map" is looked up inside it
+    // Where background pictures are decoded; none (the editor): each load
+    // reads its file. Not owned.
+    TPictureCache* Pictures = nullptr;
 
+private:
+    // The application an offscreen form's frame timer idles on; declared
+    // before the timer, which unhooks from it when it goes.
+    std::unique_ptr<TApplicationHooks> FOwnApplication;
+
+public:
     // --- Engine parts (owned). DXDraw and the image list exist only where a
     // display is wanted; the sprite engine always exists.
     std::unique_ptr<TDXDraw> DXDraw;

@@ -4,12 +4,10 @@
 
 #include "art/ArtData.h"
 #include "editor/Main.h"
+#include "editor/PictureCache.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 #include "storage/FileLookup.h"
-
-#include <cctype>
-#include <system_error>
 
 namespace {
 
@@ -22,7 +20,7 @@ std::unique_ptr<TDIB> LoadArt(const TArtBlob& blob)
 
 } // namespace
 
-void CreateDisplayComponents(TMainForm& form)
+void CreateDisplayComponents(TMainForm& form, TApplicationHooks* application)
 {
     using enum TDXDrawOption;
     form.DXDraw = std::make_unique<TDXDraw>();
@@ -62,7 +60,7 @@ void CreateDisplayComponents(TMainForm& form)
     if (form.DXSpriteEngine)
         form.DXSpriteEngine->SetDXDraw(&draw);
 
-    form.DXTimer = std::make_unique<TDXTimer>();
+    form.DXTimer = std::make_unique<TDXTimer>(application);
     TDXTimer& timer = *form.DXTimer;
     timer.BeginLoading();
     timer.ActiveOnly = false;
@@ -124,21 +122,11 @@ void TMainForm::DXDrawRestoreSurface()
 
 bool TMainForm::LoadBackPicture()
 {
-    const auto path = FindPictureFile(PictureFolder, BG_Bitmap.Str());
-    std::error_code error;
-    if (!path || !std::filesystem::is_regular_file(*path, error))
+    const TPictureLookup found = LookUpPicture(PictureFolder, BG_Bitmap.Str());
+    if (found.Outcome != TPictureLookup::TOutcome::Found)
         return false;
-    std::string ext = path->extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::unique_ptr<TGraphic> graphic;
-    if (ext == ".BMP")
-        graphic = std::make_unique<TBitmap>();
-    else if (ext == ".JPG" || ext == ".JPEG")
-        graphic = std::make_unique<TJPEGImage>();
-    else
-        return false;
-    graphic->LoadFromFile(*path);
+    const std::shared_ptr<const TGraphic> graphic =
+        Pictures ? Pictures->Load(found.Path, found.Format) : LoadPicture(found.Path, found.Format);
     BackPicture->LoadGraphic(*graphic);
     BackPicture->SetKeyColor(0);
     return true;

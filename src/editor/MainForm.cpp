@@ -1,10 +1,11 @@
 // Construction, start-up, title and the tool window's view switches.
 #include "editor/Main.h"
 
+#include "editor/MainDisplay.h"
 #include "editor/RandomGen.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
-#include "editor/MainDisplay.h"
+#include "platform/Application.h"
 
 #include <cstdio>
 
@@ -42,8 +43,10 @@ void FillLayer(TBackgroundSprite* layer)
 
 }  // namespace
 
-TMainForm::TMainForm(TEditorHost& host) : Host(host)
+TMainForm::TMainForm(TEditorHost& host, TFormUse use) : Host(host)
 {
+    if (use == TFormUse::Offscreen)
+        FOwnApplication = std::make_unique<TManualApplication>();
     FWindowCaption.reserve(CaptionCapacity);
     FOptionCaption.reserve(CaptionCapacity);
     PictureLoaded = false;
@@ -51,11 +54,12 @@ TMainForm::TMainForm(TEditorHost& host) : Host(host)
     ClipHeight = 0;
     SelRect = TRect{0, 0, DisplayWidth, DisplayHeight};
     StageNum = 0;
-    Randomize();
+    if (use == TFormUse::Editor)
+        Randomize();
 
     DXSpriteEngine = std::make_unique<TDXSpriteEngine>();
     // Display, image list, frame timer, colour table and palette (MainDisplay.cpp).
-    CreateDisplayComponents(*this);
+    CreateDisplayComponents(*this, FOwnApplication.get());
     InstallLayers();
     ShowStatus = false;
     DownPos = TPoint{-1, -1};

@@ -65,6 +65,33 @@ std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path
     return path;
 }
 
+TPictureLookup LookUpPicture(const std::filesystem::path& folder, const std::string& name)
+{
+    TPictureLookup lookup;
+    const auto path = FindPictureFile(folder, name);
+    if (!path)
+        return lookup;
+    lookup.Path = *path;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(*path, error)) {
+        lookup.Outcome = TPictureLookup::TOutcome::NotAFile;
+        return lookup;
+    }
+    std::string extension = path->extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (extension == ".BMP") {
+        lookup.Format = TPictureFormat::Bmp;
+    } else if (extension == ".JPG" || extension == ".JPEG") {
+        lookup.Format = TPictureFormat::Jpeg;
+    } else {
+        lookup.Outcome = TPictureLookup::TOutcome::OtherExtension;
+        return lookup;
+    }
+    lookup.Outcome = TPictureLookup::TOutcome::Found;
+    return lookup;
+}
+
 std::filesystem::path FindStageFile(const std::filesystem::path& file)
 {
     if (!file.has_filename())

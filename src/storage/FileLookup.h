@@ -13,6 +13,28 @@
 // is found (or the match is ambiguous).
 std::optional<std::filesystem::path> FindPictureFile(const std::filesystem::path& folder, const std::string& name);
 
+// The kinds of picture file the display loads.
+enum class TPictureFormat { Bmp, Jpeg };
+
+// What the display finds for a background picture name.
+struct TPictureLookup {
+    enum class TOutcome {
+        NotFound,        // no such entry in Map (or several that match ignoring case)
+        NotAFile,        // the entry is a folder, a device or the like
+        OtherExtension,  // a file, but not .bmp, .jpg or .jpeg: the display shows no picture
+        Found,
+    };
+    TOutcome Outcome = TOutcome::NotFound;
+    std::filesystem::path Path;                   // the entry, unless NotFound
+    TPictureFormat Format = TPictureFormat::Bmp;  // when Found
+};
+
+// The display's lookup of the picture `name`: FindPictureFile, then a regular
+// file (links followed) whose extension is ".bmp", ".jpg" or ".jpeg" in any
+// case. Whatever shows or checks a stage's picture uses this, so that they
+// agree with the display.
+TPictureLookup LookUpPicture(const std::filesystem::path& folder, const std::string& name);
+
 // The stage file named `file`, found the way pictures are: the entry of its
 // folder with exactly that name, else the one entry whose name matches it
 // ignoring case (a folder copied from another system may hold "STAGE.DAT").

@@ -3,7 +3,7 @@
 // stage number control clamps to 0..99 and calls back, as the real one does)
 // and a form around it, started as the editor starts.
 
-#include "cli/CliHost.h"
+#include "editor/CliHost.h"
 #include "editor/Main.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
-// A host for running the editor without windows: the tool window's state as
-// plain fields. The stage number control behaves as the real one does: it
+// A host for running the editor without windows (stagetool, the stage
+// renderer, tests): the tool window's state as plain fields. The stage number control behaves as the real one does: it
 // keeps its position within 0..99 and reports a change to the form.
 
 #include "editor/EditorHost.h"

@@ -1,0 +1,72 @@
+#include "check/PictureCheck.h"
+
+#include "platform/PictureDecode.h"
+
+#include <new>
+#include <system_error>
+
+namespace {
+
+// What decoding `file` as the display would meets, or empty.
+std::string DecodeProblem(const std::filesystem::path& file, TPictureFormat format)
+{
+    try {
+        const std::vector<std::uint8_t> data = ReadPictureFile(file);
+        if (format == TPictureFormat::Jpeg)
+            DecodeJpeg(data.data(), data.size());
+        else
+            DecodeBmp(data.data(), data.size());
+        return {};
+    } catch (const EInvalidGraphic& error) {
+        return error.what();
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
+std::string Quoted(const std::string& name)
+{
+    return "\"" + name + "\"";
+}
+
+}  // namespace
+
+std::string TPictureCheck::Problem(const std::string& name)
+{
+    const TPictureLookup found = LookUpPicture(FFolder, name);
+    switch (found.Outcome) {
+        case TPictureLookup::TOutcome::NotFound:
+            return Quoted(name) + " is not in Map";
+        case TPictureLookup::TOutcome::NotAFile:
+            return Quoted(name) + " in Map is not a file";
+        case TPictureLookup::TOutcome::OtherExtension:
+            return Quoted(name) + " is not a picture the editor loads (.bmp, .jpg or .jpeg)";
+        case TPictureLookup::TOutcome::Found:
+            break;
+    }
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(found.Path, error);
+    const std::filesystem::file_time_type modified =
+        error ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(found.Path, error);
+    std::string problem;
+    bool known = false;
+    if (!error)
+        for (const TDecoded& decoded : FDecoded)
+            if (decoded.File == found.Path && decoded.Format == found.Format && decoded.Size == size
+                && decoded.Modified == modified) {
+                problem = decoded.Error;
+                known = true;
+                break;
+            }
+    if (!known) {
+        ++FDecodes;
+        problem = DecodeProblem(found.Path, found.Format);
+        if (!error) {
+            std::erase_if(FDecoded, [&](const TDecoded& decoded) { return decoded.File == found.Path; });
+            FDecoded.push_back(TDecoded{found.Path, found.Format, size, modified, problem});
+        }
+    }
+    return problem.empty() ? problem : Quoted(name) + " cannot be read: " + problem;
+}
