@@ -221,9 +221,14 @@ void TDeviceContext::LineTo(int x, int y)
         kFrom = std::max<std::int64_t>(0, m0 - limit + 1);
         kTo = std::min<std::int64_t>(major, m0 + 1);
     }
+    // The minor offset is k * minor / major rounded half up. With coordinates
+    // of int, k < major < 2^32 and minor <= major, so k * minor fits in 64
+    // unsigned bits; the rounding then needs only the remainder.
+    const auto umajor = static_cast<std::uint64_t>(major), uminor = static_cast<std::uint64_t>(minor);
     for (std::int64_t k = kFrom; k < kTo; ++k) {
-        const auto offset = static_cast<std::int64_t>(
-            (static_cast<__int128>(k) * minor * 2 + major) / (static_cast<__int128>(major) * 2));
+        const std::uint64_t product = static_cast<std::uint64_t>(k) * uminor;
+        const std::uint64_t quotient = product / umajor, remainder = product % umajor;
+        const auto offset = static_cast<std::int64_t>(quotient + (remainder * 2 >= umajor ? 1 : 0));
         const std::int64_t m = m0 + ms * k, n = n0 + ns * offset;
         if (StyleOn(phase + k)) {
             if (xMajor)

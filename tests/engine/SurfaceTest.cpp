@@ -368,6 +368,20 @@ TEST_F(CanvasTest, ExtremeCoordinatesAreClipped)
     EXPECT_EQ(Surface.Pixel(5, 5), 0x3F3F3Fu);  // the diagonal passes through
 }
 
+TEST_F(CanvasTest, LongShallowLinesRoundTheMinorAxisExactly)
+{
+    // Slope exactly 1/2 over 2^32 - 2 steps: step k times the minor length
+    // comes near 2^62, so the rounding must not overflow; odd columns lie on
+    // a half and round down the line.
+    auto& canvas = Canvas(TPenStyle::Solid);
+    canvas.MoveTo(INT_MIN, -(1 << 30));
+    canvas.LineTo(INT_MAX - 1, (1 << 30) - 1);
+    canvas.Release();
+    for (int x = 0; x < 64; ++x)
+        for (int y = 0; y < 48; ++y)
+            EXPECT_EQ(Surface.Pixel(x, y) != 0, y == (x + 1) / 2) << x << "," << y;
+}
+
 TEST_F(CanvasTest, TextStaysInsideItsCellsInTheFontColour)
 {
     auto& canvas = Surface.Canvas();
