@@ -16,7 +16,7 @@ public:
     // application: whose idle handler and activation the timer uses (not
     // owned; default ApplicationHooks()). clock: milliseconds (default timeGetTime).
     explicit TDXTimer(TApplicationHooks* application = nullptr, std::function<std::uint32_t()> clock = {});
-    ~TDXTimer();
+    virtual ~TDXTimer();
     TDXTimer(const TDXTimer&) = delete;
     TDXTimer& operator=(const TDXTimer&) = delete;
 
