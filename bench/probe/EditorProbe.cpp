@@ -160,7 +160,7 @@ int main(int argc, char** argv)
     idle.start();
     QThread::sleep(10);
     const long long ticksAfter = ProcessTicks(pid);
-    const double seconds = idle.elapsed() / 1000.0;
+    const double seconds = static_cast<double>(idle.elapsed()) / 1000.0;
     const double hz = 100.0;  // the kernel's clock ticks per second for /proc
     std::printf("idle with animation: %.1f%% of one core over %.1f s\n",
                 100.0 * static_cast<double>(ticksAfter - ticksBefore) / hz / seconds, seconds);
