@@ -79,8 +79,10 @@ struct Image {
             if (x0 == x1 && y0 == y1)
                 break;
             int e2 = 2 * err;
+            // clang-format off
             if (e2 >= dy) { err += dy; x0 += sx; }
             if (e2 <= dx) { err += dx; y0 += sy; }
+            // clang-format on
         }
     }
     // Filled ellipse centred on (cx, cy) with radii rx, ry (half-pixel centres allowed).

@@ -5,6 +5,7 @@ namespace art {
 
 namespace {
 // 7 rows of 5 characters per glyph, '#' set.
+// clang-format off
 const char* const kGlyphs[95] = {
     "     " "     " "     " "     " "     " "     " "     ", // space
     "  #  " "  #  " "  #  " "  #  " "  #  " "     " "  #  ", // !
@@ -102,6 +103,7 @@ const char* const kGlyphs[95] = {
     " #   " "  #  " "  #  " "   # " "  #  " "  #  " " #   ", // }
     "     " "     " " #   " "# # #" "   # " "     " "     ", // ~
 };
+// clang-format on
 } // namespace
 
 const char* glyph(char ch)

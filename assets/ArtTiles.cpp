@@ -26,6 +26,7 @@ Color shade(const Ramp& r, double v)
 // Ordered 2x2 dither offset so ramp steps blend a little.
 double dither2(int x, int y) { return ((x & 1) * 2 + ((x ^ y) & 1)) / 4.0 - 0.375; }
 
+// clang-format off
 const Ramp Grass{rgb(30, 56, 22), rgb(42, 76, 28), rgb(56, 96, 34), rgb(72, 116, 40), rgb(96, 142, 50), rgb(136, 174, 72)};
 const Ramp Water{rgb(16, 36, 88), rgb(24, 54, 120), rgb(34, 76, 150), rgb(54, 106, 182), rgb(98, 158, 218), rgb(188, 224, 248)};
 const Ramp Leaf{rgb(12, 34, 18), rgb(20, 54, 26), rgb(30, 76, 32), rgb(44, 100, 38), rgb(68, 128, 48), rgb(106, 160, 64)};
@@ -42,6 +43,7 @@ const Ramp Rock{rgb(48, 36, 28), rgb(78, 60, 44), rgb(106, 84, 62), rgb(134, 110
 const Ramp Fire{rgb(96, 20, 12), rgb(164, 44, 16), rgb(220, 90, 24), rgb(250, 150, 40), rgb(255, 210, 90), rgb(255, 246, 196)};
 const Ramp Moss{rgb(44, 64, 30), rgb(64, 88, 36), rgb(86, 112, 44), rgb(110, 136, 54), rgb(134, 160, 66), rgb(160, 184, 84)};
 const Ramp Red{rgb(70, 14, 14), rgb(120, 24, 20), rgb(164, 38, 28), rgb(198, 60, 40), rgb(226, 100, 70), rgb(246, 160, 130)};
+// clang-format on
 
 constexpr Color ShadowDark = rgb(10, 10, 8);
 

@@ -2,10 +2,12 @@
 # The whole test suite: a normal build and an AddressSanitizer +
 # UndefinedBehaviorSanitizer build, each run through CTest on the offscreen
 # window platform, and the Debian package of the normal build. Both builds
-# treat compiler warnings as errors.
+# treat compiler warnings as errors; first of all the C++ files must be laid
+# out as .clang-format says (scripts/check-format.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
+"$root/scripts/check-format.sh"
 export QT_QPA_PLATFORM=offscreen
 "$root/scripts/build.sh" "$root/build" -DSTAGE_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure -j2)

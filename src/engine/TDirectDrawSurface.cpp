@@ -123,6 +123,7 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
     std::int64_t db = dt + (static_cast<std::int64_t>(srcRect.Bottom) - srcRect.Top);
     std::int64_t sl = srcRect.Left, st = srcRect.Top, sr = srcRect.Right, sb = srcRect.Bottom;
     const std::int64_t w = Width(), h = Height(), sw = source->Width(), sh = source->Height();
+    // clang-format off
     if (dl < 0) { sl -= dl; dl = 0; }
     if (dt < 0) { st -= dt; dt = 0; }
     if (sl < 0) { dl -= sl; sl = 0; }
@@ -131,6 +132,7 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
     if (db > h) { sb -= db - h; db = h; }
     if (sr > sw) { dr -= sr - sw; sr = sw; }
     if (sb > sh) { db -= sb - sh; sb = sh; }
+    // clang-format on
     // Mirrored source rectangles are never asked for and draw nothing here.
     if (dr <= dl || db <= dt || sr <= sl || sb <= st)
         return;

@@ -37,6 +37,7 @@ static_assert(sizeof(TShortString) == 64);
 
 #pragma pack(push, 1)
 struct StageRecord {
+    // clang-format off
     TShortString Caption;            // 0
     TShortString BG_Bitmap;          // 64
     std::uint32_t BG_Color;          // 128
@@ -50,6 +51,7 @@ struct StageRecord {
     std::uint8_t Reserved3[912];     // 288
     std::int16_t BG[FieldColumns][FieldRows];  // 1200, column-major: BG[x][y]
     std::int16_t FG[FieldColumns][FieldRows];  // 3600
+    // clang-format on
 };
 #pragma pack(pop)
 

@@ -33,6 +33,7 @@ TEST(LayerRules, TheLaterWriteOfExclusiveCodesWins)
         int Code;
         int WantBG, WantFG;
     };
+    // clang-format off
     const Case cases[] = {
         {5, -1, true, 30, -1, 30},   // FG 24..63 over BG 4..7 empties BG
         {4, -1, true, 63, -1, 63},
@@ -44,6 +45,7 @@ TEST(LayerRules, TheLaterWriteOfExclusiveCodesWins)
         {-1, 64, false, 6, 6, 64},   // the border code is not a tile
         {5, -1, true, 23, 5, 23},
     };
+    // clang-format on
     for (const auto& c : cases) {
         TEditorFixture f;
         f.SetBG(10, 10, c.BG);
@@ -65,6 +67,7 @@ TEST(ShadowRule, EachRuleGivesItsPattern)
         int C, A, L, D;
         int Want;
     };
+    // clang-format off
     const Case cases[] = {
         {8, 34, 24, 24, -1},    // the cell itself casts no shadow
         {24, 40, -1, -1, -1},
@@ -85,6 +88,7 @@ TEST(ShadowRule, EachRuleGivesItsPattern)
         {-1, 64, 64, 64, -1},   // nor does the border code
         {-1, -1, -1, -1, -1},
     };
+    // clang-format on
     for (const auto& c : cases) {
         TEditorFixture f;
         f.SetFG(5, 4, c.A);

@@ -79,6 +79,7 @@ TEST_F(DisplayTest, InitialisationTellsPartnersAndEventsInOrder)
     EXPECT_TRUE(Display.Initialized());
     EXPECT_STREQ(Display.DriverName(), "TDXDrawDriverBlt");
     EXPECT_EQ(Display.NowOptions().Mask, TDXDrawOptions{doWaitVBlank}.Mask);
+    // clang-format off
     const std::vector<std::string> expected{
         "first:set-surface-size", "second:set-surface-size",  // at registration
         "OnInitializing", "second:initializing", "first:initializing",
@@ -86,6 +87,7 @@ TEST_F(DisplayTest, InitialisationTellsPartnersAndEventsInOrder)
         "second:initialize", "first:initialize", "OnInitialize",
         "second:initialize-surface", "first:initialize-surface", "OnInitializeSurface",
         "second:restore", "first:restore", "OnRestoreSurface"};
+    // clang-format on
     EXPECT_EQ(Log.Lines, expected);
 
     Log.Lines.clear();
