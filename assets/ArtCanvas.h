@@ -165,6 +165,13 @@ struct Indexed {
     std::vector<std::uint8_t> idx;        // row-major, top row first
 };
 
+// A picture with partial transparency, for the desktop's icons: four bytes
+// a pixel (red, green, blue, alpha; straight alpha), row-major, top row first.
+struct RgbaImage {
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> px;
+};
+
 // Exact palette from the colours an image uses; Clear maps to index keyIndex
 // with the colour key. Index 0 is black. Throws when more than 256 colours.
 Indexed exactPalette(const Image& img, Color key, int keyIndex);

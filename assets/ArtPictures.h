@@ -15,6 +15,7 @@ Image drawSplash(const Image& tiles, const Image& flag); // 400x300
 Image drawToolButtons(const Image& tiles); // 448x16
 Image drawOptionImages();                // 640x32
 Image drawAppIcon();                     // 32x32
+RgbaImage drawDesktopIcon(int size);     // size x size, the app icon for the desktop's menus
 Image drawTank(int type);                // 32x32 enemy tank of type 0..15
 
 Image drawSkyExample();                  // 128x128, tiles seamlessly

@@ -1,6 +1,7 @@
 // Bitmap, PNG and JPEG writers of the art generator.
 #include "ArtWriters.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -197,20 +198,11 @@ Bytes bmpFile24(const Image& img, Color key)
     return b;
 }
 
-Bytes png(const Image& img, Color bg)
+namespace {
+// A PNG of unfiltered rows (each starting with its filter byte) in stored
+// deflate blocks: larger than a compressed one, but needs no zlib.
+Bytes pngFile(int w, int h, std::uint8_t colourType, const Bytes& raw)
 {
-    Bytes raw;
-    for (int y = 0; y < img.h; ++y) {
-        raw.push_back(0); // filter: none
-        for (int x = 0; x < img.w; ++x) {
-            Color c = img.get(x, y);
-            if (c == Clear)
-                c = bg;
-            raw.push_back(std::uint8_t(red(c)));
-            raw.push_back(std::uint8_t(green(c)));
-            raw.push_back(std::uint8_t(blue(c)));
-        }
-    }
     Bytes z{0x78, 0x01};
     std::size_t pos = 0;
     do {
@@ -231,13 +223,44 @@ Bytes png(const Image& img, Color bg)
 
     Bytes out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     Bytes ihdr;
-    put32be(ihdr, std::uint32_t(img.w));
-    put32be(ihdr, std::uint32_t(img.h));
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
+    put32be(ihdr, std::uint32_t(w));
+    put32be(ihdr, std::uint32_t(h));
+    ihdr.insert(ihdr.end(), {8, colourType, 0, 0, 0});
     chunk(out, "IHDR", ihdr);
     chunk(out, "IDAT", z);
     chunk(out, "IEND", {});
     return out;
+}
+}  // namespace
+
+Bytes png(const Image& img, Color bg)
+{
+    Bytes raw;
+    for (int y = 0; y < img.h; ++y) {
+        raw.push_back(0);  // filter: none
+        for (int x = 0; x < img.w; ++x) {
+            Color c = img.get(x, y);
+            if (c == Clear)
+                c = bg;
+            raw.push_back(std::uint8_t(red(c)));
+            raw.push_back(std::uint8_t(green(c)));
+            raw.push_back(std::uint8_t(blue(c)));
+        }
+    }
+    return pngFile(img.w, img.h, 2, raw);
+}
+
+Bytes pngRgba(const RgbaImage& img)
+{
+    const std::size_t stride = static_cast<std::size_t>(img.w) * 4;
+    Bytes raw;
+    raw.reserve((stride + 1) * static_cast<std::size_t>(img.h));
+    for (std::size_t row = 0; row < static_cast<std::size_t>(img.h); ++row) {
+        raw.push_back(0);  // filter: none
+        const auto first = img.px.begin() + static_cast<std::ptrdiff_t>(row * stride);
+        raw.insert(raw.end(), first, first + static_cast<std::ptrdiff_t>(stride));
+    }
+    return pngFile(img.w, img.h, 6, raw);
 }
 
 Bytes jpeg(const Image& img, int quality)

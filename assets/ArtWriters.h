@@ -22,6 +22,8 @@ Bytes bmpFile24(const Image& img, Color key);
 Bytes encodeRle8(const Indexed& img);
 // PNG, 8-bit RGB, clear pixels written as `bg`.
 Bytes png(const Image& img, Color bg);
+// PNG, 8-bit RGBA (straight alpha).
+Bytes pngRgba(const RgbaImage& img);
 // Baseline JPEG at the given quality.
 Bytes jpeg(const Image& img, int quality);
 

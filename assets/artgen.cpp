@@ -4,6 +4,7 @@
 //   artgen OUTDIR             writes OUTDIR/ArtData.cpp
 //   artgen --preview DIR      writes PNG previews (scaled up) into DIR
 //   artgen --examples DIR     writes the example background pictures into DIR
+//   artgen --icons DIR        writes the desktop's icons as DIR/32.png, 48.png, 256.png
 #include "ArtPictures.h"
 #include "ArtWriters.h"
 #include "stage/StageRecord.h"
@@ -241,6 +242,51 @@ Image groupSheet(const Image& tiles)
     return sheet;
 }
 
+// The 32-pixel window icon with its clear pixels see-through.
+RgbaImage windowIcon()
+{
+    const Image icon = drawAppIcon();
+    RgbaImage out;
+    out.w = icon.w;
+    out.h = icon.h;
+    for (const Color c : icon.px) {
+        const bool clear = c == Clear;
+        out.px.insert(out.px.end(),
+                      {static_cast<std::uint8_t>(clear ? 0 : red(c)), static_cast<std::uint8_t>(clear ? 0 : green(c)),
+                       static_cast<std::uint8_t>(clear ? 0 : blue(c)), static_cast<std::uint8_t>(clear ? 0 : 255)});
+    }
+    return out;
+}
+
+// Each icon over a light and a dark ground, to look at its edges.
+Image iconPreview(const RgbaImage& icon, int scale)
+{
+    const Color grounds[2] = {rgb(236, 236, 232), rgb(48, 48, 52)};
+    Image sheet(2 * (icon.w + 8), icon.h + 8);
+    for (int g = 0; g < 2; ++g) {
+        sheet.fill(g * (icon.w + 8), 0, icon.w + 8, icon.h + 8, grounds[g]);
+        const std::uint8_t* p = icon.px.data();
+        for (int y = 0; y < icon.h; ++y)
+            for (int x = 0; x < icon.w; ++x, p += 4)
+                sheet.set(g * (icon.w + 8) + 4 + x, 4 + y, mix(grounds[g], rgb(p[0], p[1], p[2]), p[3] / 255.0));
+    }
+    return sheet.scaled(scale);
+}
+
+void writeIcons(const std::string& dir)
+{
+    std::filesystem::create_directories(dir);
+    // Write beside and rename, so an interrupted run leaves no half file.
+    auto write = [&](const std::string& name, const RgbaImage& icon) {
+        const std::string path = dir + "/" + name, tmp = path + ".tmp";
+        writeFile(tmp, pngRgba(icon));
+        std::filesystem::rename(tmp, path);
+    };
+    write("32.png", windowIcon());
+    write("48.png", drawDesktopIcon(48));
+    write("256.png", drawDesktopIcon(256));
+}
+
 void writePreviews(const std::string& dir)
 {
     std::filesystem::create_directories(dir);
@@ -297,6 +343,8 @@ void writePreviews(const std::string& dir)
     writeFile(dir + "/buttons.png", png(drawToolButtons(tiles).scaled(4), rgb(212, 208, 200)));
     writeFile(dir + "/options.png", png(drawOptionImages().scaled(3), rgb(212, 208, 200)));
     writeFile(dir + "/icon.png", png(drawAppIcon().scaled(6), rgb(212, 208, 200)));
+    writeFile(dir + "/icon_48.png", png(iconPreview(drawDesktopIcon(48), 4), 0));
+    writeFile(dir + "/icon_256.png", png(iconPreview(drawDesktopIcon(256), 1), 0));
     Image tanks(16 * 36, 36, rgb(212, 208, 200));
     for (int t = 0; t < EnemyTypeCount; ++t)
         tanks.draw(drawTank(t), t * 36 + 2, 2);
@@ -322,10 +370,12 @@ int main(int argc, char** argv)
             writePreviews(args[1]);
         else if (args.size() == 2 && args[0] == "--examples")
             writeExamples(args[1]);
+        else if (args.size() == 2 && args[0] == "--icons")
+            writeIcons(args[1]);
         else if (args.size() == 1 && args[0].rfind("--", 0) != 0)
             writeArtData(args[0]);
         else {
-            std::cerr << "usage: artgen OUTDIR | --preview DIR | --examples DIR\n";
+            std::cerr << "usage: artgen OUTDIR | --preview DIR | --examples DIR | --icons DIR\n";
             return 2;
         }
     } catch (const std::exception& e) {

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the project and starts the editor in the examples folder. On a
-# machine without a display it runs the editor on a virtual display, saves a
-# screenshot of it and exits.
+# Builds the editor alone (not the tests) and starts it in the examples
+# folder. On a machine without a display it runs the editor on a virtual
+# display, saves a screenshot of it and exits.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/build.sh" "$root/build" --target stage-editor
 editor="$root/build/stage-editor"
 cd "$root/examples"
 

@@ -111,7 +111,7 @@ def river_crossing():
 
 
 if __name__ == "__main__":
-    for name, stage in (("00-training-ground.txt", training_ground()), ("01-desert-fort.txt", desert_fort()),
-                        ("02-river-crossing.txt", river_crossing())):
-        with open(name, "wb") as out:
+    # Named by stage number: stagetool pack puts NN.txt at record NN.
+    for stage in (training_ground(), desert_fort(), river_crossing()):
+        with open("%02d.txt" % stage.number, "wb") as out:
             out.write(stage.text().encode("latin-1"))

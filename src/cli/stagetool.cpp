@@ -1,15 +1,21 @@
 // stagetool: the editor's stage file and text map operations from the command
 // line, run through the same core as the editor. Errors: one line on stderr
 // and exit status 1; usage errors exit 2.
+#include "cli/CheckReport.h"
 #include "cli/Render.h"
+#include "cli/Sheet.h"
+#include "cli/TextMapSet.h"
 #include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
+#include "platform/PngEncode.h"
+#include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +33,9 @@ namespace {
 constexpr int ExitError = 1;
 constexpr int ExitUsage = 2;
 constexpr int MaxStageNumber = 99;
+// The most records sheet and check read: a stage file holds 100; a file
+// far larger is the wrong file.
+constexpr std::int64_t MaxFileRecords = 1000;
 
 struct TUsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -54,6 +63,7 @@ struct TCommand {
     std::size_t MinPositional;
     std::size_t MaxPositional;
     int (*Run)(const TArgs& args);
+    std::vector<std::string_view> Flags = {};  // options that take no value
 };
 
 TArgs ParseArgs(const TCommand& command, int argc, char** argv)
@@ -62,6 +72,12 @@ TArgs ParseArgs(const TCommand& command, int argc, char** argv)
     for (int i = 2; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg.size() > 1 && arg[0] == '-') {
+            if (std::find(command.Flags.begin(), command.Flags.end(), arg) != command.Flags.end()) {
+                if (args.Has(arg))
+                    throw TUsageError(std::string(arg) + " given twice");
+                args.Options.emplace(std::string(arg), "");
+                continue;
+            }
             bool known = false;
             for (const auto option : command.Options)
                 known = known || option == arg;
@@ -203,11 +219,11 @@ int RunExport(const TArgs& args)
     const int number = ParseStageNumber(args.Positional[0]);
     const auto file = StageFileArg(args);
     CheckOutputIsNotStageFile(args, file);
-    TEditor editor(number);
-    editor.Form.StageFileName = file;
-    if (!editor.Form.ReadStageFile())
+    // As the editor loads it (the file found ignoring case), then as it exports.
+    StageRecord record;
+    if (!ReadStageRecord(FindStageFile(file), number, record))
         throw TToolError("cannot read stage " + std::to_string(number) + " from " + file.string());
-    WriteOutput(args, editor.Form.ExportTextMap());
+    WriteOutput(args, ExportedTextMap(number, record));
     return 0;
 }
 
@@ -216,32 +232,25 @@ int RunImport(const TArgs& args)
     const std::filesystem::path input = args.Positional[0];
     const int forcedNumber = args.Has("--stage") ? ParseStageNumber(args.Get("--stage", "")) : -1;
     const auto file = StageFileArg(args);
-    const std::string text = NormaliseTextLines(ReadTextMapBytes(input));
+    const std::optional<TImportedStage> stage = ImportedTextMap(ReadTextMapBytes(input));
+    if (!stage)
+        throw TToolError(input.string() + ": no stage header, nothing written");
+    const int number = forcedNumber >= 0 ? forcedNumber : stage->Number;
 
-    TEditor editor;
     StageRecord empty;
     TMainForm::EmptyStage(empty);
-    editor.Form.ApplyStage(empty);
-    if (!editor.Form.ImportTextMap(text))
-        throw TToolError(input.string() + ": no stage header, nothing written");
-    if (forcedNumber >= 0)
-        editor.Form.StageNum = static_cast<std::uint16_t>(forcedNumber);
-
-    const int number = editor.Form.StageNum;
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
         // A new file is made whole or not at all: a full disk leaves none.
-        StageRecord record;
-        editor.Form.CaptureStage(record);
-        const TWriteResult created = CreateStageFileWith(file, number, record, empty);
+        const TWriteResult created = CreateStageFileWith(file, number, stage->Record, empty);
         if (created)
             return 0;
         if (!created.AlreadyExists)
             throw TToolError("cannot create " + file.string() + ": " + created.Error);
         // Another program made it meanwhile: save into it as into any file.
     }
-    editor.Form.StageFileName = file;
-    if (!editor.Form.WriteStageFile())
+    // As the editor saves: into the file found ignoring case, padded with empty records.
+    if (!WriteStageRecord(FindStageFile(file), number, stage->Record, empty))
         throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
     return 0;
 }
@@ -283,6 +292,182 @@ int RunRender(const TArgs& args)
     return 0;
 }
 
+// Every whole record of the stage file (found as the editor finds it), or
+// an error naming it; more than `maxRecords` is an error that `tooMany`
+// words.
+TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
+{
+    TStageRecords records = ReadStageRecords(FindStageFile(file), maxRecords);
+    if (!records.Read)
+        throw TToolError("cannot read " + file.string());
+    if (records.TooMany)
+        throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
+    return records;
+}
+
+int RunSheet(const TArgs& args)
+{
+    if (!args.Has("-o"))
+        throw TUsageError("-o OUT.png is required");
+    TSheetOptions options;
+    if (args.Has("--columns"))
+        options.Columns = static_cast<int>(ParseNumber(args.Get("--columns", ""), 1, MaxFileRecords, "columns"));
+    if (args.Has("--scale")) {
+        const std::string scale = args.Get("--scale", "");
+        if (scale != "1" && scale != "2" && scale != "4" && scale != "8")
+            throw TUsageError("scale must be 1, 2, 4 or 8, not \"" + scale + "\"");
+        options.Scale = scale[0] - '0';
+    }
+    const auto file = StageFileArg(args);
+    CheckOutputIsNotStageFile(args, file);
+    const TStageRecords records =
+        ReadAllRecords(file, MaxFileRecords, "a sheet shows at most " + std::to_string(MaxFileRecords));
+    const TSheet sheet = MakeSheet(records, file.parent_path(), options);
+    for (const std::string& problem : sheet.PictureProblems)
+        std::fprintf(stderr, "stagetool sheet: %s\n", problem.c_str());
+    // Fast compression: a sheet is large, and speed matters more than bytes here.
+    const auto png = EncodePng(sheet.Pixels, sheet.Layout.Width, sheet.Layout.Height, 1);
+    if (!png)
+        throw TToolError("cannot encode the sheet as PNG");
+    const std::string out = args.Get("-o", "");
+    const TWriteResult written = SafeWriteFile(out, *png);
+    if (!written)
+        throw TToolError("cannot write " + out + ": " + written.Error);
+    return 0;
+}
+
+// Exit 1 when any stage has an error; warnings and notes alone exit 0.
+int RunCheck(const TArgs& args)
+{
+    const auto file = StageFileArg(args);
+    const TStageRecords records =
+        ReadAllRecords(file, MaxFileRecords, "check reads at most " + std::to_string(MaxFileRecords));
+    if (records.TrailingBytes > 0)
+        std::fprintf(stderr, "stagetool check: the last %lld bytes of %s are no whole record and are not checked\n",
+                     static_cast<long long>(records.TrailingBytes), file.string().c_str());
+    const TCheckReport report = CheckRecords(records.Records, file.parent_path());
+    const bool json = args.Has("--json");
+    const std::string text = json ? CheckReportJson(report) : CheckReportText(report);
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        throw TToolError("cannot write to standard output");
+    return report.Count(TSeverity::Error) > 0 ? ExitError : 0;
+}
+
+// Every whole record N as DIR/NN.txt, each exactly what `export N` writes.
+// A file of more than 100 records is refused whole: records past 99 have no
+// two-digit name and would be lost. What a text map cannot carry is warned
+// about per stage. Every file is tried; a failure is reported at the end.
+int RunUnpack(const TArgs& args)
+{
+    const std::filesystem::path dir = args.Positional[0];
+    const auto file = StageFileArg(args);
+    const TStageRecords records = ReadAllRecords(
+        file, MaxStageNumber + 1, "text maps are named 00..99, so records past 99 would be lost; nothing written");
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error || !std::filesystem::is_directory(dir, error))
+        throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
+
+    const int count = static_cast<int>(records.Records.size());
+    std::vector<std::string> texts;
+    for (int n = 0; n < count; ++n) {
+        const StageRecord& record = records.Records[static_cast<std::size_t>(n)];
+        texts.push_back(ExportedTextMap(n, record));
+        std::string reasons;
+        for (const std::string& loss : TextMapLosses(n, record))
+            reasons += (reasons.empty() ? "" : "; ") + loss;
+        if (!reasons.empty())
+            std::fprintf(stderr, "stagetool unpack: stage %02d will not come back byte for byte: %s\n", n,
+                         reasons.c_str());
+    }
+    if (records.TrailingBytes > 0)
+        std::fprintf(stderr, "stagetool unpack: the last %lld bytes of %s are no whole record and are not unpacked\n",
+                     static_cast<long long>(records.TrailingBytes), file.string().c_str());
+    for (int n = count; n <= MaxStageNumber; ++n) {
+        const auto stale = dir / TextMapName(n);
+        if (std::filesystem::exists(std::filesystem::symlink_status(stale, error)))
+            std::fprintf(stderr, "stagetool unpack: %s is past the last record; pack will add it back\n",
+                         stale.string().c_str());
+    }
+
+    int failed = 0;
+    std::string firstFailure;
+    for (int n = 0; n < count; ++n) {
+        const auto target = dir / TextMapName(n);
+        const TWriteResult written = SafeWriteFile(target, texts[static_cast<std::size_t>(n)]);
+        if (!written && failed++ == 0)
+            firstFailure = target.string() + ": " + written.Error;
+    }
+    if (failed > 0)
+        throw TToolError("cannot write " + std::to_string(failed) + " of " + std::to_string(count)
+                         + " text maps; the first: " + firstFailure);
+    return 0;
+}
+
+// F from DIR/NN.txt, each read as `import` reads it, at its file's number;
+// empty records where a number has no file. F is replaced only when every
+// file was read; on any error nothing is written.
+int RunPack(const TArgs& args)
+{
+    const std::filesystem::path dir = args.Positional[0];
+    const auto file = StageFileArg(args);
+    std::error_code error;
+    if (!std::filesystem::is_directory(dir, error))
+        throw TToolError(dir.string() + " is no folder");
+    std::map<int, std::filesystem::path> maps;
+    std::vector<std::string> ignored;
+    std::filesystem::directory_iterator it(dir, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const int number = TextMapNumber(it->path().filename().string());
+        if (number >= 0)
+            maps.emplace(number, it->path());
+        else
+            ignored.push_back(it->path().string());
+    }
+    if (error)
+        throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
+    std::sort(ignored.begin(), ignored.end());
+    for (const std::string& name : ignored)
+        std::fprintf(stderr, "stagetool pack: ignoring %s (not named NN.txt)\n", name.c_str());
+    if (maps.empty())
+        throw TToolError("no NN.txt text maps in " + dir.string() + "; nothing written");
+
+    StageRecord empty;
+    TMainForm::EmptyStage(empty);
+    const int count = maps.rbegin()->first + 1;
+    std::vector<StageRecord> records(static_cast<std::size_t>(count), empty);
+    int failed = 0;
+    for (const auto& [number, path] : maps) {
+        std::string problem;
+        const TTextMapRead read = ReadTextMapFile(path);
+        if (!read) {
+            problem = read.Error;
+        } else if (const std::optional<TImportedStage> stage = ImportedTextMap(read.Bytes); !stage) {
+            problem = "no stage header";
+        } else if (stage->Number != number) {
+            problem = "its header is for stage " + std::to_string(stage->Number) + ", not " + std::to_string(number);
+        } else {
+            records[static_cast<std::size_t>(number)] = stage->Record;
+            continue;
+        }
+        std::fprintf(stderr, "stagetool pack: %s: %s\n", path.string().c_str(), problem.c_str());
+        ++failed;
+    }
+    if (failed > 0)
+        throw TToolError(std::to_string(failed) + " of " + std::to_string(maps.size())
+                         + " text maps could not be read; nothing written");
+
+    std::string bytes;
+    bytes.reserve(records.size() * sizeof(StageRecord));
+    for (const StageRecord& record : records)
+        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
+    const auto target = FindStageFile(file);
+    const TWriteResult written = SafeWriteFile(target, bytes);
+    if (!written)
+        throw TToolError("cannot write " + target.string() + ": " + written.Error);
+    return 0;
+}
+
 // One line per subcommand.
 const std::vector<TCommand>& Commands()
 {
@@ -293,6 +478,15 @@ const std::vector<TCommand>& Commands()
         {"random", "random N [--seed S] [-o OUT]", {"--seed", "-o"}, 1, 1, RunRandom},
         {"new", "new [--file F] [--count K]", {"--file", "--count"}, 0, 0, RunNew},
         {"render", "render N [--file F] -o OUT.png", {"--file", "-o"}, 1, 1, RunRender},
+        {"sheet",
+         "sheet [--file F] -o OUT.png [--columns C] [--scale 1|2|4|8]",
+         {"--file", "-o", "--columns", "--scale"},
+         0,
+         0,
+         RunSheet},
+        {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
+        {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
+        {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
     };
     return commands;
 }

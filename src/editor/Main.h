@@ -245,6 +245,11 @@ private:
     // the ring.
     void WriteFieldPair(int column, int row, int bg, int fg);
     static void AdvanceCells(TBackgroundSprite* layer, int low, int high);
+    // The steps of a frame, in the order DXTimerTimer draws them into the
+    // back buffer (the sprite engine draws between background and overlay).
+    void DrawBackground(TDirectDrawSurface& surface);
+    void DrawOverlay(TDirectDrawSurface& surface);
+    void DrawStatus(TDirectDrawSurface& surface);
 
     std::string FWindowCaption;
     std::string FOptionCaption;

@@ -39,6 +39,19 @@ void TMainForm::DXTimerTimer(int lagCount)
         return;
 
     TDirectDrawSurface& surface = *DXDraw->Surface();
+    DrawBackground(surface);
+    DXSpriteEngine->Draw();  // the layers and the flag
+    DrawOverlay(surface);
+    DrawStatus(surface);
+
+    DXDraw->Flip();
+    FDrawnFrame = FrameState();
+}
+
+// The picture, tiled as the stage says, or the background colour; the colour
+// also fills what an untiled picture leaves uncovered.
+void TMainForm::DrawBackground(TDirectDrawSurface& surface)
+{
     const bool picture = PictureLoaded && BackPicture && BackPicture->Width() > 0 && BackPicture->Height() > 0;
     if (picture) {
         const int w = BackPicture->Width(), h = BackPicture->Height();
@@ -60,9 +73,12 @@ void TMainForm::DXTimerTimer(int lagCount)
     } else {
         surface.Fill(surface.ColorToPixel(BG_Color));
     }
+}
 
-    DXSpriteEngine->Draw();
-
+// The grid, the selection, the box tool's cursor and the rectangle being
+// dragged, all with the pen in not-merge mode.
+void TMainForm::DrawOverlay(TDirectDrawSurface& surface)
+{
     const TToolMode toolMode = Host.ToolMode();
     const bool dragging = DownPos.X >= 0 && DownPos.Y >= 0;
     if (ShowGrid || toolMode == TToolMode::Select || toolMode == TToolMode::Box || dragging) {
@@ -99,7 +115,11 @@ void TMainForm::DXTimerTimer(int lagCount)
         }
         canvas.Release();
     }
+}
 
+// The status lines (F5), drawn over everything else.
+void TMainForm::DrawStatus(TDirectDrawSurface& surface)
+{
     TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
     canvas.Brush.Style = TBrushStyle::Clear;
     canvas.Font.Name = "Fixedsys";
@@ -116,9 +136,6 @@ void TMainForm::DXTimerTimer(int lagCount)
         canvas.TextOut(0, 72, TimeMode60 ? "Time mode: 60 FPS" : "Time mode: Real time");
     }
     canvas.Release();
-
-    DXDraw->Flip();
-    FDrawnFrame = FrameState();
 }
 
 TFrameState TMainForm::FrameState() const

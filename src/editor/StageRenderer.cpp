@@ -16,6 +16,20 @@ struct TNoWaitClock : TMonotonicClock {
     void SleepUntil(std::chrono::nanoseconds) override {}
 };
 
+// The windowless host, but a new background picture reloads only that
+// picture: a full restore would also redraw the tile and flag images, which
+// never change, for every stage. Once the display is made nothing else of
+// its surfaces needs restoring, and every frame covers the whole back buffer.
+class TRendererHost : public TCliHost {
+public:
+    void RestoreDisplay() override
+    {
+        ++RestoreCount;
+        if (Form && Form->DXDraw && Form->DXDraw->Initialized())
+            Form->DXDrawRestoreSurface();
+    }
+};
+
 namespace {
 
 // The display platform's settings are the program's: the renderer's own are
@@ -43,7 +57,7 @@ private:
 TStageRenderer::TStageRenderer(std::filesystem::path pictureFolder)
     : FClock(std::make_unique<TNoWaitClock>()),
       FPictures(std::make_unique<TPictureCache>()),
-      FHost(std::make_unique<TCliHost>()),
+      FHost(std::make_unique<TRendererHost>()),
       FWindow(std::make_unique<TMemoryWindow>(DisplayWidth, DisplayHeight))
 {
     FForm = std::make_unique<TMainForm>(*FHost, TFormUse::Offscreen);
@@ -87,7 +101,7 @@ TRenderedStage TStageRenderer::Render(const StageRecord& record)
     // (from the cache while its file is unchanged): a replaced file shows,
     // and a damaged one is reported for every stage that names it.
     if (FHost->RestoreCount == restores)
-        form.DXDraw->Restore();
+        FHost->RestoreDisplay();
     form.DXTimerTimer(0);
 
     TRenderedStage stage;
@@ -107,37 +121,42 @@ int TStageRenderer::PictureDecodes() const
 
 std::vector<std::uint32_t> Downscale(const std::vector<std::uint32_t>& pixels, int width, int height, int scale)
 {
-    if (width < 0 || height < 0 || scale < 1
+    if (width < 0 || height < 0 || scale < 1 || scale > MaxDownscale
         || pixels.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-        throw std::invalid_argument("Downscale: the pixels do not match the size");
+        throw std::invalid_argument("Downscale: a scale out of range or pixels that do not match the size");
     if (scale == 1)
         return std::vector<std::uint32_t>(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(width) * height);
     const int outWidth = width / scale;
     const int outHeight = height / scale;
     const auto count = static_cast<std::uint32_t>(scale * scale);
     std::vector<std::uint32_t> out(static_cast<std::size_t>(outWidth) * static_cast<std::size_t>(outHeight));
-    std::vector<std::uint32_t> sums(static_cast<std::size_t>(outWidth) * 3);
+    // Red and blue are summed side by side in one word (at most 64 x 255 each,
+    // so neither reaches the other's half), green in another.
+    std::vector<std::uint32_t> redBlue(static_cast<std::size_t>(outWidth));
+    std::vector<std::uint32_t> green(static_cast<std::size_t>(outWidth));
     for (int y = 0; y < outHeight; ++y) {
-        std::fill(sums.begin(), sums.end(), 0u);
+        std::fill(redBlue.begin(), redBlue.end(), 0u);
+        std::fill(green.begin(), green.end(), 0u);
         for (int dy = 0; dy < scale; ++dy) {
             const std::uint32_t* row =
                 pixels.data() + static_cast<std::size_t>(y * scale + dy) * static_cast<std::size_t>(width);
             for (int x = 0; x < outWidth; ++x) {
-                std::uint32_t* sum = sums.data() + static_cast<std::size_t>(x) * 3;
+                std::uint32_t rb = 0, g = 0;
                 for (int dx = 0; dx < scale; ++dx) {
                     const std::uint32_t p = row[x * scale + dx];
-                    sum[0] += (p >> 16) & 0xFF;
-                    sum[1] += (p >> 8) & 0xFF;
-                    sum[2] += p & 0xFF;
+                    rb += p & 0x00FF00FFu;
+                    g += p & 0x0000FF00u;
                 }
+                redBlue[static_cast<std::size_t>(x)] += rb;
+                green[static_cast<std::size_t>(x)] += g;
             }
         }
         std::uint32_t* outRow = out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(outWidth);
         for (int x = 0; x < outWidth; ++x) {
-            const std::uint32_t* sum = sums.data() + static_cast<std::size_t>(x) * 3;
-            const std::uint32_t r = (sum[0] + count / 2) / count;
-            const std::uint32_t g = (sum[1] + count / 2) / count;
-            const std::uint32_t b = (sum[2] + count / 2) / count;
+            const std::uint32_t rb = redBlue[static_cast<std::size_t>(x)];
+            const std::uint32_t r = ((rb >> 16) + count / 2) / count;
+            const std::uint32_t g = ((green[static_cast<std::size_t>(x)] >> 8) + count / 2) / count;
+            const std::uint32_t b = ((rb & 0xFFFFu) + count / 2) / count;
             outRow[x] = (r << 16) | (g << 8) | b;
         }
     }

@@ -62,10 +62,11 @@ private:
 };
 
 // Reduces a picture of width x height pixels (0x00RRGGBB, top row first) by
-// `scale` (1 or more) in both directions: each pixel of the result is the
+// `scale` in both directions: each pixel of the result is the
 // average of a scale x scale block, per colour channel and rounded, so a wall
 // one pixel thin still tints its block. A partial block at the right or
 // bottom edge is dropped. The result is (width / scale) x (height / scale).
 // Raises std::invalid_argument when `pixels` holds fewer than width x height
-// or scale is below 1.
+// or scale is not 1..MaxDownscale.
+constexpr int MaxDownscale = 16;
 std::vector<std::uint32_t> Downscale(const std::vector<std::uint32_t>& pixels, int width, int height, int scale);

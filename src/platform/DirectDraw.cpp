@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <span>
 
 namespace {
 
@@ -368,16 +369,18 @@ HRESULT IDirectDrawSurface4::Blt(const TRect* destRect, IDirectDrawSurface4* sou
     }
     if (IsPrimary())
         return BlitToScreen(dest, source, src, flags, fx);
+    std::span<const TRect> clips(&bounds, 1);
     if (FClipper) {
         if (const HRESULT r = FClipper->ClipRects(bounds, FClipRects); Failed(r))
             return r;
-        for (const TRect& clip : FClipRects)
-            BlitClipped(dest, source, src, flags, fx, clip);
-    } else {
-        if (!Contains(bounds, dest))
-            return DDERR_INVALIDRECT;
-        BlitClipped(dest, source, src, flags, fx, bounds);
+        clips = FClipRects;
+    } else if (!Contains(bounds, dest)) {
+        return DDERR_INVALIDRECT;
     }
+    if (source == this && !(flags & DDBLT_COLORFILL))
+        return BlitWithin(dest, src, (flags & DDBLT_KEYSRC) != 0, clips);
+    for (const TRect& clip : clips)
+        BlitClipped(dest, source, src, flags, fx, clip);
     return DD_OK;
 }
 
@@ -447,7 +450,8 @@ HRESULT IDirectDrawSurface4::BlitToScreen(const TRect& dest, IDirectDrawSurface4
     return DD_OK;
 }
 
-// Draws the part of dest inside clip (clip lies on this surface).
+// Draws the part of dest inside clip (clip lies on this surface) from another
+// surface.
 HRESULT IDirectDrawSurface4::BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
                                          std::uint32_t flags, const TDDBltFx* fx, const TRect& clip)
 {
@@ -462,37 +466,38 @@ HRESULT IDirectDrawSurface4::BlitClipped(const TRect& dest, IDirectDrawSurface4*
     }
     const std::int64_t dw = static_cast<std::int64_t>(dest.Right) - dest.Left;
     const std::int64_t dh = static_cast<std::int64_t>(dest.Bottom) - dest.Top;
-    const int sw = sourceRect.Width(), sh = sourceRect.Height();
     const bool keyed = (flags & DDBLT_KEYSRC) != 0;
     const std::uint32_t key = source->FColorKey.Low & PixelMask(format);
-    // A blit within one surface reads from a copy, so overlapping rectangles work.
-    const IDirectDrawSurface4* from = source;
-    std::vector<std::uint8_t> copy;
-    if (source == this) {
-        copy = FPixels;
-    }
-    auto sourcePixel = [&](int x, int y) -> const std::uint8_t* {
-        const std::uint8_t* base = source == this ? copy.data() : from->FPixels.data();
-        return base + from->FDesc.Pitch * y + x * BytesPerPixel(format);
-    };
-    if (dw == sw && dh == sh) {
+    if (dw == sourceRect.Width() && dh == sourceRect.Height()) {
         const int sx = sourceRect.Left + (area.Left - dest.Left);
         const int sy = sourceRect.Top + (area.Top - dest.Top);
         if (keyed)
-            PixelOps::CopyKeyed(format, PixelAt(area.Left, area.Top), FDesc.Pitch, sourcePixel(sx, sy),
-                                from->FDesc.Pitch, area.Width(), area.Height(), key);
+            PixelOps::CopyKeyed(format, PixelAt(area.Left, area.Top), FDesc.Pitch, source->PixelAt(sx, sy),
+                                source->FDesc.Pitch, area.Width(), area.Height(), key);
         else
-            PixelOps::Copy(format, PixelAt(area.Left, area.Top), FDesc.Pitch, sourcePixel(sx, sy),
-                           from->FDesc.Pitch, area.Width(), area.Height());
+            PixelOps::Copy(format, PixelAt(area.Left, area.Top), FDesc.Pitch, source->PixelAt(sx, sy),
+                           source->FDesc.Pitch, area.Width(), area.Height());
         return DD_OK;
     }
-    // Scaled: each destination pixel takes the nearest source pixel.
-    const int bpp = BytesPerPixel(format);
+    Stretch(area, dest, source->PixelAt(sourceRect.Left, sourceRect.Top), source->FDesc.Pitch, sourceRect, keyed,
+            key);
+    return DD_OK;
+}
+
+// Each destination pixel of area takes the nearest source pixel; from points
+// at the source rectangle's top-left pixel.
+void IDirectDrawSurface4::Stretch(const TRect& area, const TRect& dest, const std::uint8_t* from,
+                                  std::ptrdiff_t fromPitch, const TRect& sourceRect, bool keyed, std::uint32_t key)
+{
+    const int bpp = BytesPerPixel(FDesc.Format);
+    const std::int64_t dw = static_cast<std::int64_t>(dest.Right) - dest.Left;
+    const std::int64_t dh = static_cast<std::int64_t>(dest.Bottom) - dest.Top;
+    const int sw = sourceRect.Width(), sh = sourceRect.Height();
     for (int y = area.Top; y < area.Bottom; ++y) {
-        const int sy = sourceRect.Top + static_cast<int>((y - static_cast<std::int64_t>(dest.Top)) * sh / dh);
+        const int sy = static_cast<int>((y - static_cast<std::int64_t>(dest.Top)) * sh / dh);
         for (int x = area.Left; x < area.Right; ++x) {
-            const int sx = sourceRect.Left + static_cast<int>((x - static_cast<std::int64_t>(dest.Left)) * sw / dw);
-            const std::uint8_t* s = sourcePixel(sx, sy);
+            const int sx = static_cast<int>((x - static_cast<std::int64_t>(dest.Left)) * sw / dw);
+            const std::uint8_t* s = from + fromPitch * sy + static_cast<std::ptrdiff_t>(sx) * bpp;
             std::uint8_t* d = PixelAt(x, y);
             std::uint32_t p = 0;
             std::memcpy(&p, s, static_cast<std::size_t>(bpp));
@@ -500,6 +505,84 @@ HRESULT IDirectDrawSurface4::BlitClipped(const TRect& dest, IDirectDrawSurface4*
                 std::memcpy(d, s, static_cast<std::size_t>(bpp));
         }
     }
+}
+
+HRESULT IDirectDrawSurface4::BlitWithin(const TRect& dest, const TRect& sourceRect, bool keyed,
+                                        std::span<const TRect> clips)
+{
+    FBlitAreas.clear();
+    try {
+        for (const TRect& clip : clips) {
+            const TRect area = Intersect(dest, clip);
+            if (!area.IsEmpty())
+                FBlitAreas.push_back(area);
+        }
+    } catch (const std::bad_alloc&) {
+        return DDERR_OUTOFMEMORY;
+    }
+    if (FBlitAreas.empty())
+        return DD_OK;
+    const std::int64_t dw = static_cast<std::int64_t>(dest.Right) - dest.Left;
+    const std::int64_t dh = static_cast<std::int64_t>(dest.Bottom) - dest.Top;
+    if (dw != sourceRect.Width() || dh != sourceRect.Height())
+        return StretchWithin(dest, sourceRect, keyed);
+    MoveWithin(dest, sourceRect, keyed);
+    return DD_OK;
+}
+
+// Rows go bottom-up when the destination lies below the source, else
+// top-down; within a row the areas go from the side the pixels move towards,
+// and each row moves as by memmove (keyed: walked away from the overlap). So
+// every source pixel is read before a write reaches it, across all areas.
+void IDirectDrawSurface4::MoveWithin(const TRect& dest, const TRect& sourceRect, bool keyed)
+{
+    const TPixelFormat format = FDesc.Format;
+    const std::uint32_t key = FColorKey.Low & PixelMask(format);
+    const int dx = dest.Left - sourceRect.Left, dy = dest.Top - sourceRect.Top;
+    std::sort(FBlitAreas.begin(), FBlitAreas.end(),
+              [dx](const TRect& a, const TRect& b) { return dx > 0 ? a.Left > b.Left : a.Left < b.Left; });
+    int top = FBlitAreas.front().Top, bottom = FBlitAreas.front().Bottom;
+    for (const TRect& area : FBlitAreas) {
+        top = std::min(top, area.Top);
+        bottom = std::max(bottom, area.Bottom);
+    }
+    for (int i = 0; i < bottom - top; ++i) {
+        const int y = dy > 0 ? bottom - 1 - i : top + i;
+        for (const TRect& area : FBlitAreas) {
+            if (y < area.Top || y >= area.Bottom)
+                continue;
+            std::uint8_t* d = PixelAt(area.Left, y);
+            const std::uint8_t* s = PixelAt(area.Left - dx, y - dy);
+            if (keyed)
+                PixelOps::MoveRowKeyed(format, d, s, area.Width(), key);
+            else
+                PixelOps::MoveRow(format, d, s, area.Width());
+        }
+    }
+}
+
+// Scaling reads source rows in no order that row order could keep ahead of
+// the writes: an overlapping source is read from a copy of its rectangle,
+// taken once for all areas.
+HRESULT IDirectDrawSurface4::StretchWithin(const TRect& dest, const TRect& sourceRect, bool keyed)
+{
+    const TPixelFormat format = FDesc.Format;
+    const std::uint32_t key = FColorKey.Low & PixelMask(format);
+    const std::uint8_t* from = PixelAt(sourceRect.Left, sourceRect.Top);
+    std::ptrdiff_t fromPitch = FDesc.Pitch;
+    if (!Intersect(sourceRect, dest).IsEmpty()) {
+        fromPitch = static_cast<std::ptrdiff_t>(sourceRect.Width()) * BytesPerPixel(format);
+        try {
+            FSourceCopy.resize(static_cast<std::size_t>(fromPitch) * static_cast<std::size_t>(sourceRect.Height()));
+        } catch (const std::bad_alloc&) {
+            return DDERR_OUTOFMEMORY;
+        }
+        PixelOps::Copy(format, FSourceCopy.data(), fromPitch, from, FDesc.Pitch, sourceRect.Width(),
+                       sourceRect.Height());
+        from = FSourceCopy.data();
+    }
+    for (const TRect& area : FBlitAreas)
+        Stretch(area, dest, from, fromPitch, sourceRect, keyed, key);
     return DD_OK;
 }
 
@@ -535,9 +618,8 @@ HRESULT IDirectDrawSurface4::BltFast(int x, int y, IDirectDrawSurface4* source, 
         return DDERR_NOCOLORKEY;
     const TPixelFormat format = FDesc.Format;
     if (source == this) {
-        // Overlap within one surface: go through the general path, which copies.
         const TRect dest = Bounds(x, y, src.Width(), src.Height());
-        return BlitClipped(dest, this, src, keyed ? DDBLT_KEYSRC : 0, nullptr, TRect{0, 0, FDesc.Width, FDesc.Height});
+        return BlitWithin(dest, src, keyed, std::span<const TRect>(&dest, 1));
     }
     if (keyed)
         PixelOps::CopyKeyed(format, PixelAt(x, y), FDesc.Pitch, source->PixelAt(src.Left, src.Top),

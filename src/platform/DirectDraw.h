@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 using HRESULT = std::int32_t;
@@ -173,11 +174,14 @@ public:
     // must lie on the surface. DDBLT_COLORFILL fills with fx->FillColor instead.
     // On the primary surface the result shows in the clipper's window; the
     // screen cannot be read back, so the primary is never a source and takes
-    // no keyed blits (DDERR_UNSUPPORTED).
+    // no keyed blits (DDERR_UNSUPPORTED). A surface may be its own source,
+    // the rectangles overlapping: the result is as if the source were read
+    // whole before anything was written.
     HRESULT Blt(const TRect* destRect, IDirectDrawSurface4* source, const TRect* sourceRect, std::uint32_t flags,
                 const TDDBltFx* fx);
     // An unscaled copy to (x, y) that never clips: the rectangle must lie on
-    // both surfaces, and a surface with a clipper refuses it.
+    // both surfaces, and a surface with a clipper refuses it. Overlap within
+    // one surface is handled as by Blt.
     HRESULT BltFast(int x, int y, IDirectDrawSurface4* source, const TRect* sourceRect, std::uint32_t flags);
 
     // Lock and GetDC need pixels: the primary surface answers DDERR_UNSUPPORTED.
@@ -223,6 +227,16 @@ private:
     HRESULT CheckUsable() const;
     HRESULT BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
                         std::uint32_t flags, const TDDBltFx* fx, const TRect& clip);
+    // An unscaled or scaled blit from this surface onto itself, dest clipped
+    // to each of clips (rectangles on this surface that do not overlap). The
+    // result is as if the whole source were read before anything was written.
+    HRESULT BlitWithin(const TRect& dest, const TRect& sourceRect, bool keyed, std::span<const TRect> clips);
+    // Its two halves, over the areas BlitWithin gathered (dest within each clip).
+    void MoveWithin(const TRect& dest, const TRect& sourceRect, bool keyed);
+    HRESULT StretchWithin(const TRect& dest, const TRect& sourceRect, bool keyed);
+    // Nearest-pixel scaling of sourceRect onto dest, for the part area of it.
+    void Stretch(const TRect& area, const TRect& dest, const std::uint8_t* from, std::ptrdiff_t fromPitch,
+                 const TRect& sourceRect, bool keyed, std::uint32_t key);
     // Blt onto the primary surface: dest is in screen coordinates.
     HRESULT BlitToScreen(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
                          std::uint32_t flags, const TDDBltFx* fx);
@@ -240,6 +254,8 @@ private:
     bool FDCOut = false;
     std::vector<TRect> FClipRects;  // reused by every clipped blit
     std::vector<std::uint8_t> FScreenRows;  // what a fill or a scaled blit onto the primary shows
+    std::vector<TRect> FBlitAreas;          // reused by every blit within the surface
+    std::vector<std::uint8_t> FSourceCopy;  // a scaled blit's overlapping source rectangle
 };
 
 class IDirectDraw4 {

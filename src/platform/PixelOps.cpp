@@ -1,6 +1,7 @@
 #include "platform/PixelOps.h"
 
 #include <cstring>
+#include <functional>
 
 // The loops work on 32-byte vectors of pixels (the compiler's vector types,
 // built for AVX-512, AVX2 and baseline x86-64 and picked at run time) with a
@@ -124,6 +125,39 @@ STAGE_CLONES void CopyKeyed16(std::uint8_t* dst, std::ptrdiff_t dstPitch, const 
     CopyKeyedRows<std::uint16_t>(dst, dstPitch, src, srcPitch, width, height, key);
 }
 
+// Right to left: a destination after its source in memory has each vector of
+// source pixels read before the vectors to its right were written.
+template <typename P>
+inline void CopyKeyedRowBackward(std::uint8_t* dst, const std::uint8_t* src, int width, P key)
+{
+    using V = typename TVecOf<P>::Type;
+    constexpr int Lanes = sizeof(V) / sizeof(P);
+    const V keys = V{} + key;
+    P* d = reinterpret_cast<P*>(dst);
+    const P* s = reinterpret_cast<const P*>(src);
+    int x = width;
+    for (; x >= Lanes; x -= Lanes) {
+        V from, to;
+        Load(from, s + x - Lanes);
+        Load(to, d + x - Lanes);
+        const V keep = reinterpret_cast<V>(from == keys);
+        Store(d + x - Lanes, (to & keep) | (from & ~keep));
+    }
+    for (; x > 0; --x)
+        if (s[x - 1] != key)
+            d[x - 1] = s[x - 1];
+}
+
+STAGE_CLONES void CopyKeyedRowBackward32(std::uint8_t* dst, const std::uint8_t* src, int width, std::uint32_t key)
+{
+    CopyKeyedRowBackward<std::uint32_t>(dst, src, width, key);
+}
+
+STAGE_CLONES void CopyKeyedRowBackward16(std::uint8_t* dst, const std::uint8_t* src, int width, std::uint16_t key)
+{
+    CopyKeyedRowBackward<std::uint16_t>(dst, src, width, key);
+}
+
 } // namespace
 
 namespace PixelOps {
@@ -149,6 +183,30 @@ void CopyKeyed(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t dstPitch, 
         CopyKeyed32(dst, dstPitch, src, srcPitch, width, height, key);
     else
         CopyKeyed16(dst, dstPitch, src, srcPitch, width, height, static_cast<std::uint16_t>(key));
+}
+
+void MoveRow(TPixelFormat format, std::uint8_t* dst, const std::uint8_t* src, int width)
+{
+    std::memmove(dst, src, static_cast<std::size_t>(width) * BytesPerPixel(format));
+}
+
+void MoveRowKeyed(TPixelFormat format, std::uint8_t* dst, const std::uint8_t* src, int width, std::uint32_t key)
+{
+    // The forward loop loads each vector of source pixels before it stores
+    // the destination's, and moves on rightwards: safe while dst comes first.
+    const bool backward = std::greater<>()(dst, src);
+    if (format == TPixelFormat::XRGB8888) {
+        if (backward)
+            CopyKeyedRowBackward32(dst, src, width, key);
+        else
+            CopyKeyed32(dst, 0, src, 0, width, 1, key);
+    } else {
+        const auto key16 = static_cast<std::uint16_t>(key);
+        if (backward)
+            CopyKeyedRowBackward16(dst, src, width, key16);
+        else
+            CopyKeyed16(dst, 0, src, 0, width, 1, key16);
+    }
 }
 
 void NotMergeRun(TPixelFormat format, std::uint8_t* dst, int count, std::uint32_t pen)

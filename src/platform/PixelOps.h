@@ -43,6 +43,14 @@ void Copy(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t dstPitch, const
 // Copies every source pixel that differs from key.
 void CopyKeyed(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
                std::ptrdiff_t srcPitch, int width, int height, std::uint32_t key);
+// One row of width pixels within one surface, where source and destination
+// may overlap: moved as by memmove.
+void MoveRow(TPixelFormat format, std::uint8_t* dst, const std::uint8_t* src, int width);
+// Likewise, copying every source pixel that differs from key. The row is
+// walked away from the overlap (left to right when dst lies before src in
+// memory, else right to left), so each source pixel is read before a write
+// can reach it.
+void MoveRowKeyed(TPixelFormat format, std::uint8_t* dst, const std::uint8_t* src, int width, std::uint32_t key);
 // Each pixel of the run becomes NOT(pixel OR pen), within the format's bits.
 void NotMergeRun(TPixelFormat format, std::uint8_t* dst, int count, std::uint32_t pen);
 

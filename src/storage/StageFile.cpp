@@ -188,6 +188,32 @@ bool WriteStageRecord(const std::filesystem::path& file, int number, const Stage
     return WriteAt(fd.Get(), number, record) && fd.Close();
 }
 
+TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t maxRecords)
+{
+    TStageRecords result;
+    TDescriptor fd(OpenRegular(file, O_RDONLY));
+    if (!fd || !Lock(fd.Get(), LOCK_SH))
+        return result;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0)
+        return result;
+    result.WholeRecords = static_cast<std::int64_t>(status.st_size) / RecordBytes;
+    result.TrailingBytes = static_cast<std::int64_t>(status.st_size) % RecordBytes;
+    if (result.WholeRecords > maxRecords) {
+        result.TooMany = true;
+        result.Read = true;
+        return result;
+    }
+    result.Records.resize(static_cast<std::size_t>(result.WholeRecords));
+    for (std::int64_t n = 0; n < result.WholeRecords; ++n)
+        if (!ReadAt(fd.Get(), n, result.Records[static_cast<std::size_t>(n)])) {
+            result.Records.clear();
+            return result;
+        }
+    result.Read = true;
+    return result;
+}
+
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file)
 {
     TDescriptor fd(OpenRegular(file, O_RDONLY));

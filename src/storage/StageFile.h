@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 // Reads record `number`. Opens the file for reading only; false when it
 // cannot be opened or the record is not wholly in the file (record untouched
@@ -29,6 +30,20 @@ bool ReadStageRecord(const std::filesystem::path& file, int number, StageRecord&
 // trailing piece, which counts as no record.
 bool WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
                       const StageRecord& padding);
+
+// The whole file as one snapshot (see ReadStageRecords).
+struct TStageRecords {
+    bool Read = false;               // false: the file could not be opened or read
+    std::int64_t WholeRecords = 0;   // in the file
+    std::int64_t TrailingBytes = 0;  // past the last whole record: no record
+    bool TooMany = false;            // more than the limit: Records is empty
+    std::vector<StageRecord> Records;
+};
+
+// Every whole record of the file, read under one shared lock so that no
+// save lands between two of them. With more than `maxRecords` whole records
+// nothing is read (TooMany), so a huge file cannot exhaust the memory.
+TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t maxRecords);
 
 // Whole records in the file, or nothing when it cannot be opened for reading.
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file);

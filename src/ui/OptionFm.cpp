@@ -1,20 +1,15 @@
 #include "ui/OptionFm.h"
 
 #include "editor/Main.h"
-#include "platform/SystemColors.h"
 #include "ui/Art.h"
 #include "ui/Fonts.h"
 #include "ui/UpDown.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QFocusEvent>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -22,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <type_traits>
 
 // ---------------------------------------------------------------------------
 // Caption conversions
@@ -80,20 +76,6 @@ std::uint8_t TileByte(std::uint8_t stored, bool checked)
     return checked ? 1 : 0;
 }
 
-// A system colour shows as the desktop's colour of that name.
-QColor ToQColor(TColor color)
-{
-    const TColor rgb = ColorToRGB(color);
-    return QColor(static_cast<int>(RedOf(rgb)), static_cast<int>(GreenOf(rgb)), static_cast<int>(BlueOf(rgb)));
-}
-
-// Whether a focus change moves the focus to another control of the same window,
-// rather than the whole window losing activation.
-bool IsControlFocusChange(const QFocusEvent* event)
-{
-    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
-}
-
 // The OK and Cancel glyphs: a green tick and a red cross.
 QIcon MakeGlyph(bool ok)
 {
@@ -122,341 +104,143 @@ QIcon MakeGlyph(bool ok)
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// TCountGrid
-
-TCountGrid::TCountGrid(QWidget* parent)
-    : QFrame(parent)
-{
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(2);
-    setFocusPolicy(Qt::StrongFocus);
-}
-
-QString TCountGrid::Cells(int col, int row) const
-{
-    if (col < 0 || col >= ColCount || row < 0 || row >= RowCount)
-        return {};
-    return FCells[col][row];
-}
-
-void TCountGrid::SetCells(int col, int row, const QString& text)
-{
-    if (col < 0 || col >= ColCount || row < 0 || row >= RowCount || FCells[col][row] == text)
-        return;
-    FCells[col][row] = text;
-    update();
-}
-
-TGridRect TCountGrid::Selection() const
-{
-    return {std::min(FCurrent.X, FAnchor.X), std::min(FCurrent.Y, FAnchor.Y), std::max(FCurrent.X, FAnchor.X),
-            std::max(FCurrent.Y, FAnchor.Y)};
-}
-
-void TCountGrid::SetSelection(const TGridRect& selection)
-{
-    FAnchor = {selection.Left, selection.Top};
-    FCurrent = {selection.Right, selection.Bottom};
-    update();
-}
-
-TRect TCountGrid::CellRect(int col, int row) const
-{
-    int top = 0;
-    for (int r = 0; r < row; ++r)
-        top += RowHeights[static_cast<std::size_t>(r)] + GridLineWidth;
-    const int left = col * (ColWidth + GridLineWidth);
-    return Bounds(left, top, ColWidth, RowHeights[static_cast<std::size_t>(row)]);
-}
-
-bool TCountGrid::CellAt(const QPoint& point, TPoint& cell) const
-{
-    // A grid line belongs to the cell before it.
-    const QPoint p = point - ClientOrigin();
-    if (p.x() < 0 || p.y() < 0 || !contentsRect().contains(point))
-        return false;
-    const int col = p.x() / (ColWidth + GridLineWidth);
-    if (col >= ColCount)
-        return false;
-    int bottom = 0;
-    for (int row = 0; row < RowCount; ++row) {
-        bottom += RowHeights[static_cast<std::size_t>(row)] + GridLineWidth;
-        if (p.y() < bottom) {
-            cell = {col, row};
-            return true;
-        }
-    }
-    return false;
-}
-
-void TCountGrid::MoveCurrent(int col, int row)
-{
-    if (OnSelectCell && !OnSelectCell(col, row))
-        return;
-    FCurrent = {col, row};
-    FAnchor = FCurrent;
-    update();
-}
-
-void TCountGrid::MoveAnchor(const TPoint& anchor)
-{
-    FAnchor = anchor;
-    update();
-}
-
-void TCountGrid::paintEvent(QPaintEvent* event)
-{
-    QFrame::paintEvent(event);
-    QPainter painter(this);
-    const QRect client = contentsRect();
-    painter.setClipRect(client);
-    painter.translate(client.topLeft());
-    const QPalette& pal = palette();
-    painter.fillRect(QRect(QPoint(0, 0), client.size()), pal.color(QPalette::Base));
-
-    const TRect last = CellRect(ColCount - 1, RowCount - 1);
-    painter.fillRect(QRect(0, 0, last.Right + GridLineWidth, last.Bottom + GridLineWidth), QColor(192, 192, 192));
-
-    const TGridRect selection = Selection();
-    for (int row = 0; row < RowCount; ++row) {
-        for (int col = 0; col < ColCount; ++col) {
-            const TRect r = CellRect(col, row);
-            const QRect rect(r.Left, r.Top, r.Width(), r.Height());
-            const bool fixed = col < FixedCols;
-            const bool focused = !fixed && hasFocus() && col == FCurrent.X && row == FCurrent.Y;
-            const bool selected = !fixed && col >= selection.Left && col <= selection.Right &&
-                                  row >= selection.Top && row <= selection.Bottom;
-            QColor textColor = pal.color(QPalette::Text);
-            if (fixed) {
-                painter.fillRect(rect, pal.color(QPalette::Button));
-                painter.setPen(pal.color(QPalette::Light));
-                painter.drawLine(rect.topLeft(), rect.topRight());
-                painter.drawLine(rect.topLeft(), rect.bottomLeft());
-                painter.setPen(pal.color(QPalette::Dark));
-                painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-                painter.drawLine(rect.topRight(), rect.bottomRight());
-                textColor = pal.color(QPalette::ButtonText);
-            } else if (selected && !focused) {
-                painter.fillRect(rect, pal.color(QPalette::Highlight));
-                textColor = pal.color(QPalette::HighlightedText);
-            } else {
-                painter.fillRect(rect, pal.color(QPalette::Base));
-            }
-            painter.save();
-            painter.setClipRect(rect, Qt::IntersectClip);
-            painter.setPen(textColor);
-            painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                             FCells[col][row]);
-            if (OnDrawCell)
-                OnDrawCell(painter, col, row, rect);
-            painter.restore();
-            if (focused) {
-                painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
-                painter.drawRect(rect.adjusted(0, 0, -1, -1));
-            }
-        }
-    }
-}
-
-void TCountGrid::mousePressEvent(QMouseEvent* event)
-{
-    setFocus(Qt::MouseFocusReason);
-    if (event->button() != Qt::LeftButton)
-        return;
-    TPoint cell;
-    if (!CellAt(event->position().toPoint(), cell) || cell.X < FixedCols)
-        return;
-    if (event->modifiers() & Qt::ShiftModifier)
-        MoveAnchor(cell);
-    else
-        MoveCurrent(cell.X, cell.Y);
-    FSelecting = true;
-}
-
-void TCountGrid::mouseMoveEvent(QMouseEvent* event)
-{
-    TPoint cell;
-    if (!FSelecting || !(event->buttons() & Qt::LeftButton) || !CellAt(event->position().toPoint(), cell))
-        return;
-    if (cell.X >= FixedCols && !(cell == FAnchor))
-        MoveAnchor(cell);
-}
-
-void TCountGrid::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        FSelecting = false;
-}
-
-void TCountGrid::keyPressEvent(QKeyEvent* event)
-{
-    const bool extend = event->modifiers() & Qt::ShiftModifier;
-    TPoint target = extend ? FAnchor : FCurrent;
-    switch (event->key()) {
-    case Qt::Key_Left: --target.X; break;
-    case Qt::Key_Right: ++target.X; break;
-    case Qt::Key_Up: --target.Y; break;
-    case Qt::Key_Down: ++target.Y; break;
-    case Qt::Key_Home: target.X = FixedCols; break;
-    case Qt::Key_End: target.X = ColCount - 1; break;
-    case Qt::Key_PageUp: target.Y = 0; break;
-    case Qt::Key_PageDown: target.Y = RowCount - 1; break;
-    default: QFrame::keyPressEvent(event); return;
-    }
-    // From "no current cell" this lands on the first cell, which may be refused.
-    target.X = std::clamp(target.X, FixedCols, ColCount - 1);
-    target.Y = std::clamp(target.Y, 0, RowCount - 1);
-    if (extend) {
-        if (!(target == FAnchor))
-            MoveAnchor(target);
-    } else if (!(target == FCurrent)) {
-        MoveCurrent(target.X, target.Y);
-    }
-}
-
-void TCountGrid::focusInEvent(QFocusEvent* event)
-{
-    QFrame::focusInEvent(event);
-    update();
-    if (OnEnter)
-        OnEnter();
-}
-
-void TCountGrid::focusOutEvent(QFocusEvent* event)
-{
-    QFrame::focusOutEvent(event);
-    FSelecting = false;
-    update();
-    if (IsControlFocusChange(event) && OnExit)
-        OnExit();
-}
-
-// ---------------------------------------------------------------------------
-// TColorStatic
-
-TColorStatic::TColorStatic(QWidget* parent)
-    : QLabel(parent)
-{
-    setText(QStringLiteral(" BG COLOR "));
-    setAlignment(Qt::AlignCenter);
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(1);
-    setAutoFillBackground(true);
-    // Font height 15 pixels: the line height, as the desktop measured it.
-    // The largest size whose lines fit, whatever face stands in for the font.
-    QFont font = this->font();
-    for (int pixels = 15; pixels > 8; --pixels) {
-        font.setPixelSize(pixels);
-        if (QFontMetrics(font).height() <= 15)
-            break;
-    }
-    setFont(font);
-    SetColor(0);
-}
-
-void TColorStatic::SetColor(TColor color)
-{
-    FColor = color;
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ToQColor(color));
-    pal.setColor(QPalette::WindowText, Qt::white);
-    setPalette(pal);
-}
-
-void TColorStatic::mousePressEvent(QMouseEvent* event)
-{
-    FPressed = event->button() == Qt::LeftButton;
-}
-
-void TColorStatic::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    FPressed = false;
-    if (click && OnClick)
-        OnClick();
-}
-
-// ---------------------------------------------------------------------------
-// TCaptionMemo
+// TfmOption
 
 namespace {
 
-// Length as the memo counts it: a line break is CR LF, two characters.
-int MemoLength(QString text)
+enum class TControlKind { Label, Memo, Edit, Grid, UpDown, Swatch, CheckBox, Bevel, OkButton, CancelButton };
+
+// Stores a made control in its member of the dialog.
+using TBindControl = void (*)(TfmOption& dialog, QWidget* control);
+
+template <auto Member>
+void Bind(TfmOption& dialog, QWidget* control)
 {
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return static_cast<int>(text.size() + text.count(QLatin1Char('\n')));
+    dialog.*Member = static_cast<std::remove_reference_t<decltype(dialog.*Member)>>(control);
+}
+
+struct TGeometry {
+    int Left, Top, Width, Height;
+};
+
+// One control of the dialog. The rows are in creation order, which is also
+// the order of painting and, among the controls that take the focus, of Tab.
+struct TControlRow {
+    const char* Name;
+    TControlKind Kind;
+    const char* Text;      // caption; an edit's first text; an up-down's first position
+    TGeometry Geometry;    // a label sizes itself to its caption: Width and Height unused
+    int MaxLength;         // an edit's limit in characters
+    const char* Partner;   // the control a label's access key focuses, or an up-down's edit
+    TBindControl BindTo;   // null for a control nothing refers to
+};
+
+using enum TControlKind;
+
+constexpr TControlRow Controls[] = {
+    {"lbCaption", Label, "Stage &Caption:  (English Only)", {8, 8, 0, 0}, 0, "mmCaption", &Bind<&TfmOption::lbCaption>},
+    {"mmCaption", Memo, nullptr, {8, 24, 341, 41}, 0, nullptr, &Bind<&TfmOption::mmCaption>},
+    {"lbSI_Bitmap", Label, "Stage &In PIC: ( Must be 640*480, and placed in folder 'Map\\' )", {8, 74, 0, 0}, 0,
+     "edSI_Bitmap", &Bind<&TfmOption::lbSI_Bitmap>},
+    {"edSI_Bitmap", Edit, nullptr, {8, 90, 341, 21}, MaxShortString, nullptr, &Bind<&TfmOption::edSI_Bitmap>},
+    {"lbCount", Label, "&Enemy Count: (By Type)", {8, 120, 0, 0}, 0, "sgCount", &Bind<&TfmOption::lbCount>},
+    {"sgCount", Grid, nullptr, {8, 136, 341, 121}, 0, nullptr, &Bind<&TfmOption::sgCount>},
+    {"Edit1", Edit, "0", {48, 173, 21, 20}, 2, nullptr, &Bind<&TfmOption::Edit1>},
+    {"UpDown1", UpDown, "0", {69, 173, 12, 20}, 0, "Edit1", &Bind<&TfmOption::UpDown1>},
+    {"lbMaxCount", Label, "Enemy appear &Max Count:", {8, 265, 0, 0}, 0, "edMaxCount", &Bind<&TfmOption::lbMaxCount>},
+    {"edMaxCount", Edit, "5", {144, 261, 33, 21}, 2, nullptr, &Bind<&TfmOption::edMaxCount>},
+    {"udMaxCount", UpDown, "5", {177, 261, 16, 21}, 0, "edMaxCount", &Bind<&TfmOption::udMaxCount>},
+    {"lbBG_Bitmap", Label, "&BG PIC: (Must be placed in folder 'Map\\' )", {8, 298, 0, 0}, 0, "edBG_Bitmap",
+     &Bind<&TfmOption::lbBG_Bitmap>},
+    {"edBG_Bitmap", Edit, nullptr, {8, 314, 241, 21}, MaxShortString, nullptr, &Bind<&TfmOption::edBG_Bitmap>},
+    {"stBG_Color", Swatch, nullptr, {270, 276, 78, 20}, 0, nullptr, &Bind<&TfmOption::stBG_Color>},
+    {"cbBG_VTile", CheckBox, "BG &V Tile", {272, 300, 69, 17}, 0, nullptr, &Bind<&TfmOption::cbBG_VTile>},
+    {"cbBG_HTile", CheckBox, "BG &H Tile", {272, 320, 69, 17}, 0, nullptr, &Bind<&TfmOption::cbBG_HTile>},
+    {"Bevel1", Bevel, nullptr, {8, 336, 337, 2}, 0, nullptr, nullptr},
+    {"BitBtn1", OkButton, "OK", {208, 356, 65, 25}, 0, nullptr, &Bind<&TfmOption::BitBtn1>},
+    {"BitBtn2", CancelButton, "Cancel", {280, 356, 65, 25}, 0, nullptr, &Bind<&TfmOption::BitBtn2>},
+};
+
+// The control of one row with what its kind needs. A partner is made before
+// the rows that name it.
+QWidget* NewControl(QDialog& dialog, const TControlRow& row)
+{
+    const QString text = row.Text ? QString::fromLatin1(row.Text) : QString();
+    switch (row.Kind) {
+    case Label: return new QLabel(text, &dialog);
+    case Memo: return new TCaptionMemo(&dialog);
+    case Edit: {
+        auto* edit = new QLineEdit(&dialog);
+        edit->setMaxLength(row.MaxLength);
+        if (row.Text)
+            edit->setText(text);
+        return edit;
+    }
+    case Grid: return new TCountGrid(&dialog);
+    case UpDown: {
+        // Both count from 0 to 99, the upper arrow lowering the number.
+        auto* upDown = new TUpDown(dialog.findChild<QLineEdit*>(QLatin1String(row.Partner)), &dialog);
+        upDown->setRange(0, 99);
+        upDown->setIncrement(-1);
+        upDown->setPosition(text.toInt());
+        return upDown;
+    }
+    case Swatch: return new TColorStatic(&dialog);
+    case CheckBox: return new QCheckBox(text, &dialog);
+    case Bevel: {
+        auto* bevel = new QFrame(&dialog);
+        bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+        return bevel;
+    }
+    case OkButton:
+    case CancelButton: return new QPushButton(MakeGlyph(row.Kind == OkButton), text, &dialog);
+    }
+    return nullptr;
+}
+
+void AddControl(TfmOption& dialog, const TControlRow& row)
+{
+    QWidget* control = NewControl(dialog, row);
+    control->setObjectName(QLatin1String(row.Name));
+    const TGeometry& g = row.Geometry;
+    if (row.Kind == Label) {
+        control->move(g.Left, g.Top);
+        control->adjustSize();
+    } else {
+        control->setGeometry(g.Left, g.Top, g.Width, g.Height);
+    }
+    if (row.BindTo)
+        row.BindTo(dialog, control);
+}
+
+// The stand-in face runs wider than the original: condenses the label step by
+// step (to 75% at most) until it ends before right rather than under the
+// control there.
+void CondenseLabel(QLabel& label, int right)
+{
+    for (int stretch = 100; stretch > 75 && label.x() + label.width() > right; stretch -= 5) {
+        QFont condensed = label.font();
+        condensed.setStretch(stretch - 5);
+        label.setFont(condensed);
+        label.adjustSize();
+    }
+}
+
+// Tab visits the controls that take the focus in the order of the rows.
+void ChainTabStops(TfmOption& dialog)
+{
+    QWidget* previous = nullptr;
+    for (const TControlRow& row : Controls) {
+        QWidget* control = dialog.findChild<QWidget*>(QLatin1String(row.Name));
+        if (!(control->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 }  // namespace
-
-TCaptionMemo::TCaptionMemo(QWidget* parent)
-    : QPlainTextEdit(parent)
-{
-    setTabChangesFocus(true);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-}
-
-QString TCaptionMemo::Text() const
-{
-    QString text = toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
-
-void TCaptionMemo::SetText(const QString& text)
-{
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    setPlainText(plain);
-}
-
-int TCaptionMemo::Room() const
-{
-    return MaxLength - MemoLength(toPlainText()) + MemoLength(textCursor().selectedText());
-}
-
-void TCaptionMemo::keyPressEvent(QKeyEvent* event)
-{
-    QString insert;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        insert = QStringLiteral("\n");
-    else if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty() &&
-             event->text().at(0).isPrint())
-        insert = event->text();
-    if (!insert.isEmpty() && MemoLength(insert) > Room()) {
-        QApplication::beep();
-        event->accept();
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
-}
-
-void TCaptionMemo::insertFromMimeData(const QMimeData* source)
-{
-    if (!source || !source->hasText())
-        return;
-    QString text = source->text();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    // Pasted text is cut to what fits; a line break goes in whole or not at all.
-    int room = Room();
-    qsizetype keep = 0;
-    while (keep < text.size()) {
-        const int cost = text.at(keep) == QLatin1Char('\n') ? 2 : 1;
-        if (cost > room)
-            break;
-        room -= cost;
-        ++keep;
-    }
-    insertPlainText(text.left(keep));
-}
-
-// ---------------------------------------------------------------------------
-// TfmOption
 
 TfmOption::TfmOption(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -467,113 +251,30 @@ TfmOption::TfmOption(QWidget* owner)
     setFont(FormFont());
     setFixedSize(357, 388);
 
-    auto makeLabel = [this](const QString& text, int left, int top, const char* name) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(QLatin1String(name));
-        label->move(left, top);
-        label->adjustSize();
-        return label;
-    };
-    auto makeEdit = [this](int left, int top, int width, int height, int maxLength, const char* name) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QLatin1String(name));
-        edit->setGeometry(left, top, width, height);
-        edit->setMaxLength(maxLength);
-        return edit;
-    };
+    for (const TControlRow& row : Controls)
+        AddControl(*this, row);
+    // Before the labels get their buddies: a label without one measures its
+    // "&" as well, and the layout was set by that width.
+    CondenseLabel(*lbMaxCount, 140);
+    for (const TControlRow& row : Controls)
+        if (row.Kind == Label)
+            findChild<QLabel*>(QLatin1String(row.Name))->setBuddy(findChild<QWidget*>(QLatin1String(row.Partner)));
 
-    lbCaption = makeLabel(QStringLiteral("Stage &Caption:  (English Only)"), 8, 8, "lbCaption");
-    mmCaption = new TCaptionMemo(this);
-    mmCaption->setObjectName(QStringLiteral("mmCaption"));
-    mmCaption->setGeometry(8, 24, 341, 41);
     QFont memoFont(QStringLiteral("Fixedsys"));
     memoFont.setPixelSize(15);
     memoFont.setStyleHint(QFont::TypeWriter);
     mmCaption->setFont(memoFont);
-    lbCaption->setBuddy(mmCaption);
-
-    lbSI_Bitmap = makeLabel(QStringLiteral("Stage &In PIC: ( Must be 640*480, and placed in folder 'Map\\' )"), 8, 74,
-                            "lbSI_Bitmap");
-    edSI_Bitmap = makeEdit(8, 90, 341, 21, MaxShortString, "edSI_Bitmap");
-    lbSI_Bitmap->setBuddy(edSI_Bitmap);
-
-    lbCount = makeLabel(QStringLiteral("&Enemy Count: (By Type)"), 8, 120, "lbCount");
-    sgCount = new TCountGrid(this);
-    sgCount->setObjectName(QStringLiteral("sgCount"));
-    sgCount->setGeometry(8, 136, 341, 121);
-    lbCount->setBuddy(sgCount);
-
-    Edit1 = makeEdit(48, 173, 21, 20, 2, "Edit1");
-    Edit1->setText(QStringLiteral("0"));
+    // The count cells' editor: only its arrows show, over the chosen cell.
     Edit1->setFrame(false);
     Edit1->setFocusPolicy(Qt::NoFocus);
     Edit1->hide();
-    UpDown1 = new TUpDown(Edit1, this);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown1->setRange(0, 99);
-    UpDown1->setIncrement(-1);
-    UpDown1->setPosition(0);
-    UpDown1->setGeometry(69, 173, 12, 20);
     UpDown1->hide();
-
-    lbMaxCount = makeLabel(QStringLiteral("Enemy appear &Max Count:"), 8, 265, "lbMaxCount");
-    // The stand-in face runs wider than the original; condense this label so
-    // it ends before its box rather than under it.
-    for (int stretch = 100; stretch > 75 && lbMaxCount->x() + lbMaxCount->width() > 140; stretch -= 5) {
-        QFont condensed = lbMaxCount->font();
-        condensed.setStretch(stretch - 5);
-        lbMaxCount->setFont(condensed);
-        lbMaxCount->adjustSize();
-    }
-    edMaxCount = makeEdit(144, 261, 33, 21, 2, "edMaxCount");
-    edMaxCount->setText(QStringLiteral("5"));
-    udMaxCount = new TUpDown(edMaxCount, this);
-    udMaxCount->setObjectName(QStringLiteral("udMaxCount"));
-    udMaxCount->setRange(0, 99);
-    udMaxCount->setIncrement(-1);
-    udMaxCount->setPosition(5);
-    udMaxCount->setGeometry(177, 261, 16, 21);
-    lbMaxCount->setBuddy(edMaxCount);
-
-    lbBG_Bitmap = makeLabel(QStringLiteral("&BG PIC: (Must be placed in folder 'Map\\' )"), 8, 298, "lbBG_Bitmap");
-    edBG_Bitmap = makeEdit(8, 314, 241, 21, MaxShortString, "edBG_Bitmap");
-    lbBG_Bitmap->setBuddy(edBG_Bitmap);
-
-    stBG_Color = new TColorStatic(this);
-    stBG_Color->setObjectName(QStringLiteral("stBG_Color"));
-    stBG_Color->setGeometry(270, 276, 78, 20);
     stBG_Color->OnClick = [this] { stBG_ColorClick(); };
-
-    cbBG_VTile = new QCheckBox(QStringLiteral("BG &V Tile"), this);
-    cbBG_VTile->setObjectName(QStringLiteral("cbBG_VTile"));
-    cbBG_VTile->setGeometry(272, 300, 69, 17);
-    cbBG_HTile = new QCheckBox(QStringLiteral("BG &H Tile"), this);
-    cbBG_HTile->setObjectName(QStringLiteral("cbBG_HTile"));
-    cbBG_HTile->setGeometry(272, 320, 69, 17);
-
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    bevel->setGeometry(8, 336, 337, 2);
-
-    BitBtn1 = new QPushButton(MakeGlyph(true), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(208, 356, 65, 25);
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    BitBtn2 = new QPushButton(MakeGlyph(false), QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(280, 356, 65, 25);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);  // Esc rejects as well
 
-    setTabOrder(mmCaption, edSI_Bitmap);
-    setTabOrder(edSI_Bitmap, sgCount);
-    setTabOrder(sgCount, edMaxCount);
-    setTabOrder(edMaxCount, edBG_Bitmap);
-    setTabOrder(edBG_Bitmap, cbBG_VTile);
-    setTabOrder(cbBG_VTile, cbBG_HTile);
-    setTabOrder(cbBG_HTile, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn2);
+    ChainTabStops(*this);
     mmCaption->setFocus();
 
     for (int i = 0; i < static_cast<int>(ImageList1.size()); ++i)

@@ -204,4 +204,8 @@ TEST(Downscale, AveragesEachBlock)
     EXPECT_EQ(Downscale(thin, 8, 8, 8), std::vector<std::uint32_t>{0x1E1E1E});
     EXPECT_THROW(Downscale(pixels, 4, 3, 2), std::invalid_argument);
     EXPECT_THROW(Downscale(pixels, 4, 2, 0), std::invalid_argument);
+    EXPECT_THROW(Downscale(pixels, 4, 2, MaxDownscale + 1), std::invalid_argument);
+    // The largest blocks, all white, stay white: no channel spills into another.
+    const std::vector<std::uint32_t> white(MaxDownscale * MaxDownscale, 0xFFFFFF);
+    EXPECT_EQ(Downscale(white, MaxDownscale, MaxDownscale, MaxDownscale), std::vector<std::uint32_t>{0xFFFFFF});
 }

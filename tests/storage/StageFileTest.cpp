@@ -412,3 +412,32 @@ TEST_F(StageFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
     EXPECT_FALSE(F.Form.WriteStageFile());
     EXPECT_FALSE(fs::exists(File));
 }
+
+TEST_F(StageFileTest, ReadStageRecordsTakesTheWholeFileAtOnce)
+{
+    StageRecord marked;
+    TMainForm::EmptyStage(marked);
+    marked.MaxCount = 77;
+    WriteBytes(EmptyBytes() + RecordBytes(marked) + "tail");
+    const TStageRecords all = ReadStageRecords(File, 2);
+    ASSERT_TRUE(all.Read);
+    EXPECT_FALSE(all.TooMany);
+    EXPECT_EQ(all.WholeRecords, 2);
+    EXPECT_EQ(all.TrailingBytes, 4);
+    ASSERT_EQ(all.Records.size(), 2u);
+    EXPECT_EQ(all.Records[1].MaxCount, 77);
+
+    const TStageRecords limited = ReadStageRecords(File, 1);
+    EXPECT_TRUE(limited.Read);
+    EXPECT_TRUE(limited.TooMany);
+    EXPECT_EQ(limited.WholeRecords, 2);
+    EXPECT_TRUE(limited.Records.empty());
+
+    WriteBytes("");
+    const TStageRecords none = ReadStageRecords(File, 100);
+    EXPECT_TRUE(none.Read);
+    EXPECT_EQ(none.WholeRecords, 0);
+    for (const fs::path& bad : {Dir / "missing.dat", Dir}) {
+        EXPECT_FALSE(ReadStageRecords(bad, 100).Read) << bad;
+    }
+}

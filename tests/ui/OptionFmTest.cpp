@@ -673,6 +673,35 @@ private slots:
         ExecuteOptionDialog(nullptr, Form());
         QVERIFY(checked);
     }
+
+    // Tab and Shift+Tab visit the controls that take the focus, top to bottom,
+    // and skip the labels, the swatch, the arrows and the grid's own edit.
+    void tabOrder()
+    {
+        const QStringList order{QStringLiteral("mmCaption"),  QStringLiteral("edSI_Bitmap"),
+                                QStringLiteral("sgCount"),    QStringLiteral("edMaxCount"),
+                                QStringLiteral("edBG_Bitmap"), QStringLiteral("cbBG_VTile"),
+                                QStringLiteral("cbBG_HTile"), QStringLiteral("BitBtn1"),
+                                QStringLiteral("BitBtn2"),    QStringLiteral("mmCaption")};
+        QStringList forward, backward;
+        AnswerDialog([&](TfmOption& dialog) {
+            forward << QApplication::focusWidget()->objectName();
+            for (qsizetype i = 1; i < order.size(); ++i) {
+                Key(dialog, Qt::Key_Tab);
+                forward << QApplication::focusWidget()->objectName();
+            }
+            backward << QApplication::focusWidget()->objectName();
+            for (qsizetype i = 1; i < order.size(); ++i) {
+                Key(dialog, Qt::Key_Backtab, Qt::ShiftModifier);
+                backward << QApplication::focusWidget()->objectName();
+            }
+            dialog.BitBtn2->click();
+        });
+        ExecuteOptionDialog(nullptr, Form());
+        QCOMPARE(forward, order);
+        std::reverse(backward.begin(), backward.end());
+        QCOMPARE(backward, order);
+    }
 };
 
 QTEST_MAIN(TOptionFmTest)

@@ -6,7 +6,7 @@
 # appended.
 #
 # Usage: window-titles.sh STAGE-EDITOR EXAMPLES-FOLDER
-# Displays tried: $STAGE_TEST_DISPLAYS (default 41 to 60), the first free one.
+# The virtual display takes the first free number (tests/support/xvfb.sh).
 # Every wait polls for a state with a generous bound; nothing relies on how
 # long a step takes. Exits 77 (skipped) without Xvfb, xdotool or xprop.
 set -euo pipefail
@@ -47,19 +47,11 @@ wait_until() {
   return 1
 }
 
-for n in ${STAGE_TEST_DISPLAYS:-$(seq 41 60)}; do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  if wait_until test -e "/tmp/.X11-unix/X$n" && kill -0 "$xvfb_pid" 2>/dev/null; then
-    export DISPLAY=":$n"
-    break
-  fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=
-done
-if [ -z "$xvfb_pid" ]; then
-  echo "FAIL: no free display for Xvfb"
+# shellcheck source=../support/xvfb.sh
+. "$(dirname "$0")/../support/xvfb.sh"
+if ! start_xvfb "$work"; then
+  echo "FAIL: Xvfb did not start:"
+  cat "$work/xvfb.log"
   exit 1
 fi
 

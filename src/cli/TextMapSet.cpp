@@ -1,0 +1,136 @@
+#include "cli/TextMapSet.h"
+
+#include "editor/CliHost.h"
+#include "editor/Main.h"
+#include "storage/TextMap.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// A freshly started editor around the tool's host.
+struct TEditor {
+    TCliHost Host;
+    TMainForm Form{Host, TFormUse::Offscreen};
+
+    explicit TEditor(int stageNumber)
+    {
+        Host.Form = &Form;
+        Host.StageNumPosition = stageNumber;
+        Form.StageNum = static_cast<std::uint16_t>(stageNumber);
+        Form.ClearLayers();
+    }
+};
+
+bool AnyByte(const std::uint8_t* bytes, std::size_t size)
+{
+    return std::any_of(bytes, bytes + size, [](std::uint8_t b) { return b != 0; });
+}
+
+bool HasTail(const TShortString& text)
+{
+    if (text.Length > MaxShortString)
+        return true;
+    return AnyByte(reinterpret_cast<const std::uint8_t*>(text.Chars) + text.Length, MaxShortString - text.Length);
+}
+
+// What in a string ends or splits its text map line.
+const char* LineBreaker(const TShortString& text)
+{
+    const std::string value = text.Str();
+    if (value.find('\0') != std::string::npos)
+        return "a NUL byte, which ends the whole text map there";
+    if (value.find_first_of("\r\n") != std::string::npos)
+        return "a line break (CR or LF), which ends its line in a text map";
+    return nullptr;
+}
+
+std::string Plural(int count, const char* what)
+{
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+std::string ExportedTextMap(int number, const StageRecord& record)
+{
+    TEditor editor(number);
+    editor.Form.ApplyStage(record);
+    return editor.Form.ExportTextMap();
+}
+
+std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)
+{
+    TEditor editor(0);
+    StageRecord empty;
+    TMainForm::EmptyStage(empty);
+    editor.Form.ApplyStage(empty);
+    if (!editor.Form.ImportTextMap(NormaliseTextLines(bytes)))
+        return std::nullopt;
+    TImportedStage stage;
+    editor.Form.CaptureStage(stage.Record);
+    stage.Number = editor.Form.StageNum;
+    return stage;
+}
+
+std::vector<std::string> TextMapLosses(int number, const StageRecord& record)
+{
+    std::vector<std::string> losses;
+    if (AnyByte(reinterpret_cast<const std::uint8_t*>(record.EnemyCount + EnemyTypeCount),
+                sizeof record.EnemyCount - EnemyTypeCount * sizeof record.EnemyCount[0]))
+        losses.push_back("EnemyCount slots 16..31 hold values (a text map keeps slots 0..15)");
+    if (AnyByte(record.Reserved1, sizeof record.Reserved1) || AnyByte(record.Reserved2, sizeof record.Reserved2)
+        || AnyByte(record.Reserved3, sizeof record.Reserved3))
+        losses.push_back("reserved bytes are not zero");
+    for (const auto& [name, text] : {std::pair{"Caption", &record.Caption}, std::pair{"BG_Bitmap", &record.BG_Bitmap},
+                                     std::pair{"SI_Bitmap", &record.SI_Bitmap}}) {
+        if (HasTail(*text))
+            losses.push_back(std::string("bytes past the end of ") + name + " are not zero");
+        if (const char* why = LineBreaker(*text))
+            losses.push_back(std::string(name) + " holds " + why);
+    }
+    for (const auto& [name, tile] :
+         {std::pair{"BG_H_Tile", record.BG_H_Tile}, std::pair{"BG_V_Tile", record.BG_V_Tile}})
+        if (tile > 1)
+            losses.push_back(std::string(name) + " is " + std::to_string(tile) + " (a text map keeps 0 or 1)");
+    int outside = 0, pairs = 0;
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y) {
+            for (const int code : {record.BG[x][y], record.FG[x][y]})
+                outside += code < EmptyCode || code > 254;
+            pairs += IsExclusiveBG(record.BG[x][y]) && IsExclusiveFG(record.FG[x][y]);
+        }
+    if (outside > 0)
+        losses.push_back(Plural(outside, "cell") + " hold codes outside -1..254 (such as -2 from an incomplete "
+                                                   "import), which come back empty");
+    if (pairs > 0)
+        losses.push_back(Plural(pairs, "cell")
+                         + " hold BG 4..7 under FG 24..63, of which the editor keeps the FG code");
+
+    // Whatever else the text cannot carry shows in the round trip itself.
+    const auto back = ImportedTextMap(ExportedTextMap(number, record));
+    const bool same = back && std::memcmp(&back->Record, &record, sizeof record) == 0;
+    if (!same && losses.empty())
+        losses.push_back("its text map reads back differently");
+    return losses;
+}
+
+std::string TextMapName(int number)
+{
+    if (number < 0 || number > 99)
+        return {};
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.txt", number);
+    return name;
+}
+
+int TextMapNumber(const std::string& name)
+{
+    if (name.size() != 6 || name.compare(2, 4, ".txt") != 0 || name[0] < '0' || name[0] > '9' || name[1] < '0'
+        || name[1] > '9')
+        return -1;
+    return (name[0] - '0') * 10 + (name[1] - '0');
+}

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Checks an installed tree: PREFIX as given to `cmake --install`, or usr/ of
+# an unpacked package. The two programs are in bin/, the desktop entry and
+# the icons are where desktops look for them and agree with each other,
+# stagetool works from there on the examples, and, where Xvfb is at hand,
+# the installed editor starts in a copy of the examples and shows stage 0 of
+# the Stage.Dat it finds in its current folder.
+#
+# Usage: check-installed.sh PREFIX EXAMPLES-FOLDER
+# The virtual display takes the first free number (tests/support/xvfb.sh).
+set -euo pipefail
+prefix=$(realpath "$1")
+examples=$(realpath "$2")
+export LC_ALL=C.UTF-8
+app_id=stage-editor
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+work=$(mktemp -d)
+xvfb_pid=
+editor_pid=
+cleanup() {
+  [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for program in stage-editor stagetool; do
+  [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
+done
+if command -v ldd >/dev/null 2>&1 && [ -x "$prefix/bin/stage-editor" ]; then
+  missing=$(ldd "$prefix/bin/stage-editor" "$prefix/bin/stagetool" 2>&1 | grep 'not found' || true)
+  [ -z "$missing" ] || fail "libraries not found: $missing"
+fi
+
+# The desktop entry names a program that is installed and an icon that is.
+entry="$prefix/share/applications/$app_id.desktop"
+value_of() { sed -n "s/^$1=//p" "$entry" | head -1; }
+if [ -f "$entry" ]; then
+  [ "$(value_of Type)" = Application ] || fail "the desktop entry is not an application"
+  [ -n "$(value_of Name)" ] || fail "the desktop entry has no Name"
+  exec_name=$(value_of Exec)
+  [ -x "$prefix/bin/${exec_name%% *}" ] || fail "the desktop entry runs \"$exec_name\", which is not in bin/"
+  [ "$(value_of Icon)" = "$app_id" ] || fail "the desktop entry's Icon is \"$(value_of Icon)\", not $app_id"
+  if command -v desktop-file-validate >/dev/null 2>&1; then
+    # Hints (such as two main categories) are advice; errors and warnings fail.
+    report=$(desktop-file-validate "$entry" 2>&1 || true)
+    if grep -qE ': (error|warning):' <<<"$report"; then
+      fail "desktop-file-validate: $report"
+    fi
+  fi
+else
+  fail "share/applications/$app_id.desktop is missing"
+fi
+
+# The icons: PNG with an alpha channel, each of the size its folder names.
+for size in 32 48 256; do
+  icon="$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
+  if [ ! -f "$icon" ]; then
+    fail "the ${size}x$size icon is missing"
+    continue
+  fi
+  # Signature, then IHDR: width and height (big-endian), depth, colour type.
+  # shellcheck disable=SC2207  # od prints plain numbers
+  header=($(od -An -tu1 -N26 "$icon"))
+  width=$(((header[16] << 24) | (header[17] << 16) | (header[18] << 8) | header[19]))
+  height=$(((header[20] << 24) | (header[21] << 16) | (header[22] << 8) | header[23]))
+  if [ "${header[1]}${header[2]}${header[3]}" != 807871 ] || [ "$width" != "$size" ] || [ "$height" != "$size" ] ||
+    [ "${header[25]}" != 6 ]; then
+    fail "the ${size}x$size icon is not a ${size}x$size RGBA PNG (${width}x$height, colour type ${header[25]})"
+  fi
+  # Decoded whole (ImageMagick, where present): it reads, and is see-through
+  # around the badge.
+  if command -v identify >/dev/null 2>&1; then
+    opaque=$(identify -regard-warnings -format '%[opaque]' "$icon" 2>&1) || fail "the ${size}x$size icon does not decode: $opaque"
+    [ "$opaque" = false ] || fail "the ${size}x$size icon has no transparent pixels"
+  fi
+done
+
+# stagetool from the installed tree, in a folder of its own.
+cp -r "$examples"/. "$work/"
+cd "$work"
+if usage=$("$prefix/bin/stagetool" --help) && grep -q '^usage:' <<<"$usage" && grep -q 'stagetool list' <<<"$usage"; then
+  :
+else
+  fail "stagetool --help did not print its usage with status 0"
+fi
+listing=$("$prefix/bin/stagetool" list) || fail "stagetool list failed on the examples"
+records=$(($(stat -c %s Stage.Dat) / 6000))
+[ "$(grep -c . <<<"$listing")" = "$records" ] || fail "stagetool list gave $(grep -c . <<<"$listing") lines for $records stages"
+
+# The installed editor on a virtual display, in the copy of the examples: its
+# title names stage 0's caption, read from Stage.Dat in its current folder.
+# Waits poll with a generous bound; nothing relies on how long a step takes.
+wait_until() {
+  local i
+  for ((i = 0; i < 600; i++)); do
+    if "$@"; then return 0; fi
+    if [ -n "$editor_pid" ] && ! kill -0 "$editor_pid" 2>/dev/null; then
+      return 1
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+if command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 && [ -x "$prefix/bin/stage-editor" ]; then
+  # shellcheck source=../support/xvfb.sh
+  . "$(dirname "$0")/../support/xvfb.sh"
+  start_xvfb "$work" || true
+  if [ -n "$xvfb_pid" ]; then
+    caption=$(head -1 <<<"$listing" | cut -f 2)
+    title="$(value_of Name) - Stage 00 ($caption)"
+    pattern="^$(sed 's/[][\\.*^$()+?{}|]/\\&/g' <<<"$title")\$"
+    QT_QPA_PLATFORM=xcb "$prefix/bin/stage-editor" >"$work/editor.log" 2>&1 &
+    editor_pid=$!
+    shows_title() { [ -n "$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null || true)" ]; }
+    if ! wait_until shows_title; then
+      fail "the installed editor showed no window titled \"$title\"; its output:"
+      cat "$work/editor.log" >&2
+    fi
+  else
+    fail "no free display for Xvfb"
+  fi
+else
+  echo "note: Xvfb or xdotool missing, the installed editor was not started"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  exit 1
+fi
+echo "installed tree in $1 complete"

@@ -1,0 +1,23 @@
+# Sourced by the test scripts that need a virtual display.
+# start_xvfb FOLDER: starts Xvfb on a display number it picks itself
+# (-displayfd: the server takes the first free number under its own lock, so
+# tests running side by side never race for one), sets DISPLAY and xvfb_pid.
+# Returns 1 when no server came up within a minute.
+start_xvfb() {
+  local folder=$1 i
+  : >"$folder/xvfb.display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/xvfb.display" >"$folder/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for ((i = 0; i < 600; i++)); do
+    if [ -s "$folder/xvfb.display" ]; then
+      DISPLAY=":$(tr -dc '0-9' <"$folder/xvfb.display")"
+      export DISPLAY
+      return 0
+    fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=
+  return 1
+}
