@@ -168,7 +168,9 @@ TfmStages::~TfmStages() = default;
 QSize TfmStages::ChromeSize() const
 {
     const int scrollBar = lvStages->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvStages);
-    return {scrollBar + 2 * lvStages->frameWidth(), stStatus->sizeHint().height() + 2 * lvStages->frameWidth()};
+    // The list wraps a row once a cell would reach its right edge exactly,
+    // so whole cells need one pixel more than their width.
+    return {scrollBar + 2 * lvStages->frameWidth() + 1, stStatus->sizeHint().height() + 2 * lvStages->frameWidth()};
 }
 
 void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)

@@ -49,6 +49,9 @@ public:
     const TStageThumbnails& Thumbnails() const { return *FThumbnails; }
     TBetweenFrames& Work() const { return *FWork; }
 
+    // What the window adds around its cells: the scroll bar, the status line.
+    QSize ChromeSize() const;
+
     // The first show places the window beside the main window.
     void setVisible(bool visible) override;
 
@@ -69,8 +72,6 @@ private:
     void ReadFile(bool picturesMayHaveChanged);
     void UpdateStatus();
     void PlaceBesideMainWindow();
-    // What the window adds around its cells: the scroll bar, the status line.
-    QSize ChromeSize() const;
     // F4..F9 go to the editor's key handler; true when the key was one.
     bool ForwardFunctionKey(QKeyEvent* event);
 

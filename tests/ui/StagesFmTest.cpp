@@ -418,6 +418,22 @@ private slots:
         QCOMPARE(pieces, 0);
     }
 
+    // The window is sized in whole cells; the list must lay out that many
+    // side by side, not wrap one early for want of a pixel.
+    void aWindowSizedForColumnsShowsThemSideBySide()
+    {
+        showStages();
+        const QSize cellSize = TStageCellDelegate::CellSize();
+        for (const int columns : {1, 2, 3}) {
+            stages->resize(columns * cellSize.width() + stages->ChromeSize().width(), stages->height());
+            Drain();
+            stages->lvStages->doItemsLayout();
+            const int top = stages->lvStages->visualRect(cell(0)).top();
+            QCOMPARE(stages->lvStages->visualRect(cell(columns - 1)).top(), top);
+            QVERIFY(stages->lvStages->visualRect(cell(columns)).top() > top);
+        }
+    }
+
     void theDefaultPlaceIsBesideTheMainWindow()
     {
         const QSize cell(168, 150);
