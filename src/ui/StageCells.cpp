@@ -149,108 +149,144 @@ QSize TStageCellDelegate::sizeHint(const QStyleOptionViewItem&, const QModelInde
     return CellSize();
 }
 
-void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+namespace {
+
+// What a cell shows, read once from the model.
+struct TCellView {
+    QRect Cell;
+    QRect Picture;
+    QRect Label;
+    bool Present = false;
+    bool Current = false;
+    int Errors = 0;
+};
+
+// The list's selection and the pointer's hover: a soft rounded fill.
+void PaintHover(QPainter& painter, const QStyleOptionViewItem& option, const TCellView& view)
 {
-    const QRect cell(option.rect.topLeft(), CellSize());
-    const QRect picture(cell.left() + Pad, cell.top() + Pad, ThumbnailWidth, ThumbnailHeight);
-    const QRect label(cell.left() + Pad, picture.bottom() + 1 + Pad, ThumbnailWidth, LabelHeight);
-    const bool present = index.data(TStageCellModel::PresentRole).toBool();
-    const bool current = index.data(TStageCellModel::CurrentRole).toBool();
-    const int errors = index.data(TStageCellModel::ErrorsRole).toInt();
-    const QImage image = index.data(TStageCellModel::ThumbnailRole).value<QImage>();
-    const QPalette& palette = option.palette;
-
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing, true);
-
-    // The list's selection and the pointer's hover: a soft rounded fill.
     const bool selected = option.state & QStyle::State_Selected;
-    if (selected || option.state & QStyle::State_MouseOver) {
-        QColor fill = palette.color(QPalette::Highlight);
-        fill.setAlpha(selected ? 90 : 35);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(fill);
-        painter->drawRoundedRect(QRectF(cell).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
-    }
+    if (!selected && !(option.state & QStyle::State_MouseOver))
+        return;
+    QColor fill = option.palette.color(QPalette::Highlight);
+    fill.setAlpha(selected ? 90 : 35);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(view.Cell).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+}
 
-    // The picture, or what stands in for it.
-    painter->setRenderHint(QPainter::Antialiasing, false);
+// The thumbnail, or what stands in for it.
+void PaintPicture(QPainter& painter, const QPalette& palette, const QModelIndex& index, const TCellView& view)
+{
+    const QImage image = index.data(TStageCellModel::ThumbnailRole).value<QImage>();
+    painter.setRenderHint(QPainter::Antialiasing, false);
     if (!image.isNull()) {
-        painter->drawImage(picture.topLeft(), image);
-    } else if (present) {
-        painter->fillRect(picture, PlaceholderColour);
+        painter.drawImage(view.Picture.topLeft(), image);
+    } else if (view.Present) {
+        painter.fillRect(view.Picture, PlaceholderColour);
         const bool failed = index.data(TStageCellModel::FailedRole).toBool();
-        DrawCentredText(*painter, picture, failed ? QStringLiteral("cannot draw") : QStringLiteral("drawing\u2026"),
+        DrawCentredText(painter, view.Picture,
+                        failed ? QStringLiteral("cannot draw") : QStringLiteral("drawing\u2026"),
                         QColor(170, 170, 176));
     } else {
-        painter->fillRect(picture, palette.color(QPalette::Window).darker(108));
-        QPen dashed(palette.color(QPalette::Mid), 1, Qt::DashLine);
-        painter->setPen(dashed);
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRect(picture.adjusted(0, 0, -1, -1));
-        DrawCentredText(*painter, picture, QStringLiteral("no record"), palette.color(QPalette::Mid).darker(130));
+        painter.fillRect(view.Picture, palette.color(QPalette::Window).darker(108));
+        painter.setPen(QPen(palette.color(QPalette::Mid), 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(view.Picture.adjusted(0, 0, -1, -1));
+        DrawCentredText(painter, view.Picture, QStringLiteral("no record"), palette.color(QPalette::Mid).darker(130));
     }
-    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+}
 
-    // Errors: a red fold over the thumbnail's top right corner with a "!".
-    if (present && errors > 0) {
-        QPainterPath fold;
-        const QPointF corner(picture.right() + 1, picture.top());
-        fold.moveTo(corner);
-        fold.lineTo(corner.x() - BadgeSize, corner.y());
-        fold.lineTo(corner.x(), corner.y() + BadgeSize);
-        fold.closeSubpath();
-        painter->setPen(QPen(QColor(255, 255, 255, 200), 1));
-        painter->setBrush(ErrorColour);
-        painter->drawPath(fold);
-        QFont mark = option.font;
-        mark.setBold(true);
-        mark.setPixelSize(BadgeSize / 2 - 1);
-        painter->setFont(mark);
-        painter->setPen(Qt::white);
-        const qreal side = BadgeSize * 0.55;
-        painter->drawText(QRectF(corner.x() - side, corner.y(), side, side), Qt::AlignCenter, QStringLiteral("!"));
-    }
+// Errors: a red fold over the thumbnail's top right corner with a "!".
+void PaintErrorFold(QPainter& painter, const QFont& baseFont, const TCellView& view)
+{
+    if (!view.Present || view.Errors <= 0)
+        return;
+    QPainterPath fold;
+    const QPointF corner(view.Picture.right() + 1, view.Picture.top());
+    fold.moveTo(corner);
+    fold.lineTo(corner.x() - BadgeSize, corner.y());
+    fold.lineTo(corner.x(), corner.y() + BadgeSize);
+    fold.closeSubpath();
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
+    painter.setBrush(ErrorColour);
+    painter.drawPath(fold);
+    QFont mark = baseFont;
+    mark.setBold(true);
+    mark.setPixelSize(BadgeSize / 2 - 1);
+    painter.setFont(mark);
+    painter.setPen(Qt::white);
+    const qreal side = BadgeSize * 0.55;
+    painter.drawText(QRectF(corner.x() - side, corner.y(), side, side), Qt::AlignCenter, QStringLiteral("!"));
+}
 
-    // The current stage: an amber frame around the thumbnail.
-    if (current) {
-        painter->setPen(QPen(CurrentColour, MarkWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        painter->setBrush(Qt::NoBrush);
-        const qreal inset = -MarkWidth / 2.0;
-        painter->drawRect(QRectF(picture).adjusted(inset, inset, -inset, -inset));
-    }
+// The current stage: an amber frame around the thumbnail.
+void PaintCurrentFrame(QPainter& painter, const TCellView& view)
+{
+    if (!view.Current)
+        return;
+    painter.setPen(QPen(CurrentColour, MarkWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = -MarkWidth / 2.0;
+    painter.drawRect(QRectF(view.Picture).adjusted(inset, inset, -inset, -inset));
+}
 
-    // The label: the number in a pill (amber for the current stage, red for
-    // one with errors), then the caption, elided to the cell.
+// The label: the number in a pill (amber for the current stage, red for one
+// with errors), then the caption, elided to the cell.
+void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index, const TCellView& view)
+{
+    const QPalette& palette = option.palette;
     QFont font = option.font;
     QFont bold = font;
     bold.setBold(true);
     const QString number = Number(index.row());
     const QFontMetrics boldMetrics(bold);
-    const QRect pill(label.left(), label.top() + 1, boldMetrics.horizontalAdvance(number) + 10, label.height() - 2);
-    const QColor pillColour = current                 ? CurrentColour
-                              : errors > 0 && present ? ErrorColour
-                                                      : palette.color(QPalette::Mid);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(pillColour);
-    painter->drawRoundedRect(QRectF(pill), pill.height() / 2.0, pill.height() / 2.0);
-    painter->setFont(bold);
-    painter->setPen(current ? QColor(Qt::black) : QColor(Qt::white));
-    painter->drawText(pill, Qt::AlignCenter, number);
+    const QRect pill(view.Label.left(), view.Label.top() + 1, boldMetrics.horizontalAdvance(number) + 10,
+                     view.Label.height() - 2);
+    const QColor pillColour = view.Current                       ? CurrentColour
+                              : view.Errors > 0 && view.Present ? ErrorColour
+                                                                 : palette.color(QPalette::Mid);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pillColour);
+    painter.drawRoundedRect(QRectF(pill), pill.height() / 2.0, pill.height() / 2.0);
+    painter.setFont(bold);
+    painter.setPen(view.Current ? QColor(Qt::black) : QColor(Qt::white));
+    painter.drawText(pill, Qt::AlignCenter, number);
 
-    const QRect text = label.adjusted(pill.width() + 5, 0, 0, 0);
-    painter->setFont(font);
+    const QRect text = view.Label.adjusted(pill.width() + 5, 0, 0, 0);
+    painter.setFont(font);
     const QFontMetrics metrics(font);
-    if (present) {
-        painter->setPen(palette.color(QPalette::Text));  // the selection's fill is light: plain text reads
-        painter->drawText(
+    if (view.Present) {
+        painter.setPen(palette.color(QPalette::Text));  // the selection's fill is light: plain text reads
+        painter.drawText(
             text, Qt::AlignLeft | Qt::AlignVCenter,
             metrics.elidedText(index.data(TStageCellModel::CaptionRole).toString(), Qt::ElideRight, text.width()));
     } else {
         font.setItalic(true);
-        painter->setFont(font);
-        painter->setPen(palette.color(QPalette::Disabled, QPalette::Text));
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("no record"));
+        painter.setFont(font);
+        painter.setPen(palette.color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("no record"));
     }
+}
+
+}  // namespace
+
+void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    TCellView view;
+    view.Cell = QRect(option.rect.topLeft(), CellSize());
+    view.Picture = QRect(view.Cell.left() + Pad, view.Cell.top() + Pad, ThumbnailWidth, ThumbnailHeight);
+    view.Label = QRect(view.Cell.left() + Pad, view.Picture.bottom() + 1 + Pad, ThumbnailWidth, LabelHeight);
+    view.Present = index.data(TStageCellModel::PresentRole).toBool();
+    view.Current = index.data(TStageCellModel::CurrentRole).toBool();
+    view.Errors = index.data(TStageCellModel::ErrorsRole).toInt();
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    PaintHover(*painter, option, view);
+    PaintPicture(*painter, option.palette, index, view);
+    PaintErrorFold(*painter, option.font, view);
+    PaintCurrentFrame(*painter, view);
+    PaintLabel(*painter, option, index, view);
     painter->restore();
 }
