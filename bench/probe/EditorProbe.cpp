@@ -5,11 +5,15 @@
 // frame (by the probe build of the editor, which reports the frames it shows).
 // Usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]
 // (the extra work per frame in milliseconds; 0 when none is given).
+// Last, the "Stages" window (F4) on a file of 100 stages made of the
+// example's ones: how soon it shows, how long its thumbnails take, and the
+// frame rate while they are made.
 //
 // It watches screen pixels, so it expects a black root window (Xvfb -br), the
 // editor's main window centred on the screen and its tool window at (13, 10).
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -123,6 +127,98 @@ bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, in
     return true;
 }
 
+// A folder beside `folder` whose "Stage.Dat" holds 100 stages, the
+// example's records over and over, and whose "Map" is the example's.
+QString HundredStagesFolder(const QString& folder)
+{
+    const QString hundred = folder + QStringLiteral("/stages100");
+    QDir().mkpath(hundred + QStringLiteral("/Map"));
+    const QDir map(folder + QStringLiteral("/Map"));
+    for (const QString& name : map.entryList(QDir::Files))
+        QFile::copy(map.filePath(name), hundred + QStringLiteral("/Map/") + name);
+    QFile source(folder + QStringLiteral("/Stage.Dat"));
+    if (!source.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray stages = source.readAll();
+    const qsizetype records = stages.size() / 6000;
+    if (records == 0)
+        return {};
+    QFile target(hundred + QStringLiteral("/Stage.Dat"));
+    if (!target.open(QIODevice::WriteOnly))
+        return {};
+    for (qsizetype n = 0; n < 100; ++n)
+        target.write(stages.mid((n % records) * 6000, 6000));
+    return hundred;
+}
+
+// Opens the Stages window with F4 in the probe build, with extraMs of work
+// added to every frame, and reads what it reports; see ProbeEditor.cpp.
+void MeasureStages(const char* probeEditor, const QString& folder, QPoint watched, int extraMs)
+{
+    const QString hundred = HundredStagesFolder(folder);
+    if (hundred.isEmpty()) {
+        std::printf("stages window: not measured (no example stages)\n");
+        return;
+    }
+    QProcess editor;
+    editor.setWorkingDirectory(hundred);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
+    editor.setProcessEnvironment(environment);
+    editor.start(QString::fromLocal8Bit(probeEditor), {});
+    if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched)) {
+        std::printf("stages window: not measured (the editor did not start)\n");
+        return;
+    }
+    // Two reports first: start-up and animation warming.
+    int reports = 0;
+    long long shownMs = -1, doneMs = -1, frames = 0, milliseconds = 0;
+    double lowest = 1e9;
+    bool pressed = false;
+    QElapsedTimer waited;
+    waited.start();
+    while (doneMs < 0 && waited.elapsed() < 60000) {
+        if (!editor.canReadLine() && !editor.waitForReadyRead(500))
+            continue;
+        while (editor.canReadLine()) {
+            const QByteArray line = editor.readLine();
+            int n = 0;
+            long long ms = 0;
+            if (std::sscanf(line.constData(), "frames %d in %lld ms", &n, &ms) == 2) {
+                if (++reports == 3 && !pressed) {
+                    pressed = true;
+                    // The key goes to the window under the pointer (no window manager).
+                    Xdotool({"mousemove", QString::number(watched.x() + 100), QString::number(watched.y() + 100)});
+                    Xdotool({"key", "F4"});
+                } else if (pressed && reports > 3 && ms > 0) {
+                    frames += n;
+                    milliseconds += ms;
+                    // A short last piece says little about a rate.
+                    if (ms >= 250)
+                        lowest = std::min(lowest, 1000.0 * n / static_cast<double>(ms));
+                }
+            } else if (std::sscanf(line.constData(), "stages shown in %lld ms", &ms) == 1) {
+                shownMs = ms;
+            } else if (std::sscanf(line.constData(), "stages done in %lld ms", &ms) == 1) {
+                doneMs = ms;
+            }
+        }
+    }
+    editor.terminate();
+    editor.waitForFinished(3000);
+    if (doneMs < 0 || milliseconds <= 0) {
+        std::printf("stages window: not measured (no thumbnails reported)\n");
+        return;
+    }
+    std::printf("stages window (100 stages, %d ms of extra work per frame): shown %lld ms after F4; thumbnails "
+                "done after %lld ms; frame rate meanwhile %.1f FPS",
+                extraMs, shownMs, doneMs, 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds));
+    if (lowest < 1e9)
+        std::printf(" (lowest report %.1f)", lowest);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -206,5 +302,7 @@ int main(int argc, char** argv)
                     rate.Average, rate.Lowest, rate.Highest);
         std::fflush(stdout);
     }
+    for (const int extra : {0, 8})
+        MeasureStages(probeEditor, QString::fromLocal8Bit(folder), watched, extra);
     return 0;
 }

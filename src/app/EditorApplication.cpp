@@ -8,6 +8,7 @@
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
 #include "ui/QtApplicationHooks.h"
+#include "ui/StagesFm.h"
 #include "ui/ToolBarFm.h"
 
 #include <QIcon>
@@ -61,6 +62,8 @@ int RunEditor(TEditorApplication& application, int splashMilliseconds)
     splash->ShowAndPaint();
     TfmTool fmTool(&mainForm);
     mainForm.SetToolWindow(&fmTool);
+    TfmStages fmStages(&mainForm);  // hidden until F4
+    mainForm.SetStagesWindow(&fmStages);
     if (splashMilliseconds > 0)
         QThread::msleep(static_cast<unsigned long>(splashMilliseconds));
     splash.reset();

@@ -45,4 +45,8 @@ public:
 
     virtual bool ToolWindowVisible() const = 0;
     virtual void SetToolWindowVisible(bool visible) = 0;
+
+    // The "Stages" window (F4). A host without one never shows it.
+    virtual bool StagesWindowVisible() const { return false; }
+    virtual void SetStagesWindowVisible(bool /*visible*/) {}
 };

@@ -29,6 +29,7 @@ constexpr std::uint16_t C = 'C';
 constexpr std::uint16_t V = 'V';
 constexpr std::uint16_t X = 'X';
 constexpr std::uint16_t Z = 'Z';
+constexpr std::uint16_t F4 = 0x73;  // our "Stages" window switch
 constexpr std::uint16_t F5 = 0x74;
 constexpr std::uint16_t F6 = 0x75;
 constexpr std::uint16_t F7 = 0x76;

@@ -47,6 +47,9 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
     }
     // The function keys work whatever the tool and the modifiers.
     switch (key) {
+    case VK::F4:
+        Host.SetStagesWindowVisible(!Host.StagesWindowVisible());
+        return;
     case VK::F5:
         ShowStatus = !ShowStatus;
         return;

@@ -6,6 +6,7 @@
 #include "ui/DisplayWidget.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
+#include "ui/StagesFm.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
@@ -98,6 +99,20 @@ void TMainWindow::SetToolWindow(TfmTool* tool)
     FTool = tool;
     if (FTool)
         FTool->SetMainForm(FForm.get(), this);
+    if (FStages)
+        FStages->SetMainForm(FForm.get(), FTool);
+}
+
+TfmStages* TMainWindow::StagesWindow() const
+{
+    return FStages.data();
+}
+
+void TMainWindow::SetStagesWindow(TfmStages* stages)
+{
+    FStages = stages;
+    if (FStages)
+        FStages->SetMainForm(FForm.get(), FTool);
 }
 
 TToolMode TMainWindow::ToolMode() const
@@ -147,6 +162,9 @@ void TMainWindow::SetRedoEnabled(bool enabled)
 void TMainWindow::SetWindowCaption(const std::string& caption)
 {
     setWindowTitle(QString::fromStdString(caption));
+    // The title follows every change of the stage number; so does the mark.
+    if (FStages && FForm)
+        FStages->SetCurrentStage(FForm->StageNum);
 }
 
 void TMainWindow::SetOptionCaption(const std::string& caption)
@@ -183,6 +201,17 @@ void TMainWindow::SetToolWindowVisible(bool visible)
         FTool->setVisible(visible);
 }
 
+bool TMainWindow::StagesWindowVisible() const
+{
+    return FStages && FStages->isVisible();
+}
+
+void TMainWindow::SetStagesWindowVisible(bool visible)
+{
+    if (FStages)
+        FStages->setVisible(visible);
+}
+
 void TMainWindow::showEvent(QShowEvent* event)
 {
     if (!FShownOnce) {
@@ -210,6 +239,8 @@ void TMainWindow::closeEvent(QCloseEvent* event)
     RunGuarded([this] { FDisplay->FinalizeDisplay(); });
     if (FTool)
         FTool->close();
+    if (FStages)
+        FStages->close();
     QWidget::closeEvent(event);
 }
 

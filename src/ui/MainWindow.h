@@ -5,11 +5,13 @@
 
 #include "editor/EditorHost.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 
 class TMainForm;
+class TfmStages;
 class TfmTool;
 class TDisplayWidget;
 class QScreen;
@@ -26,6 +28,9 @@ public:
     TfmTool* ToolWindow() const { return FTool; }
     // The tool window is created after the main window, as the editor starts.
     void SetToolWindow(TfmTool* tool);
+    // The "Stages" window (F4), created hidden after the tool window.
+    TfmStages* StagesWindow() const;
+    void SetStagesWindow(TfmStages* stages);
 
     // TEditorHost
     TToolMode ToolMode() const override;
@@ -43,6 +48,8 @@ public:
     void ReportError(const std::string& text) override;
     bool ToolWindowVisible() const override;
     void SetToolWindowVisible(bool visible) override;
+    bool StagesWindowVisible() const override;
+    void SetStagesWindowVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,5 +69,6 @@ private:
     std::unique_ptr<TMainForm> FForm;
     TDisplayWidget* FDisplay = nullptr;
     TfmTool* FTool = nullptr;
+    QPointer<TfmStages> FStages;  // made and freed by whoever starts the editor
     bool FShownOnce = false;
 };

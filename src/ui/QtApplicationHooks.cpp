@@ -18,6 +18,8 @@ TQtApplicationHooks::TFrameProbe& FrameProbe()
     return probe;
 }
 
+TQtApplicationHooks* InstalledHooks = nullptr;
+
 }  // namespace
 
 void TQtApplicationHooks::SetFrameProbe(TFrameProbe probe)
@@ -35,20 +37,42 @@ TQtApplicationHooks::TQtApplicationHooks()
             [this](Qt::ApplicationState state) { StateChanged(state); });
     qGuiApp->installEventFilter(this);
     SetApplicationHooks(this);
+    InstalledHooks = this;
 }
 
 TQtApplicationHooks::~TQtApplicationHooks()
 {
+    if (InstalledHooks == this)
+        InstalledHooks = nullptr;
     SetApplicationHooks(nullptr);
+}
+
+TQtApplicationHooks* TQtApplicationHooks::Installed()
+{
+    return InstalledHooks;
+}
+
+bool TQtApplicationHooks::FramesRunning() const
+{
+    return FIdle && FFramesRunning;
+}
+
+std::chrono::nanoseconds TQtApplicationHooks::Now() const
+{
+    return SteadyClock().Now();
 }
 
 void TQtApplicationHooks::SetIdleHandler(TIdleHandler handler)
 {
     FIdle = std::move(handler);
+    // A new handler is called at once; it is taken to run frames until it says it is done.
+    FFramesRunning = static_cast<bool>(FIdle);
+    FNextStart = Now();
     if (FIdle)
         FIdleTimer.start(0);
     else
         FIdleTimer.stop();
+    emit FrameTurnEnded();
 }
 
 bool TQtApplicationHooks::IsActive() const
@@ -90,13 +114,16 @@ void TQtApplicationHooks::RunIdle()
         probe.Ended(presented);
     // A handler that is not done is called again in time for the next
     // refresh (FramePacing); one that is done waits for the next event.
-    if (!done && FIdle) {
+    FFramesRunning = !done && FIdle;
+    if (FFramesRunning) {
         const double rate = DisplayPlatformSettings().RefreshRate;
         const nanoseconds period(rate > 0 ? static_cast<std::int64_t>(1e9 / rate) : 0);
         const nanoseconds now = clock.Now();
         const nanoseconds start = FramePacing::NextStart(now, period, FFrameCost.Lead(period), presented);
+        FNextStart = start;
         FIdleTimer.start(FramePacing::TimerDelay(now, start));
     }
+    emit FrameTurnEnded();
 }
 
 bool TQtApplicationHooks::eventFilter(QObject* watched, QEvent* event)

@@ -4,19 +4,29 @@
 
 #include "platform/Application.h"
 #include "platform/FramePacing.h"
+#include "ui/BetweenFrames.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
-class TQtApplicationHooks : public QObject, public TApplicationHooks {
+class TQtApplicationHooks : public TFrameSchedule, public TApplicationHooks {
     Q_OBJECT
 public:
     // Installs itself as the application's hooks; uninstalls when destroyed.
     TQtApplicationHooks();
     ~TQtApplicationHooks() override;
+
+    // The hooks installed and alive, or none (window tests run without).
+    static TQtApplicationHooks* Installed();
+
+    // TFrameSchedule: work between frames paces itself by these.
+    bool FramesRunning() const override;
+    std::chrono::nanoseconds NextFrameStart() const override { return FNextStart; }
+    std::chrono::nanoseconds Now() const override;
 
     void SetIdleHandler(TIdleHandler handler) override;
     bool IsActive() const override;
@@ -48,6 +58,9 @@ private:
     QTimer FIdleTimer;
     TIdleHandler FIdle;
     TFrameCost FFrameCost;
+    // The idle handler was not done: it runs frames, the next at FNextStart.
+    bool FFramesRunning = false;
+    std::chrono::nanoseconds FNextStart{};
     std::vector<TListener> FListeners;
     bool FActive;
 };

@@ -279,7 +279,11 @@ void TfmTool::btLoadClick()
 
 void TfmTool::btSaveClick()
 {
-    if (FForm && !FForm->WriteStageFile())
+    if (!FForm)
+        return;
+    const bool saved = FForm->WriteStageFile();
+    emit StageFileWritten();
+    if (!saved)
         ShowFailureMessage(this, QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"));
 }
 

@@ -68,6 +68,11 @@ public:
     void btLoadFileClick();
     void btSaveFileClick();
 
+signals:
+    // Save wrote to the stage file (also when it failed part way: records
+    // may have been appended before the failure).
+    void StageFileWritten();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -51,6 +51,11 @@ TEST_F(KeysTest, FunctionKeysWorkWithAnyToolAndModifier)
             F.Key(VK::F6, shift);
             EXPECT_NE(F.Host.ToolWindowShown, shown);
 
+            const bool stages = F.Host.StagesWindowShown;
+            F.Key(VK::F4, shift);
+            EXPECT_NE(F.Host.StagesWindowShown, stages);
+            EXPECT_EQ(F.Host.ToolWindowShown, !shown);  // F4 and F6 are separate windows
+
             const bool all = F.Host.AllLayer;
             F.Key(VK::F7, shift);
             EXPECT_NE(F.Host.AllLayer, all);

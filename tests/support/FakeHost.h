@@ -9,7 +9,12 @@
 #include <cstring>
 #include <vector>
 
-class TFakeHost : public TCliHost {};
+class TFakeHost : public TCliHost {
+public:
+    bool StagesWindowShown = false;
+    bool StagesWindowVisible() const override { return StagesWindowShown; }
+    void SetStagesWindowVisible(bool visible) override { StagesWindowShown = visible; }
+};
 
 struct TEditorFixture {
     TFakeHost Host;

@@ -1,0 +1,292 @@
+#include "ui/StageCells.h"
+
+#include "ui/StageThumbnails.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// Cell layout in pixels: the thumbnail inset by Pad, the label line below it.
+constexpr int Pad = 4;
+constexpr int LabelHeight = 18;
+constexpr int MarkWidth = 3;   // the current stage's frame
+constexpr int BadgeSize = 32;  // the error badge's sides, along the thumbnail's corner
+
+const QColor CurrentColour(255, 176, 0);  // amber: stands out on dark and light stages
+const QColor ErrorColour(214, 40, 40);
+const QColor PlaceholderColour(48, 48, 52);
+
+QString Caption(const TStageThumbnail& stage)
+{
+    // Bytes as the title shows them: each byte one character (Latin-1).
+    return QString::fromLatin1(stage.Record.Caption.Str());
+}
+
+QString Number(int number)
+{
+    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
+QString ToolTip(int number, const TStageThumbnail& stage)
+{
+    if (!stage.Present)
+        return QStringLiteral("Stage %1: no record in the stage file").arg(Number(number));
+    QString tip = QStringLiteral("Stage %1: %2").arg(Number(number), Caption(stage));
+    if (stage.Errors > 0) {
+        tip += QLatin1Char('\n') + QString::fromLatin1(stage.FirstError);
+        if (stage.Errors > 1)
+            tip += QStringLiteral("\n(%1 errors in all)").arg(stage.Errors);
+    }
+    if (!stage.Failure.empty())
+        tip += QLatin1Char('\n') + QString::fromLatin1(stage.Failure);
+    return tip;
+}
+
+void DrawCentredText(QPainter& painter, const QRect& area, const QString& text, const QColor& colour)
+{
+    painter.setPen(colour);
+    painter.drawText(area, Qt::AlignCenter, text);
+}
+
+}  // namespace
+
+TStageCellModel::TStageCellModel(const TStageThumbnails& stages, QObject* parent)
+    : QAbstractListModel(parent), FStages(stages), FImages(static_cast<std::size_t>(BrowserStageCount))
+{
+    for (int number = 0; number < BrowserStageCount; ++number)
+        TakeImage(number);
+}
+
+int TStageCellModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : BrowserStageCount;
+}
+
+QVariant TStageCellModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() < 0 || index.row() >= BrowserStageCount)
+        return {};
+    const int number = index.row();
+    const TStageThumbnail& stage = FStages.Stage(number);
+    switch (role) {
+        case Qt::DisplayRole:
+            return Number(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
+        case Qt::ToolTipRole:
+            return ToolTip(number, stage);
+        case ThumbnailRole:
+            return FImages[static_cast<std::size_t>(number)];
+        case CaptionRole:
+            return stage.Present ? Caption(stage) : QString();
+        case PresentRole:
+            return stage.Present;
+        case StaleRole:
+            return stage.Stale;
+        case ErrorsRole:
+            return stage.Errors;
+        case CurrentRole:
+            return number == FCurrent;
+        case FailedRole:
+            return !stage.Failure.empty();
+        default:
+            return {};
+    }
+}
+
+void TStageCellModel::TakeImage(int number)
+{
+    const TStageThumbnail& stage = FStages.Stage(number);
+    QImage& image = FImages[static_cast<std::size_t>(number)];
+    if (stage.Pixels.size() != static_cast<std::size_t>(ThumbnailWidth) * ThumbnailHeight) {
+        image = QImage();
+        return;
+    }
+    if (image.isNull())
+        image = QImage(ThumbnailWidth, ThumbnailHeight, QImage::Format_RGB32);
+    for (int y = 0; y < ThumbnailHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const std::uint32_t* source = stage.Pixels.data() + static_cast<std::size_t>(y) * ThumbnailWidth;
+        for (int x = 0; x < ThumbnailWidth; ++x)
+            line[x] = 0xFF000000u | source[x];
+    }
+}
+
+void TStageCellModel::Reload()
+{
+    for (int number = 0; number < BrowserStageCount; ++number)
+        TakeImage(number);
+    emit dataChanged(index(0), index(BrowserStageCount - 1));
+}
+
+void TStageCellModel::StageMade(int number)
+{
+    if (number < 0 || number >= BrowserStageCount)
+        return;
+    TakeImage(number);
+    emit dataChanged(index(number), index(number));
+}
+
+void TStageCellModel::SetCurrentStage(int number)
+{
+    if (number == FCurrent)
+        return;
+    const int old = FCurrent;
+    FCurrent = number;
+    if (old >= 0 && old < BrowserStageCount)
+        emit dataChanged(index(old), index(old), {CurrentRole});
+    if (number >= 0 && number < BrowserStageCount)
+        emit dataChanged(index(number), index(number), {CurrentRole});
+}
+
+QSize TStageCellDelegate::CellSize()
+{
+    return {ThumbnailWidth + 2 * Pad, Pad + ThumbnailHeight + Pad + LabelHeight + Pad};
+}
+
+QSize TStageCellDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const
+{
+    return CellSize();
+}
+
+namespace {
+
+// What a cell shows, read once from the model.
+struct TCellView {
+    QRect Cell;
+    QRect Picture;
+    QRect Label;
+    bool Present = false;
+    bool Current = false;
+    int Errors = 0;
+};
+
+// The list's selection and the pointer's hover: a soft rounded fill.
+void PaintHover(QPainter& painter, const QStyleOptionViewItem& option, const TCellView& view)
+{
+    const bool selected = option.state & QStyle::State_Selected;
+    if (!selected && !(option.state & QStyle::State_MouseOver))
+        return;
+    QColor fill = option.palette.color(QPalette::Highlight);
+    fill.setAlpha(selected ? 90 : 35);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(view.Cell).adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+}
+
+// The thumbnail, or what stands in for it.
+void PaintPicture(QPainter& painter, const QPalette& palette, const QModelIndex& index, const TCellView& view)
+{
+    const QImage image = index.data(TStageCellModel::ThumbnailRole).value<QImage>();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!image.isNull()) {
+        painter.drawImage(view.Picture.topLeft(), image);
+    } else if (view.Present) {
+        painter.fillRect(view.Picture, PlaceholderColour);
+        const bool failed = index.data(TStageCellModel::FailedRole).toBool();
+        DrawCentredText(painter, view.Picture,
+                        failed ? QStringLiteral("cannot draw") : QStringLiteral("drawing\u2026"),
+                        QColor(170, 170, 176));
+    } else {
+        painter.fillRect(view.Picture, palette.color(QPalette::Window).darker(108));
+        painter.setPen(QPen(palette.color(QPalette::Mid), 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(view.Picture.adjusted(0, 0, -1, -1));
+        DrawCentredText(painter, view.Picture, QStringLiteral("no record"), palette.color(QPalette::Mid).darker(130));
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+}
+
+// Errors: a red fold over the thumbnail's top right corner with a "!".
+void PaintErrorFold(QPainter& painter, const QFont& baseFont, const TCellView& view)
+{
+    if (!view.Present || view.Errors <= 0)
+        return;
+    QPainterPath fold;
+    const QPointF corner(view.Picture.right() + 1, view.Picture.top());
+    fold.moveTo(corner);
+    fold.lineTo(corner.x() - BadgeSize, corner.y());
+    fold.lineTo(corner.x(), corner.y() + BadgeSize);
+    fold.closeSubpath();
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
+    painter.setBrush(ErrorColour);
+    painter.drawPath(fold);
+    QFont mark = baseFont;
+    mark.setBold(true);
+    mark.setPixelSize(BadgeSize / 2 - 1);
+    painter.setFont(mark);
+    painter.setPen(Qt::white);
+    const qreal side = BadgeSize * 0.55;
+    painter.drawText(QRectF(corner.x() - side, corner.y(), side, side), Qt::AlignCenter, QStringLiteral("!"));
+}
+
+// The current stage: an amber frame around the thumbnail.
+void PaintCurrentFrame(QPainter& painter, const TCellView& view)
+{
+    if (!view.Current)
+        return;
+    painter.setPen(QPen(CurrentColour, MarkWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = -MarkWidth / 2.0;
+    painter.drawRect(QRectF(view.Picture).adjusted(inset, inset, -inset, -inset));
+}
+
+// The label: the number in a pill (amber for the current stage, red for one
+// with errors), then the caption, elided to the cell.
+void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index, const TCellView& view)
+{
+    const QPalette& palette = option.palette;
+    QFont font = option.font;
+    QFont bold = font;
+    bold.setBold(true);
+    const QString number = Number(index.row());
+    const QFontMetrics boldMetrics(bold);
+    const QRect pill(view.Label.left(), view.Label.top() + 1, boldMetrics.horizontalAdvance(number) + 10,
+                     view.Label.height() - 2);
+    const QColor pillColour = view.Current                       ? CurrentColour
+                              : view.Errors > 0 && view.Present ? ErrorColour
+                                                                 : palette.color(QPalette::Mid);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pillColour);
+    painter.drawRoundedRect(QRectF(pill), pill.height() / 2.0, pill.height() / 2.0);
+    painter.setFont(bold);
+    painter.setPen(view.Current ? QColor(Qt::black) : QColor(Qt::white));
+    painter.drawText(pill, Qt::AlignCenter, number);
+
+    const QRect text = view.Label.adjusted(pill.width() + 5, 0, 0, 0);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    if (view.Present) {
+        painter.setPen(palette.color(QPalette::Text));  // the selection's fill is light: plain text reads
+        painter.drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(index.data(TStageCellModel::CaptionRole).toString(), Qt::ElideRight, text.width()));
+    } else {
+        font.setItalic(true);
+        painter.setFont(font);
+        painter.setPen(palette.color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("no record"));
+    }
+}
+
+}  // namespace
+
+void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    TCellView view;
+    view.Cell = QRect(option.rect.topLeft(), CellSize());
+    view.Picture = QRect(view.Cell.left() + Pad, view.Cell.top() + Pad, ThumbnailWidth, ThumbnailHeight);
+    view.Label = QRect(view.Cell.left() + Pad, view.Picture.bottom() + 1 + Pad, ThumbnailWidth, LabelHeight);
+    view.Present = index.data(TStageCellModel::PresentRole).toBool();
+    view.Current = index.data(TStageCellModel::CurrentRole).toBool();
+    view.Errors = index.data(TStageCellModel::ErrorsRole).toInt();
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    PaintHover(*painter, option, view);
+    PaintPicture(*painter, option.palette, index, view);
+    PaintErrorFold(*painter, option.font, view);
+    PaintCurrentFrame(*painter, view);
+    PaintLabel(*painter, option, index, view);
+    painter->restore();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The stage browser's grid: one cell per stage 0..99 (a list model over
+// TStageThumbnails) and the painter of a cell: the thumbnail, the two-digit
+// number and the caption, the mark of the current stage and the badge of a
+// stage with check errors.
+
+#include <QAbstractListModel>
+#include <QImage>
+#include <QStyledItemDelegate>
+
+#include <vector>
+
+class TStageThumbnails;
+
+class TStageCellModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // Besides Qt::DisplayRole ("07 Caption", or "07 no record") and
+    // Qt::ToolTipRole (the caption, the first check error, a failure).
+    enum TRole {
+        ThumbnailRole = Qt::UserRole + 1,  // QImage; null until made
+        CaptionRole,                       // QString: the caption's bytes as the editor's title shows them
+        PresentRole,                       // bool: the file holds the record
+        StaleRole,                         // bool: its thumbnail is to be made (again)
+        ErrorsRole,                        // int: check errors
+        CurrentRole,                       // bool: the current stage (StageNum)
+        FailedRole,                        // bool: it could not be drawn
+    };
+
+    // `stages` (not owned) must outlive the model.
+    explicit TStageCellModel(const TStageThumbnails& stages, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    // The thumbnails and records changed: every cell is read again.
+    void Reload();
+    // Stage `number`'s thumbnail was made.
+    void StageMade(int number);
+    void SetCurrentStage(int number);
+    int CurrentStage() const { return FCurrent; }
+
+private:
+    void TakeImage(int number);
+
+    const TStageThumbnails& FStages;
+    std::vector<QImage> FImages;  // made from the thumbnails' pixels
+    int FCurrent = -1;
+};
+
+// Paints a cell; its size is CellSize.
+class TStageCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static QSize CellSize();
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};

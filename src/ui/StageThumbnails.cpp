@@ -1,0 +1,126 @@
+#include "ui/StageThumbnails.h"
+
+#include "check/FindingFormat.h"
+#include "check/PictureCheck.h"
+#include "editor/StageRenderer.h"
+#include "storage/FileLookup.h"
+#include "storage/StageFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <utility>
+
+namespace {
+
+bool SameRecord(const StageRecord& a, const StageRecord& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool NamesPicture(const StageRecord& record)
+{
+    return record.BG_Bitmap.Length > 0 || record.SI_Bitmap.Length > 0;
+}
+
+}  // namespace
+
+TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
+    : FStageFile(std::move(stageFile)),
+      FPictureFolder(std::move(pictureFolder)),
+      FStages(static_cast<std::size_t>(BrowserStageCount))
+{}
+
+TStageThumbnails::~TStageThumbnails() = default;
+
+void TStageThumbnails::SetFiles(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
+{
+    FStageFile = std::move(stageFile);
+    FPictureFolder = std::move(pictureFolder);
+    std::fill(FStages.begin(), FStages.end(), TStageThumbnail{});
+    FRenderer.reset();
+    FPictureCheck.reset();
+}
+
+bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
+{
+    const std::filesystem::path file = FindStageFile(FStageFile);
+    const std::int64_t count = StageRecordCount(file).value_or(0);
+    bool changed = false;
+    for (int number = 0; number < BrowserStageCount; ++number) {
+        TStageThumbnail& stage = FStages[static_cast<std::size_t>(number)];
+        StageRecord record;
+        // A record cut short by another program between the count and the
+        // read is no record, as for the editor's load.
+        const bool present = number < count && ReadStageRecord(file, number, record);
+        if (!present) {
+            if (stage.Present)
+                changed = true;
+            stage = TStageThumbnail{};
+            continue;
+        }
+        if (!stage.Present || !SameRecord(stage.Record, record)) {
+            changed = true;
+            stage.Present = true;
+            stage.Record = record;
+            stage.Stale = true;
+        } else if (picturesMayHaveChanged && NamesPicture(record)) {
+            stage.Stale = true;
+        }
+    }
+    return changed;
+}
+
+int TStageThumbnails::StaleCount() const
+{
+    return static_cast<int>(
+        std::count_if(FStages.begin(), FStages.end(), [](const TStageThumbnail& stage) { return stage.Stale; }));
+}
+
+int TStageThumbnails::MakeNext(int first, int last)
+{
+    first = std::clamp(first, 0, BrowserStageCount - 1);
+    last = std::clamp(last, first, BrowserStageCount - 1);
+    int number = -1;
+    for (int n = first; n <= last && number < 0; ++n)
+        if (FStages[static_cast<std::size_t>(n)].Stale)
+            number = n;
+    for (int n = 0; n < BrowserStageCount && number < 0; ++n)
+        if (FStages[static_cast<std::size_t>(n)].Stale)
+            number = n;
+    if (number < 0)
+        return -1;
+
+    TStageThumbnail& stage = FStages[static_cast<std::size_t>(number)];
+    stage.Stale = false;
+    stage.Failure.clear();
+    // The checks and the drawing fail on their own: a stage that cannot be
+    // drawn is still checked, and the other way round.
+    try {
+        if (!FPictureCheck)
+            FPictureCheck = std::make_unique<TPictureCheck>(FPictureFolder);
+        const std::vector<TFinding> findings = CheckStage(number, stage.Record, *FPictureCheck);
+        stage.Errors = static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const TFinding& finding) {
+            return finding.Severity == TSeverity::Error;
+        }));
+        // Errors come first.
+        stage.FirstError = stage.Errors > 0 ? FindingLine(findings.front()) : std::string();
+    } catch (const std::exception& error) {
+        stage.Errors = 0;
+        stage.FirstError.clear();
+        stage.Failure = std::string("Cannot check the stage: ") + error.what() + "\n";
+    }
+    try {
+        if (!FRenderer)
+            FRenderer = std::make_unique<TStageRenderer>(FPictureFolder);
+        const TRenderedStage drawn = FRenderer->Render(stage.Record);
+        stage.Pixels =
+            Downscale(drawn.Pixels, ThumbnailWidth * ThumbnailScale, ThumbnailHeight * ThumbnailScale, ThumbnailScale);
+    } catch (const std::exception& error) {
+        stage.Pixels.clear();
+        stage.Failure += std::string("Cannot draw the stage: ") + error.what() + "\n";
+    }
+    if (!stage.Failure.empty())
+        stage.Failure.pop_back();
+    return number;
+}

@@ -1,0 +1,331 @@
+#include "ui/StagesFm.h"
+
+#include "editor/Main.h"
+#include "ui/BetweenFrames.h"
+#include "ui/ErrorReport.h"
+#include "ui/KeyMap.h"
+#include "ui/QtApplicationHooks.h"
+#include "ui/StageCells.h"
+#include "ui/StageThumbnails.h"
+#include "ui/ToolBarFm.h"
+#include "ui/UpDown.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int MaxCells = 5;  // the default size shows at most 5 x 5 stages
+constexpr int Gap = 4;       // between the window and what it keeps clear of
+constexpr int FallbackRows = 3;
+
+// The function keys act on the editor from this window too.
+bool IsEditorFunctionKey(int qtKey)
+{
+    return qtKey >= Qt::Key_F4 && qtKey <= Qt::Key_F9;
+}
+
+}  // namespace
+
+QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell, QSize chrome,
+                        QMargins decoration)
+{
+    const QSize extra(chrome.width() + decoration.left() + decoration.right(),
+                      chrome.height() + decoration.top() + decoration.bottom());
+    auto cellsIn = [](int length, int cellLength, int extraLength) {
+        return cellLength > 0 ? std::clamp((length - extraLength) / cellLength, 0, MaxCells) : 0;
+    };
+    auto frameSize = [&](int columns, int rows) {
+        return QSize(columns * cell.width() + extra.width(), rows * cell.height() + extra.height());
+    };
+
+    // The four sides of the main window, in order of preference, each cut
+    // clear of `avoid` (the part with room for the most cells is kept).
+    const std::array<QRect, 4> sides = {
+        QRect(QPoint(mainFrame.right() + 1 + Gap, available.top()), available.bottomRight()),
+        QRect(available.topLeft(), QPoint(mainFrame.left() - 1 - Gap, available.bottom())),
+        QRect(QPoint(available.left(), mainFrame.bottom() + 1 + Gap), available.bottomRight()),
+        QRect(available.topLeft(), QPoint(available.right(), mainFrame.top() - 1 - Gap)),
+    };
+    QRect best;
+    int bestCells = 0;
+    QSize bestSize;
+    for (const QRect& side : sides) {
+        std::array<QRect, 5> parts = {side};
+        if (avoid.isValid() && avoid.intersects(side)) {
+            parts = {QRect(side.topLeft(), QPoint(avoid.left() - 1 - Gap, side.bottom())),
+                     QRect(QPoint(avoid.right() + 1 + Gap, side.top()), side.bottomRight()),
+                     QRect(side.topLeft(), QPoint(side.right(), avoid.top() - 1 - Gap)),
+                     QRect(QPoint(side.left(), avoid.bottom() + 1 + Gap), side.bottomRight())};
+        }
+        for (const QRect& part : parts) {
+            if (!part.isValid())
+                continue;
+            const int columns = cellsIn(part.width(), cell.width(), extra.width());
+            const int rows = cellsIn(part.height(), cell.height(), extra.height());
+            if (columns * rows > bestCells) {
+                bestCells = columns * rows;
+                best = part;
+                bestSize = frameSize(columns, rows);
+            }
+        }
+    }
+
+    QRect frame;
+    if (bestCells == 0) {
+        // No side holds a cell: one column at the right edge, over the main window.
+        const int rows =
+            std::max(1, std::min(FallbackRows, cellsIn(available.height(), cell.height(), extra.height())));
+        const QSize size = frameSize(1, rows).boundedTo(available.size());
+        frame = QRect(QPoint(available.right() + 1 - size.width(), available.top()), size);
+    } else {
+        // Against the main window's side, lined up with its top or left edge.
+        frame.setSize(bestSize);
+        int x = std::clamp(mainFrame.left(), best.left(), best.right() + 1 - bestSize.width());
+        int y = std::clamp(mainFrame.top(), best.top(), best.bottom() + 1 - bestSize.height());
+        if (best.left() > mainFrame.right())
+            x = best.left();
+        else if (best.right() < mainFrame.left())
+            x = best.right() + 1 - bestSize.width();
+        if (best.top() > mainFrame.bottom())
+            y = best.top();
+        else if (best.bottom() < mainFrame.top())
+            y = best.bottom() + 1 - bestSize.height();
+        frame.moveTopLeft(QPoint(x, y));
+    }
+    return frame.marginsRemoved(decoration);
+}
+
+// A tool window beside the main window with a title and a close button;
+// closing it only hides it, as F4 does.
+TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      FThumbnails(std::make_unique<TStageThumbnails>("Stage.Dat", "")),
+      FSchedule(schedule ? schedule : TQtApplicationHooks::Installed())
+{
+    setWindowTitle(QStringLiteral("Stages"));
+    setObjectName(QStringLiteral("fmStages"));
+
+    FCells = new TStageCellModel(*FThumbnails, this);
+    lvStages = new QListView(this);
+    lvStages->setObjectName(QStringLiteral("lvStages"));
+    lvStages->setViewMode(QListView::IconMode);
+    lvStages->setFlow(QListView::LeftToRight);
+    lvStages->setWrapping(true);
+    lvStages->setResizeMode(QListView::Adjust);
+    lvStages->setMovement(QListView::Static);
+    lvStages->setUniformItemSizes(true);
+    lvStages->setGridSize(TStageCellDelegate::CellSize());
+    lvStages->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvStages->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvStages->setFrameShape(QFrame::NoFrame);
+    lvStages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lvStages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lvStages->setMouseTracking(true);  // the hover fill
+    lvStages->setItemDelegate(new TStageCellDelegate(lvStages));
+    lvStages->setModel(FCells);
+    lvStages->installEventFilter(this);
+    connect(lvStages, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            OpenStage(index.row());
+    });
+
+    stStatus = new QLabel(this);
+    stStatus->setObjectName(QStringLiteral("stStatus"));
+    stStatus->setContentsMargins(6, 2, 6, 2);
+    // The status never widens the window: a narrow one cuts it short.
+    stStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(lvStages, 1);
+    layout->addWidget(stStatus);
+
+    FWork = new TBetweenFrames([this] { return MakeOne(); }, FSchedule, this);
+    connect(FWork, &TBetweenFrames::Finished, this, [this] {
+        UpdateStatus();
+        emit ThumbnailsDone();
+    });
+    UpdateStatus();
+
+    const QSize cell = TStageCellDelegate::CellSize();
+    resize(2 * cell.width() + ChromeSize().width(), 3 * cell.height() + ChromeSize().height());
+}
+
+TfmStages::~TfmStages() = default;
+
+QSize TfmStages::ChromeSize() const
+{
+    const int scrollBar = lvStages->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvStages);
+    // The list wraps a row once a cell would reach its right edge exactly,
+    // so whole cells need one pixel more than their width.
+    return {scrollBar + 2 * lvStages->frameWidth() + 1, stStatus->sizeHint().height() + 2 * lvStages->frameWidth()};
+}
+
+void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
+{
+    if (FTool)
+        disconnect(FTool, nullptr, this, nullptr);
+    FForm = form;
+    FTool = tool;
+    if (FForm) {
+        FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
+        FCells->Reload();
+        SetCurrentStage(FForm->StageNum);
+    }
+    if (FTool)
+        connect(FTool, &TfmTool::StageFileWritten, this, &TfmStages::StageFileWritten);
+}
+
+void TfmStages::SetCurrentStage(int number)
+{
+    FCells->SetCurrentStage(number);
+}
+
+void TfmStages::StageFileWritten()
+{
+    if (isVisible())
+        ReadFile(false);
+}
+
+void TfmStages::OpenStage(int number)
+{
+    if (!FTool || number < 0 || number >= BrowserStageCount)
+        return;
+    // As the designer would: the number control first (its change handler
+    // sets StageNum and the title), then the Load button's own handler.
+    FTool->udStageNum->setPosition(number);
+    FTool->btLoad->click();
+}
+
+void TfmStages::ReadFile(bool picturesMayHaveChanged)
+{
+    RunGuarded([&] { FThumbnails->ReadFile(picturesMayHaveChanged); });
+    FCells->Reload();
+    UpdateStatus();
+    if (isVisible() && FThumbnails->StaleCount() > 0)
+        FWork->Start();
+}
+
+bool TfmStages::MakeOne()
+{
+    // The stages in view first, so the window fills in where the designer looks.
+    int first = -1;
+    int last = -1;
+    const QRect view = lvStages->viewport()->rect();
+    for (int row = 0; row < BrowserStageCount; ++row)
+        if (lvStages->visualRect(FCells->index(row)).intersects(view)) {
+            if (first < 0)
+                first = row;
+            last = row;
+        }
+    const int number = first < 0 ? FThumbnails->MakeNext() : FThumbnails->MakeNext(first, last);
+    if (number >= 0) {
+        FCells->StageMade(number);
+        emit ThumbnailMade(number);
+    }
+    UpdateStatus();
+    return FThumbnails->StaleCount() > 0;
+}
+
+void TfmStages::UpdateStatus()
+{
+    int records = 0;
+    int withErrors = 0;
+    for (int number = 0; number < BrowserStageCount; ++number) {
+        const TStageThumbnail& stage = FThumbnails->Stage(number);
+        records += stage.Present;
+        withErrors += stage.Present && stage.Errors > 0;
+    }
+    QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(BrowserStageCount);
+    if (withErrors > 0)
+        text += QStringLiteral(" \u00b7 %1 with errors").arg(withErrors);
+    const int stale = FThumbnails->StaleCount();
+    if (stale > 0)
+        text += QStringLiteral(" \u00b7 drawing %1").arg(stale);
+    stStatus->setText(text);
+}
+
+void TfmStages::setVisible(bool visible)
+{
+    if (visible && !FPlaced) {
+        FPlaced = true;
+        PlaceBesideMainWindow();
+    }
+    QWidget::setVisible(visible);
+}
+
+void TfmStages::PlaceBesideMainWindow()
+{
+    QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!main || !main->isVisible())
+        return;
+    const QScreen* screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect mainFrame = main->frameGeometry();
+    const QRect client = main->geometry();
+    // The window system decorates this window as it does the main window.
+    const QMargins decoration(client.left() - mainFrame.left(), client.top() - mainFrame.top(),
+                              mainFrame.right() - client.right(), mainFrame.bottom() - client.bottom());
+    const QRect avoid = FTool && FTool->isVisible() ? FTool->frameGeometry() : QRect();
+    setGeometry(StagesWindowPlace(mainFrame, avoid, screen->availableGeometry(), TStageCellDelegate::CellSize(),
+                                  ChromeSize(), decoration));
+}
+
+void TfmStages::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Another program may have changed the file, or the pictures, meanwhile.
+    ReadFile(true);
+    const QModelIndex current = FCells->index(std::clamp(FCells->CurrentStage(), 0, BrowserStageCount - 1));
+    lvStages->setCurrentIndex(current);
+    lvStages->scrollTo(current);
+}
+
+void TfmStages::hideEvent(QHideEvent* event)
+{
+    FWork->Stop();
+    QWidget::hideEvent(event);
+}
+
+void TfmStages::keyPressEvent(QKeyEvent* event)
+{
+    if (!ForwardFunctionKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+bool TfmStages::ForwardFunctionKey(QKeyEvent* event)
+{
+    std::uint16_t key = 0;
+    if (!FForm || !IsEditorFunctionKey(event->key()) || !QtKeyToVirtualKey(event->key(), key))
+        return false;
+    RunGuarded([&] { FForm->FormKeyDown(key, ShiftFromQt(event->modifiers())); });
+    return true;
+}
+
+bool TfmStages::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lvStages && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (lvStages->currentIndex().isValid())
+                OpenStage(lvStages->currentIndex().row());
+            return true;
+        }
+        if (ForwardFunctionKey(key))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

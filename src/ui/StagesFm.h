@@ -1,0 +1,98 @@
+#pragma once
+// The "Stages" window (F4): every record 0..99 of the stage file as a
+// thumbnail with its number and caption, the current stage (StageNum)
+// marked, stages with check errors badged. Double-click or Enter on a stage
+// sets the tool window's stage number and presses its Load. Thumbnails are
+// made one per piece of work between the display's frames (TBetweenFrames),
+// so the window shows at once and fills in.
+
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+#include <memory>
+
+class QKeyEvent;
+class QLabel;
+class QListView;
+class QModelIndex;
+class TBetweenFrames;
+class TFrameSchedule;
+class TMainForm;
+class TStageCellModel;
+class TStageThumbnails;
+class TfmTool;
+
+class TfmStages : public QWidget {
+    Q_OBJECT
+public:
+    // Work between frames is paced by `schedule` (not owned; by default the
+    // window application's idle hooks when installed, else none).
+    explicit TfmStages(QWidget* parent = nullptr, TFrameSchedule* schedule = nullptr);
+    ~TfmStages() override;
+
+    // The editor whose stage file is shown and whose keys F4..F9 act from
+    // here too, and the tool window whose stage number and Load a stage
+    // opens with. Set once, before the window is first shown.
+    void SetMainForm(TMainForm* form, TfmTool* tool);
+
+    // The mark follows the stage number (called whenever it may have changed).
+    void SetCurrentStage(int number);
+    // The stage file was written (a save): its records are read again.
+    void StageFileWritten();
+    // Sets the tool window's stage number to `number` and presses its Load.
+    void OpenStage(int number);
+
+    QListView* lvStages = nullptr;
+    QLabel* stStatus = nullptr;
+    TStageCellModel& Cells() const { return *FCells; }
+    const TStageThumbnails& Thumbnails() const { return *FThumbnails; }
+    TBetweenFrames& Work() const { return *FWork; }
+
+    // What the window adds around its cells: the scroll bar, the status line.
+    QSize ChromeSize() const;
+
+    // The first show places the window beside the main window.
+    void setVisible(bool visible) override;
+
+signals:
+    // A thumbnail was made (with its checks), and all are made.
+    void ThumbnailMade(int number);
+    void ThumbnailsDone();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // One piece of work: the next thumbnail, visible stages first.
+    bool MakeOne();
+    void ReadFile(bool picturesMayHaveChanged);
+    void UpdateStatus();
+    void PlaceBesideMainWindow();
+    // F4..F9 go to the editor's key handler; true when the key was one.
+    bool ForwardFunctionKey(QKeyEvent* event);
+
+    TMainForm* FForm = nullptr;
+    TfmTool* FTool = nullptr;
+    std::unique_ptr<TStageThumbnails> FThumbnails;
+    TStageCellModel* FCells = nullptr;
+    TBetweenFrames* FWork = nullptr;
+    TFrameSchedule* FSchedule = nullptr;
+    bool FPlaced = false;
+};
+
+// Where the window goes at its first show: beside the main window (frame
+// `mainFrame`), within `available` (the screen's free area), clear of
+// `avoid` (the tool window's frame) where it can be. `cell` is a grid cell,
+// `chrome` what the window adds around its cells (scroll bar, status line)
+// and `decoration` what the window system adds around a window (title bar,
+// borders, as around the main window). The side with room for the most
+// cells wins, up to 5 x 5 cells; the result never overlaps the main window
+// when a side holds one cell. On a screen too small for that it is one
+// column wide at the available area's right edge. The rectangle returned is
+// the client area (what setGeometry takes).
+QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell, QSize chrome,
+                        QMargins decoration);
