@@ -35,8 +35,12 @@ struct TShortString {
 };
 static_assert(sizeof(TShortString) == 64);
 
+// Packed so that no padding enters the file's layout, yet aligned to 4: every
+// field lies on its natural boundary within the record, so a record held
+// anywhere (after a bool in a struct, say) can hand out references to its
+// counts and cells.
 #pragma pack(push, 1)
-struct StageRecord {
+struct alignas(4) StageRecord {
     // clang-format off
     TShortString Caption;            // 0
     TShortString BG_Bitmap;          // 64
@@ -56,6 +60,7 @@ struct StageRecord {
 #pragma pack(pop)
 
 static_assert(sizeof(StageRecord) == 6000);
+static_assert(alignof(StageRecord) == 4);
 static_assert(offsetof(StageRecord, BG_Bitmap) == 64);
 static_assert(offsetof(StageRecord, BG_Color) == 128);
 static_assert(offsetof(StageRecord, BG_H_Tile) == 132);

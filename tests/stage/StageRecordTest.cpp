@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <vector>
@@ -81,4 +82,20 @@ TEST(EnemyCounts, TheTotalCountsTheSixteenTypesOnly)
             counts[slot] = count;
         EXPECT_EQ(SumEnemyCounts(counts), c.Total) << c.What;
     }
+}
+
+TEST(EnemyCounts, ARecordHeldBehindAByteIsSummedInPlace)
+{
+    // A record after a flag in a struct: its counts are read through a
+    // reference, which the sanitizer build checks for alignment.
+    struct Held {
+        bool Present = true;
+        StageRecord Record{};
+    };
+    Held held;
+    EmptyStage(held.Record);
+    held.Record.EnemyCount[0] = 4;
+    held.Record.EnemyCount[15] = 5;
+    EXPECT_EQ(SumEnemyCounts(held.Record.EnemyCount), 9);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&held.Record.EnemyCount[0]) % alignof(std::uint16_t), 0u);
 }
