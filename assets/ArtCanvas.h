@@ -11,16 +11,25 @@
 
 namespace art {
 
-using Color = std::uint32_t;              // 0xRRGGBB
-constexpr Color Clear = 0x01000000u;      // no pixel: becomes the key colour on output
+using Color = std::uint32_t;          // 0xRRGGBB
+constexpr Color Clear = 0x01000000u;  // no pixel: becomes the key colour on output
 
 constexpr Color rgb(int r, int g, int b)
 {
     return (Color(std::clamp(r, 0, 255)) << 16) | (Color(std::clamp(g, 0, 255)) << 8) | Color(std::clamp(b, 0, 255));
 }
-inline int red(Color c) { return int((c >> 16) & 255); }
-inline int green(Color c) { return int((c >> 8) & 255); }
-inline int blue(Color c) { return int(c & 255); }
+inline int red(Color c)
+{
+    return int((c >> 16) & 255);
+}
+inline int green(Color c)
+{
+    return int((c >> 8) & 255);
+}
+inline int blue(Color c)
+{
+    return int(c & 255);
+}
 
 // Linear blend, t in 0..1 (t = 0 gives a).
 inline Color mix(Color a, Color b, double t)
@@ -36,7 +45,10 @@ inline std::uint32_t hash(int x, int y, int seed = 0)
     h = (h ^ (h >> 13)) * 1274126177u;
     return h ^ (h >> 16);
 }
-inline double hash01(int x, int y, int seed = 0) { return (hash(x, y, seed) & 0xFFFFFF) / double(0x1000000); }
+inline double hash01(int x, int y, int seed = 0)
+{
+    return (hash(x, y, seed) & 0xFFFFFF) / double(0x1000000);
+}
 
 struct Image {
     int w = 0, h = 0;
@@ -156,15 +168,18 @@ inline void outline(Image& img, Color c, bool diagonal = false)
 // 5x7 pixel font (ASCII 32..126); each glyph is 7 rows of 5 columns.
 const char* glyph(char ch);
 // Width in pixels of text at scale 1 (6 px per character, last gap dropped).
-inline int textWidth(const std::string& s) { return s.empty() ? 0 : int(s.size()) * 6 - 1; }
+inline int textWidth(const std::string& s)
+{
+    return s.empty() ? 0 : int(s.size()) * 6 - 1;
+}
 // Draw text with its top-left at (x, y), each font pixel a k x k block.
 void text(Image& img, int x, int y, const std::string& s, Color c, int k = 1);
 
 // The 8-bit pictures: palette plus one index per pixel.
 struct Indexed {
     int w = 0, h = 0;
-    std::vector<Color> palette;           // at most 256 entries
-    std::vector<std::uint8_t> idx;        // row-major, top row first
+    std::vector<Color> palette;     // at most 256 entries
+    std::vector<std::uint8_t> idx;  // row-major, top row first
 };
 
 // A picture with partial transparency, for the desktop's icons: four bytes
@@ -181,4 +196,4 @@ Indexed exactPalette(const Image& img, Color key, int keyIndex);
 // cut), with index 0 black; clear pixels become black.
 Indexed reduced(const Image& img, int count, bool dither);
 
-} // namespace art
+}  // namespace art

@@ -11,7 +11,7 @@ namespace {
 constexpr double Pi = 3.14159265358979323846;
 
 struct Cloth {
-    std::array<Color, 5> ramp; // dark .. light
+    std::array<Color, 5> ramp;  // dark .. light
     Color emblem, emblemShade;
     bool torn;
 };
@@ -52,9 +52,7 @@ Image flagFrame(const Cloth& cl, int t)
     // outwards and grows towards the free end.
     const int W = 18, H = 11, x0 = 12, y0 = 4;
     double ph = 2 * Pi * t / 8.0;
-    auto lift = [&](double u) {
-        return 2.2 * std::sin(2 * Pi * u / 15.0 - ph) * std::pow(u / W, 0.8);
-    };
+    auto lift = [&](double u) { return 2.2 * std::sin(2 * Pi * u / 15.0 - ph) * std::pow(u / W, 0.8); };
     Image cloth(32, 32);
     for (int u = 0; u < W; ++u) {
         double dy = lift(u + 0.5);
@@ -91,7 +89,7 @@ Image flagFrame(const Cloth& cl, int t)
             for (int v = 0; v < 7; ++v)
                 if (star[v][su] == '#')
                     cloth.set(x0 + u, top + 2 + v, slope > 0.15 ? cl.emblemShade : cl.emblem);
-        if (cl.torn && (u == 5 || u == 9)) // dirty streaks on the white flag
+        if (cl.torn && (u == 5 || u == 9))  // dirty streaks on the white flag
             for (int v = 3; v < 8; ++v)
                 if (hash(u, v, 9) % 2)
                     cloth.set(x0 + u, top + v, cl.ramp[1]);
@@ -104,16 +102,22 @@ Image flagFrame(const Cloth& cl, int t)
     return img;
 }
 
-} // namespace
+}  // namespace
 
 Image drawFlag()
 {
     const Cloth red{{rgb(90, 14, 14), rgb(150, 24, 22), rgb(200, 40, 32), rgb(232, 72, 52), rgb(250, 124, 96)},
-                    rgb(252, 220, 80), rgb(210, 160, 40), false};
+                    rgb(252, 220, 80),
+                    rgb(210, 160, 40),
+                    false};
     const Cloth blue{{rgb(16, 28, 90), rgb(28, 52, 150), rgb(44, 80, 198), rgb(70, 118, 230), rgb(120, 164, 248)},
-                     rgb(250, 250, 240), rgb(190, 196, 210), false};
+                     rgb(250, 250, 240),
+                     rgb(190, 196, 210),
+                     false};
     const Cloth white{{rgb(92, 92, 88), rgb(150, 148, 140), rgb(196, 194, 186), rgb(226, 224, 216), rgb(248, 248, 242)},
-                      rgb(0, 0, 0), rgb(0, 0, 0), true};
+                      rgb(0, 0, 0),
+                      rgb(0, 0, 0),
+                      true};
     Image sheet(256, 96);
     const Cloth* cloths[3] = {&red, &blue, &white};
     for (int row = 0; row < 3; ++row)
@@ -122,4 +126,4 @@ Image drawFlag()
     return sheet;
 }
 
-} // namespace art
+}  // namespace art

@@ -104,7 +104,7 @@ const char* const kGlyphs[95] = {
     "     " "     " " #   " "# # #" "   # " "     " "     ", // ~
 };
 // clang-format on
-} // namespace
+}  // namespace
 
 const char* glyph(char ch)
 {
@@ -125,4 +125,4 @@ void text(Image& img, int x, int y, const std::string& s, Color c, int k)
     }
 }
 
-} // namespace art
+}  // namespace art

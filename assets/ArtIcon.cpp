@@ -64,7 +64,8 @@ Color dome(const Ramp& ramp, Vec p, Vec c, double r)
 class Painter {
 public:
     Painter(int size, int samples) : image_(size * samples, size * samples), unitsPerSample_(Design / (size * samples))
-    {}
+    {
+    }
 
     // Paints every sample where dist(p) <= grow with paint(p, d, n): d the
     // distance, n the outward normal of the shape at p.

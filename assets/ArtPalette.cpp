@@ -38,7 +38,7 @@ Indexed exactPalette(const Image& img, Color key, int keyIndex)
 
 namespace {
 struct Box {
-    std::vector<Color> cols; // distinct colours
+    std::vector<Color> cols;  // distinct colours
     std::vector<long> cnt;
 };
 
@@ -53,7 +53,7 @@ Color average(const Box& b)
     }
     return rgb(int(std::lround(r / n)), int(std::lround(g / n)), int(std::lround(bl / n)));
 }
-} // namespace
+}  // namespace
 
 Indexed reduced(const Image& img, int count, bool dither)
 {
@@ -77,7 +77,9 @@ Indexed reduced(const Image& img, int count, bool dither)
                 int lo = 255, hi = 0;
                 long total = 0;
                 for (std::size_t i = 0; i < boxes[b].cols.size(); ++i) {
-                    int v = axis == 0 ? red(boxes[b].cols[i]) : axis == 1 ? green(boxes[b].cols[i]) : blue(boxes[b].cols[i]);
+                    int v = axis == 0   ? red(boxes[b].cols[i])
+                            : axis == 1 ? green(boxes[b].cols[i])
+                                        : blue(boxes[b].cols[i]);
                     lo = std::min(lo, v);
                     hi = std::max(hi, v);
                     total += boxes[b].cnt[i];
@@ -162,4 +164,4 @@ Indexed reduced(const Image& img, int count, bool dither)
     return out;
 }
 
-} // namespace art
+}  // namespace art

@@ -24,7 +24,10 @@ Color shade(const Ramp& r, double v)
 }
 
 // Ordered 2x2 dither offset so ramp steps blend a little.
-double dither2(int x, int y) { return ((x & 1) * 2 + ((x ^ y) & 1)) / 4.0 - 0.375; }
+double dither2(int x, int y)
+{
+    return ((x & 1) * 2 + ((x ^ y) & 1)) / 4.0 - 0.375;
+}
 
 // clang-format off
 const Ramp Grass{rgb(30, 56, 22), rgb(42, 76, 28), rgb(56, 96, 34), rgb(72, 116, 40), rgb(96, 142, 50), rgb(136, 174, 72)};
@@ -120,7 +123,7 @@ Image waterTile(int f)
         for (int x = 0; x < 16; ++x) {
             double s = x + y + 16 * f;
             double h = 0.75 * std::sin(2 * Pi * s / 64.0) + 0.25 * std::sin(2 * Pi * 3 * s / 64.0)
-                     + 0.3 * std::sin(2 * Pi * (x - y) / 16.0) + 0.2 * std::sin(2 * Pi * (x + 3 * y) / 16.0);
+                       + 0.3 * std::sin(2 * Pi * (x - y) / 16.0) + 0.2 * std::sin(2 * Pi * (x + 3 * y) / 16.0);
             Color c = h > 0.6 ? Water[3] : h > -0.35 ? Water[2] : Water[1];
             t.set(x, y, c);
         }
@@ -226,8 +229,7 @@ Image canopyTile(int v)
 {
     // Clumps that cross the edges: the same in all four variants.
     std::vector<Ball> balls = {
-        {0, 0, 6.5, 0.0, 1}, {8, 15.5, 5.5, 0.5, 2}, {15.5, 8, 5.0, 0.2, 3},
-        {0, 8, 4.0, -0.5, 4}, {8, 0, 4.0, -0.3, 5},
+        {0, 0, 6.5, 0.0, 1}, {8, 15.5, 5.5, 0.5, 2}, {15.5, 8, 5.0, 0.2, 3}, {0, 8, 4.0, -0.5, 4}, {8, 0, 4.0, -0.3, 5},
     };
     // Inner clumps: each variant has its own.
     static const double inner[4][3][3] = {
@@ -245,8 +247,7 @@ Image canopyTile(int v)
 Image bushTile(int v)
 {
     std::vector<Ball> balls = {
-        {0, 0, 4.2, 0.0, 1}, {8, 0, 3.6, 0.0, 2}, {0, 8, 3.8, 0.0, 3},
-        {16, 12, 3.4, 0.0, 4}, {12, 16, 3.2, 0.0, 5},
+        {0, 0, 4.2, 0.0, 1}, {8, 0, 3.6, 0.0, 2}, {0, 8, 3.8, 0.0, 3}, {16, 12, 3.4, 0.0, 4}, {12, 16, 3.2, 0.0, 5},
     };
     static const double inner[4][3][3] = {
         {{5, 6, 3.4}, {11, 7, 3.6}, {7, 12, 3.2}},
@@ -264,17 +265,20 @@ Image shadowTile(int code)
 {
     Image t(16, 16);
     switch (code) {
-    case 16: shadowRect(t, 0, 0, 3, 3); break;                         // corner below-right of an object
-    case 17: shadowRect(t, 0, 4, 3, 15); break;                        // object to the left
-    case 18: shadowRect(t, 0, 0, 3, 15); break;                        // left and above-left
-    case 19: shadowRect(t, 4, 0, 15, 3); break;                        // object above
-    case 20: shadowRect(t, 0, 0, 15, 3); break;                        // above and above-left
-    case 21: shadowRect(t, 0, 0, 15, 3); shadowRect(t, 0, 4, 3, 15); break; // above and left
-    case 22:                                                            // under a low object
+    case 16: shadowRect(t, 0, 0, 3, 3); break;   // corner below-right of an object
+    case 17: shadowRect(t, 0, 4, 3, 15); break;  // object to the left
+    case 18: shadowRect(t, 0, 0, 3, 15); break;  // left and above-left
+    case 19: shadowRect(t, 4, 0, 15, 3); break;  // object above
+    case 20: shadowRect(t, 0, 0, 15, 3); break;  // above and above-left
+    case 21:
+        shadowRect(t, 0, 0, 15, 3);
+        shadowRect(t, 0, 4, 3, 15);
+        break;  // above and left
+    case 22:    // under a low object
         shadowRect(t, 3, 0, 15, 1);
         shadowRect(t, 5, 2, 14, 2);
         break;
-    case 23:                                                            // under a thin object
+    case 23:  // under a thin object
         shadowRect(t, 4, 0, 14, 1);
         break;
     }
@@ -289,10 +293,10 @@ Image brickTile(int v)
         for (int x = 0; x < 16; ++x) {
             int row = y / 4, yy = y % 4;
             int off = (row & 1) ? 4 : 0;
-            int xs = (x + 16 - off) % 16; // position within the shifted row
+            int xs = (x + 16 - off) % 16;  // position within the shifted row
             int bx = xs % 8;
             int brickId = row * 2 + xs / 8;
-            bool straddles = (row & 1) && xs / 8 == 1; // the brick cut by the tile edge
+            bool straddles = (row & 1) && xs / 8 == 1;  // the brick cut by the tile edge
             if (yy == 3 || bx == 7) {
                 // Mortar: lighter at the top edge of a joint, dark under a brick.
                 t.set(x, y, yy == 3 && bx != 7 ? rgb(70, 60, 52) : rgb(92, 82, 70));
@@ -312,17 +316,17 @@ Image brickTile(int v)
             t.set(x, y, shade(Brick, b));
         }
     // Wear that differs between variants, kept inside the tile.
-    if (v == 1) { // a crack
+    if (v == 1) {  // a crack
         t.set(9, 5, Brick[0]);
         t.set(10, 6, Brick[0]);
         t.set(11, 6, Brick[1]);
     }
-    if (v == 2) { // a chipped corner
+    if (v == 2) {  // a chipped corner
         t.set(2, 8, rgb(70, 60, 52));
         t.set(3, 8, Brick[1]);
         t.set(2, 9, Brick[1]);
     }
-    if (v == 3) { // soot
+    if (v == 3) {  // soot
         t.set(12, 1, Brick[1]);
         t.set(13, 1, Brick[1]);
         t.set(12, 2, Brick[0]);
@@ -450,7 +454,7 @@ Image concreteBlock(int v)
         t.set(x, 7, Concrete[1]);
         t.set(x, 8, Concrete[4]);
     }
-    if (v == 1) { // a crack through the block
+    if (v == 1) {  // a crack through the block
         int pts[][2] = {{5, 2}, {6, 3}, {6, 4}, {7, 5}, {7, 6}, {8, 9}, {9, 10}, {9, 11}, {10, 12}};
         for (auto& p : pts)
             t.set(p[0], p[1], Concrete[0]);
@@ -497,10 +501,13 @@ Image fenceTile(int v)
 Image rubbleTile()
 {
     Image obj(16, 16);
-    struct Chunk { double x, y, rx, ry; const Ramp* r; };
+    struct Chunk {
+        double x, y, rx, ry;
+        const Ramp* r;
+    };
     // A heap of broken bricks and concrete: big lumps at the back, small ones in front.
-    Chunk chunks[] = {{5, 5, 3.6, 2.8, &Stone}, {11, 4, 3.4, 2.6, &Brick}, {8, 8, 4.2, 3.0, &Brick},
-                      {3, 10, 3.0, 2.4, &Brick}, {12, 10, 3.4, 2.6, &Stone}, {7, 12, 3.0, 2.2, &Stone},
+    Chunk chunks[] = {{5, 5, 3.6, 2.8, &Stone},   {11, 4, 3.4, 2.6, &Brick},  {8, 8, 4.2, 3.0, &Brick},
+                      {3, 10, 3.0, 2.4, &Brick},  {12, 10, 3.4, 2.6, &Stone}, {7, 12, 3.0, 2.2, &Stone},
                       {13, 14, 1.8, 1.4, &Brick}, {2, 14, 1.6, 1.2, &Stone}};
     for (auto& c : chunks)
         for (int y = 0; y < 16; ++y)
@@ -511,7 +518,7 @@ Image rubbleTile()
                     continue;
                 double b = 0.55 - 0.35 * dx - 0.35 * dy + (hash01(x, y, 36) - 0.5) * 0.15;
                 if (d > 0.82 && (dx > 0 || dy > 0))
-                    b = 0.05; // dark lower edge separates the lumps
+                    b = 0.05;  // dark lower edge separates the lumps
                 obj.set(x, y, shade(*c.r, b));
             }
     // Mortar crumbs and a bent rebar.
@@ -556,13 +563,13 @@ Image barrelTile()
             double u = (x + 0.5 - 8.0) / 5.0;
             double b = 0.62 - 0.55 * u * u - 0.2 * u;
             if (y == 7 || y == 11)
-                b -= 0.25; // hoops
+                b -= 0.25;  // hoops
             obj.set(x, y, shade(Red, b));
         }
     obj.disc(8, 4.5, 5, 2.6, Red[2]);
     obj.disc(8, 4.5, 4, 1.8, Red[1]);
     obj.disc(8.5, 4.7, 3, 1.2, Red[0]);
-    obj.set(6, 4, Steel[4]); // bung
+    obj.set(6, 4, Steel[4]);  // bung
     obj.set(10, 3, Red[5]);
     for (int x = 4; x <= 11; ++x)
         obj.set(x, 14, Red[0]);
@@ -617,18 +624,18 @@ Image steelTile(int v)
     rivet(t, 11, 3, Steel);
     rivet(t, 3, 11, Steel);
     rivet(t, 11, 11, Steel);
-    if (v == 1) { // scratches
+    if (v == 1) {  // scratches
         t.set(6, 9, Steel[4]);
         t.set(7, 8, Steel[4]);
         t.set(8, 7, Steel[3]);
     }
-    if (v == 2) { // a dent
+    if (v == 2) {  // a dent
         t.set(8, 8, Steel[1]);
         t.set(9, 8, Steel[2]);
         t.set(8, 9, Steel[2]);
         t.set(7, 7, Steel[4]);
     }
-    if (v == 3) { // a weld seam
+    if (v == 3) {  // a weld seam
         for (int y = 5; y <= 10; ++y)
             t.set(7, y, (y & 1) ? Steel[3] : Steel[2]);
     }
@@ -640,7 +647,7 @@ Image steelTile(int v)
 struct Cell {
     int id;
     double d1, d2;
-    double dx, dy; // from the seed to the pixel
+    double dx, dy;  // from the seed to the pixel
 };
 Cell voronoi(const std::vector<std::array<double, 2>>& seeds, double x, double y)
 {
@@ -666,8 +673,8 @@ Cell voronoi(const std::vector<std::array<double, 2>>& seeds, double x, double y
 // ---------------------------------------------------------------- 44..47 stone
 Image stoneTile(int v)
 {
-    static const std::vector<std::array<double, 2>> seeds = {
-        {2, 2}, {9, 1}, {14, 5}, {5, 7}, {11, 9}, {2, 12}, {8, 13}, {14, 14}};
+    static const std::vector<std::array<double, 2>> seeds = {{2, 2},  {9, 1},  {14, 5}, {5, 7},
+                                                             {11, 9}, {2, 12}, {8, 13}, {14, 14}};
     Image t(16, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
@@ -697,8 +704,8 @@ Image stoneTileSeamless(int v)
 {
     Image t = stoneTile(v);
     Image base = stoneTile(0);
-    static const std::vector<std::array<double, 2>> seeds = {
-        {2, 2}, {9, 1}, {14, 5}, {5, 7}, {11, 9}, {2, 12}, {8, 13}, {14, 14}};
+    static const std::vector<std::array<double, 2>> seeds = {{2, 2},  {9, 1},  {14, 5}, {5, 7},
+                                                             {11, 9}, {2, 12}, {8, 13}, {14, 14}};
     std::vector<bool> edge(seeds.size(), false);
     for (int i = 0; i < 16; ++i) {
         int pts[4][2] = {{i, 0}, {i, 15}, {0, i}, {15, i}};
@@ -754,7 +761,7 @@ Image crateTile(int v)
         t.set(p, 1, Steel[4]);
         t.set(p + 1, 13, Steel[1]);
     }
-    if (v == 0 || v == 2) { // diagonal brace
+    if (v == 0 || v == 2) {  // diagonal brace
         for (int i = 3; i <= 12; ++i) {
             int j = v == 0 ? i : 15 - i;
             t.set(i, j, Wood[4]);
@@ -764,7 +771,7 @@ Image crateTile(int v)
             t.set(i, j + 1 > 12 ? 12 : j + 1, Wood[1]);
         }
     }
-    if (v == 1) { // stencilled mark
+    if (v == 1) {  // stencilled mark
         for (int i = 6; i <= 9; ++i) {
             t.set(i, 6, Wood[1]);
             t.set(i, 9, Wood[1]);
@@ -774,7 +781,7 @@ Image crateTile(int v)
         t.set(9, 7, Wood[1]);
         t.set(9, 8, Wood[1]);
     }
-    if (v == 3) { // a knot and a split plank
+    if (v == 3) {  // a knot and a split plank
         t.set(6, 7, Wood[1]);
         t.set(7, 7, Wood[0]);
         t.set(10, 10, Wood[1]);
@@ -856,9 +863,7 @@ Image rockTile(int v)
 // ---------------------------------------------------------------- 60..63 energy block
 Image energyTile(int f)
 {
-    Image t = bevelBlock(Steel, 2, [&](int x, int y) {
-        return 0.28 + (hash01(x, y, 60) - 0.5) * 0.06;
-    });
+    Image t = bevelBlock(Steel, 2, [&](int x, int y) { return 0.28 + (hash01(x, y, 60) - 0.5) * 0.06; });
     // A glowing core behind a window; the glow pulses and swirls over 4 frames.
     static const double pulse[4] = {0.0, 0.45, 1.0, 0.45};
     for (int y = 4; y < 12; ++y)
@@ -885,7 +890,7 @@ Image energyTile(int f)
     return t;
 }
 
-} // namespace
+}  // namespace
 
 Image drawTiles()
 {
@@ -921,4 +926,4 @@ Image drawTiles()
     return sheet;
 }
 
-} // namespace art
+}  // namespace art

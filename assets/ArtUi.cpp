@@ -48,7 +48,10 @@ double lattice(int x, int y, int period, int seed)
     y = ((y % period) + period) % period;
     return hash01(x, y, seed);
 }
-double smooth(double t) { return t * t * (3 - 2 * t); }
+double smooth(double t)
+{
+    return t * t * (3 - 2 * t);
+}
 double noise(double x, double y, int period, int seed)
 {
     int xi = int(std::floor(x)), yi = int(std::floor(y));
@@ -75,19 +78,20 @@ double fbm(double x, double y, int w, int h, int cells, int octaves, int seed)
 
 // ---------------------------------------------------------------- tanks
 struct TankLook {
-    std::array<Color, 4> hull;   // dark, mid, light, highlight
-    int hullW, hullH;            // hull between the tracks
+    std::array<Color, 4> hull;  // dark, mid, light, highlight
+    int hullW, hullH;           // hull between the tracks
     int trackW;
-    int turret;                  // 0 round, 1 square, 2 hexagon, 3 dome, 4 none (casemate), 5 open rack
+    int turret;  // 0 round, 1 square, 2 hexagon, 3 dome, 4 none (casemate), 5 open rack
     int turretR;
-    int guns;                    // 1 or 2 barrels
+    int guns;  // 1 or 2 barrels
     int gunLen, gunW;
-    int extra;                   // 0 none, 1 skirts, 2 rockets, 3 wheels, 4 antenna+radar, 5 fuel tank, 6 energy orb, 7 spikes
+    int extra;  // 0 none, 1 skirts, 2 rockets, 3 wheels, 4 antenna+radar, 5 fuel tank, 6 energy orb, 7 spikes
 };
 
 std::array<Color, 4> ramp4(int r, int g, int b)
 {
-    return {rgb(r * 45 / 100, g * 45 / 100, b * 45 / 100), rgb(r, g, b), rgb(r + (255 - r) * 30 / 100, g + (255 - g) * 30 / 100, b + (255 - b) * 30 / 100),
+    return {rgb(r * 45 / 100, g * 45 / 100, b * 45 / 100), rgb(r, g, b),
+            rgb(r + (255 - r) * 30 / 100, g + (255 - g) * 30 / 100, b + (255 - b) * 30 / 100),
             rgb(r + (255 - r) * 60 / 100, g + (255 - g) * 60 / 100, b + (255 - b) * 60 / 100)};
 }
 
@@ -130,7 +134,7 @@ Image tankImage(const TankLook& t, int typeIndex)
     Image img(32, 32);
     const Color outlineC = rgb(16, 14, 10);
     int cx = 16;
-    int top = 30 - t.hullH; // hull bottom near the cell's bottom, room for the gun above
+    int top = 30 - t.hullH;  // hull bottom near the cell's bottom, room for the gun above
     int hx = cx - t.hullW / 2;
     // Tracks or wheels.
     std::array<Color, 4> track = {rgb(30, 28, 26), rgb(58, 56, 52), rgb(96, 94, 88), rgb(140, 138, 130)};
@@ -155,14 +159,14 @@ Image tankImage(const TankLook& t, int typeIndex)
             for (int j = ty + 1; j < ty + th - 1; j += 2)
                 img.set(tx + (side ? t.trackW - 1 : 0), j, track[2]);
         }
-        if (t.extra == 1) { // armour skirts over the tracks
+        if (t.extra == 1) {  // armour skirts over the tracks
             int sx = side == 0 ? tx - 1 : tx;
             int sw = t.trackW + 1;
             bevelRect(img, sx, ty + 2, sw, th - 4, t.hull);
             for (int j = ty + 5; j < ty + th - 4; j += 4)
                 img.set(sx + sw / 2, j, t.hull[0]);
         }
-        if (t.extra == 7) { // spikes on the tracks' front
+        if (t.extra == 7) {  // spikes on the tracks' front
             img.set(tx + t.trackW / 2, ty - 1, rgb(220, 220, 210));
             img.set(tx + t.trackW / 2, ty - 2, rgb(160, 160, 150));
         }
@@ -183,7 +187,7 @@ Image tankImage(const TankLook& t, int typeIndex)
         for (int y = y0; y <= tcy; ++y)
             for (int i = 0; i < w; ++i)
                 img.set(x + i, y, i == 0 ? t.hull[2] : i == w - 1 && w > 1 ? t.hull[0] : t.hull[1]);
-        img.fill(x - (w > 1 ? 1 : 0), y0, w + (w > 1 ? 2 : 1), 2, t.hull[0]); // muzzle brake
+        img.fill(x - (w > 1 ? 1 : 0), y0, w + (w > 1 ? 2 : 1), 2, t.hull[0]);  // muzzle brake
         img.set(x, y0, t.hull[2]);
     };
     if (t.guns == 2) {
@@ -196,32 +200,35 @@ Image tankImage(const TankLook& t, int typeIndex)
     std::array<Color, 4> turretRamp = {mix(t.hull[0], rgb(0, 0, 0), 0.35), mix(t.hull[1], rgb(255, 255, 255), 0.12),
                                        mix(t.hull[2], rgb(255, 255, 255), 0.15), t.hull[3]};
     switch (t.turret) {
-    case 0: // round
+    case 0:  // round
         img.disc(tcx, tcy, t.turretR + 0.5, t.turretR + 0.5, turretRamp[0]);
         img.disc(tcx - 0.5, tcy - 0.5, t.turretR, t.turretR, turretRamp[1]);
         img.disc(tcx - 1.5, tcy - 1.5, t.turretR * 0.45, t.turretR * 0.45, turretRamp[2]);
         break;
-    case 1: // square
+    case 1:  // square
         bevelRect(img, tcx - t.turretR, tcy - t.turretR, 2 * t.turretR, 2 * t.turretR, turretRamp);
         img.fill(tcx - t.turretR + 2, tcy - t.turretR + 2, 2, 2, turretRamp[2]);
         break;
-    case 2: // hexagon
+    case 2:  // hexagon
         for (int y = -t.turretR; y < t.turretR; ++y) {
             int half = t.turretR - std::max(0, std::abs(y * 2 + 1) / 2 - t.turretR / 2);
             for (int x = -half; x < half; ++x)
-                img.set(tcx + x, tcy + y, x == -half || y == -t.turretR ? turretRamp[2] : x == half - 1 || y == t.turretR - 1 ? turretRamp[0] : turretRamp[1]);
+                img.set(tcx + x, tcy + y,
+                        x == -half || y == -t.turretR         ? turretRamp[2]
+                        : x == half - 1 || y == t.turretR - 1 ? turretRamp[0]
+                                                              : turretRamp[1]);
         }
         break;
-    case 3: // dome
+    case 3:  // dome
         img.disc(tcx, tcy, t.turretR + 0.5, t.turretR + 0.5, turretRamp[0]);
         img.disc(tcx - 0.5, tcy - 0.5, t.turretR, t.turretR, turretRamp[1]);
         img.disc(tcx - 1, tcy - 1, t.turretR * 0.7, t.turretR * 0.7, turretRamp[2]);
         img.disc(tcx - 1.5, tcy - 1.5, t.turretR * 0.3, t.turretR * 0.3, turretRamp[3]);
         break;
-    case 4: // casemate: a raised front block instead of a turret
+    case 4:  // casemate: a raised front block instead of a turret
         bevelRect(img, hx + 1, top + 2, t.hullW - 2, t.hullH / 2 + 1, turretRamp);
         break;
-    case 5: { // rocket rack: rows of missile tubes
+    case 5: {  // rocket rack: rows of missile tubes
         bevelRect(img, tcx - 5, tcy - 6, 10, 11, turretRamp);
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c) {
@@ -243,13 +250,13 @@ Image tankImage(const TankLook& t, int typeIndex)
     }
     switch (t.extra) {
     case 2: break;
-    case 4: // antenna and a radar dish
+    case 4:  // antenna and a radar dish
         img.line(hx + t.hullW - 2, top + t.hullH - 2, hx + t.hullW + 2, top - 3, rgb(40, 40, 40));
         img.set(hx + t.hullW + 2, top - 3, rgb(230, 40, 30));
         img.disc(hx + 3, top + t.hullH - 4, 2, 2, rgb(230, 232, 236));
         img.set(hx + 3, top + t.hullH - 4, rgb(60, 60, 70));
         break;
-    case 5: // fuel tank at the back
+    case 5:  // fuel tank at the back
         img.disc(cx, top + t.hullH - 2, 3.5, 2.5, rgb(60, 60, 56));
         img.disc(cx - 0.5, top + t.hullH - 2.5, 2.5, 1.5, rgb(200, 60, 30));
         img.set(cx - 1, top + t.hullH - 3, rgb(250, 160, 80));
@@ -258,7 +265,7 @@ Image tankImage(const TankLook& t, int typeIndex)
         img.set(tcx, top - t.gunLen - 2, rgb(255, 240, 160));
         img.set(tcx + 1, top - t.gunLen - 1, rgb(240, 120, 30));
         break;
-    case 6: // energy orb on the cannon
+    case 6:  // energy orb on the cannon
         img.disc(tcx, top - t.gunLen + 1, 2.5, 2.5, rgb(80, 200, 255));
         img.set(tcx - 1, top - t.gunLen, rgb(230, 250, 255));
         break;
@@ -280,48 +287,50 @@ const std::map<char, Color> kIconColours = {
 
 Image iconEraser()
 {
-    return fromRows({
-                        "                ",
-                        "                ",
-                        "         kkk    ",
-                        "        kpppk   ",
-                        "       kpppppk  ",
-                        "      kpppppPk  ",
-                        "     kbpppppk   ",
-                        "    kbbbpppk    ",
-                        "   kbbbbbPk     ",
-                        "  kcbbbbBk      ",
-                        "  kccbbBk       ",
-                        "   kccBk        ",
-                        "    kkk  gg  g  ",
-                        "                ",
-                        "                ",
-                        "                ",
-                    },
-                    kIconColours);
+    return fromRows(
+        {
+            "                ",
+            "                ",
+            "         kkk    ",
+            "        kpppk   ",
+            "       kpppppk  ",
+            "      kpppppPk  ",
+            "     kbpppppk   ",
+            "    kbbbpppk    ",
+            "   kbbbbbPk     ",
+            "  kcbbbbBk      ",
+            "  kccbbBk       ",
+            "   kccBk        ",
+            "    kkk  gg  g  ",
+            "                ",
+            "                ",
+            "                ",
+        },
+        kIconColours);
 }
 
 Image iconLayers()
 {
-    return fromRows({
-                        "                ",
-                        "       kk       ",
-                        "     kkyykk     ",
-                        "   kkyyyyyykk   ",
-                        "  kyyyyyyyyyyk  ",
-                        "   kkyyyyyykk   ",
-                        "  kG kkyykk Gk  ",
-                        "  kGGGkkkkGGGk  ",
-                        "   kkGGGGGGkk   ",
-                        "  kc kkGGkk ck  ",
-                        "  kcccckkccc ck ",
-                        "   kkccccccckk  ",
-                        "     kkcccckk   ",
-                        "       kk       ",
-                        "                ",
-                        "                ",
-                    },
-                    kIconColours);
+    return fromRows(
+        {
+            "                ",
+            "       kk       ",
+            "     kkyykk     ",
+            "   kkyyyyyykk   ",
+            "  kyyyyyyyyyyk  ",
+            "   kkyyyyyykk   ",
+            "  kG kkyykk Gk  ",
+            "  kGGGkkkkGGGk  ",
+            "   kkGGGGGGkk   ",
+            "  kc kkGGkk ck  ",
+            "  kcccckkccc ck ",
+            "   kkccccccckk  ",
+            "     kkcccckk   ",
+            "       kk       ",
+            "                ",
+            "                ",
+        },
+        kIconColours);
 }
 
 Image iconGrid()
@@ -354,65 +363,68 @@ Image iconSelect()
         img.set(14, i + 1 > 13 ? 13 : i + 1, c);
     }
     // Arrow pointer in the corner.
-    Image arrow = fromRows({
-                               "k     ",
-                               "kk    ",
-                               "kwk   ",
-                               "kwwk  ",
-                               "kwwwk ",
-                               "kwwkkk",
-                               "kkwk  ",
-                               "   k  ",
-                           },
-                           kIconColours);
+    Image arrow = fromRows(
+        {
+            "k     ",
+            "kk    ",
+            "kwk   ",
+            "kwwk  ",
+            "kwwwk ",
+            "kwwkkk",
+            "kkwk  ",
+            "   k  ",
+        },
+        kIconColours);
     img.draw(arrow, 8, 7);
     return img;
 }
 
 Image iconBucket()
 {
-    return fromRows({
-                        "                ",
-                        "      kk        ",
-                        "     kllk       ",
-                        "    kl  k       ",
-                        "   kkkkkkk      ",
-                        "  kwwllllgk     ",
-                        " kwwllllllgk    ",
-                        " kwlllllllgbk   ",
-                        "  kwlllllgkbbk  ",
-                        "   kwlllgk bbk  ",
-                        "    kwlgk  bbbk ",
-                        "     kgk   bbBk ",
-                        "      k    bbBk ",
-                        "           kBk  ",
-                        "            k   ",
-                        "                ",
-                    },
-                    kIconColours);
+    return fromRows(
+        {
+            "                ",
+            "      kk        ",
+            "     kllk       ",
+            "    kl  k       ",
+            "   kkkkkkk      ",
+            "  kwwllllgk     ",
+            " kwwllllllgk    ",
+            " kwlllllllgbk   ",
+            "  kwlllllgkbbk  ",
+            "   kwlllgk bbk  ",
+            "    kwlgk  bbbk ",
+            "     kgk   bbBk ",
+            "      k    bbBk ",
+            "           kBk  ",
+            "            k   ",
+            "                ",
+        },
+        kIconColours);
 }
 
 Image iconPencil()
 {
-    return fromRows({
-                        "                ",
-                        "           kk   ",
-                        "          kPPk  ",
-                        "         kllPPk ",
-                        "        kyylkk  ",
-                        "       kyyYkk   ",
-                        "      kyyYk     ",
-                        "     kyyYk      ",
-                        "    kyyYk       ",
-                        "   kyyYk        ",
-                        "   ksYk         ",
-                        "  kssk          ",
-                        "  kdk           ",
-                        "  kk            ",
-                        "                ",
-                        "                ",
-                    },
-                    kIconColours);
+    return fromRows(
+        {
+            "                ",
+            "           kk   ",
+            "          kPPk  ",
+            "         kllPPk ",
+            "        kyylkk  ",
+            "       kyyYkk   ",
+            "      kyyYk     ",
+            "     kyyYk      ",
+            "    kyyYk       ",
+            "   kyyYk        ",
+            "   ksYk         ",
+            "  kssk          ",
+            "  kdk           ",
+            "  kk            ",
+            "                ",
+            "                ",
+        },
+        kIconColours);
 }
 
 Image iconBox()
@@ -434,25 +446,26 @@ Image iconBox()
 
 Image iconUndo()
 {
-    return fromRows({
-                        "                ",
-                        "                ",
-                        "     k          ",
-                        "    kgk         ",
-                        "   kbbkkkkkk    ",
-                        "  kbccbbbbbbkk  ",
-                        " kbccccccccbbBk ",
-                        "  kbbBBBBBBcbBk ",
-                        "   kbBkkkkkkbbBk",
-                        "    kBk     kbBk",
-                        "     k      kbBk",
-                        "           kbBk ",
-                        "         kkbBk  ",
-                        "        kbBBk   ",
-                        "        kkkk    ",
-                        "                ",
-                    },
-                    kIconColours);
+    return fromRows(
+        {
+            "                ",
+            "                ",
+            "     k          ",
+            "    kgk         ",
+            "   kbbkkkkkk    ",
+            "  kbccbbbbbbkk  ",
+            " kbccccccccbbBk ",
+            "  kbbBBBBBBcbBk ",
+            "   kbBkkkkkkbbBk",
+            "    kBk     kbBk",
+            "     k      kbBk",
+            "           kbBk ",
+            "         kkbBk  ",
+            "        kbBBk   ",
+            "        kkkk    ",
+            "                ",
+        },
+        kIconColours);
 }
 
 // ---------------------------------------------------------------- option images 0..3
@@ -542,9 +555,12 @@ Image optCount()
     return img;
 }
 
-} // namespace
+}  // namespace
 
-Image drawTank(int type) { return tankImage(kTanks[std::clamp(type, 0, 15)], type); }
+Image drawTank(int type)
+{
+    return tankImage(kTanks[std::clamp(type, 0, 15)], type);
+}
 
 Image drawToolButtons(const Image& tiles)
 {
@@ -671,7 +687,7 @@ void blockText(Image& img, int x0, int y0, const std::string& s, int k, Color to
         }
 }
 
-} // namespace
+}  // namespace
 
 Image drawSplash(const Image& tiles, const Image& flag)
 {
@@ -689,18 +705,36 @@ Image drawSplash(const Image& tiles, const Image& flag)
             tile(river ? 4 + (x + y) % 4 : (x + y) % 4, x, y);
         }
     auto F = [&](int x, int y, int c) { fg[std::size_t(y * 13 + x)] = c; };
-    F(3, 0, 8); F(4, 0, 9); F(3, 1, 9); F(4, 1, 10); F(5, 0, 10); F(5, 1, 11);
-    F(0, 0, 12); F(0, 1, 13);
-    F(10, 3, 40); F(11, 3, 41); F(11, 4, 42);
-    F(8, 3, 44); F(9, 3, 45);
-    F(0, 7, 12); F(0, 8, 13); F(0, 9, 14);
-    F(11, 0, 8); F(12, 0, 9); F(11, 1, 9); F(12, 1, 10);
-    F(3, 8, 30); F(4, 8, 31);
+    F(3, 0, 8);
+    F(4, 0, 9);
+    F(3, 1, 9);
+    F(4, 1, 10);
+    F(5, 0, 10);
+    F(5, 1, 11);
+    F(0, 0, 12);
+    F(0, 1, 13);
+    F(10, 3, 40);
+    F(11, 3, 41);
+    F(11, 4, 42);
+    F(8, 3, 44);
+    F(9, 3, 45);
+    F(0, 7, 12);
+    F(0, 8, 13);
+    F(0, 9, 14);
+    F(11, 0, 8);
+    F(12, 0, 9);
+    F(11, 1, 9);
+    F(12, 1, 10);
+    F(3, 8, 30);
+    F(4, 8, 31);
     F(8, 8, 38);
     // The base: a brick wall around the flag at the bottom centre.
     for (int x = 5; x <= 8; ++x)
         F(x, 7, 24 + x % 4);
-    F(5, 8, 25); F(5, 9, 26); F(8, 8, 27); F(8, 9, 24);
+    F(5, 8, 25);
+    F(5, 9, 26);
+    F(8, 8, 27);
+    F(8, 9, 24);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 13; ++x) {
             auto at = [&](int i, int j) { return i < 0 || j < 0 ? -1 : fg[std::size_t(j * 13 + i)]; };
@@ -715,7 +749,9 @@ Image drawSplash(const Image& tiles, const Image& flag)
     img.draw(flag.crop(3 * 32, 0, 32, 32).scaled(2), 6 * 32 - 8, 8 * 32 - 4);
 
     // Tanks: the player's below left, firing at an enemy coming down on the right.
-    auto tank = [&](int type, int x, int y, int quarter) { img.draw(rotated(drawTank(type), quarter).scaled(2), x, y); };
+    auto tank = [&](int type, int x, int y, int quarter) {
+        img.draw(rotated(drawTank(type), quarter).scaled(2), x, y);
+    };
     tank(2, 92, 176, 1);
     tank(3, 306, 176, 3);
     tank(7, 196, 92, 2);
@@ -783,7 +819,7 @@ Image drawSkyExample()
             double g = std::clamp((n - 0.45) * 4.0, 0.0, 1.0);
             Color c = mix(soil, grass, g);
             if (hash01(x, y, 303) > 0.985)
-                c = mix(c, rgb(120, 120, 96), 0.6); // pebbles
+                c = mix(c, rgb(120, 120, 96), 0.6);  // pebbles
             img.set(x, y, c);
         }
     return img;
@@ -845,12 +881,13 @@ Image drawBigExample(const Image& tiles)
             if (river < 36 && road < 22) {
                 Color c = (x / 4) % 2 ? rgb(120, 84, 48) : rgb(104, 72, 40);
                 if (road > 19)
-                    c = rgb(60, 40, 22); // rails
+                    c = rgb(60, 40, 22);  // rails
                 img.set(x, y, c);
             }
         }
     // Round tree crowns with their shadows, as landmarks.
-    const double trees[][3] = {{560, 200, 20}, {70, 420, 24}, {450, 60, 22}, {610, 450, 18}, {250, 40, 16}, {380, 430, 14}};
+    const double trees[][3] = {{560, 200, 20}, {70, 420, 24}, {450, 60, 22},
+                               {610, 450, 18}, {250, 40, 16}, {380, 430, 14}};
     for (auto& t : trees) {
         img.disc(t[0] + 8, t[1] + 8, t[2], t[2] * 0.9, rgb(24, 28, 14));
         for (int k = 0; k < 6; ++k) {
@@ -867,4 +904,4 @@ Image drawBigExample(const Image& tiles)
     return img;
 }
 
-} // namespace art
+}  // namespace art

@@ -32,12 +32,12 @@ void infoHeader(Bytes& b, int w, int h, int bpp, std::uint32_t compression, std:
 {
     put32(b, 40);
     put32(b, std::uint32_t(w));
-    put32(b, std::uint32_t(h)); // positive: bottom-up
+    put32(b, std::uint32_t(h));  // positive: bottom-up
     put16(b, 1);
     put16(b, unsigned(bpp));
     put32(b, compression);
     put32(b, imageSize);
-    put32(b, 2835); // 72 dpi
+    put32(b, 2835);  // 72 dpi
     put32(b, 2835);
     put32(b, std::uint32_t(colours));
     put32(b, 0);
@@ -105,7 +105,7 @@ void chunk(Bytes& out, const char* type, const Bytes& data)
     out.insert(out.end(), body.begin(), body.end());
     put32be(out, crc32(body.data(), body.size()));
 }
-} // namespace
+}  // namespace
 
 Bytes encodeRle8(const Indexed& img)
 {
@@ -151,10 +151,10 @@ Bytes encodeRle8(const Indexed& img)
             x = end;
         }
         b.push_back(0);
-        b.push_back(0); // end of line
+        b.push_back(0);  // end of line
     }
     b.push_back(0);
-    b.push_back(1); // end of bitmap
+    b.push_back(1);  // end of bitmap
     return b;
 }
 
@@ -306,4 +306,4 @@ void writeFile(const std::string& path, const Bytes& data)
         throw std::runtime_error("cannot write " + path);
 }
 
-} // namespace art
+}  // namespace art

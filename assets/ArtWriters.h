@@ -29,4 +29,4 @@ Bytes jpeg(const Image& img, int quality);
 
 void writeFile(const std::string& path, const Bytes& data);
 
-} // namespace art
+}  // namespace art

@@ -81,10 +81,10 @@ std::vector<Blob> buildBlobs()
 
     // The editor builds one 256-colour table from 16 fixed colours and the
     // colours both pictures use; keep room for all of them.
-    std::set<Color> all = {rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0), rgb(128, 128, 0), rgb(0, 0, 128),
-                           rgb(128, 0, 128), rgb(0, 128, 128), rgb(192, 192, 192), rgb(128, 128, 128),
-                           rgb(255, 0, 0), rgb(0, 255, 0), rgb(255, 255, 0), rgb(0, 0, 255), rgb(255, 0, 255),
-                           rgb(0, 255, 255), rgb(255, 255, 255)};
+    std::set<Color> all = {rgb(0, 0, 0),       rgb(128, 0, 0),   rgb(0, 128, 0),   rgb(128, 128, 0),
+                           rgb(0, 0, 128),     rgb(128, 0, 128), rgb(0, 128, 128), rgb(192, 192, 192),
+                           rgb(128, 128, 128), rgb(255, 0, 0),   rgb(0, 255, 0),   rgb(255, 255, 0),
+                           rgb(0, 0, 255),     rgb(255, 0, 255), rgb(0, 255, 255), rgb(255, 255, 255)};
     for (Color c : tiles.px)
         all.insert(c == Clear ? BackKey : c);
     for (Color c : flag.px)
@@ -203,7 +203,9 @@ Image composeScene(const Image& tiles, const Image& flag, int cols, int rows, in
         if (code >= 0 && code < 64)
             scene.draw(tiles.crop(16 * (code % 16), 16 * (code / 16), 16, 16), x * 16, y * 16);
     };
-    auto at = [&](const std::vector<int>& l, int x, int y) { return x < 0 || y < 0 || x >= cols || y >= rows ? -1 : l[std::size_t(y * cols + x)]; };
+    auto at = [&](const std::vector<int>& l, int x, int y) {
+        return x < 0 || y < 0 || x >= cols || y >= rows ? -1 : l[std::size_t(y * cols + x)];
+    };
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x)
             tile(B(x, y), x, y);
@@ -222,10 +224,13 @@ Image composeScene(const Image& tiles, const Image& flag, int cols, int rows, in
 // variants for the fill tool's blocks), to check that variants meet cleanly.
 Image groupSheet(const Image& tiles)
 {
-    struct G { int first, n; bool random; };
-    G groups[] = {{0, 4, false}, {4, 4, false}, {8, 4, false}, {12, 4, false}, {24, 4, false}, {28, 2, false},
-                  {30, 2, false}, {32, 2, false}, {34, 2, false}, {40, 4, true}, {44, 4, true}, {48, 4, true},
-                  {52, 4, true}, {56, 4, false}, {60, 4, false}};
+    struct G {
+        int first, n;
+        bool random;
+    };
+    G groups[] = {{0, 4, false},  {4, 4, false},  {8, 4, false},  {12, 4, false}, {24, 4, false},
+                  {28, 2, false}, {30, 2, false}, {32, 2, false}, {34, 2, false}, {40, 4, true},
+                  {44, 4, true},  {48, 4, true},  {52, 4, true},  {56, 4, false}, {60, 4, false}};
     const int N = 5;
     Image sheet(5 * (N * 16 + 8), 3 * (N * 16 + 8), rgb(30, 24, 12));
     int gi = 0;
@@ -318,7 +323,8 @@ void writePreviews(const std::string& dir)
             for (int j = 0; j < 6; ++j)
                 for (int i = 0; i < 6; ++i) {
                     int code = animFirst[g] + (i + j + t) % 4;
-                    anim.draw(tiles.crop(16 * (code % 16), 16 * (code / 16), 16, 16), t * 104 + 4 + i * 16, g * 104 + 4 + j * 16);
+                    anim.draw(tiles.crop(16 * (code % 16), 16 * (code / 16), 16, 16), t * 104 + 4 + i * 16,
+                              g * 104 + 4 + j * 16);
                 }
     writeFile(dir + "/anim.png", png(anim.scaled(2), 0));
     Image fsheet(256, 96, StageColor);
@@ -360,7 +366,7 @@ void writeExamples(const std::string& dir)
     writeFile(dir + "/big.bmp", bmpFile8(reduced(drawBigExample(tiles), 256, true)));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -43,8 +43,8 @@ struct TSelfBlit {
         if (clipped) {
             std::shared_ptr<IDirectDrawClipper> clipper;
             Draw->CreateClipper(0, clipper);
-            clipper->SetClipList({TRect{0, 0, 320, 240}, TRect{320, 0, 640, 240}, TRect{0, 240, 320, 480},
-                                  TRect{320, 240, 640, 480}});
+            clipper->SetClipList(
+                {TRect{0, 0, 320, 240}, TRect{320, 0, 640, 240}, TRect{0, 240, 320, 480}, TRect{320, 240, 640, 480}});
             Surface->SetClipper(clipper);
         }
     }
@@ -64,7 +64,12 @@ void BM_SelfBlit(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * Width * (Height - Shift) * 4);
 }
-BENCHMARK(BM_SelfBlit)->ArgNames({"keyed", "clipped"})->Args({0, 0})->Args({1, 0})->Args({0, 1})->Args({1, 1})
+BENCHMARK(BM_SelfBlit)
+    ->ArgNames({"keyed", "clipped"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_SelfBlitFloor(benchmark::State& state)
@@ -80,4 +85,4 @@ void BM_SelfBlitFloor(benchmark::State& state)
 }
 BENCHMARK(BM_SelfBlitFloor)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

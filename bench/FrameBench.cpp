@@ -50,8 +50,8 @@ void WritePicture(const std::filesystem::path& path)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             out.push_back(static_cast<std::uint8_t>(x + 3 * y));
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
-                                                static_cast<std::streamsize>(out.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
 }
 
 struct TBusyEditor {
@@ -107,8 +107,10 @@ struct TBusyEditor {
         for (const TBackgroundSprite* layer : {Form->BGLayer, Form->ShadowLayer, Form->FGLayer})
             for (int y = 0; y < layer->Rows(); ++y)
                 for (int x = 0; x < layer->Columns(); ++x) {
-                    const int sx = static_cast<int>(layer->X) - 16 + 16 * x, sy = static_cast<int>(layer->Y) - 16 + 16 * y;
-                    if (layer->Cell(x, y) >= 0 && layer->Cell(x, y) < 64 && sx > -16 && sx < 640 && sy > -16 && sy < 480)
+                    const int sx = static_cast<int>(layer->X) - 16 + 16 * x,
+                              sy = static_cast<int>(layer->Y) - 16 + 16 * y;
+                    if (layer->Cell(x, y) >= 0 && layer->Cell(x, y) < 64 && sx > -16 && sx < 640 && sy > -16
+                        && sy < 480)
                         ++tiles;
                 }
         return tiles * 256 + 32 * 32;  // and the flag
@@ -161,4 +163,4 @@ void BM_TileBlit(benchmark::State& state)
 }
 BENCHMARK(BM_TileBlit);
 
-} // namespace
+}  // namespace

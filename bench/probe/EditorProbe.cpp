@@ -210,9 +210,10 @@ void MeasureStages(const char* probeEditor, const QString& folder, QPoint watche
         std::printf("stages window: not measured (no thumbnails reported)\n");
         return;
     }
-    std::printf("stages window (100 stages, %d ms of extra work per frame): shown %lld ms after F4; thumbnails "
-                "done after %lld ms; frame rate meanwhile %.1f FPS",
-                extraMs, shownMs, doneMs, 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds));
+    std::printf(
+        "stages window (100 stages, %d ms of extra work per frame): shown %lld ms after F4; thumbnails "
+        "done after %lld ms; frame rate meanwhile %.1f FPS",
+        extraMs, shownMs, doneMs, 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds));
     if (lowest < 1e9)
         std::printf(" (lowest report %.1f)", lowest);
     std::printf("\n");

@@ -9,8 +9,7 @@
 #include <QScreen>
 #include <QWindow>
 
-TfmSplash::TfmSplash()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), FPicture(SplashPicture())
+TfmSplash::TfmSplash() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), FPicture(SplashPicture())
 {
     setWindowTitle(QStringLiteral("About ..."));
     setObjectName(QStringLiteral("fmSplash"));

@@ -12,7 +12,10 @@
 // opaque, so a reader builds the mask from that colour.
 #include <cstddef>
 
-struct TArtBlob { const unsigned char* Data; std::size_t Size; };
+struct TArtBlob {
+    const unsigned char* Data;
+    std::size_t Size;
+};
 
 // Packed DIB, 256x64, 8 bpp, BI_RGB, bottom-up: 64 tiles of 16x16, tile code
 // N at (16*(N%16), 16*(N/16)). Transparent colour RGB 248,0,248.

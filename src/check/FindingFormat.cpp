@@ -5,12 +5,9 @@
 const char* SeverityName(TSeverity severity)
 {
     switch (severity) {
-        case TSeverity::Error:
-            return "error";
-        case TSeverity::Warning:
-            return "warning";
-        case TSeverity::Note:
-            break;
+    case TSeverity::Error: return "error";
+    case TSeverity::Warning: return "warning";
+    case TSeverity::Note: break;
     }
     return "note";
 }

@@ -37,14 +37,11 @@ std::string TPictureCheck::Problem(const std::string& name)
 {
     const TPictureLookup found = LookUpPicture(FFolder, name);
     switch (found.Outcome) {
-        case TPictureLookup::TOutcome::NotFound:
-            return Quoted(name) + " is not in Map";
-        case TPictureLookup::TOutcome::NotAFile:
-            return Quoted(name) + " in Map is not a file";
-        case TPictureLookup::TOutcome::OtherExtension:
-            return Quoted(name) + " is not a picture the editor loads (.bmp, .jpg or .jpeg)";
-        case TPictureLookup::TOutcome::Found:
-            break;
+    case TPictureLookup::TOutcome::NotFound: return Quoted(name) + " is not in Map";
+    case TPictureLookup::TOutcome::NotAFile: return Quoted(name) + " in Map is not a file";
+    case TPictureLookup::TOutcome::OtherExtension:
+        return Quoted(name) + " is not a picture the editor loads (.bmp, .jpg or .jpeg)";
+    case TPictureLookup::TOutcome::Found: break;
     }
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(found.Path, error);

@@ -15,6 +15,7 @@
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -23,7 +24,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -104,8 +104,8 @@ std::int64_t ParseNumber(const std::string& text, std::int64_t low, std::int64_t
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
     if (text.empty() || result.ec != std::errc() || result.ptr != end || value < low || value > high)
-        throw TUsageError(std::string(what) + " must be a number from " + std::to_string(low) + " to " +
-                          std::to_string(high) + ", not \"" + text + "\"");
+        throw TUsageError(std::string(what) + " must be a number from " + std::to_string(low) + " to "
+                          + std::to_string(high) + ", not \"" + text + "\"");
     return value;
 }
 
@@ -517,8 +517,7 @@ int main(int argc, char** argv)
         try {
             return command.Run(ParseArgs(command, argc, argv));
         } catch (const TUsageError& error) {
-            std::fprintf(stderr, "stagetool %s: %s (usage: stagetool %s)\n", command.Name, error.what(),
-                         command.Usage);
+            std::fprintf(stderr, "stagetool %s: %s (usage: stagetool %s)\n", command.Name, error.what(), command.Usage);
             return ExitUsage;
         } catch (const std::exception& error) {
             std::fprintf(stderr, "stagetool %s: %s\n", command.Name, error.what());

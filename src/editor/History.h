@@ -15,7 +15,10 @@ public:
     int Position() const { return FPosition; }
     StageRecord* Item(int index) const { return FItems.at(static_cast<std::size_t>(index)).get(); }
     // The snapshot at Position, or null when there is none.
-    StageRecord* Current() const { return FPosition >= 0 ? FItems[static_cast<std::size_t>(FPosition)].get() : nullptr; }
+    StageRecord* Current() const
+    {
+        return FPosition >= 0 ? FItems[static_cast<std::size_t>(FPosition)].get() : nullptr;
+    }
 
     // Drops the redo tail, appends the snapshot (dropping the oldest beyond
     // MaxDepth) and makes it current.

@@ -6,9 +6,9 @@
 #include "editor/EditorHost.h"
 #include "editor/History.h"
 #include "editor/Keys.h"
-#include "stage/StageRecord.h"
 #include "engine/DXSprite.h"
 #include "platform/Types.h"
+#include "stage/StageRecord.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -62,8 +62,8 @@ struct TFrameState {
 };
 
 struct TBrush {
-    std::int16_t First = 0;   // S
-    std::int16_t Count = 1;   // N, 1..4
+    std::int16_t First = 0;  // S
+    std::int16_t Count = 1;  // N, 1..4
     TBackgroundSprite* Layer = nullptr;
 };
 

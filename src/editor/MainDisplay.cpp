@@ -18,7 +18,7 @@ std::unique_ptr<TDIB> LoadArt(const TArtBlob& blob)
     return dib;
 }
 
-} // namespace
+}  // namespace
 
 void CreateDisplayComponents(TMainForm& form, TApplicationHooks* application)
 {

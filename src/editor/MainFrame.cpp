@@ -25,7 +25,7 @@ void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle
     canvas.Pen.Style = style;
 }
 
-} // namespace
+}  // namespace
 
 void TMainForm::DXTimerTimer(int lagCount)
 {

@@ -47,15 +47,9 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
     }
     // The function keys work whatever the tool and the modifiers.
     switch (key) {
-    case VK::F4:
-        Host.SetStagesWindowVisible(!Host.StagesWindowVisible());
-        return;
-    case VK::F5:
-        ShowStatus = !ShowStatus;
-        return;
-    case VK::F6:
-        Host.SetToolWindowVisible(!Host.ToolWindowVisible());
-        return;
+    case VK::F4: Host.SetStagesWindowVisible(!Host.StagesWindowVisible()); return;
+    case VK::F5: ShowStatus = !ShowStatus; return;
+    case VK::F6: Host.SetToolWindowVisible(!Host.ToolWindowVisible()); return;
     case VK::F7:
         Host.SetAllLayerDown(!Host.AllLayerDown());
         tbShowAllClick();
@@ -64,11 +58,8 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
         Host.SetGridDown(!Host.GridDown());
         tbShowGirdClick();
         return;
-    case VK::F9:
-        SetTimeMode60(!TimeMode60);
-        return;
-    default:
-        break;
+    case VK::F9: SetTimeMode60(!TimeMode60); return;
+    default: break;
     }
     // The selection commands belong to the select tool alone.
     if (Host.ToolMode() != TToolMode::Select)

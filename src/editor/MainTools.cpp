@@ -149,8 +149,8 @@ void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, in
             }
     } else if (tool == TToolMode::Select) {
         // Without a press DownPos is (-1, -1), whose cell counts as (0, 0).
-        SelRect = TRect{std::min(pc, qc) * 16, std::min(pr, qr) * 16, std::max(pc, qc) * 16 + 16,
-                        std::max(pr, qr) * 16 + 16};
+        SelRect =
+            TRect{std::min(pc, qc) * 16, std::min(pr, qr) * 16, std::max(pc, qc) * 16 + 16, std::max(pr, qr) * 16 + 16};
     }
     DownPos = TPoint{-1, -1};
 }

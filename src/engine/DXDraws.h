@@ -171,9 +171,23 @@ private:
 // --- Display component
 
 enum class TDXDrawOption : int {
-    doFullScreen, doNoWindowChange, doAllowReboot, doWaitVBlank, doAllowPalette256, doSystemMemory,
-    doStretch, doCenter, doFlip, do3D, doHardware, doRetainedMode, doSelectDriver, doZBuffer,
-    doRGB, doMono, doDither
+    doFullScreen,
+    doNoWindowChange,
+    doAllowReboot,
+    doWaitVBlank,
+    doAllowPalette256,
+    doSystemMemory,
+    doStretch,
+    doCenter,
+    doFlip,
+    do3D,
+    doHardware,
+    doRetainedMode,
+    doSelectDriver,
+    doZBuffer,
+    doRGB,
+    doMono,
+    doDither
 };
 
 // A set of TDXDrawOption, bit n for ordinal n.
@@ -194,8 +208,14 @@ public:
 };
 
 enum class TDXDrawNotifyType : int {
-    dxntDestroying, dxntInitializing, dxntInitialize, dxntInitializeSurface, dxntFinalize,
-    dxntFinalizeSurface, dxntRestore, dxntSetSurfaceSize
+    dxntDestroying,
+    dxntInitializing,
+    dxntInitialize,
+    dxntInitializeSurface,
+    dxntFinalize,
+    dxntFinalizeSurface,
+    dxntRestore,
+    dxntSetSurfaceSize
 };
 
 class TDXDraw;
@@ -238,8 +258,7 @@ public:
     int SurfaceWidth = 0;
     int SurfaceHeight = 0;
 
-    TNotifyEvent OnInitializing, OnInitialize, OnInitializeSurface, OnFinalize, OnFinalizeSurface,
-        OnRestoreSurface;
+    TNotifyEvent OnInitializing, OnInitialize, OnInitializeSurface, OnFinalize, OnFinalizeSurface, OnRestoreSurface;
 
     TWindowControl* Window() const { return FWindow; }
     // A new window for the control; while initialised the clipper and the

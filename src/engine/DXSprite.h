@@ -118,10 +118,7 @@ public:
     // Raises std::bad_alloc when the arrays cannot be allocated, leaving 0 x 0.
     void SetGridSize(int width, int height);
 
-    int Cell(int x, int y) const
-    {
-        return Inside(x, y) ? FCells[static_cast<std::size_t>(y) * FColumns + x] : -1;
-    }
+    int Cell(int x, int y) const { return Inside(x, y) ? FCells[static_cast<std::size_t>(y) * FColumns + x] : -1; }
     // Stores a changed code and then raises OnCellChange.
     void SetCell(int x, int y, int code);
     // Stores the code without raising anything.
@@ -150,10 +147,7 @@ protected:
     void DrawSelf() override;
 
 private:
-    bool Inside(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < FColumns && y < FRows;
-    }
+    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < FColumns && y < FRows; }
 
     std::vector<bool> FHitFlags;
     std::vector<int> FCells;

@@ -12,7 +12,7 @@ std::int64_t Trunc64(double value)
         return 0;
     return static_cast<std::int64_t>(std::trunc(std::clamp(value, -1e15, 1e15)));
 }
-} // namespace
+}  // namespace
 
 void TImageSprite::SetSpriteImage(TPictureCollectionItem* item)
 {
@@ -46,9 +46,7 @@ TRect TBackgroundSprite::ExtentRect() const
     const std::int64_t top = Trunc64(AbsoluteY());
     const std::int64_t right = left + static_cast<std::int64_t>(TileImage->Width()) * Columns();
     const std::int64_t bottom = top + static_cast<std::int64_t>(TileImage->Height()) * Rows();
-    auto clamp = [](std::int64_t v) {
-        return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-    };
+    auto clamp = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); };
     return TRect{clamp(left), clamp(top), clamp(right), clamp(bottom)};
 }
 

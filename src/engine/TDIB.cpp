@@ -6,8 +6,8 @@ namespace {
 
 std::uint32_t Read32(const std::uint8_t* p)
 {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
+           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 std::uint16_t Read16(const std::uint8_t* p)
@@ -54,8 +54,8 @@ TDibHeader ReadHeader(const std::uint8_t* data, std::size_t size, std::vector<st
     const bool topDown = rawHeight < 0;
     const std::int32_t height = topDown ? -rawHeight : rawHeight;
     if (width > MaxPictureSide || height > MaxPictureSide)
-        throw EInvalidGraphic("Picture is too large (" + std::to_string(width) + "x" + std::to_string(height) +
-                              "); at most 8192x8192 pixels are allowed");
+        throw EInvalidGraphic("Picture is too large (" + std::to_string(width) + "x" + std::to_string(height)
+                              + "); at most 8192x8192 pixels are allowed");
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
         Damaged("unsupported bit count");
     if (compression != BI_RGB && !(compression == BI_RLE8 && bitCount == 8 && !topDown))
@@ -171,7 +171,7 @@ void ReadPlainRows(const TDibRows& rows, int bitCount, std::vector<std::uint8_t>
     }
 }
 
-} // namespace
+}  // namespace
 
 TImageView TDIB::View() const
 {

@@ -99,8 +99,8 @@ public:
 
 TDXDraw::TDXDraw(TWindowControl* window) : FWindow(window)
 {
-    FOptions = TDXDrawOptions{doAllowReboot, doWaitVBlank, doCenter, doHardware, doRetainedMode, doSelectDriver,
-                              doRGB,         doMono,       doDither};
+    FOptions = TDXDrawOptions{doAllowReboot,  doWaitVBlank, doCenter, doHardware, doRetainedMode,
+                              doSelectDriver, doRGB,        doMono,   doDither};
     DeriveNowOptions();
     if (FWindow) {
         const TPoint size = FWindow->ClientSize();
@@ -126,8 +126,7 @@ void TDXDraw::SetWindow(TWindowControl* window)
     if (FInitialized && FDriver) {
         if (FDriver->Clipper)
             FDriver->Clipper->SetHWnd(0, FWindow);
-        const std::uint32_t level =
-            FNowOptions.Has(doFullScreen) ? DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN : DDSCL_NORMAL;
+        const std::uint32_t level = FNowOptions.Has(doFullScreen) ? DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN : DDSCL_NORMAL;
         FDriver->DDraw->SetDXResult(FDriver->DDraw->IDraw()->SetCooperativeLevel(FWindow, level));
     }
 }
@@ -187,10 +186,22 @@ void TDXDraw::UnRegisterNotifyEvent(TDXDrawNotifyTarget* target)
         target->DXDrawNotify(*this, dxntFinalize);
 }
 
-TDirectDraw* TDXDraw::DDraw() const { return FDriver ? FDriver->DDraw.get() : nullptr; }
-TDirectDrawSurface* TDXDraw::Primary() const { return FDriver ? FDriver->Primary.get() : nullptr; }
-TDirectDrawSurface* TDXDraw::Surface() const { return FDriver ? FDriver->Surface.get() : nullptr; }
-const char* TDXDraw::DriverName() const { return FDriver ? FDriver->Name() : ""; }
+TDirectDraw* TDXDraw::DDraw() const
+{
+    return FDriver ? FDriver->DDraw.get() : nullptr;
+}
+TDirectDrawSurface* TDXDraw::Primary() const
+{
+    return FDriver ? FDriver->Primary.get() : nullptr;
+}
+TDirectDrawSurface* TDXDraw::Surface() const
+{
+    return FDriver ? FDriver->Surface.get() : nullptr;
+}
+const char* TDXDraw::DriverName() const
+{
+    return FDriver ? FDriver->Name() : "";
+}
 
 void TDXDraw::Initialize()
 {

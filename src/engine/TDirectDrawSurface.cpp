@@ -139,9 +139,9 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
     const TRect dest{static_cast<int>(dl), static_cast<int>(dt), static_cast<int>(dr), static_cast<int>(db)};
     const TRect src{static_cast<int>(sl), static_cast<int>(st), static_cast<int>(sr), static_cast<int>(sb)};
     if (!FUseBlt) {
-        const HRESULT result = FISurface->BltFast(
-            dest.Left, dest.Top, source->FISurface.get(), &src,
-            DDBLTFAST_WAIT | (transparent ? DDBLTFAST_SRCCOLORKEY : DDBLTFAST_NOCOLORKEY));
+        const HRESULT result =
+            FISurface->BltFast(dest.Left, dest.Top, source->FISurface.get(), &src,
+                               DDBLTFAST_WAIT | (transparent ? DDBLTFAST_SRCCOLORKEY : DDBLTFAST_NOCOLORKEY));
         SetDXResult(result);
         if (result != DDERR_BLTFASTCANTCLIP)
             return;
@@ -150,8 +150,8 @@ void TDirectDrawSurface::Draw(int x, int y, const TRect& srcRect, TDirectDrawSur
             return;
         FUseBlt = true;
     }
-    SetDXResult(FISurface->Blt(&dest, source->FISurface.get(), &src,
-                               DDBLT_WAIT | (transparent ? DDBLT_KEYSRC : 0u), nullptr));
+    SetDXResult(
+        FISurface->Blt(&dest, source->FISurface.get(), &src, DDBLT_WAIT | (transparent ? DDBLT_KEYSRC : 0u), nullptr));
 }
 
 std::uint32_t TDirectDrawSurface::ColorToPixel(TColor color)
@@ -248,9 +248,8 @@ std::uint32_t TDirectDrawSurface::Pixel(int x, int y)
     if (Failed(result))
         return 0;
     const std::uint8_t* row = desc.Surface + desc.Pitch * y;
-    const std::uint32_t pixel = desc.Format == TPixelFormat::XRGB8888
-                                    ? reinterpret_cast<const std::uint32_t*>(row)[x]
-                                    : reinterpret_cast<const std::uint16_t*>(row)[x];
+    const std::uint32_t pixel = desc.Format == TPixelFormat::XRGB8888 ? reinterpret_cast<const std::uint32_t*>(row)[x]
+                                                                      : reinterpret_cast<const std::uint16_t*>(row)[x];
     FISurface->Unlock(nullptr);
     return pixel;
 }
@@ -300,17 +299,38 @@ void TDirectDrawSurfaceCanvas::Release()
     FDC = nullptr;
 }
 
-void TDirectDrawSurfaceCanvas::MoveTo(int x, int y) { DC().MoveTo(x, y); }
-void TDirectDrawSurfaceCanvas::LineTo(int x, int y) { DC().LineTo(x, y); }
+void TDirectDrawSurfaceCanvas::MoveTo(int x, int y)
+{
+    DC().MoveTo(x, y);
+}
+void TDirectDrawSurfaceCanvas::LineTo(int x, int y)
+{
+    DC().LineTo(x, y);
+}
 void TDirectDrawSurfaceCanvas::Rectangle(int left, int top, int right, int bottom)
 {
     DC().Rectangle(left, top, right, bottom);
 }
-void TDirectDrawSurfaceCanvas::FillRect(const TRect& rect) { DC().FillRect(rect); }
-void TDirectDrawSurfaceCanvas::TextOut(int x, int y, std::string_view text) { DC().TextOut(x, y, text); }
-int TDirectDrawSurfaceCanvas::TextWidth(std::string_view text) { return DC().TextExtent(text).X; }
-int TDirectDrawSurfaceCanvas::TextHeight(std::string_view text) { return DC().TextExtent(text).Y; }
-void TDirectDrawSurfaceCanvas::Draw(int x, int y, const TGraphic& graphic) { DC().Draw(x, y, graphic.View()); }
+void TDirectDrawSurfaceCanvas::FillRect(const TRect& rect)
+{
+    DC().FillRect(rect);
+}
+void TDirectDrawSurfaceCanvas::TextOut(int x, int y, std::string_view text)
+{
+    DC().TextOut(x, y, text);
+}
+int TDirectDrawSurfaceCanvas::TextWidth(std::string_view text)
+{
+    return DC().TextExtent(text).X;
+}
+int TDirectDrawSurfaceCanvas::TextHeight(std::string_view text)
+{
+    return DC().TextExtent(text).Y;
+}
+void TDirectDrawSurfaceCanvas::Draw(int x, int y, const TGraphic& graphic)
+{
+    DC().Draw(x, y, graphic.View());
+}
 void TDirectDrawSurfaceCanvas::StretchDraw(const TRect& dest, const TGraphic& graphic)
 {
     DC().StretchDraw(dest, graphic.View(), TRect{0, 0, graphic.Width(), graphic.Height()});

@@ -20,7 +20,7 @@ bool SameText(const std::string& a, const std::string& b)
            });
 }
 
-} // namespace
+}  // namespace
 
 // --- Collection
 
@@ -294,8 +294,8 @@ void TPictureCollectionItem::Restore()
         TDirectDrawSurface* surface = MakeSurface(TRect{0, 0, static_cast<int>(w), static_cast<int>(h)});
         for (std::int64_t py = 0; py < ny; ++py)
             for (std::int64_t px = 0; px < nx; ++px)
-                FPatterns.push_back({Bounds(static_cast<int>(px * sw), static_cast<int>(py * sh), Width(), Height()),
-                                     surface});
+                FPatterns.push_back(
+                    {Bounds(static_cast<int>(px * sw), static_cast<int>(py * sh), Width(), Height()), surface});
         return;
     }
     // Blocks of about 512 pixels, whole pattern steps each, so no pattern straddles two.
@@ -312,8 +312,8 @@ void TPictureCollectionItem::Restore()
                 cw = bw;
             if (ch == 0)
                 ch = bh;
-            MakeSurface(Bounds(static_cast<int>(c * bw), static_cast<int>(r * bh), static_cast<int>(cw),
-                               static_cast<int>(ch)));
+            MakeSurface(
+                Bounds(static_cast<int>(c * bw), static_cast<int>(r * bh), static_cast<int>(cw), static_cast<int>(ch)));
         }
     for (std::int64_t py = 0; py < ny; ++py)
         for (std::int64_t px = 0; px < nx; ++px) {

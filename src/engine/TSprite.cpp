@@ -89,8 +89,7 @@ double TSprite::AbsoluteY() const
 
 TRect TSprite::ExtentRect() const
 {
-    return Bounds(static_cast<int>(std::trunc(AbsoluteX())), static_cast<int>(std::trunc(AbsoluteY())),
-                  Width, Height);
+    return Bounds(static_cast<int>(std::trunc(AbsoluteX())), static_cast<int>(std::trunc(AbsoluteY())), Width, Height);
 }
 
 void TSprite::Move(int ticks)

@@ -25,9 +25,9 @@ void TManualApplication::AddActivationHandler(const void* owner, TActivationHand
 
 void TManualApplication::RemoveActivationHandler(const void* owner)
 {
-    FListeners.erase(std::remove_if(FListeners.begin(), FListeners.end(),
-                                    [owner](const TListener& l) { return l.Owner == owner; }),
-                     FListeners.end());
+    FListeners.erase(
+        std::remove_if(FListeners.begin(), FListeners.end(), [owner](const TListener& l) { return l.Owner == owner; }),
+        FListeners.end());
 }
 
 bool TManualApplication::RunIdle()

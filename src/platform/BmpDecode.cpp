@@ -32,15 +32,15 @@ namespace {
 void CheckSize(int width, int height)
 {
     if (width > MaxPictureSide || height > MaxPictureSide)
-        throw EInvalidGraphic("Picture is too large (" + std::to_string(width) + "x" + std::to_string(height) +
-                              "); at most " + std::to_string(MaxPictureSide) + "x" +
-                              std::to_string(MaxPictureSide) + " pixels are allowed");
+        throw EInvalidGraphic("Picture is too large (" + std::to_string(width) + "x" + std::to_string(height)
+                              + "); at most " + std::to_string(MaxPictureSide) + "x" + std::to_string(MaxPictureSide)
+                              + " pixels are allowed");
 }
 
 std::uint32_t Read32(const std::uint8_t* p)
 {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
+           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // Qt's reader shows a file whose rows stop early as if it were whole; a
@@ -93,7 +93,7 @@ void CheckRowsComplete(const std::uint8_t* data, std::size_t size)
         throw EInvalidGraphic("Bitmap image is not valid: the pixel rows are truncated");
 }
 
-} // namespace
+}  // namespace
 
 TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
 {
@@ -118,8 +118,8 @@ TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
     TDecodedPicture picture;
     picture.Width = image.width();
     picture.Height = image.height();
-    if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono ||
-        image.format() == QImage::Format_MonoLSB) {
+    if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
+        || image.format() == QImage::Format_MonoLSB) {
         for (const QRgb c : image.colorTable())
             picture.Palette.push_back(c & 0x00FFFFFFu);
     }

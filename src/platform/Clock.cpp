@@ -26,14 +26,14 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 std::uint32_t timeGetTime()
 {
     if (const auto& source = TimeSource())
         return source();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
     return static_cast<std::uint32_t>(ms.count());
 }
 

@@ -34,10 +34,9 @@ std::int64_t Clamp64(std::int64_t v, std::int64_t lo, std::int64_t hi)
     return std::min(std::max(v, lo), hi);
 }
 
-} // namespace
+}  // namespace
 
-TDeviceContext::TDeviceContext(std::uint8_t* pixels, int width, int height, std::ptrdiff_t pitch,
-                               TPixelFormat format)
+TDeviceContext::TDeviceContext(std::uint8_t* pixels, int width, int height, std::ptrdiff_t pitch, TPixelFormat format)
     : FPixels(pixels), FWidth(width), FHeight(height), FPitch(pitch), FFormat(format)
 {
 }
@@ -140,8 +139,8 @@ void TDeviceContext::Band(std::int64_t left, std::int64_t top, std::int64_t righ
 }
 
 // Pixels x0, x0 + step, ... up to but not including x1; the style index of x0 is phase.
-void TDeviceContext::StyledHorizontal(std::int64_t x0, std::int64_t x1, std::int64_t y, int step,
-                                      std::int64_t phase, std::uint32_t pen)
+void TDeviceContext::StyledHorizontal(std::int64_t x0, std::int64_t x1, std::int64_t y, int step, std::int64_t phase,
+                                      std::uint32_t pen)
 {
     if (y < 0 || y >= FHeight || x0 == x1)
         return;
@@ -154,8 +153,8 @@ void TDeviceContext::StyledHorizontal(std::int64_t x0, std::int64_t x1, std::int
             Plot(x, y, pen);
 }
 
-void TDeviceContext::StyledVertical(std::int64_t x, std::int64_t y0, std::int64_t y1, int step,
-                                    std::int64_t phase, std::uint32_t pen)
+void TDeviceContext::StyledVertical(std::int64_t x, std::int64_t y0, std::int64_t y1, int step, std::int64_t phase,
+                                    std::uint32_t pen)
 {
     if (x < 0 || x >= FWidth || y0 == y1)
         return;
@@ -307,7 +306,7 @@ bool IsPlainAscii(std::string_view text)
             return false;
     return true;
 }
-} // namespace
+}  // namespace
 
 TPoint TDeviceContext::TextExtent(std::string_view text)
 {

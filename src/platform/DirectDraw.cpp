@@ -34,8 +34,8 @@ TRect Intersect(const TRect& a, const TRect& b)
 
 bool Contains(const TRect& outer, const TRect& inner)
 {
-    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
-           inner.Bottom <= outer.Bottom;
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right
+           && inner.Bottom <= outer.Bottom;
 }
 
 // Rectangles are given by callers: widths are computed in 64 bits so extreme
@@ -45,7 +45,7 @@ bool ValidRect(const TRect& r)
     return static_cast<std::int64_t>(r.Right) > r.Left && static_cast<std::int64_t>(r.Bottom) > r.Top;
 }
 
-} // namespace
+}  // namespace
 
 TDisplayPlatformSettings& DisplayPlatformSettings()
 {
@@ -309,7 +309,8 @@ TRect IDirectDraw4::Desktop() const
 // --- Surface
 
 IDirectDrawSurface4::IDirectDrawSurface4(IDirectDraw4* owner, const TDDSurfaceDesc& desc)
-    : FOwner(owner), FDesc(desc),
+    : FOwner(owner),
+      FDesc(desc),
       FPixels(static_cast<std::size_t>(desc.Pitch) * static_cast<std::size_t>(desc.Height), 0)
 {
     FDesc.Surface = nullptr;
@@ -415,10 +416,10 @@ HRESULT IDirectDrawSurface4::BlitToScreen(const TRect& dest, IDirectDrawSurface4
         const TRect inWindow{area.Left - origin.X, area.Top - origin.Y, area.Right - origin.X, area.Bottom - origin.Y};
         if (!fill && !scaled) {
             // The frame's path: the window takes the source's own rows.
-            window->Present(inWindow,
-                            source->PixelAt(sourceRect.Left + (area.Left - dest.Left),
-                                            sourceRect.Top + (area.Top - dest.Top)),
-                            source->FDesc.Pitch, format);
+            window->Present(
+                inWindow,
+                source->PixelAt(sourceRect.Left + (area.Left - dest.Left), sourceRect.Top + (area.Top - dest.Top)),
+                source->FDesc.Pitch, format);
             continue;
         }
         const std::ptrdiff_t pitch = static_cast<std::ptrdiff_t>(area.Width()) * bpp;
@@ -439,8 +440,7 @@ HRESULT IDirectDrawSurface4::BlitToScreen(const TRect& dest, IDirectDrawSurface4
             const int sy = sourceRect.Top + static_cast<int>((y - static_cast<std::int64_t>(dest.Top)) * sh / dh);
             std::uint8_t* row = FScreenRows.data() + pitch * (y - area.Top);
             for (int x = area.Left; x < area.Right; ++x) {
-                const int sx =
-                    sourceRect.Left + static_cast<int>((x - static_cast<std::int64_t>(dest.Left)) * sw / dw);
+                const int sx = sourceRect.Left + static_cast<int>((x - static_cast<std::int64_t>(dest.Left)) * sw / dw);
                 std::memcpy(row + static_cast<std::ptrdiff_t>(x - area.Left) * bpp, source->PixelAt(sx, sy),
                             static_cast<std::size_t>(bpp));
             }
@@ -479,8 +479,7 @@ HRESULT IDirectDrawSurface4::BlitClipped(const TRect& dest, IDirectDrawSurface4*
                            source->FDesc.Pitch, area.Width(), area.Height());
         return DD_OK;
     }
-    Stretch(area, dest, source->PixelAt(sourceRect.Left, sourceRect.Top), source->FDesc.Pitch, sourceRect, keyed,
-            key);
+    Stretch(area, dest, source->PixelAt(sourceRect.Left, sourceRect.Top), source->FDesc.Pitch, sourceRect, keyed, key);
     return DD_OK;
 }
 
@@ -622,8 +621,8 @@ HRESULT IDirectDrawSurface4::BltFast(int x, int y, IDirectDrawSurface4* source, 
         return BlitWithin(dest, src, keyed, std::span<const TRect>(&dest, 1));
     }
     if (keyed)
-        PixelOps::CopyKeyed(format, PixelAt(x, y), FDesc.Pitch, source->PixelAt(src.Left, src.Top),
-                            source->FDesc.Pitch, src.Width(), src.Height(), source->FColorKey.Low & PixelMask(format));
+        PixelOps::CopyKeyed(format, PixelAt(x, y), FDesc.Pitch, source->PixelAt(src.Left, src.Top), source->FDesc.Pitch,
+                            src.Width(), src.Height(), source->FColorKey.Low & PixelMask(format));
     else
         PixelOps::Copy(format, PixelAt(x, y), FDesc.Pitch, source->PixelAt(src.Left, src.Top), source->FDesc.Pitch,
                        src.Width(), src.Height());

@@ -49,8 +49,14 @@ constexpr HRESULT DDERR_PRIMARYSURFACEALREADYEXISTS = MakeDDResult(564);
 constexpr HRESULT DDERR_NOPALETTEATTACHED = MakeDDResult(572);
 constexpr HRESULT DDERR_EXCLUSIVEMODEALREADYSET = MakeDDResult(581);
 
-constexpr bool Succeeded(HRESULT result) { return result >= 0; }
-constexpr bool Failed(HRESULT result) { return result < 0; }
+constexpr bool Succeeded(HRESULT result)
+{
+    return result >= 0;
+}
+constexpr bool Failed(HRESULT result)
+{
+    return result < 0;
+}
 
 // Surface capabilities.
 constexpr std::uint32_t DDSCAPS_OFFSCREENPLAIN = 0x00000040;
@@ -225,8 +231,8 @@ private:
         return FPixels.data() + FDesc.Pitch * y + x * BytesPerPixel(FDesc.Format);
     }
     HRESULT CheckUsable() const;
-    HRESULT BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
-                        std::uint32_t flags, const TDDBltFx* fx, const TRect& clip);
+    HRESULT BlitClipped(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect, std::uint32_t flags,
+                        const TDDBltFx* fx, const TRect& clip);
     // An unscaled or scaled blit from this surface onto itself, dest clipped
     // to each of clips (rectangles on this surface that do not overlap). The
     // result is as if the whole source were read before anything was written.
@@ -238,8 +244,8 @@ private:
     void Stretch(const TRect& area, const TRect& dest, const std::uint8_t* from, std::ptrdiff_t fromPitch,
                  const TRect& sourceRect, bool keyed, std::uint32_t key);
     // Blt onto the primary surface: dest is in screen coordinates.
-    HRESULT BlitToScreen(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect,
-                         std::uint32_t flags, const TDDBltFx* fx);
+    HRESULT BlitToScreen(const TRect& dest, IDirectDrawSurface4* source, const TRect& sourceRect, std::uint32_t flags,
+                         const TDDBltFx* fx);
 
     IDirectDraw4* FOwner;  // not owned; cleared when the display object goes first
     TDDSurfaceDesc FDesc;
@@ -252,7 +258,7 @@ private:
     bool FLocked = false;
     TDeviceContext FDC;  // handed out by GetDC, reused so drawing allocates nothing
     bool FDCOut = false;
-    std::vector<TRect> FClipRects;  // reused by every clipped blit
+    std::vector<TRect> FClipRects;          // reused by every clipped blit
     std::vector<std::uint8_t> FScreenRows;  // what a fill or a scaled blit onto the primary shows
     std::vector<TRect> FBlitAreas;          // reused by every blit within the surface
     std::vector<std::uint8_t> FSourceCopy;  // a scaled blit's overlapping source rectangle

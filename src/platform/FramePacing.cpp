@@ -26,7 +26,7 @@ std::chrono::milliseconds TimerDelay(std::chrono::nanoseconds now, std::chrono::
     return std::max(std::chrono::ceil<std::chrono::milliseconds>(start - now), std::chrono::milliseconds::zero());
 }
 
-} // namespace FramePacing
+}  // namespace FramePacing
 
 void TFrameCost::Add(std::chrono::nanoseconds cost)
 {

@@ -32,7 +32,7 @@ std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::na
 // stage's clock (the tile animation) would run fast.
 std::chrono::milliseconds TimerDelay(std::chrono::nanoseconds now, std::chrono::nanoseconds start);
 
-} // namespace FramePacing
+}  // namespace FramePacing
 
 // The recent frames' costs: from a frame's start to its asking to be shown.
 class TFrameCost {

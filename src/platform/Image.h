@@ -9,8 +9,8 @@ struct TImageView {
     TKind Kind = TKind::XRGB32;
     int Width = 0;
     int Height = 0;
-    const std::uint8_t* Bits = nullptr;  // the top row
-    std::ptrdiff_t Stride = 0;           // bytes from a row to the one below it; negative for bottom-up storage
+    const std::uint8_t* Bits = nullptr;      // the top row
+    std::ptrdiff_t Stride = 0;               // bytes from a row to the one below it; negative for bottom-up storage
     const std::uint32_t* Palette = nullptr;  // Indexed8 only: 0x00RRGGBB per index
     int PaletteSize = 0;                     // indices at or past it are black
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace {
 
@@ -85,7 +85,7 @@ bool Decode(const std::uint8_t* data, std::size_t size, TDecodedPicture& picture
     return true;
 }
 
-} // namespace
+}  // namespace
 
 TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size)
 {

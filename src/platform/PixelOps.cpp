@@ -90,8 +90,8 @@ void CopyRows(std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* sr
 // A source pixel equal to key leaves the destination pixel; the vector part
 // blends by a mask instead of branching.
 template <typename P>
-inline void CopyKeyedRows(std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
-                          std::ptrdiff_t srcPitch, int width, int height, P key)
+inline void CopyKeyedRows(std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src, std::ptrdiff_t srcPitch,
+                          int width, int height, P key)
 {
     using V = typename TVecOf<P>::Type;
     constexpr int Lanes = sizeof(V) / sizeof(P);
@@ -158,7 +158,7 @@ STAGE_CLONES void CopyKeyedRowBackward16(std::uint8_t* dst, const std::uint8_t* 
     CopyKeyedRowBackward<std::uint16_t>(dst, src, width, key);
 }
 
-} // namespace
+}  // namespace
 
 namespace PixelOps {
 
@@ -223,4 +223,4 @@ void NotMergeRun(TPixelFormat format, std::uint8_t* dst, int count, std::uint32_
     }
 }
 
-} // namespace PixelOps
+}  // namespace PixelOps

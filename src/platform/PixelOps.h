@@ -36,8 +36,7 @@ constexpr std::uint32_t PixelMask(TPixelFormat format)
 
 namespace PixelOps {
 
-void Fill(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t pitch, int width, int height,
-          std::uint32_t pixel);
+void Fill(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t pitch, int width, int height, std::uint32_t pixel);
 void Copy(TPixelFormat format, std::uint8_t* dst, std::ptrdiff_t dstPitch, const std::uint8_t* src,
           std::ptrdiff_t srcPitch, int width, int height);
 // Copies every source pixel that differs from key.
@@ -54,4 +53,4 @@ void MoveRowKeyed(TPixelFormat format, std::uint8_t* dst, const std::uint8_t* sr
 // Each pixel of the run becomes NOT(pixel OR pen), within the format's bits.
 void NotMergeRun(TPixelFormat format, std::uint8_t* dst, int count, std::uint32_t pen);
 
-} // namespace PixelOps
+}  // namespace PixelOps

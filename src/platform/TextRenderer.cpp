@@ -17,8 +17,8 @@ void EnsureGuiApplication()
 {
     if (QCoreApplication::instance())
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "stage";
@@ -98,7 +98,7 @@ std::unique_ptr<TGlyphSet> RenderGlyphs(std::string_view fontName, int pointSize
     return set;
 }
 
-} // namespace
+}  // namespace
 
 const TGlyphSet& GlyphSetFor(std::string_view fontName, int pointSize)
 {
@@ -127,8 +127,8 @@ void PaintTextWithQt(std::uint8_t* pixels, int width, int height, std::ptrdiff_t
                          QColor(static_cast<int>(RedOf(*background)), static_cast<int>(GreenOf(*background)),
                                 static_cast<int>(BlueOf(*background))));
     }
-    painter.setPen(QColor(static_cast<int>(RedOf(color)), static_cast<int>(GreenOf(color)),
-                          static_cast<int>(BlueOf(color))));
+    painter.setPen(
+        QColor(static_cast<int>(RedOf(color)), static_cast<int>(GreenOf(color)), static_cast<int>(BlueOf(color))));
     painter.drawText(x, y + metrics.ascent(), string);
 }
 

@@ -31,8 +31,8 @@ const TGlyphSet& GlyphSetFor(std::string_view fontName, int pointSize);
 
 // Draws UTF-8 text with QPainter over the pixels, top-left of its cell at (x, y).
 // With a background colour the text's cells are filled with it first.
-void PaintTextWithQt(std::uint8_t* pixels, int width, int height, std::ptrdiff_t pitch, TPixelFormat format,
-                     int x, int y, std::string_view text, std::string_view fontName, int pointSize, TColor color,
+void PaintTextWithQt(std::uint8_t* pixels, int width, int height, std::ptrdiff_t pitch, TPixelFormat format, int x,
+                     int y, std::string_view text, std::string_view fontName, int pointSize, TColor color,
                      const TColor* background);
 
 // Width and height of UTF-8 text as QPainter would draw it.

@@ -42,6 +42,15 @@ constexpr TColor RGBColor(unsigned red, unsigned green, unsigned blue)
 {
     return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
 }
-constexpr unsigned RedOf(TColor c) { return c & 0xFF; }
-constexpr unsigned GreenOf(TColor c) { return (c >> 8) & 0xFF; }
-constexpr unsigned BlueOf(TColor c) { return (c >> 16) & 0xFF; }
+constexpr unsigned RedOf(TColor c)
+{
+    return c & 0xFF;
+}
+constexpr unsigned GreenOf(TColor c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned BlueOf(TColor c)
+{
+    return (c >> 16) & 0xFF;
+}

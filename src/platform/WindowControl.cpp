@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-void TMemoryWindow::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
-                            TPixelFormat format)
+void TMemoryWindow::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride, TPixelFormat format)
 {
     ++PresentCount;
     const int left = std::max(area.Left, 0), top = std::max(area.Top, 0);

@@ -29,23 +29,23 @@ public:
     // the top-left pixel of `area`, rows `stride` bytes apart (0: every row is
     // the same, as for a fill), in `format`. The pixels are only valid during
     // the call.
-    virtual void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
-                         TPixelFormat format) = 0;
+    virtual void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride, TPixelFormat format) = 0;
 };
 
 // A window that keeps what was presented to it in memory (32-bit 0x00RRGGBB).
 class TMemoryWindow : public TWindowControl {
 public:
     TMemoryWindow(int width, int height, TPoint origin = {0, 0})
-        : Width(width), Height(height), Origin(origin),
+        : Width(width),
+          Height(height),
+          Origin(origin),
           Pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0)
     {
     }
 
     TPoint ClientSize() const override { return {Width, Height}; }
     TPoint ClientOrigin() const override { return Origin; }
-    void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
-                 TPixelFormat format) override;
+    void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride, TPixelFormat format) override;
 
     std::uint32_t Pixel(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
 

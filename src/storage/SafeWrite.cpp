@@ -1,11 +1,11 @@
 #include "storage/SafeWrite.h"
 
-#include <atomic>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#include <atomic>
+#include <cerrno>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -64,8 +64,8 @@ int CreateTemporary(const fs::path& target, fs::path& name)
     // Keeps the name within the usual limit of 255 bytes.
     std::string base = target.filename().string().substr(0, 200);
     for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
-        name = target.parent_path() / ("." + base + "." + std::to_string(::getpid()) + "-" +
-                                       std::to_string(TemporaryCounter++) + ".tmp");
+        name = target.parent_path()
+               / ("." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(TemporaryCounter++) + ".tmp");
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

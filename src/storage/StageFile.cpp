@@ -2,15 +2,15 @@
 
 #include "storage/SafeWrite.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <string>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 // The file is opened with POSIX calls rather than stdio: stdio can neither
 // open without blocking (a FIFO named like the stage file would stall every

@@ -63,8 +63,8 @@ std::size_t LineEndAt(std::string_view text, std::size_t start)
 
 // The keys a text map may carry, in a fixed order: the settings, then the
 // rows BG00, FG00, BG01, ... FG29.
-constexpr std::array<std::string_view, 8> SettingKeys = {
-    "CAPTION", "BG_BITMAP", "BG_COLOR", "BG_H_TILE", "BG_V_TILE", "ENEMYCOUNT", "MAXCOUNT", "SI_BITMAP"};
+constexpr std::array<std::string_view, 8> SettingKeys = {"CAPTION",   "BG_BITMAP",  "BG_COLOR", "BG_H_TILE",
+                                                         "BG_V_TILE", "ENEMYCOUNT", "MAXCOUNT", "SI_BITMAP"};
 enum SettingKey { kCaption, kBGBitmap, kBGColor, kBGHTile, kBGVTile, kEnemyCount, kMaxCount, kSIBitmap };
 constexpr int KeyCount = static_cast<int>(SettingKeys.size()) + 2 * FieldRows;
 
@@ -79,8 +79,8 @@ int KeyIndex(std::string_view key)
     for (std::size_t i = 0; i < SettingKeys.size(); ++i)
         if (EqualsIgnoreCase(key, SettingKeys[i]))
             return static_cast<int>(i);
-    if (key.size() == 4 && std::isdigit(static_cast<unsigned char>(key[2])) &&
-        std::isdigit(static_cast<unsigned char>(key[3]))) {
+    if (key.size() == 4 && std::isdigit(static_cast<unsigned char>(key[2]))
+        && std::isdigit(static_cast<unsigned char>(key[3]))) {
         const int row = (key[2] - '0') * 10 + (key[3] - '0');
         if (row < FieldRows) {
             if (EqualsIgnoreCase(key.substr(0, 2), "BG"))

@@ -1,11 +1,11 @@
 #include "storage/TextMapFile.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
 
 namespace {
 

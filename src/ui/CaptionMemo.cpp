@@ -16,8 +16,7 @@ int MemoLength(QString text)
 
 }  // namespace
 
-TCaptionMemo::TCaptionMemo(QWidget* parent)
-    : QPlainTextEdit(parent)
+TCaptionMemo::TCaptionMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
     setTabChangesFocus(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -49,8 +48,8 @@ void TCaptionMemo::keyPressEvent(QKeyEvent* event)
     QString insert;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         insert = QStringLiteral("\n");
-    else if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty() &&
-             event->text().at(0).isPrint())
+    else if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty()
+             && event->text().at(0).isPrint())
         insert = event->text();
     if (!insert.isEmpty() && MemoLength(insert) > Room()) {
         QApplication::beep();

@@ -11,8 +11,7 @@ QColor ToQColor(TColor color)
     return QColor(static_cast<int>(RedOf(rgb)), static_cast<int>(GreenOf(rgb)), static_cast<int>(BlueOf(rgb)));
 }
 
-TColorStatic::TColorStatic(QWidget* parent)
-    : QLabel(parent)
+TColorStatic::TColorStatic(QWidget* parent) : QLabel(parent)
 {
     setText(QStringLiteral(" BG COLOR "));
     setAlignment(Qt::AlignCenter);

@@ -12,8 +12,7 @@ bool IsControlFocusChange(const QFocusEvent* event)
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
 }
 
-TCountGrid::TCountGrid(QWidget* parent)
-    : QFrame(parent)
+TCountGrid::TCountGrid(QWidget* parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
@@ -112,8 +111,8 @@ void TCountGrid::paintEvent(QPaintEvent* event)
             const QRect rect(r.Left, r.Top, r.Width(), r.Height());
             const bool fixed = col < FixedCols;
             const bool focused = !fixed && hasFocus() && col == FCurrent.X && row == FCurrent.Y;
-            const bool selected = !fixed && col >= selection.Left && col <= selection.Right &&
-                                  row >= selection.Top && row <= selection.Bottom;
+            const bool selected = !fixed && col >= selection.Left && col <= selection.Right && row >= selection.Top
+                                  && row <= selection.Bottom;
             QColor textColor = pal.color(QPalette::Text);
             if (fixed) {
                 painter.fillRect(rect, pal.color(QPalette::Button));

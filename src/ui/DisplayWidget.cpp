@@ -14,7 +14,7 @@
 TDisplayWidget::TDisplayWidget(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("DXDraw"));
-    setMouseTracking(true);  // the box cursor follows the pointer without a button held
+    setMouseTracking(true);       // the box cursor follows the pointer without a button held
     setFocusPolicy(Qt::NoFocus);  // keys go to the main window
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -62,8 +62,7 @@ TPoint TDisplayWidget::ClientOrigin() const
     return {origin.x(), origin.y()};
 }
 
-void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
-                             TPixelFormat format)
+void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride, TPixelFormat format)
 {
     const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & rect();
     if (target.isEmpty() || !pixels)
@@ -77,7 +76,8 @@ void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std:
     // and sent to the window system: most frames change a few rows (the flag,
     // an animated tile) or none, and sending a whole frame to the screen 60
     // times a second costs far more than drawing it.
-    const std::size_t rowBytes = static_cast<std::size_t>(target.width()) * static_cast<std::size_t>(BytesPerPixel(format));
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(target.width()) * static_cast<std::size_t>(BytesPerPixel(format));
     int first = -1;
     int last = -1;
     for (int y = 0; y < target.height(); ++y) {
@@ -114,8 +114,7 @@ void TDisplayWidget::paintEvent(QPaintEvent* event)
         painter.drawImage(event->rect(), FShown, event->rect());
 }
 
-void TDisplayWidget::ForwardButton(QMouseEvent* event,
-                                   void (TMainForm::*handler)(TMouseButton, TShiftState, int, int))
+void TDisplayWidget::ForwardButton(QMouseEvent* event, void (TMainForm::*handler)(TMouseButton, TShiftState, int, int))
 {
     TMouseButton button;
     if (!FForm || !MouseButtonFromQt(event->button(), button))

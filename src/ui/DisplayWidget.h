@@ -29,8 +29,7 @@ public:
     // is shown at once.
     TPoint ClientSize() const override;
     TPoint ClientOrigin() const override;
-    void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride,
-                 TPixelFormat format) override;
+    void Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride, TPixelFormat format) override;
     // What the window shows: the pixels last presented (empty before the first).
     const QImage& Shown() const { return FShown; }
 
@@ -48,5 +47,5 @@ private:
     TMainForm* FForm = nullptr;
     bool FPainting = false;    // inside a paint request of the window system
     bool FPresenting = false;  // showing a frame the display just presented
-    QImage FShown;  // what the window shows: the last presented pixels
+    QImage FShown;             // what the window shows: the last presented pixels
 };

@@ -13,9 +13,9 @@ void InstallFontSubstitutions()
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
     // A bitmap-looking monospace face first, as the original is a bitmap font.
-    QFont::insertSubstitutions(QStringLiteral("Fixedsys"),
-                               {QStringLiteral("Terminus"), QStringLiteral("DejaVu Sans Mono"),
-                                QStringLiteral("Noto Mono")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Fixedsys"),
+        {QStringLiteral("Terminus"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Mono")});
 }
 
 QFont FormFont()

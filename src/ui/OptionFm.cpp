@@ -128,11 +128,11 @@ struct TGeometry {
 struct TControlRow {
     const char* Name;
     TControlKind Kind;
-    const char* Text;      // caption; an edit's first text; an up-down's first position
-    TGeometry Geometry;    // a label sizes itself to its caption: Width and Height unused
-    int MaxLength;         // an edit's limit in characters
-    const char* Partner;   // the control a label's access key focuses, or an up-down's edit
-    TBindControl BindTo;   // null for a control nothing refers to
+    const char* Text;     // caption; an edit's first text; an up-down's first position
+    TGeometry Geometry;   // a label sizes itself to its caption: Width and Height unused
+    int MaxLength;        // an edit's limit in characters
+    const char* Partner;  // the control a label's access key focuses, or an up-down's edit
+    TBindControl BindTo;  // null for a control nothing refers to
 };
 
 using enum TControlKind;
@@ -140,8 +140,13 @@ using enum TControlKind;
 constexpr TControlRow Controls[] = {
     {"lbCaption", Label, "Stage &Caption:  (English Only)", {8, 8, 0, 0}, 0, "mmCaption", &Bind<&TfmOption::lbCaption>},
     {"mmCaption", Memo, nullptr, {8, 24, 341, 41}, 0, nullptr, &Bind<&TfmOption::mmCaption>},
-    {"lbSI_Bitmap", Label, "Stage &In PIC: ( Must be 640*480, and placed in folder 'Map\\' )", {8, 74, 0, 0}, 0,
-     "edSI_Bitmap", &Bind<&TfmOption::lbSI_Bitmap>},
+    {"lbSI_Bitmap",
+     Label,
+     "Stage &In PIC: ( Must be 640*480, and placed in folder 'Map\\' )",
+     {8, 74, 0, 0},
+     0,
+     "edSI_Bitmap",
+     &Bind<&TfmOption::lbSI_Bitmap>},
     {"edSI_Bitmap", Edit, nullptr, {8, 90, 341, 21}, MaxShortString, nullptr, &Bind<&TfmOption::edSI_Bitmap>},
     {"lbCount", Label, "&Enemy Count: (By Type)", {8, 120, 0, 0}, 0, "sgCount", &Bind<&TfmOption::lbCount>},
     {"sgCount", Grid, nullptr, {8, 136, 341, 121}, 0, nullptr, &Bind<&TfmOption::sgCount>},
@@ -150,7 +155,12 @@ constexpr TControlRow Controls[] = {
     {"lbMaxCount", Label, "Enemy appear &Max Count:", {8, 265, 0, 0}, 0, "edMaxCount", &Bind<&TfmOption::lbMaxCount>},
     {"edMaxCount", Edit, "5", {144, 261, 33, 21}, 2, nullptr, &Bind<&TfmOption::edMaxCount>},
     {"udMaxCount", UpDown, "5", {177, 261, 16, 21}, 0, "edMaxCount", &Bind<&TfmOption::udMaxCount>},
-    {"lbBG_Bitmap", Label, "&BG PIC: (Must be placed in folder 'Map\\' )", {8, 298, 0, 0}, 0, "edBG_Bitmap",
+    {"lbBG_Bitmap",
+     Label,
+     "&BG PIC: (Must be placed in folder 'Map\\' )",
+     {8, 298, 0, 0},
+     0,
+     "edBG_Bitmap",
      &Bind<&TfmOption::lbBG_Bitmap>},
     {"edBG_Bitmap", Edit, nullptr, {8, 314, 241, 21}, MaxShortString, nullptr, &Bind<&TfmOption::edBG_Bitmap>},
     {"stBG_Color", Swatch, nullptr, {270, 276, 78, 20}, 0, nullptr, &Bind<&TfmOption::stBG_Color>},
@@ -243,8 +253,8 @@ void ChainTabStops(TfmOption& dialog)
 }  // namespace
 
 TfmOption::TfmOption(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                         | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("fmOption"));
     setWindowTitle(QStringLiteral("Option"));
@@ -408,8 +418,8 @@ bool TfmOption::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(event)->key()))
         return true;
-    if (watched == edMaxCount && event->type() == QEvent::FocusOut &&
-        IsControlFocusChange(static_cast<QFocusEvent*>(event)))
+    if (watched == edMaxCount && event->type() == QEvent::FocusOut
+        && IsControlFocusChange(static_cast<QFocusEvent*>(event)))
         edMaxCountExit();
     return QDialog::eventFilter(watched, event);
 }

@@ -4,8 +4,8 @@
 // editor, shown modally, and copied back only when the user confirms with OK;
 // the whole confirmed dialog is one undo step. It never touches the layers.
 
-#include "stage/StageRecord.h"
 #include "platform/Types.h"
+#include "stage/StageRecord.h"
 #include "ui/CaptionMemo.h"
 #include "ui/ColorStatic.h"
 #include "ui/CountGrid.h"

@@ -27,8 +27,7 @@ void TQtApplicationHooks::SetFrameProbe(TFrameProbe probe)
     FrameProbe() = std::move(probe);
 }
 
-TQtApplicationHooks::TQtApplicationHooks()
-    : FActive(QGuiApplication::applicationState() == Qt::ApplicationActive)
+TQtApplicationHooks::TQtApplicationHooks() : FActive(QGuiApplication::applicationState() == Qt::ApplicationActive)
 {
     FIdleTimer.setSingleShot(true);
     FIdleTimer.setTimerType(Qt::PreciseTimer);

@@ -71,26 +71,17 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     const int number = index.row();
     const TStageThumbnail& stage = FStages.Stage(number);
     switch (role) {
-        case Qt::DisplayRole:
-            return Number(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
-        case Qt::ToolTipRole:
-            return ToolTip(number, stage);
-        case ThumbnailRole:
-            return FImages[static_cast<std::size_t>(number)];
-        case CaptionRole:
-            return stage.Present ? Caption(stage) : QString();
-        case PresentRole:
-            return stage.Present;
-        case StaleRole:
-            return stage.Stale;
-        case ErrorsRole:
-            return stage.Errors;
-        case CurrentRole:
-            return number == FCurrent;
-        case FailedRole:
-            return !stage.Failure.empty();
-        default:
-            return {};
+    case Qt::DisplayRole:
+        return Number(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
+    case Qt::ToolTipRole: return ToolTip(number, stage);
+    case ThumbnailRole: return FImages[static_cast<std::size_t>(number)];
+    case CaptionRole: return stage.Present ? Caption(stage) : QString();
+    case PresentRole: return stage.Present;
+    case StaleRole: return stage.Stale;
+    case ErrorsRole: return stage.Errors;
+    case CurrentRole: return number == FCurrent;
+    case FailedRole: return !stage.Failure.empty();
+    default: return {};
     }
 }
 
@@ -184,8 +175,7 @@ void PaintPicture(QPainter& painter, const QPalette& palette, const QModelIndex&
     } else if (view.Present) {
         painter.fillRect(view.Picture, PlaceholderColour);
         const bool failed = index.data(TStageCellModel::FailedRole).toBool();
-        DrawCentredText(painter, view.Picture,
-                        failed ? QStringLiteral("cannot draw") : QStringLiteral("drawing\u2026"),
+        DrawCentredText(painter, view.Picture, failed ? QStringLiteral("cannot draw") : QStringLiteral("drawing\u2026"),
                         QColor(170, 170, 176));
     } else {
         painter.fillRect(view.Picture, palette.color(QPalette::Window).darker(108));
@@ -243,9 +233,9 @@ void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QMo
     const QFontMetrics boldMetrics(bold);
     const QRect pill(view.Label.left(), view.Label.top() + 1, boldMetrics.horizontalAdvance(number) + 10,
                      view.Label.height() - 2);
-    const QColor pillColour = view.Current                       ? CurrentColour
+    const QColor pillColour = view.Current                      ? CurrentColour
                               : view.Errors > 0 && view.Present ? ErrorColour
-                                                                 : palette.color(QPalette::Mid);
+                                                                : palette.color(QPalette::Mid);
     painter.setPen(Qt::NoPen);
     painter.setBrush(pillColour);
     painter.drawRoundedRect(QRectF(pill), pill.height() / 2.0, pill.height() / 2.0);

@@ -29,7 +29,8 @@ TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesys
     : FStageFile(std::move(stageFile)),
       FPictureFolder(std::move(pictureFolder)),
       FStages(static_cast<std::size_t>(BrowserStageCount))
-{}
+{
+}
 
 TStageThumbnails::~TStageThumbnails() = default;
 

@@ -40,7 +40,7 @@ bool RowEndsWithSeparator(int row)
 }
 
 // Palette rows as they stand in the window: image index of the left and right button.
-constexpr int PaletteRows[10][2] = {{1, 2}, {3, 4}, {0, 5}, {6, 7}, {8, 9},
+constexpr int PaletteRows[10][2] = {{1, 2},   {3, 4},   {0, 5},   {6, 7},   {8, 9},
                                     {10, 11}, {12, 13}, {14, 15}, {16, 17}, {18, 19}};
 
 const QString TextMapFilter = QStringLiteral("Stage Text Map (*.txt);;All File (*.*)");
@@ -309,6 +309,7 @@ void TfmTool::btSaveFileClick()
     // The one safe write: a failed save never destroys the existing file.
     const TWriteResult written = SafeWriteFile(QFile::encodeName(name).toStdString(), text);
     if (!written)
-        throw std::runtime_error(
-            QStringLiteral("Cannot write file \"%1\": %2").arg(name, QString::fromStdString(written.Error)).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot write file \"%1\": %2")
+                                     .arg(name, QString::fromStdString(written.Error))
+                                     .toStdString());
 }

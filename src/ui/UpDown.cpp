@@ -8,8 +8,7 @@
 #include <climits>
 #include <utility>
 
-TUpDown::TUpDown(QWidget* parent)
-    : QWidget(parent)
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     auto makeArrow = [this](Qt::ArrowType arrow) {
@@ -27,8 +26,7 @@ TUpDown::TUpDown(QWidget* parent)
     connect(FDownButton, &QToolButton::clicked, this, &TUpDown::stepDown);
 }
 
-TUpDown::TUpDown(QLineEdit* buddy, QWidget* parent)
-    : TUpDown(parent)
+TUpDown::TUpDown(QLineEdit* buddy, QWidget* parent) : TUpDown(parent)
 {
     setBuddy(buddy);
 }

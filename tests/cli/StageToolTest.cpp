@@ -34,7 +34,7 @@ TEST_F(StageToolTest, ExportWritesTheEditorsTextMap)
         int Status;
     };
     const Case cases[] = {
-        {"export 2", 1},                 // beyond the last record: no random stage here
+        {"export 2", 1},  // beyond the last record: no random stage here
         {"export 0 --file missing.dat", 1},
         {"export 100", 2},
         {"export -1", 2},
@@ -59,7 +59,7 @@ TEST_F(StageToolTest, ExportAppliesTheLayerRules)
     StageRecord record;
     TMainForm::EmptyStage(record);
     record.BG[0][0] = 5;
-    record.FG[0][0] = 30;  // both exclusive codes: the FG code wins
+    record.FG[0][0] = 30;    // both exclusive codes: the FG code wins
     record.BG[1][0] = 1000;  // a damaged code: written as the empty code
     Write("Stage.Dat", std::string(reinterpret_cast<const char*>(&record), sizeof record));
     const std::string text = Run("export 0").Out;
@@ -168,9 +168,9 @@ TEST_F(StageToolTest, OutputsAreWrittenWholeOrNotAtAll)
     const std::string stages = Read("S.dat");
     const std::set<std::string> names = Names();
     // Each would write a file far beyond 1 KB.
-    for (const char* args : {"export 1 --file S.dat -o map.txt", "random 5 -o map.txt",
-                             "render 0 --file S.dat -o old.png", "render 0 --file S.dat -o new.png",
-                             "import map.txt --file new.dat", "new --count 2 --file new.dat"}) {
+    for (const char* args :
+         {"export 1 --file S.dat -o map.txt", "random 5 -o map.txt", "render 0 --file S.dat -o old.png",
+          "render 0 --file S.dat -o new.png", "import map.txt --file new.dat", "new --count 2 --file new.dat"}) {
         EXPECT_EQ(RunOnFullDisk(args).Status, 1) << args;
         EXPECT_NE(ErrorLine().find("File too large"), std::string::npos) << args;
     }
@@ -274,8 +274,8 @@ TEST_F(StageToolTest, TwoImportsAtOnceLoseNoRecord)
     int wrong = 0;
     for (int round = 0; round < 40; ++round) {
         Write("race.dat", "");
-        const TRun run = RunScript(tool + " import a.txt --file race.dat & a=$!; " + tool +
-                                   " import b.txt --file race.dat & b=$!; wait $a && wait $b");
+        const TRun run = RunScript(tool + " import a.txt --file race.dat & a=$!; " + tool
+                                   + " import b.txt --file race.dat & b=$!; wait $a && wait $b");
         EXPECT_EQ(run.Status, 0);
         wrong += Read("race.dat") != expected;
     }

@@ -2,10 +2,10 @@
 // undo, redo, a text map import and the display's own start-up: the whole
 // stage is applied, the picture's failure is reported once, and a save right
 // after writes exactly the stage shown.
-#include "support/FakeHost.h"
 #include "engine/DXClass.h"
-#include "support/EngineTestKit.h"
 #include "storage/StageFile.h"
+#include "support/EngineTestKit.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 

@@ -81,8 +81,8 @@ TEST_F(KeysTest, DirectionKeysMoveTheSelection)
         std::uint16_t Key;
         int Dx, Dy;
     };
-    const Case cases[] = {{VK::Prior, 1, -1}, {VK::Next, 1, 1},  {VK::End, -1, 1}, {VK::Home, -1, -1},
-                          {VK::Left, -1, 0},  {VK::Up, 0, -1},   {VK::Right, 1, 0}, {VK::Down, 0, 1}};
+    const Case cases[] = {{VK::Prior, 1, -1}, {VK::Next, 1, 1}, {VK::End, -1, 1},  {VK::Home, -1, -1},
+                          {VK::Left, -1, 0},  {VK::Up, 0, -1},  {VK::Right, 1, 0}, {VK::Down, 0, 1}};
     for (const auto& c : cases)
         for (TShiftState shift : {0u, ssShift}) {
             F.Form.SelRect = TRect{160, 160, 192, 176};

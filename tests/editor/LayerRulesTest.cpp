@@ -1,6 +1,6 @@
 // The BG/FG exclusion rule and the shadow rule.
-#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +28,8 @@ void ExpectShadowsConsistent(TEditorFixture& f)
 TEST(LayerRules, TheLaterWriteOfExclusiveCodesWins)
 {
     struct Case {
-        int BG, FG;       // the cell before
-        bool WriteFG;     // which layer is written
+        int BG, FG;    // the cell before
+        bool WriteFG;  // which layer is written
         int Code;
         int WantBG, WantFG;
     };

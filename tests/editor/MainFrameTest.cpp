@@ -1,10 +1,10 @@
 // The frame handler's pixels: background rules, layer order with shadows,
 // animation ticks, the overlay's pens, the status text, and no allocation
 // per frame; the picture loading from "Map".
-#include "support/AllocCounter.h"
-#include "support/FakeHost.h"
 #include "engine/DXClass.h"
+#include "support/AllocCounter.h"
 #include "support/EngineTestKit.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +26,8 @@ struct FrameTest : testing::Test {
 
     FrameTest()
     {
-        Folder = std::filesystem::path(testing::TempDir()) /
-                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        Folder =
+            std::filesystem::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(Folder);
         std::filesystem::create_directories(Folder / "Map");
         E.Form.PictureFolder = Folder;
@@ -41,7 +41,10 @@ struct FrameTest : testing::Test {
 
     TDirectDrawSurface& Back() { return *E.Form.DXDraw->Surface(); }
     std::uint32_t At(int x, int y) { return Back().Pixel(x, y); }
-    std::uint32_t Pixel(std::uint32_t rgb) { return Back().ColorToPixel(RGBColor(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF)); }
+    std::uint32_t Pixel(std::uint32_t rgb)
+    {
+        return Back().ColorToPixel(RGBColor(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    }
     std::uint32_t Colour(TColor c) { return Back().ColorToPixel(c); }
     void Frame(int lag = 1) { E.Form.DXTimerTimer(lag); }
     // A two-colour checker picture of 10-pixel squares, A at (0, 0).
@@ -116,8 +119,8 @@ TEST_F(FrameTest, PictureTilingRules)
         Frame();
         const int px = c.X % c.Width, py = c.Y % c.Height;
         const std::uint32_t picture = Pixel((px / 10 + py / 10) % 2 ? ColourB : ColourA);
-        EXPECT_EQ(At(c.X, c.Y), c.Colour ? Colour(Sky) : picture) << c.Width << " H" << +c.H << " V" << +c.V << " at "
-                                                                   << c.X << "," << c.Y;
+        EXPECT_EQ(At(c.X, c.Y), c.Colour ? Colour(Sky) : picture)
+            << c.Width << " H" << +c.H << " V" << +c.V << " at " << c.X << "," << c.Y;
     }
 }
 
@@ -302,9 +305,15 @@ TEST_F(FrameTest, PictureNamesIgnoreCaseAndUseBackslashes)
         const char* Name;
         bool Loads;
     } cases[] = {
-        {"sky.bmp", true},         {"SKY.bmp", true},          {"deserts\\DUNE.BMP", true},
-        {"Deserts/dune.bmp", true}, {"sky.gif", false},         {"folder.bmp", false},
-        {"", false},               {"missing.bmp", false},     {"..\\Map\\sky.bmp", true},
+        {"sky.bmp", true},
+        {"SKY.bmp", true},
+        {"deserts\\DUNE.BMP", true},
+        {"Deserts/dune.bmp", true},
+        {"sky.gif", false},
+        {"folder.bmp", false},
+        {"", false},
+        {"missing.bmp", false},
+        {"..\\Map\\sky.bmp", true},
     };
     for (const auto& c : cases) {
         TShortString name;
@@ -337,7 +346,7 @@ TEST_F(FrameTest, DamagedPictureIsReportedAndTheStageShowsItsColour)
     }
 }
 
-} // namespace
+}  // namespace
 
 // A frame equal to the one the back buffer holds is not drawn again; any
 // change of what the frame shows draws it, and so does a restore of the
@@ -358,9 +367,18 @@ TEST_F(FrameTest, OnlyAChangedFrameIsDrawnAgain)
         {"a layer hidden", [&] { E.Form.FGLayer->Visible = false; }},
         {"the grid", [&] { E.Form.ShowGrid = true; }},
         {"the tool", [&] { E.Host.Tool = TToolMode::Select; }},
-        {"the selection", [&] { E.Form.SelRect = TRect{16, 16, 64, 64}; }},
-        {"the pointer", [&] { E.Form.MousePos = TPoint{100, 100}; }},
-        {"a drag", [&] { E.Form.DownPos = TPoint{10, 10}; }},
+        {"the selection",
+         [&] {
+             E.Form.SelRect = TRect{16, 16, 64, 64};
+         }},
+        {"the pointer",
+         [&] {
+             E.Form.MousePos = TPoint{100, 100};
+         }},
+        {"a drag",
+         [&] {
+             E.Form.DownPos = TPoint{10, 10};
+         }},
         {"the status lines", [&] { E.Form.ShowStatus = true; }},
         {"the flag's pattern", [&] { E.Form.FlagSprite->FramePos += 1; }},
         {"the surfaces restored", [&] { E.Form.DXDraw->Restore(); }},

@@ -85,7 +85,7 @@ TEST(StageRecordLayout, CaptureWritesEveryFieldAtItsOffset)
     for (std::size_t i = 1200; i < 6000; ++i)
         expected[i] = 0xFF;
     SetLE(expected, 1200 + 60 * 1 + 2 * 0, 3, 2);
-    SetLE(expected, 3598, 2, 2);  // BG (39, 29)
+    SetLE(expected, 3598, 2, 2);   // BG (39, 29)
     SetLE(expected, 5998, 13, 2);  // FG (39, 29): the record's last two bytes
     SetLE(expected, 3600 + 60 * 0 + 2 * 1, 0x0A, 2);
     EXPECT_EQ(bytes, expected);
@@ -113,7 +113,8 @@ TEST(StageRecordRoundTrip, ApplyThenCaptureGivesTheSameBytesApartFromTheStatedOn
         StageRecord expected = record;
         for (int x = 0; x < FieldColumns; ++x)
             for (int y = 0; y < FieldRows; ++y)
-                if (expected.BG[x][y] >= 4 && expected.BG[x][y] <= 7 && expected.FG[x][y] >= 24 && expected.FG[x][y] <= 63)
+                if (expected.BG[x][y] >= 4 && expected.BG[x][y] <= 7 && expected.FG[x][y] >= 24
+                    && expected.FG[x][y] <= 63)
                     expected.BG[x][y] = -1;  // the FG code wins
 
         TEditorFixture f;

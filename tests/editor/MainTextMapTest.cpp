@@ -1,8 +1,8 @@
 // The text map of the live stage: export, and the lenient import through the
 // change rules.
-#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
 #include "storage/TextMap.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -122,8 +122,7 @@ TEST(ImportTextMap, LenientReadingOfEachEntry)
              EXPECT_EQ(f.BG(0, 0), -2);  // no row: every cell lacks its pair
              EXPECT_EQ(f.FG(39, 29), -2);
          }},
-        {"header without ] takes the one of [End]",
-         "[Stage5\r\nCaption=Lost\r\nMaxCount=4\r\n[End]\r\nMaxCount=6\r\n",
+        {"header without ] takes the one of [End]", "[Stage5\r\nCaption=Lost\r\nMaxCount=4\r\n[End]\r\nMaxCount=6\r\n",
          [](TEditorFixture& f) {
              EXPECT_EQ(f.Form.StageNum, 5);
              EXPECT_EQ(f.Form.Caption.Length, 0);
@@ -168,19 +167,18 @@ TEST(ImportTextMap, LenientReadingOfEachEntry)
          }},
         {"odd pairs", WithLine(empty, "FG00", "FG00=1G  5 FF XX 0"),
          [](TEditorFixture& f) {
-             EXPECT_EQ(f.FG(0, 0), 0);    // second character no digit: first digit - 1
-             EXPECT_EQ(f.FG(1, 0), -1);   // first character no digit: empty
+             EXPECT_EQ(f.FG(0, 0), 0);   // second character no digit: first digit - 1
+             EXPECT_EQ(f.FG(1, 0), -1);  // first character no digit: empty
              EXPECT_EQ(f.FG(2, 0), 254);
              EXPECT_EQ(f.FG(3, 0), -1);
-             EXPECT_EQ(f.FG(4, 0), -2);   // one character left: no pair
+             EXPECT_EQ(f.FG(4, 0), -2);  // one character left: no pair
          }},
         {"header above 99", WithLine(empty, "[Stage00]", "[Stage150]"),
          [](TEditorFixture& f) {
              EXPECT_EQ(f.Form.StageNum, 99);
              EXPECT_EQ(f.Host.StageNumPosition, 99);
          }},
-        {"negative header", "[Stage-3]\r\n",
-         [](TEditorFixture& f) { EXPECT_EQ(f.Form.StageNum, 0); }},
+        {"negative header", "[Stage-3]\r\n", [](TEditorFixture& f) { EXPECT_EQ(f.Form.StageNum, 0); }},
         {"lower-case keys, first of repeated keys wins",
          "[STAGE1]\r\ncaption=first\r\nCAPTION=second\r\nbg_bitmap=a.bmp\r\nmaxcount=3\r\n",
          [](TEditorFixture& f) {
@@ -262,8 +260,8 @@ TEST(ImportTextMap, ArbitraryBytesNeverLeaveTheArrays)
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     };
-    const char pieces[][12] = {"[Stage", "]", "\r\n", "\n", "\r", "=", "BG0", "FG1", "$", "-", ",",
-                               "EnemyCount=", "Caption=", "[End]", "99999999", "\x80", "0x"};
+    const char pieces[][12] = {"[Stage", "]", "\r\n",        "\n",       "\r",    "=",        "BG0",  "FG1", "$",
+                               "-",      ",", "EnemyCount=", "Caption=", "[End]", "99999999", "\x80", "0x"};
     for (int round = 0; round < 300; ++round) {
         std::string text;
         const int parts = static_cast<int>(next() % 200);

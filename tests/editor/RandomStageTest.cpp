@@ -1,6 +1,6 @@
 // The generator's exact sequence and what every random stage guarantees.
-#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 

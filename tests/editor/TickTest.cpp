@@ -59,8 +59,8 @@ TEST(Tick, BGCodesZeroToThreeTurnInBurstsOfFour)
             codes.push_back(f.BG(0, 0));
         }
     }
-    EXPECT_EQ(ticks, (std::vector<int>{1, 2, 3, 16, 17, 18, 19, 64, 65, 66, 67, 80, 81, 82, 83, 256, 257, 258, 259,
-                                       272, 273, 274, 275}));
+    EXPECT_EQ(ticks, (std::vector<int>{1,  2,  3,  16,  17,  18,  19,  64,  65,  66,  67, 80,
+                                       81, 82, 83, 256, 257, 258, 259, 272, 273, 274, 275}));
     EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 7), (std::vector<int>{3, 0, 1, 2, 3, 0, 1}));
 }
 

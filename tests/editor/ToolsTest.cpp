@@ -1,6 +1,6 @@
 // The brush, the mouse tools and the selection operations.
-#include "support/FakeHost.h"
 #include "editor/RandomGen.h"
+#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,7 @@ TEST_F(ToolsTest, BrushTableOfEveryPaletteButton)
     F.Host.Tile = 0;
     F.Host.AllLayer = true;
     EXPECT_EQ(F.Form.GetBrush().Layer, F.Form.FGLayer);  // the eraser follows "All layer"
-    F.Host.Tile = 25;  // not a palette index: kept inside the table
+    F.Host.Tile = 25;                                    // not a palette index: kept inside the table
     EXPECT_EQ(F.Form.GetBrush().First, 60);
 }
 
@@ -73,7 +73,7 @@ TEST_F(ToolsTest, PencilStrokeStepsVariantsByDiagonalDistance)
     EXPECT_EQ(F.BG(9, 5), 0);
     EXPECT_EQ(F.BG(3, 7), 0);
     EXPECT_EQ(F.Form.History.Count(), 1);  // one snapshot for the stroke
-    F.Move(F.Px(20), F.Px(20));  // after the release nothing paints
+    F.Move(F.Px(20), F.Px(20));            // after the release nothing paints
     EXPECT_EQ(F.BG(20, 20), -1);
 }
 
@@ -99,9 +99,9 @@ TEST_F(ToolsTest, PencilDraggedPastTheEdgesRoundsTowardZero)
         int LayerX, LayerY;  // the cell written, or -1 for none
     };
     const Case cases[] = {
-        {-1, 8, 1, 1},    {-15, 8, 1, 1},  {-16, 8, 0, 1},  {-31, 40, 0, 3}, {-32, 8, -1, -1},
-        {640, 8, 41, 1},  {655, 8, 41, 1}, {656, 8, -1, -1}, {8, 480, 1, 31}, {8, 496, -1, -1},
-        {INT_MIN, 8, -1, -1}, {INT_MAX, INT_MAX, -1, -1},
+        {-1, 8, 1, 1},    {-15, 8, 1, 1},   {-16, 8, 0, 1},       {-31, 40, 0, 3},
+        {-32, 8, -1, -1}, {640, 8, 41, 1},  {655, 8, 41, 1},      {656, 8, -1, -1},
+        {8, 480, 1, 31},  {8, 496, -1, -1}, {INT_MIN, 8, -1, -1}, {INT_MAX, INT_MAX, -1, -1},
     };
     for (const auto& c : cases) {
         F.Form.ClearLayers();
@@ -162,7 +162,7 @@ TEST_F(ToolsTest, FillLaysStripesFromARandomPhase)
     EXPECT_EQ(F.BG(4, 0), -1);
     EXPECT_EQ(F.Form.History.Count(), 1);
 
-    Use(TToolMode::Fill, 10);  // one variant: the same code everywhere
+    Use(TToolMode::Fill, 10);     // one variant: the same code everywhere
     F.Press(F.Px(39), F.Px(29));  // the corners in either order
     F.Release(F.Px(30), F.Px(20));
     for (int r = 20; r <= 29; ++r)

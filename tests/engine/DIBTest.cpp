@@ -13,8 +13,8 @@ TDibPicture Sample()
     picture.Height = 3;
     picture.Palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
     picture.Indices = {1, 1, 1, 1, 2, 3, 0,  //
-                    0, 1, 2, 3, 0, 1, 2,  //
-                    3, 3, 3, 3, 3, 3, 3};
+                       0, 1, 2, 3, 0, 1, 2,  //
+                       3, 3, 3, 3, 3, 3, 3};
     return picture;
 }
 
@@ -25,7 +25,8 @@ void ExpectPixels(const TDIB& dib, const TDibPicture& picture)
     EXPECT_EQ(dib.BitCount(), 8);
     for (int y = 0; y < picture.Height; ++y)
         for (int x = 0; x < picture.Width; ++x)
-            EXPECT_EQ(dib.Index(x, y), picture.Indices[static_cast<std::size_t>(y * picture.Width + x)]) << x << "," << y;
+            EXPECT_EQ(dib.Index(x, y), picture.Indices[static_cast<std::size_t>(y * picture.Width + x)])
+                << x << "," << y;
     const TImageView view = dib.View();
     EXPECT_EQ(view.RGBAt(0, 0), 0xFF0000u);
     EXPECT_EQ(view.RGBAt(6, 2), 0x0000FFu);
@@ -69,12 +70,12 @@ TEST(DIB, RunLengthDeltaAndLiteralRunsStayInsideThePicture)
     for (std::uint32_t c : {0x000000u, 0xFFFFFFu})
         for (int i = 0; i < 4; ++i)
             dib.push_back(static_cast<std::uint8_t>(c >> (8 * i)));
-    const std::uint8_t rle[] = {0, 5, 1, 1, 1, 1, 1, 0,  // literal of 5 on a row of 4
-                                0, 0,                    // end of line
-                                0, 2, 200, 0,            // move right far past the end
-                                3, 1,                    // run clipped away
-                                0, 2, 0, 9,              // move up past the top
-                                2, 1, 0, 1};
+    const std::uint8_t rle[] = {0, 5, 1,   1, 1, 1, 1, 0,  // literal of 5 on a row of 4
+                                0, 0,                      // end of line
+                                0, 2, 200, 0,              // move right far past the end
+                                3, 1,                      // run clipped away
+                                0, 2, 0,   9,              // move up past the top
+                                2, 1, 0,   1};
     dib.insert(dib.end(), std::begin(rle), std::end(rle));
     TDIB picture;
     picture.LoadFromPackedDIB(dib.data(), dib.size());
@@ -136,4 +137,4 @@ TEST(DIB, ZeroSizedPictureIsEmptyNotAnError)
     EXPECT_TRUE(dib.Empty());
 }
 
-} // namespace
+}  // namespace

@@ -156,4 +156,4 @@ TEST(VerticalBlank, ALateFrameIsShownAtOnceAndOnlyOncePerBlank)
     EXPECT_EQ(VerticalBlankRecord().Waits, waitsBefore + std::size(steps));
 }
 
-} // namespace
+}  // namespace

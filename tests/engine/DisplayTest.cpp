@@ -17,8 +17,8 @@ struct TLog {
 
 const char* NotifyName(TDXDrawNotifyType type)
 {
-    static const char* names[] = {"destroying", "initializing", "initialize", "initialize-surface",
-                                  "finalize",   "finalize-surface", "restore",  "set-surface-size"};
+    static const char* names[] = {"destroying", "initializing",     "initialize", "initialize-surface",
+                                  "finalize",   "finalize-surface", "restore",    "set-surface-size"};
     return names[static_cast<int>(type)];
 }
 
@@ -93,7 +93,7 @@ TEST_F(DisplayTest, InitialisationTellsPartnersAndEventsInOrder)
     Log.Lines.clear();
     Display.Finalize();
     const std::vector<std::string> finalised{"OnFinalizeSurface", "second:finalize-surface", "first:finalize-surface",
-                                             "OnFinalize", "second:finalize", "first:finalize"};
+                                             "OnFinalize",        "second:finalize",         "first:finalize"};
     EXPECT_EQ(Log.Lines, finalised);
     EXPECT_FALSE(Display.Initialized());
     EXPECT_EQ(Display.Surface(), nullptr);
@@ -222,4 +222,4 @@ TEST_F(DisplayTest, AutoInitializeRunsOnTheFirstShowOnly)
     EXPECT_FALSE(Display.Initialized());
 }
 
-} // namespace
+}  // namespace

@@ -153,10 +153,10 @@ TEST(BuildColorTable, FixedEntriesThenColoursInUseInOrder)
     TPictureCollection items;
     items.BuildColorTable();
     const std::pair<int, std::array<std::uint8_t, 4>> fixed[] = {
-        {0, {0, 0, 0, 0}},       {1, {0, 0, 128, 0}},     {2, {0, 128, 0, 0}},     {3, {0, 128, 128, 0}},
-        {4, {128, 0, 0, 0}},     {5, {128, 0, 128, 0}},   {6, {128, 128, 0, 0}},   {7, {192, 192, 192, 0}},
-        {248, {128, 128, 128, 0}}, {249, {0, 0, 255, 0}}, {250, {0, 255, 0, 0}},   {251, {0, 255, 255, 0}},
-        {252, {255, 0, 0, 0}},   {253, {255, 0, 255, 0}}, {254, {255, 255, 0, 0}}, {255, {255, 255, 255, 0}},
+        {0, {0, 0, 0, 0}},         {1, {0, 0, 128, 0}},     {2, {0, 128, 0, 0}},     {3, {0, 128, 128, 0}},
+        {4, {128, 0, 0, 0}},       {5, {128, 0, 128, 0}},   {6, {128, 128, 0, 0}},   {7, {192, 192, 192, 0}},
+        {248, {128, 128, 128, 0}}, {249, {0, 0, 255, 0}},   {250, {0, 255, 0, 0}},   {251, {0, 255, 255, 0}},
+        {252, {255, 0, 0, 0}},     {253, {255, 0, 255, 0}}, {254, {255, 255, 0, 0}}, {255, {255, 255, 255, 0}},
     };
     for (const auto& [index, entry] : fixed)
         EXPECT_EQ(items.ColorTable[static_cast<std::size_t>(index)], entry) << index;
@@ -176,4 +176,4 @@ TEST(BuildColorTable, FixedEntriesThenColoursInUseInOrder)
     EXPECT_EQ(items.ColorTable[9], (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
 }
 
-} // namespace
+}  // namespace

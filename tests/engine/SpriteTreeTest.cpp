@@ -1,5 +1,5 @@
-#include "support/AllocCounter.h"
 #include "engine/DXSprite.h"
+#include "support/AllocCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +86,7 @@ TEST_F(SpriteTree, TouchingTheTargetEdgeIsNotDrawnButChildrenStillAre)
     auto* outside = new TProbe(&engine, "outside", &log);
     outside->X = 640;  // touches the right edge only
     auto* inner = new TProbe(outside, "inner", &log);
-    inner->X = -20;    // absolute 620: inside
+    inner->X = -20;  // absolute 620: inside
     engine.Draw();
     EXPECT_EQ(log, (std::vector<std::string>{"inner"}));
     EXPECT_EQ(engine.DrawnCount(), 1);
@@ -244,9 +244,9 @@ TEST(TileLayerCells, SetCellRaisesOnlyForAChangeAfterTheStore)
         events.emplace_back(x, y);
         seen = sender->Cell(x, y);
     };
-    layer.SetCell(1, 2, 0);   // same code
-    layer.SetCell(9, 9, 5);   // outside
-    layer.PutCell(1, 2, 5);   // silent
+    layer.SetCell(1, 2, 0);  // same code
+    layer.SetCell(9, 9, 5);  // outside
+    layer.PutCell(1, 2, 5);  // silent
     EXPECT_TRUE(events.empty());
     layer.SetCell(1, 2, 6);
     ASSERT_EQ(events.size(), 1u);

@@ -67,15 +67,15 @@ TEST_F(SurfaceTest, DrawsNothingWhenClippedAwayOrAtExtremes)
         int X, Y;
         TRect Src;
     } cases[] = {
-        {640, 0, whole},          // X = Width passes the first test, then is empty
+        {640, 0, whole},  // X = Width passes the first test, then is empty
         {0, 480, whole},
         {641, 0, whole},
-        {-16, 0, whole},          // touches the left edge only
+        {-16, 0, whole},  // touches the left edge only
         {INT_MIN, INT_MIN, whole},
         {INT_MAX, INT_MAX, whole},
         {0, 0, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
         {INT_MIN, 0, {0, 0, INT_MAX, 16}},
-        {0, 0, {16, 0, 0, 16}},   // mirrored
+        {0, 0, {16, 0, 0, 16}},  // mirrored
     };
     for (const auto& c : cases) {
         Dest.Draw(c.X, c.Y, c.Src, &Source, false);
@@ -215,7 +215,7 @@ TEST_F(SurfaceTest, SystemColoursResolveToTheDesktopsColours)
         {clHighlight, RGBColor(200, 100, 50)},
         {clInfoBk, RGBColor(250, 240, 230)},
         {clWindowText, RGBColor(0, 0, 0)},
-        {SystemColorFlag | 25, 0},   // an index that names no colour is black
+        {SystemColorFlag | 25, 0},  // an index that names no colour is black
         {SystemColorFlag | 200, 0},
         {RGBColor(9, 9, 9), RGBColor(9, 9, 9)},
     };
@@ -327,7 +327,7 @@ TEST_F(CanvasTest, StyledLinesNotMergedAndEndingBeforeTheirEndPoint)
 TEST_F(CanvasTest, RectangleOutlinesTouchEachPixelOnce)
 {
     auto& canvas = Canvas(TPenStyle::Solid);
-    canvas.Rectangle(10, 5, 4, 9);  // corners in any order
+    canvas.Rectangle(10, 5, 4, 9);     // corners in any order
     canvas.Rectangle(20, 20, 21, 30);  // one column wide
     canvas.Release();
     EXPECT_EQ(Row(4, 3, 12), ".........");
@@ -364,7 +364,7 @@ TEST_F(CanvasTest, ExtremeCoordinatesAreClipped)
     canvas.Rectangle(INT_MIN, 40, INT_MAX, 47);
     canvas.TextOut(INT_MAX - 2, INT_MIN, "Text");
     canvas.Release();
-    EXPECT_EQ(Row(1, 2, 8), "......");  // the huge outline is off the surface
+    EXPECT_EQ(Row(1, 2, 8), "......");          // the huge outline is off the surface
     EXPECT_EQ(Surface.Pixel(5, 5), 0x3F3F3Fu);  // the diagonal passes through
 }
 
@@ -406,4 +406,4 @@ TEST_F(CanvasTest, TextStaysInsideItsCellsInTheFontColour)
     EXPECT_GT(ink, 20);
 }
 
-} // namespace
+}  // namespace

@@ -127,4 +127,4 @@ TEST_F(TileDrawTest, EngineTargetFollowsTheDisplay)
     Sprites.Draw();  // not initialised: nothing happens
 }
 
-} // namespace
+}  // namespace

@@ -112,4 +112,4 @@ TEST(Timer, DestroyingUnhooksTheIdleHandler)
     app.SetActive(false);  // no listener left behind
 }
 
-} // namespace
+}  // namespace

@@ -2,8 +2,8 @@
 // from the recent frames' costs, and the two together with the display's
 // vertical-blank wait on a simulated clock: one frame per refresh until a
 // frame no longer fits in one, then one frame per frame time.
-#include "support/EngineTestKit.h"
 #include "platform/FramePacing.h"
+#include "support/EngineTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -115,9 +115,8 @@ TEST(FramePacing, TheRateHoldsTheRefreshUntilAFrameDoesNotFit)
         int Fps;
         bool AllOnTheirBlank;
     } cases[] = {
-        {0ms, 60, true},   {3ms, 60, true},   {5ms, 60, true},
-        {8ms, 60, true},   {12ms, 60, true},  {16ms, 60, true},
-        {20ms, 50, false}, {25ms, 40, false}, {40ms, 25, false},
+        {0ms, 60, true},  {3ms, 60, true},   {5ms, 60, true},   {8ms, 60, true},   {12ms, 60, true},
+        {16ms, 60, true}, {20ms, 50, false}, {25ms, 40, false}, {40ms, 25, false},
     };
     for (const auto& c : cases) {
         const TSimulation s = Simulate(c.Work);
@@ -128,4 +127,4 @@ TEST(FramePacing, TheRateHoldsTheRefreshUntilAFrameDoesNotFit)
     }
 }
 
-} // namespace
+}  // namespace

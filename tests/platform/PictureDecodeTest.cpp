@@ -13,7 +13,10 @@
 namespace {
 
 const std::uint32_t Palette[4] = {0x000000, 0xF80000, 0x00F800, 0x0000F8};
-int IndexAt(int x, int y, int colours) { return (x + 3 * y) % colours; }
+int IndexAt(int x, int y, int colours)
+{
+    return (x + 3 * y) % colours;
+}
 
 void Put(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes)
 {
@@ -95,11 +98,12 @@ TEST(PictureDecode, EveryCommonBmpKind)
     const struct {
         int Bpp, Compression;
         bool TopDown;
-    } kinds[] = {{1, 0, false}, {4, 0, false}, {8, 0, false}, {16, 0, false}, {24, 0, false},
-                 {32, 0, false}, {8, 0, true}, {24, 0, true}, {8, 1, false}, {4, 2, false}};
+    } kinds[] = {{1, 0, false},  {4, 0, false}, {8, 0, false}, {16, 0, false}, {24, 0, false},
+                 {32, 0, false}, {8, 0, true},  {24, 0, true}, {8, 1, false},  {4, 2, false}};
     for (const auto& k : kinds) {
         const auto file = BmpKind(k.Bpp, k.Compression, k.TopDown);
-        SCOPED_TRACE(testing::Message() << k.Bpp << " bits, compression " << k.Compression << ", top-down " << k.TopDown);
+        SCOPED_TRACE(testing::Message() << k.Bpp << " bits, compression " << k.Compression << ", top-down "
+                                        << k.TopDown);
         const TDecodedPicture picture = DecodeBmp(file.data(), file.size());
         ASSERT_EQ(picture.Width, 5);
         ASSERT_EQ(picture.Height, 3);
@@ -140,7 +144,9 @@ TEST(PictureDecode, DamagedAndOversizedPicturesRaiseReadableErrors)
     const auto jpeg = MakeJpeg(16, 16, rgb);
     std::vector<std::uint32_t> wide(9000 * 8, 0x808080);
     const auto wideJpeg = MakeJpeg(9000, 8, wide);
-    auto cut = [](const std::vector<std::uint8_t>& v, std::size_t n) { return std::vector<std::uint8_t>(v.begin(), v.begin() + n); };
+    auto cut = [](const std::vector<std::uint8_t>& v, std::size_t n) {
+        return std::vector<std::uint8_t>(v.begin(), v.begin() + n);
+    };
     auto withWidth = [&](std::uint32_t width, std::uint32_t height) {
         auto v = bmp;
         for (int i = 0; i < 4; ++i) {
@@ -199,9 +205,13 @@ TEST(PictureDecode, FuzzedFilesNeverCrash)
         rgb[i] = static_cast<std::uint32_t>(i * 0x030507);
     TDibPicture rle8 = CheckerSpec(24, 16, 3, {0x000000, 0xFF00FF, 0x00FF00});
     rle8.Rle8 = true;
-    const std::vector<std::uint8_t> seeds[] = {BmpKind(8, 0, false), BmpKind(4, 2, false), BmpKind(8, 1, true),
-                                               BmpKind(24, 0, true), MakeJpeg(24, 16, rgb, 80),
-                                               MakePackedDib(rle8), MakePackedDib(CheckerSpec(24, 16, 4, {1, 2, 3}))};
+    const std::vector<std::uint8_t> seeds[] = {BmpKind(8, 0, false),
+                                               BmpKind(4, 2, false),
+                                               BmpKind(8, 1, true),
+                                               BmpKind(24, 0, true),
+                                               MakeJpeg(24, 16, rgb, 80),
+                                               MakePackedDib(rle8),
+                                               MakePackedDib(CheckerSpec(24, 16, 4, {1, 2, 3}))};
     int accepted = 0, refused = 0;
     for (int round = 0; round < 3000; ++round) {
         const std::size_t which = static_cast<std::size_t>(round) % std::size(seeds);
@@ -235,4 +245,4 @@ TEST(PictureDecode, FuzzedFilesNeverCrash)
     EXPECT_GT(refused, 100);
 }
 
-} // namespace
+}  // namespace

@@ -79,4 +79,4 @@ TEST_P(PixelOpsTest, LoopsMatchAPerPixelReference)
 
 INSTANTIATE_TEST_SUITE_P(BothFormats, PixelOpsTest, testing::Values(TPixelFormat::XRGB8888, TPixelFormat::RGB565));
 
-} // namespace
+}  // namespace

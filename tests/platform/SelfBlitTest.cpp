@@ -38,8 +38,7 @@ struct TSelfSurface {
     std::unique_ptr<IDirectDrawSurface4> Surface;
     std::uint32_t Key;
 
-    explicit TSelfSurface(TPixelFormat format)
-        : Platform(format), Key(0x0F0F & PixelMask(format))
+    explicit TSelfSurface(TPixelFormat format) : Platform(format), Key(0x0F0F & PixelMask(format))
     {
         EXPECT_EQ(DirectDrawCreate(nullptr, Draw), DD_OK);
         TDDSurfaceDesc desc;
@@ -107,7 +106,8 @@ std::vector<std::uint32_t> Expected(const std::vector<std::uint32_t>& before, co
 }
 
 // Where the first difference is, for a readable failure.
-testing::AssertionResult SamePixels(const std::vector<std::uint32_t>& actual, const std::vector<std::uint32_t>& expected)
+testing::AssertionResult SamePixels(const std::vector<std::uint32_t>& actual,
+                                    const std::vector<std::uint32_t>& expected)
 {
     for (int i = 0; i < Width * Height; ++i)
         if (actual[i] != expected[i])
@@ -124,10 +124,10 @@ TEST_P(SelfBlitTest, OverlappingCopiesReadTheSourceAsItWasBefore)
     const struct {
         int Dx, Dy;
     } shifts[] = {
-        {0, -3}, {0, 3}, {-5, 0}, {5, 0},    // up, down, left, right
-        {-1, 0}, {1, 0}, {0, -1}, {0, 1},    // by one: the overlap lies within a vector
-        {4, 2}, {-4, -2}, {3, -2}, {-3, 2},  // diagonals
-        {0, 0},                              // onto itself
+        {0, -3}, {0, 3},   {-5, 0}, {5, 0},   // up, down, left, right
+        {-1, 0}, {1, 0},   {0, -1}, {0, 1},   // by one: the overlap lies within a vector
+        {4, 2},  {-4, -2}, {3, -2}, {-3, 2},  // diagonals
+        {0, 0},                               // onto itself
     };
     for (const auto& shift : shifts) {
         SCOPED_TRACE(testing::Message() << "shift " << shift.Dx << ", " << shift.Dy);
@@ -175,8 +175,8 @@ std::string CaseName(const testing::TestParamInfo<std::tuple<TPixelFormat, bool,
 {
     const auto [format, keyed, path] = info.param;
     const char* paths[] = {"Blt", "BltFast", "BltClipped"};
-    return std::string(format == TPixelFormat::XRGB8888 ? "XRGB8888" : "RGB565") + (keyed ? "Keyed" : "Plain") +
-           paths[static_cast<int>(path)];
+    return std::string(format == TPixelFormat::XRGB8888 ? "XRGB8888" : "RGB565") + (keyed ? "Keyed" : "Plain")
+           + paths[static_cast<int>(path)];
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatsKeysAndPaths, SelfBlitTest,
@@ -189,4 +189,4 @@ INSTANTIATE_TEST_SUITE_P(FormatsKeysAndPaths, ScaledSelfBlitTest,
                                           testing::Bool(), testing::Values(TPath::Blt, TPath::BltClipped)),
                          CaseName);
 
-} // namespace
+}  // namespace

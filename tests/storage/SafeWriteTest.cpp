@@ -1,15 +1,15 @@
 // The safe whole-file write: the target is replaced whole or not at all, and
 // nothing is left behind.
-#include "support/HostileKit.h"
 #include "storage/SafeWrite.h"
+#include "support/HostileKit.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -19,9 +19,9 @@ class SafeWriteTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Dir = fs::temp_directory_path() /
-              ("safewrite-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Dir = fs::temp_directory_path()
+              / ("safewrite-" + std::to_string(::getpid()) + "-"
+                 + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(Dir);
         fs::create_directories(Dir);
     }

@@ -1,16 +1,16 @@
 // The stage file: padding, partial records and every way a file can fail.
+#include "storage/StageFile.h"
 #include "support/FakeHost.h"
 #include "support/HostileKit.h"
-#include "storage/StageFile.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -20,9 +20,9 @@ class StageFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Dir = fs::temp_directory_path() /
-              ("stagefile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Dir = fs::temp_directory_path()
+              / ("stagefile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
+                 + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(Dir);
         fs::create_directories(Dir);
         File = Dir / "Stage.Dat";
@@ -153,12 +153,8 @@ TEST_F(StageFileTest, ShortEmptyAndOutOfRangeReadsFailWithoutTouchingTheStage)
         int Stage;
     };
     const Case cases[] = {
-        {"", 0},
-        {std::string(3000, 'a'), 0},
-        {std::string(5999, 'a'), 0},
-        {EmptyBytes(), 1},
-        {EmptyBytes(), 99},
-        {EmptyBytes(), 65535},
+        {"", 0},           {std::string(3000, 'a'), 0}, {std::string(5999, 'a'), 0},
+        {EmptyBytes(), 1}, {EmptyBytes(), 99},          {EmptyBytes(), 65535},
     };
     for (const auto& c : cases) {
         WriteBytes(c.Bytes);
@@ -292,8 +288,8 @@ TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceTha
         WriteBytes("");
         // No file may grow past two and a half records: the third padding
         // record is cut after 3000 bytes.
-        const TChildEnd end = RunChild([&] { return WriteStageRecord(File, 5, saved, empty) ? 1 : 0; },
-                                       2 * 6000 + 3000, killed);
+        const TChildEnd end =
+            RunChild([&] { return WriteStageRecord(File, 5, saved, empty) ? 1 : 0; }, 2 * 6000 + 3000, killed);
         if (killed)
             EXPECT_EQ(end.Signal, SIGXFSZ);
         else

@@ -83,12 +83,15 @@ TEST(ReadNumber, ValueAndStopPosition)
         {"$", 0, 2},
         {"$G", 0, 2},
         {"$102028", 1056808, 0},
-        {"$FFFFFFFF", -1, 0},         // all 32 bits
+        {"$FFFFFFFF", -1, 0},            // all 32 bits
         {"$100000000", 0x10000000, 10},  // the ninth digit would overflow
         {"2147483647", 2147483647, 0},
         {"2147483648", 214748364, 10},
         {"99999999999,", 999999999, 10},
-        {std::string("7\0" "8", 3), 7, 2},
+        {std::string("7\0"
+                     "8",
+                     3),
+         7, 2},
     };
     for (const auto& c : cases) {
         const TNumberRead read = ReadNumber(c.Text);

@@ -39,8 +39,14 @@ void Release(void* pointer) noexcept
 }
 }  // namespace
 
-std::size_t AllocCounter::Allocations() { return allocations; }
-std::size_t AllocCounter::LiveBytes() { return liveBytes; }
+std::size_t AllocCounter::Allocations()
+{
+    return allocations;
+}
+std::size_t AllocCounter::LiveBytes()
+{
+    return liveBytes;
+}
 
 AllocCounter::TFailAllocation::TFailAllocation(std::size_t successes)
 {
@@ -52,9 +58,27 @@ AllocCounter::TFailAllocation::~TFailAllocation()
     failAfter = -1;
 }
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* pointer) noexcept { Release(pointer); }
-void operator delete[](void* pointer) noexcept { Release(pointer); }
-void operator delete(void* pointer, std::size_t) noexcept { Release(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { Release(pointer); }
+void* operator new(std::size_t size)
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return Allocate(size);
+}
+void operator delete(void* pointer) noexcept
+{
+    Release(pointer);
+}
+void operator delete[](void* pointer) noexcept
+{
+    Release(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept
+{
+    Release(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept
+{
+    Release(pointer);
+}

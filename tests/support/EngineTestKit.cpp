@@ -55,7 +55,7 @@ std::vector<std::uint8_t> EncodeRle8Row(const std::uint8_t* row, int width)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::uint8_t> MakePackedDib(const TDibPicture& picture)
 {

@@ -4,14 +4,14 @@
 // limit with its signal left deadly) or racing; and files that are not
 // regular files.
 
-#include <csignal>
-#include <functional>
-#include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <functional>
+#include <string>
 
 // How a child ended: its exit status, or the signal that killed it.
 struct TChildEnd {

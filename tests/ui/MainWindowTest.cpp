@@ -5,9 +5,9 @@
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
 #include "storage/StageFile.h"
-#include "ui/OptionFm.h"
 #include "ui/DisplayWidget.h"
 #include "ui/MainWindow.h"
+#include "ui/OptionFm.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
@@ -24,11 +24,11 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -205,10 +205,10 @@ private slots:
         folder.reset();
     }
 
-
     void startsWithARandomStageAndTheToolWindowInItsInitialState()
     {
-        QCOMPARE(window->windowTitle().left(38), QString::fromUtf8("铁履纵横 地图编辑器 - Stage 00 (Random Stage)").left(38));
+        QCOMPARE(window->windowTitle().left(38),
+                 QString::fromUtf8("铁履纵横 地图编辑器 - Stage 00 (Random Stage)").left(38));
         QVERIFY(window->windowTitle().endsWith(QStringLiteral("(Random Stage)")));
         QVERIFY(QRegularExpression(QStringLiteral("^&EC=\\d\\d+$")).match(tool->btOption->text()).hasMatch());
         QVERIFY(tool->isVisible());
@@ -419,7 +419,8 @@ private slots:
         form().ClearLayers();
         const int before = form().History.Count();
         SendMouse(display(), QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, CellCentre(0, 0));
-        SendMouse(display(), QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, CellCentre(3, 0));
+        SendMouse(display(), QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton,
+                  CellCentre(3, 0));
         QCOMPARE(form().DownPos, (TPoint{8, 8}));  // a right press does nothing
         SendMouse(display(), QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton, CellCentre(3, 0));
         for (int c = 1; c <= 4; ++c)
@@ -627,8 +628,9 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, oldHandler);
         tool->SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
-        QVERIFY2(text.startsWith(QStringLiteral("Cannot write file")) && text.contains(QStringLiteral("File too large")),
-                 qPrintable(text));
+        QVERIFY2(
+            text.startsWith(QStringLiteral("Cannot write file")) && text.contains(QStringLiteral("File too large")),
+            qPrintable(text));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("the designer's older map"));
         QCOMPARE(QDir::current().entryList(QStringList{QStringLiteral("*kept.txt*")}, QDir::Files | QDir::Hidden),

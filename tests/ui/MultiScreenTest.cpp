@@ -98,7 +98,8 @@ private:
         QVERIFY(form().DXDraw->Initialized());
         // The window frame's margins shift the client area by a few pixels.
         const QPoint client = window->Display()->mapToGlobal(QPoint(0, 0));
-        QVERIFY2((client - where).manhattanLength() < 16, qPrintable(QStringLiteral("%1,%2").arg(client.x()).arg(client.y())));
+        QVERIFY2((client - where).manhattanLength() < 16,
+                 qPrintable(QStringLiteral("%1,%2").arg(client.x()).arg(client.y())));
     }
 
 private slots:

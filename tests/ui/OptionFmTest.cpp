@@ -119,13 +119,17 @@ private slots:
     void captionConversions()
     {
         // Every byte from 128 up is a line break; other bytes pass as Latin-1.
-        QCOMPARE(CaptionToText(Short("AB\x80" "CD")), QStringLiteral("AB\r\nCD"));
+        QCOMPARE(CaptionToText(Short("AB\x80"
+                                     "CD")),
+                 QStringLiteral("AB\r\nCD"));
         QCOMPARE(CaptionToText(Short("\x81X\xFF")), QStringLiteral("\r\nX\r\n"));
         QCOMPARE(CaptionToText(Short("a\x7F")), QString::fromLatin1("a\x7F"));
         // CR LF pairs become one byte; a lone CR or LF stays as it is.
-        QCOMPARE(Bytes(TextToCaption(QStringLiteral("AB\r\nCD"))), std::string("AB\x80" "CD"));
+        QCOMPARE(Bytes(TextToCaption(QStringLiteral("AB\r\nCD"))), std::string("AB\x80"
+                                                                               "CD"));
         QCOMPARE(Bytes(TextToCaption(QStringLiteral("a\rb\nc\r"))), std::string("a\rb\nc\r"));
-        QCOMPARE(Bytes(TextToCaption(QStringLiteral("a\r\r\nb"))), std::string("a\r\x80" "b"));
+        QCOMPARE(Bytes(TextToCaption(QStringLiteral("a\r\r\nb"))), std::string("a\r\x80"
+                                                                               "b"));
         QCOMPARE(Bytes(TextToCaption(QString::fromLatin1("caf\xE9"))), std::string("caf\xE9"));
         // 63 characters at most, counted after the pairs are joined.
         QString sixtyThree;
@@ -310,10 +314,17 @@ private slots:
                 const char* expected;
             };
             const Step steps[] = {
-                {Qt::Key_PageDown, {}, "15"}, {Qt::Key_PageUp, {}, "5"},   {Qt::Key_PageUp, {}, "0"},
-                {Qt::Key_Down, {}, "1"},      {Qt::Key_Up, {}, "0"},       {Qt::Key_Up, {}, "0"},
-                {Qt::Key_End, {}, "99"},      {Qt::Key_PageDown, {}, "99"}, {Qt::Key_Down, {}, "99"},
-                {Qt::Key_Home, {}, "0"},      {Qt::Key_PageDown, Qt::ShiftModifier, "10"},
+                {Qt::Key_PageDown, {}, "15"},
+                {Qt::Key_PageUp, {}, "5"},
+                {Qt::Key_PageUp, {}, "0"},
+                {Qt::Key_Down, {}, "1"},
+                {Qt::Key_Up, {}, "0"},
+                {Qt::Key_Up, {}, "0"},
+                {Qt::Key_End, {}, "99"},
+                {Qt::Key_PageDown, {}, "99"},
+                {Qt::Key_Down, {}, "99"},
+                {Qt::Key_Home, {}, "0"},
+                {Qt::Key_PageDown, Qt::ShiftModifier, "10"},
                 {Qt::Key_Down, Qt::ShiftModifier, "11"},
             };
             for (const Step& step : steps) {
@@ -358,8 +369,11 @@ private slots:
             dialog.BitBtn1->click();
         });
         QVERIFY(ExecuteOptionDialog(nullptr, Form()));
-        QCOMPARE(Bytes(Form().Caption), std::string("AB\x80" "CD"));
-        QVERIFY(QString::fromStdString(F->Host.Caption).endsWith(QString::fromUtf8(" - Stage 00 (AB\xC2\x80" "CD)")));
+        QCOMPARE(Bytes(Form().Caption), std::string("AB\x80"
+                                                    "CD"));
+        QVERIFY(QString::fromStdString(F->Host.Caption)
+                    .endsWith(QString::fromUtf8(" - Stage 00 (AB\xC2\x80"
+                                                "CD)")));
 
         QString shown;
         AnswerDialog([&](TfmOption& dialog) {
@@ -509,8 +523,8 @@ private slots:
             Form().BG_V_Tile = c.Stored;
             bool shown = false;
             AnswerDialog([&](TfmOption& dialog) {
-                shown = dialog.cbBG_HTile->isChecked() == (c.Stored != 0) &&
-                        dialog.cbBG_VTile->isChecked() == (c.Stored != 0);
+                shown = dialog.cbBG_HTile->isChecked() == (c.Stored != 0)
+                        && dialog.cbBG_VTile->isChecked() == (c.Stored != 0);
                 if (c.Click)
                     dialog.cbBG_HTile->click();
                 dialog.BitBtn1->click();
@@ -678,11 +692,11 @@ private slots:
     // and skip the labels, the swatch, the arrows and the grid's own edit.
     void tabOrder()
     {
-        const QStringList order{QStringLiteral("mmCaption"),  QStringLiteral("edSI_Bitmap"),
-                                QStringLiteral("sgCount"),    QStringLiteral("edMaxCount"),
+        const QStringList order{QStringLiteral("mmCaption"),   QStringLiteral("edSI_Bitmap"),
+                                QStringLiteral("sgCount"),     QStringLiteral("edMaxCount"),
                                 QStringLiteral("edBG_Bitmap"), QStringLiteral("cbBG_VTile"),
-                                QStringLiteral("cbBG_HTile"), QStringLiteral("BitBtn1"),
-                                QStringLiteral("BitBtn2"),    QStringLiteral("mmCaption")};
+                                QStringLiteral("cbBG_HTile"),  QStringLiteral("BitBtn1"),
+                                QStringLiteral("BitBtn2"),     QStringLiteral("mmCaption")};
         QStringList forward, backward;
         AnswerDialog([&](TfmOption& dialog) {
             forward << QApplication::focusWidget()->objectName();

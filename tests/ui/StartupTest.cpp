@@ -64,7 +64,8 @@ int main(int argc, char** argv)
         expect(main->ToolWindow() && main->ToolWindow()->isVisible(), "the tool window is shown with the main window");
         expect(main->windowTitle() == QString::fromUtf8("铁履纵横 地图编辑器 - Stage 00 (Random Stage)"),
                "the title names the random stage 0");
-        expect(main->ToolWindow()->btOption->text().startsWith(QStringLiteral("&EC=")), "the option button shows the total");
+        expect(main->ToolWindow()->btOption->text().startsWith(QStringLiteral("&EC=")),
+               "the option button shows the total");
         expect(main->size() == QSize(640, 480), "the main window's client area is 640 x 480");
         expect(!(main->windowFlags() & Qt::WindowMaximizeButtonHint), "no maximise button");
         expect(main->Form().PictureLoaded == false, "no picture without a Map folder");
