@@ -19,15 +19,9 @@ fail() {
   failures=$((failures + 1))
 }
 
-work=$(mktemp -d)
-xvfb_pid=
-editor_pid=
-cleanup() {
-  [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=../support/xvfb.sh
+. "$(dirname "$0")/../support/xvfb.sh"
+start_workspace
 
 for program in stage-editor stagetool; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
@@ -108,8 +102,6 @@ wait_until() {
   return 1
 }
 if command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 && [ -x "$prefix/bin/stage-editor" ]; then
-  # shellcheck source=../support/xvfb.sh
-  . "$(dirname "$0")/../support/xvfb.sh"
   start_xvfb "$work" || true
   if [ -n "$xvfb_pid" ]; then
     caption=$(head -1 <<<"$listing" | cut -f 2)

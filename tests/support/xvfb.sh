@@ -1,4 +1,21 @@
 # Sourced by the test scripts that need a virtual display.
+
+# start_workspace: a scratch folder in $work, removed when the script ends,
+# together with the editor ($editor_pid) and the server ($xvfb_pid) if they
+# were started.
+start_workspace() {
+  work=$(mktemp -d)
+  xvfb_pid=
+  editor_pid=
+  trap end_workspace EXIT
+}
+
+end_workspace() {
+  [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+
 # start_xvfb FOLDER: starts Xvfb on a display number it picks itself
 # (-displayfd: the server takes the first free number under its own lock, so
 # tests running side by side never race for one), sets DISPLAY and xvfb_pid.

@@ -5,6 +5,7 @@
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
 #include "storage/StageFile.h"
+#include "support/StageFileKit.h"
 #include "ui/DisplayWidget.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionFm.h"
@@ -56,11 +57,15 @@ void AnswerMessageBox(QString* title, QString* text)
     });
 }
 
-void AnswerFileDialog(const QString& path)
+// Answers the next file dialog with `path`; with `title` and `text`, also
+// the message box that follows it, recording its title and text.
+void AnswerFileDialog(const QString& path, QString* title = nullptr, QString* text = nullptr)
 {
-    AnswerNextModal([path](QWidget* modal) {
+    AnswerNextModal([path, title, text](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog);
+        if (title && text)
+            AnswerMessageBox(title, text);
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();  // the file dialog's own checks run
     });
@@ -122,17 +127,6 @@ void WriteDamagedPicture(const QString& name)
     QFile file(QStringLiteral("Map/") + name);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("BM") + QByteArray(200, 'x'));
-}
-
-// Writes `record` as record `number` of "Stage.Dat", making the file as needed.
-void WriteStageRecordFile(int number, const StageRecord& record)
-{
-    QFile file(QStringLiteral("Stage.Dat"));
-    QVERIFY(file.open(QIODevice::Append));
-    file.close();
-    StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    QVERIFY(WriteStageRecord("Stage.Dat", number, record, empty));
 }
 
 bool SameRecord(const StageRecord& a, const StageRecord& b)
@@ -251,7 +245,7 @@ private slots:
         record.BG_Bitmap.Assign("cut.bmp");
         record.EnemyCount[3] = 4;
         record.BG[2][3] = 1;
-        WriteStageRecordFile(0, record);
+        QVERIFY(PutStageRecord("Stage.Dat", 0, record));
         TErrorReports reports([this] { return window ? caption() : std::string(); });
         reopen();
         DrainEvents();
@@ -280,7 +274,7 @@ private slots:
         record.MaxCount = 9;
         record.EnemyCount[0] = 12;
         record.FG[5][5] = 40;
-        WriteStageRecordFile(1, record);
+        QVERIFY(PutStageRecord("Stage.Dat", 1, record));
         tool->udStageNum->setPosition(1);
 
         QTest::mouseClick(tool->btLoad, Qt::LeftButton);
@@ -585,13 +579,7 @@ private slots:
             form().Caption.Assign("Kept");
             const int before = form().History.Count();
             QString title, text;
-            AnswerNextModal([path = path, &title, &text](QWidget* modal) {
-                auto* dialog = qobject_cast<QFileDialog*>(modal);
-                QVERIFY(dialog);
-                AnswerMessageBox(&title, &text);
-                dialog->selectFile(path);
-                static_cast<QDialog*>(dialog)->accept();
-            });
+            AnswerFileDialog(path, &title, &text);
             QTest::mouseClick(tool->btLoadFile, Qt::LeftButton);
             QVERIFY2(text.startsWith(QStringLiteral("Cannot read file")) && text.contains(reason), qPrintable(text));
             QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Kept"));
@@ -617,13 +605,7 @@ private slots:
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
         tool->SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
         QString title, text;
-        AnswerNextModal([path, &title, &text](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            QVERIFY(dialog);
-            AnswerMessageBox(&title, &text);
-            dialog->selectFile(path);
-            static_cast<QDialog*>(dialog)->accept();
-        });
+        AnswerFileDialog(path, &title, &text);
         QTest::mouseClick(tool->btSaveFile, Qt::LeftButton);
         ::setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, oldHandler);
@@ -642,13 +624,7 @@ private slots:
         const QString path = QDir::current().filePath(QStringLiteral("no-such-folder/out.txt"));
         form().Caption.Assign("Kept");
         QString title, text;
-        AnswerNextModal([path, &title, &text](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            QVERIFY(dialog);
-            AnswerMessageBox(&title, &text);
-            dialog->selectFile(path);
-            static_cast<QDialog*>(dialog)->accept();
-        });
+        AnswerFileDialog(path, &title, &text);
         QTest::mouseClick(tool->btSaveFile, Qt::LeftButton);
         QVERIFY2(text.startsWith(QStringLiteral("Cannot write file")), qPrintable(text));
         QVERIFY(!QFile::exists(path));

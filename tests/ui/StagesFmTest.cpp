@@ -7,6 +7,7 @@
 #include "editor/RandomGen.h"
 #include "platform/DirectDraw.h"
 #include "storage/StageFile.h"
+#include "support/StageFileKit.h"
 #include "ui/BetweenFrames.h"
 #include "ui/MainWindow.h"
 #include "ui/StageCells.h"
@@ -42,15 +43,9 @@ StageRecord Stage(const char* caption, int enemies)
     return record;
 }
 
-// Writes `record` as record `number` of "Stage.Dat", making the file as needed.
 void Put(int number, const StageRecord& record)
 {
-    QFile file(QStringLiteral("Stage.Dat"));
-    QVERIFY(file.open(QIODevice::Append));
-    file.close();
-    StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    QVERIFY(WriteStageRecord("Stage.Dat", number, record, empty));
+    QVERIFY(PutStageRecord("Stage.Dat", number, record));
 }
 
 // A schedule the test moves by hand: frames run, the next one starts

@@ -21,15 +21,9 @@ for program in Xvfb xdotool xprop; do
   fi
 done
 
-work=$(mktemp -d)
-xvfb_pid=
-editor_pid=
-cleanup() {
-  [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=../support/xvfb.sh
+. "$(dirname "$0")/../support/xvfb.sh"
+start_workspace
 
 # Polls the command given until it succeeds, up to about two minutes, and
 # gives up at once when the editor has ended.
@@ -47,8 +41,6 @@ wait_until() {
   return 1
 }
 
-# shellcheck source=../support/xvfb.sh
-. "$(dirname "$0")/../support/xvfb.sh"
 if ! start_xvfb "$work"; then
   echo "FAIL: Xvfb did not start:"
   cat "$work/xvfb.log"
