@@ -3,7 +3,6 @@
 #include "platform/PictureDecode.h"
 
 #include <new>
-#include <system_error>
 
 namespace {
 
@@ -43,16 +42,12 @@ std::string TPictureCheck::Problem(const std::string& name)
         return Quoted(name) + " is not a picture the editor loads (.bmp, .jpg or .jpeg)";
     case TPictureLookup::TOutcome::Found: break;
     }
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(found.Path, error);
-    const std::filesystem::file_time_type modified =
-        error ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(found.Path, error);
+    const std::optional<TPictureStamp> stamp = StampPicture(found.Path, found.Format);
     std::string problem;
     bool known = false;
-    if (!error)
+    if (stamp)
         for (const TDecoded& decoded : FDecoded)
-            if (decoded.File == found.Path && decoded.Format == found.Format && decoded.Size == size
-                && decoded.Modified == modified) {
+            if (decoded.Stamp == *stamp) {
                 problem = decoded.Error;
                 known = true;
                 break;
@@ -60,9 +55,9 @@ std::string TPictureCheck::Problem(const std::string& name)
     if (!known) {
         ++FDecodes;
         problem = DecodeProblem(found.Path, found.Format);
-        if (!error) {
-            std::erase_if(FDecoded, [&](const TDecoded& decoded) { return decoded.File == found.Path; });
-            FDecoded.push_back(TDecoded{found.Path, found.Format, size, modified, problem});
+        if (stamp) {
+            std::erase_if(FDecoded, [&](const TDecoded& decoded) { return decoded.Stamp.File == found.Path; });
+            FDecoded.push_back(TDecoded{*stamp, problem});
         }
     }
     return problem.empty() ? problem : Quoted(name) + " cannot be read: " + problem;

@@ -26,10 +26,7 @@ public:
 
 private:
     struct TDecoded {
-        std::filesystem::path File;
-        TPictureFormat Format = TPictureFormat::Bmp;
-        std::uintmax_t Size = 0;
-        std::filesystem::file_time_type Modified;
+        TPictureStamp Stamp;
         std::string Error;  // empty: it decodes
     };
 

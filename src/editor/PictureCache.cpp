@@ -1,7 +1,6 @@
 #include "editor/PictureCache.h"
 
 #include <algorithm>
-#include <system_error>
 
 std::shared_ptr<const TGraphic> LoadPicture(const std::filesystem::path& file, TPictureFormat format)
 {
@@ -16,28 +15,22 @@ std::shared_ptr<const TGraphic> LoadPicture(const std::filesystem::path& file, T
 
 std::shared_ptr<const TGraphic> TPictureCache::Load(const std::filesystem::path& file, TPictureFormat format)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    const std::filesystem::file_time_type modified =
-        error ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(file, error);
-    if (error) {
+    const std::optional<TPictureStamp> stamp = StampPicture(file, format);
+    if (!stamp) {
         // Not measurable: read it as the display would, which reports why.
         ++FDecodes;
         return LoadPicture(file, format);
     }
     ++FUses;
     for (TEntry& entry : FEntries) {
-        if (entry.File != file || entry.Format != format || entry.Size != size || entry.Modified != modified)
+        if (entry.Stamp != *stamp)
             continue;
         entry.LastUse = FUses;
         return entry.Picture;
     }
 
     TEntry entry;
-    entry.File = file;
-    entry.Format = format;
-    entry.Size = size;
-    entry.Modified = modified;
+    entry.Stamp = *stamp;
     entry.LastUse = FUses;
     ++FDecodes;
     entry.Picture = LoadPicture(file, format);
@@ -53,7 +46,7 @@ std::shared_ptr<const TGraphic> TPictureCache::Load(const std::filesystem::path&
 void TPictureCache::Keep(TEntry entry)
 {
     for (auto it = FEntries.begin(); it != FEntries.end();) {
-        if (it->File == entry.File) {
+        if (it->Stamp.File == entry.Stamp.File) {
             FKeptBytes -= it->Bytes;
             it = FEntries.erase(it);
         } else {

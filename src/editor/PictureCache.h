@@ -38,10 +38,7 @@ public:
 
 private:
     struct TEntry {
-        std::filesystem::path File;
-        TPictureFormat Format = TPictureFormat::Bmp;
-        std::uintmax_t Size = 0;
-        std::filesystem::file_time_type Modified;
+        TPictureStamp Stamp;
         std::shared_ptr<const TGraphic> Picture;
         std::size_t Bytes = 0;
         std::uint64_t LastUse = 0;

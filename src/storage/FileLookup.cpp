@@ -99,3 +99,14 @@ std::filesystem::path FindStageFile(const std::filesystem::path& file)
     const auto entry = FindEntry(file.parent_path(), file.filename().string());
     return entry ? *entry : file;
 }
+
+std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPictureFormat format)
+{
+    std::error_code error;
+    TPictureStamp stamp{file, format, std::filesystem::file_size(file, error), {}};
+    if (!error)
+        stamp.Modified = std::filesystem::last_write_time(file, error);
+    if (error)
+        return std::nullopt;
+    return stamp;
+}

@@ -3,6 +3,7 @@
 // matched as written, else ignoring letter case, since stage folders are
 // copied from systems whose file names ignore it.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,6 +35,21 @@ struct TPictureLookup {
 // case. Whatever shows or checks a stage's picture uses this, so that they
 // agree with the display.
 TPictureLookup LookUpPicture(const std::filesystem::path& folder, const std::string& name);
+
+// A picture file as it is now. What is made of a file (its decoded pixels,
+// its decoding problem) stays good while its stamp stays the same, so a
+// long-lived cache follows pictures that a designer replaces.
+struct TPictureStamp {
+    std::filesystem::path File;
+    TPictureFormat Format = TPictureFormat::Bmp;
+    std::uintmax_t Size = 0;
+    std::filesystem::file_time_type Modified;
+
+    bool operator==(const TPictureStamp&) const = default;
+};
+
+// The stamp of `file`; nothing when its size or time cannot be read.
+std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPictureFormat format);
 
 // The stage file named `file`, found the way pictures are: the entry of its
 // folder with exactly that name, else the one entry whose name matches it
