@@ -2,6 +2,7 @@
 // Plain geometry shared by every layer. Rectangles run from Left/Top inclusive
 // to Right/Bottom exclusive, as the desktop's own rectangles do.
 
+#include <algorithm>
 #include <cstdint>
 
 struct TPoint {
@@ -33,6 +34,26 @@ inline TRect Bounds(int left, int top, int width, int height)
 inline bool OverlapRect(const TRect& a, const TRect& b)
 {
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// The part of both rectangles (empty when they do not overlap).
+inline TRect IntersectRect(const TRect& a, const TRect& b)
+{
+    return TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                 std::min(a.Bottom, b.Bottom)};
+}
+
+inline bool ContainsRect(const TRect& outer, const TRect& inner)
+{
+    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right
+           && inner.Bottom <= outer.Bottom;
+}
+
+// Rectangles come from callers: widths are computed in 64 bits so extreme
+// coordinates cannot overflow.
+inline bool ValidRect(const TRect& r)
+{
+    return static_cast<std::int64_t>(r.Right) > r.Left && static_cast<std::int64_t>(r.Bottom) > r.Top;
 }
 
 // A colour value as the stage stores it: low byte red, then green, then blue.
