@@ -5,6 +5,7 @@
 #include "cli/Render.h"
 #include "cli/Sheet.h"
 #include "cli/TextMapSet.h"
+#include "cli/ToolArgs.h"
 #include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
@@ -15,13 +16,10 @@
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
 
-#include <sys/stat.h>
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -32,87 +30,9 @@ namespace {
 
 constexpr int ExitError = 1;
 constexpr int ExitUsage = 2;
-constexpr int MaxStageNumber = 99;
 // The most records sheet and check read: a stage file holds 100; a file
 // far larger is the wrong file.
 constexpr std::int64_t MaxFileRecords = 1000;
-
-struct TUsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-struct TToolError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-struct TArgs {
-    std::vector<std::string> Positional;
-    std::map<std::string, std::string, std::less<>> Options;
-
-    bool Has(std::string_view option) const { return Options.find(option) != Options.end(); }
-    std::string Get(std::string_view option, std::string fallback) const
-    {
-        const auto found = Options.find(option);
-        return found == Options.end() ? fallback : found->second;
-    }
-};
-
-struct TCommand {
-    const char* Name;
-    const char* Usage;
-    std::vector<std::string_view> Options;  // each takes one value
-    std::size_t MinPositional;
-    std::size_t MaxPositional;
-    int (*Run)(const TArgs& args);
-    std::vector<std::string_view> Flags = {};  // options that take no value
-};
-
-TArgs ParseArgs(const TCommand& command, int argc, char** argv)
-{
-    TArgs args;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.size() > 1 && arg[0] == '-') {
-            if (std::find(command.Flags.begin(), command.Flags.end(), arg) != command.Flags.end()) {
-                if (args.Has(arg))
-                    throw TUsageError(std::string(arg) + " given twice");
-                args.Options.emplace(std::string(arg), "");
-                continue;
-            }
-            bool known = false;
-            for (const auto option : command.Options)
-                known = known || option == arg;
-            if (!known)
-                throw TUsageError("unknown option " + std::string(arg));
-            if (i + 1 >= argc)
-                throw TUsageError(std::string(arg) + " needs a value");
-            if (args.Has(arg))
-                throw TUsageError(std::string(arg) + " given twice");
-            args.Options.emplace(std::string(arg), argv[++i]);
-        } else {
-            args.Positional.emplace_back(arg);
-        }
-    }
-    if (args.Positional.size() < command.MinPositional || args.Positional.size() > command.MaxPositional)
-        throw TUsageError("wrong number of arguments");
-    return args;
-}
-
-// A plain decimal number within low..high, or a usage error naming `what`.
-std::int64_t ParseNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what)
-{
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != end || value < low || value > high)
-        throw TUsageError(std::string(what) + " must be a number from " + std::to_string(low) + " to "
-                          + std::to_string(high) + ", not \"" + text + "\"");
-    return value;
-}
-
-int ParseStageNumber(const std::string& text)
-{
-    return static_cast<int>(ParseNumber(text, 0, MaxStageNumber, "stage number"));
-}
 
 // A text map file's bytes, or an error naming it.
 std::string ReadTextMapBytes(const std::filesystem::path& path)
@@ -121,44 +41,6 @@ std::string ReadTextMapBytes(const std::filesystem::path& path)
     if (!read)
         throw TToolError("cannot read " + path.string() + ": " + read.Error);
     return std::move(read.Bytes);
-}
-
-// To -o OUT when given (written whole or not at all), else to standard output.
-void WriteOutput(const TArgs& args, const std::string& text)
-{
-    if (!args.Has("-o")) {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-            throw TToolError("cannot write to standard output");
-        return;
-    }
-    const std::string out = args.Get("-o", "");
-    const TWriteResult written = SafeWriteFile(out, text);
-    if (!written)
-        throw TToolError("cannot write " + out + ": " + written.Error);
-}
-
-// True when `a` and `b` name the same file: the same file on the same device
-// when both exist (so links and other spellings count), else the same path
-// once made absolute and normal.
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    struct stat first {};
-    struct stat second {};
-    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    std::error_code error;
-    const auto canonicalA = std::filesystem::weakly_canonical(a, error);
-    if (error)
-        return false;
-    const auto canonicalB = std::filesystem::weakly_canonical(b, error);
-    return !error && canonicalA == canonicalB;
-}
-
-// Refuses an -o that would overwrite the stage file being read.
-void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& stageFile)
-{
-    if (args.Has("-o") && SameFile(args.Get("-o", ""), stageFile))
-        throw TToolError("-o " + args.Get("-o", "") + " is the stage file itself; nothing written");
 }
 
 // A freshly started editor around the tool's host.
@@ -174,11 +56,6 @@ struct TEditor {
         Form.ClearLayers();
     }
 };
-
-std::filesystem::path StageFileArg(const TArgs& args)
-{
-    return args.Get("--file", "Stage.Dat");
-}
 
 // One record per line: number, caption, enemies in all, MaxCount, BG_Bitmap,
 // separated by tabs. Control bytes in a caption show as '?' and the line break

@@ -1,0 +1,66 @@
+#pragma once
+// stagetool's command lines: the commands' argument rules, the parsed
+// arguments, and the checks and output every command shares.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr int MaxStageNumber = 99;
+
+// A command line the tool cannot take (exit 2), and a command that failed (exit 1).
+struct TUsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct TToolError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct TArgs {
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string, std::less<>> Options;
+
+    bool Has(std::string_view option) const { return Options.find(option) != Options.end(); }
+    std::string Get(std::string_view option, std::string fallback) const
+    {
+        const auto found = Options.find(option);
+        return found == Options.end() ? fallback : found->second;
+    }
+};
+
+struct TCommand {
+    const char* Name;
+    const char* Usage;
+    std::vector<std::string_view> Options;  // each takes one value
+    std::size_t MinPositional;
+    std::size_t MaxPositional;
+    int (*Run)(const TArgs& args);
+    std::vector<std::string_view> Flags = {};  // options that take no value
+};
+
+// The arguments after the command's name (argv[2] on), or a usage error.
+TArgs ParseArgs(const TCommand& command, int argc, char** argv);
+
+// A plain decimal number within low..high, or a usage error naming `what`.
+std::int64_t ParseNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what);
+int ParseStageNumber(const std::string& text);
+
+// --file, or "Stage.Dat".
+std::filesystem::path StageFileArg(const TArgs& args);
+
+// To -o OUT when given (written whole or not at all), else to standard output.
+void WriteOutput(const TArgs& args, const std::string& text);
+
+// True when `a` and `b` name the same file: the same file on the same device
+// when both exist (so links and other spellings count), else the same path
+// once made absolute and normal.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Refuses an -o that would overwrite the stage file being read.
+void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& stageFile);
