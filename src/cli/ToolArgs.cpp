@@ -88,7 +88,6 @@ void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& s
         throw TToolError("-o " + args.Get("-o", "") + " is the stage file itself; nothing written");
 }
 
-
 std::filesystem::path StageFileArg(const TArgs& args)
 {
     return args.Get("--file", "Stage.Dat");

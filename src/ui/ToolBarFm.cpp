@@ -74,16 +74,35 @@ TfmTool::TfmTool(QWidget* parent)
     // buttons' whole width.
     setStyleSheet(QStringLiteral("QPushButton { padding: 0px; }"));
 
-    int y = 0;
-    int row = 1;
-    auto place = [&](QToolButton* left, QToolButton* right) {
-        left->setGeometry(0, y, ButtonWidth, ButtonHeight);
-        if (right)
-            right->setGeometry(ButtonWidth, y, ButtonWidth, ButtonHeight);
-        y += ButtonHeight + (RowEndsWithSeparator(row) ? SeparatorGap : 0);
-        ++row;
-    };
+    // The column from the top; each part places its controls at FNextY.
+    MakeToolButtons();
+    MakePaletteButtons();
+    MakeLayerButtons();
+    FNextY += GapBelowToolBar;
+    MakeStageControls();
 
+    SaveDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptSave);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    OpenDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptOpen);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+
+    Q_ASSERT(FNextY == ColumnHeight);
+    setFixedSize(ColumnWidth, ColumnHeight);
+    move(13, 10);
+}
+
+void TfmTool::PlaceRow(QToolButton* left, QToolButton* right)
+{
+    left->setGeometry(0, FNextY, ButtonWidth, ButtonHeight);
+    if (right)
+        right->setGeometry(ButtonWidth, FNextY, ButtonWidth, ButtonHeight);
+    FNextY += ButtonHeight + (RowEndsWithSeparator(FNextRow) ? SeparatorGap : 0);
+    ++FNextRow;
+}
+
+// The four tools, then Undo and Redo.
+void TfmTool::MakeToolButtons()
+{
     auto* tools = new QButtonGroup(this);
     ToolButton23 = MakeButton(22, "Select Tool", "Select Tool ( work with Alt, Ctrl, Shift + Arrow )", true);
     ToolButton26 = MakeButton(23, "Fill Tool", "Fill Tool", true);
@@ -96,8 +115,8 @@ TfmTool::TfmTool(QWidget* parent)
         connect(button, &QToolButton::clicked, this, [this, button] { ToolModeClick(button); });
     }
     ToolButton23->setChecked(true);
-    place(ToolButton23, ToolButton26);
-    place(ToolButton27, ToolButton28);
+    PlaceRow(ToolButton23, ToolButton26);
+    PlaceRow(ToolButton27, ToolButton28);
 
     tbUndo = MakeButton(26, "Undo", "Undo last action (Ctrl+Z)", false);
     tbRedo = MakeButton(27, "Redo", "Redo next action (Ctrl+Shift+Z)", false);
@@ -105,8 +124,12 @@ TfmTool::TfmTool(QWidget* parent)
     tbRedo->setEnabled(false);
     connect(tbUndo, &QToolButton::clicked, this, [this] { RunGuarded([this] { tbUndoClick(); }); });
     connect(tbRedo, &QToolButton::clicked, this, [this] { RunGuarded([this] { tbRedoClick(); }); });
-    place(tbUndo, tbRedo);
+    PlaceRow(tbUndo, tbRedo);
+}
 
+// The twenty brushes, in their rows.
+void TfmTool::MakePaletteButtons()
+{
     auto* palette = new QButtonGroup(this);
     for (int index = 0; index < 20; ++index) {
         QToolButton* button = MakeButton(index, QString(), QString(), true);
@@ -117,60 +140,60 @@ TfmTool::TfmTool(QWidget* parent)
     }
     PaletteButtons[0]->setChecked(true);
     for (const auto& pair : PaletteRows)
-        place(PaletteButtons[static_cast<std::size_t>(pair[0])], PaletteButtons[static_cast<std::size_t>(pair[1])]);
+        PlaceRow(PaletteButtons[static_cast<std::size_t>(pair[0])], PaletteButtons[static_cast<std::size_t>(pair[1])]);
+}
 
+// "All layer" and the grid.
+void TfmTool::MakeLayerButtons()
+{
     tbShowAll = MakeButton(20, "All layer", "show All layer (F7)", true);
     tbShowGird = MakeButton(21, "Gird", "show Gird (F8)", true);
     tbShowAll->setChecked(true);
     connect(tbShowAll, &QToolButton::clicked, this, [this] { tbShowAllClick(); });
     connect(tbShowGird, &QToolButton::clicked, this, [this] { tbShowGirdClick(); });
-    place(tbShowAll, tbShowGird);
+    PlaceRow(tbShowAll, tbShowGird);
+}
 
-    auto makePush = [&](const QString& caption, const QString& hint, const char* name) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setToolTip(hint);
-        button->setGeometry(0, y, ColumnWidth, ButtonHeight);
-        y += ButtonHeight + GapBelowControl;
-        return button;
-    };
-    y += GapBelowToolBar;
-    btOption = makePush("&Option", "Option for this stage", "btOption");
+QPushButton* TfmTool::MakePushButton(const QString& caption, const QString& hint, const char* name)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    button->setGeometry(0, FNextY, ColumnWidth, ButtonHeight);
+    FNextY += ButtonHeight + GapBelowControl;
+    return button;
+}
+
+// Option, the stage number, and the buttons that load and save the stage.
+void TfmTool::MakeStageControls()
+{
+    btOption = MakePushButton("&Option", "Option for this stage", "btOption");
     connect(btOption, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOptionClick(); }); });
 
     edStageNum = new QLineEdit(QStringLiteral("0"), this);
     edStageNum->setObjectName(QStringLiteral("edStageNum"));
     edStageNum->setMaxLength(2);
     edStageNum->setToolTip(QStringLiteral("StageNum"));
-    edStageNum->setGeometry(0, y, 33, 21);
+    edStageNum->setGeometry(0, FNextY, 33, 21);
     udStageNum = new TUpDown(edStageNum, this);
     udStageNum->setObjectName(QStringLiteral("udStageNum"));
     udStageNum->setToolTip(QStringLiteral("StageNum"));
     udStageNum->setRange(0, 99);
     udStageNum->setIncrement(-1);
     udStageNum->setPosition(0);
-    udStageNum->setGeometry(33, y, 14, 21);
+    udStageNum->setGeometry(33, FNextY, 14, 21);
     edStageNum->installEventFilter(this);
     connect(edStageNum, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { edStageNumChange(); }); });
-    y += 21 + GapBelowControl;
+    FNextY += 21 + GapBelowControl;
 
-    btLoad = makePush("Load", "Load this stage from STAGE.DAT", "btLoad");
-    btSave = makePush("Save", "Save this stage to STAGE.DAT", "btSave");
-    btLoadFile = makePush("Load T...", "Load this stage form text file", "btLoadFile");
-    btSaveFile = makePush("Save T...", "Save this stage to text file", "btSaveFile");
+    btLoad = MakePushButton("Load", "Load this stage from STAGE.DAT", "btLoad");
+    btSave = MakePushButton("Save", "Save this stage to STAGE.DAT", "btSave");
+    btLoadFile = MakePushButton("Load T...", "Load this stage form text file", "btLoadFile");
+    btSaveFile = MakePushButton("Save T...", "Save this stage to text file", "btSaveFile");
     connect(btLoad, &QPushButton::clicked, this, [this] { RunGuarded([this] { btLoadClick(); }); });
     connect(btSave, &QPushButton::clicked, this, [this] { RunGuarded([this] { btSaveClick(); }); });
     connect(btLoadFile, &QPushButton::clicked, this, [this] { RunGuarded([this] { btLoadFileClick(); }); });
     connect(btSaveFile, &QPushButton::clicked, this, [this] { RunGuarded([this] { btSaveFileClick(); }); });
-
-    SaveDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptSave);
-    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
-    OpenDialog1 = MakeTextMapDialog(this, QFileDialog::AcceptOpen);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-
-    Q_ASSERT(y == ColumnHeight);
-    setFixedSize(ColumnWidth, ColumnHeight);
-    move(13, 10);
 }
 
 void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)

@@ -78,8 +78,18 @@ protected:
 
 private:
     QToolButton* MakeButton(int imageIndex, const QString& caption, const QString& hint, bool checkable);
+    QPushButton* MakePushButton(const QString& caption, const QString& hint, const char* name);
+    // The column's parts, top to bottom (the constructor's order).
+    void MakeToolButtons();
+    void MakePaletteButtons();
+    void MakeLayerButtons();
+    void MakeStageControls();
+    // Places a row of one or two tool buttons at FNextY and moves down past it.
+    void PlaceRow(QToolButton* left, QToolButton* right);
     void FocusMainWindow();
 
     TMainForm* FForm = nullptr;
     QWidget* FMainWindow = nullptr;
+    int FNextY = 0;    // while the column is built: where the next control goes
+    int FNextRow = 1;  // the next row of tool buttons, counted from 1
 };
