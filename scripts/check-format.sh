@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that every tracked C++ file is laid out as .clang-format says and
-# names those that are not. With --fix it formats them in place instead.
+# Checks that every C++ file of the project (tracked, or new and not ignored)
+# is laid out as .clang-format says and names those that are not. With --fix
+# it formats them in place instead.
 # Usage: check-format.sh [--fix]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +11,8 @@ if ! command -v clang-format >/dev/null 2>&1; then
   exit 1
 fi
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+  # New files count too, so that --fix before the first commit covers them.
+  mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' | sort -u)
 else  # an unpacked source tree
   mapfile -t files < <(find src tests bench assets -name '*.cpp' -o -name '*.h' | sort)
 fi
