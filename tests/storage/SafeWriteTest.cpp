@@ -2,6 +2,7 @@
 // nothing is left behind.
 #include "storage/SafeWrite.h"
 #include "support/HostileKit.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,27 +16,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SafeWriteTest : public ::testing::Test {
+class SafeWriteTest : public TScratchDirTest {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path()
-              / ("safewrite-" + std::to_string(::getpid()) + "-"
-                 + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
+    SafeWriteTest() : TScratchDirTest("safewrite") {}
 
-    void Write(const fs::path& file, const std::string& bytes) const
-    {
-        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::string Read(const fs::path& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     // Names in the folder: a left-over temporary file shows here.
     std::set<std::string> Names() const
     {
@@ -50,8 +34,6 @@ protected:
         ::stat(file.c_str(), &status);
         return status.st_mode & 07777;
     }
-
-    fs::path Dir;
 };
 
 }  // namespace
@@ -60,11 +42,11 @@ TEST_F(SafeWriteTest, ReplacesTheWholeFileAndKeepsItsPermissionBits)
 {
     const fs::path target = Dir / "out.txt";
     for (const mode_t mode : {0600, 0640, 0604, 0755, 0660}) {
-        Write(target, std::string(10000, 'o'));
+        WriteFile(target, std::string(10000, 'o'));
         ASSERT_EQ(::chmod(target.c_str(), mode), 0);
         const TWriteResult result = SafeWriteFile(target, "short");
         ASSERT_TRUE(result) << result.Error;
-        EXPECT_EQ(Read(target), "short");
+        EXPECT_EQ(ReadFile(target), "short");
         EXPECT_EQ(Mode(target), mode) << std::oct << mode;
     }
     EXPECT_EQ(Names(), std::set<std::string>{"out.txt"});
@@ -73,7 +55,7 @@ TEST_F(SafeWriteTest, ReplacesTheWholeFileAndKeepsItsPermissionBits)
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ASSERT_TRUE(SafeWriteFile(Dir / "new.txt", ""));
-    EXPECT_EQ(Read(Dir / "new.txt"), "");
+    EXPECT_EQ(ReadFile(Dir / "new.txt"), "");
     EXPECT_EQ(Mode(Dir / "new.txt"), 0666 & ~mask);
 }
 
@@ -81,7 +63,7 @@ TEST_F(SafeWriteTest, AFullDiskLeavesTheTargetAsItWasAndNoTemporaryFile)
 {
     const fs::path existing = Dir / "existing.txt";
     const fs::path missing = Dir / "missing.txt";
-    Write(existing, "the designer's map");
+    WriteFile(existing, "the designer's map");
     const std::string big(100000, 'x');
     for (const auto& target : {existing, missing}) {
         // The child can write no file beyond 4 KB: the write fails as on a
@@ -94,14 +76,14 @@ TEST_F(SafeWriteTest, AFullDiskLeavesTheTargetAsItWasAndNoTemporaryFile)
             4096);
         EXPECT_EQ(end.ExitStatus, 0) << target;
     }
-    EXPECT_EQ(Read(existing), "the designer's map");
+    EXPECT_EQ(ReadFile(existing), "the designer's map");
     EXPECT_EQ(Names(), std::set<std::string>{"existing.txt"});
 }
 
 TEST_F(SafeWriteTest, TargetsThatCannotBeReplacedAreRefusedUntouched)
 {
     fs::create_directories(Dir / "folder");
-    Write(Dir / "folder" / "inside", "kept");
+    WriteFile(Dir / "folder" / "inside", "kept");
     fs::create_symlink(Dir / "nowhere", Dir / "dangling");
     ASSERT_EQ(::mkfifo((Dir / "fifo").c_str(), 0644), 0);
     const int sock = BindSocket((Dir / "socket").string());
@@ -128,7 +110,7 @@ TEST_F(SafeWriteTest, TargetsThatCannotBeReplacedAreRefusedUntouched)
     }
     ::close(sock);
     EXPECT_EQ(Names(), before);
-    EXPECT_EQ(Read(Dir / "folder" / "inside"), "kept");
+    EXPECT_EQ(ReadFile(Dir / "folder" / "inside"), "kept");
     EXPECT_TRUE(fs::is_symlink(Dir / "dangling"));
     EXPECT_TRUE(fs::is_fifo(Dir / "fifo"));
     // A device that takes the bytes is written in place.
@@ -137,17 +119,17 @@ TEST_F(SafeWriteTest, TargetsThatCannotBeReplacedAreRefusedUntouched)
 
 TEST_F(SafeWriteTest, ALinkStaysAndItsFileIsReplaced)
 {
-    Write(Dir / "real.txt", "old");
+    WriteFile(Dir / "real.txt", "old");
     fs::create_symlink("real.txt", Dir / "link.txt");
     ASSERT_TRUE(SafeWriteFile(Dir / "link.txt", "new"));
     EXPECT_TRUE(fs::is_symlink(Dir / "link.txt"));
-    EXPECT_EQ(Read(Dir / "real.txt"), "new");
+    EXPECT_EQ(ReadFile(Dir / "real.txt"), "new");
     EXPECT_EQ(Names(), (std::set<std::string>{"link.txt", "real.txt"}));
 }
 
 TEST_F(SafeWriteTest, RefusingLeavesAnythingOfThatNameAlone)
 {
-    Write(Dir / "file", "precious");
+    WriteFile(Dir / "file", "precious");
     fs::create_directories(Dir / "folder");
     fs::create_symlink(Dir / "nowhere", Dir / "dangling");
     for (const char* name : {"file", "folder", "dangling"}) {
@@ -155,10 +137,10 @@ TEST_F(SafeWriteTest, RefusingLeavesAnythingOfThatNameAlone)
         EXPECT_FALSE(result) << name;
         EXPECT_TRUE(result.AlreadyExists) << name;
     }
-    EXPECT_EQ(Read(Dir / "file"), "precious");
+    EXPECT_EQ(ReadFile(Dir / "file"), "precious");
     EXPECT_FALSE(fs::exists(Dir / "nowhere"));
     ASSERT_TRUE(SafeWriteFile(Dir / "fresh", "made", TExistingTarget::Refuse));
-    EXPECT_EQ(Read(Dir / "fresh"), "made");
+    EXPECT_EQ(ReadFile(Dir / "fresh"), "made");
     EXPECT_EQ(Names(), (std::set<std::string>{"dangling", "file", "folder", "fresh"}));
 }
 
@@ -171,9 +153,9 @@ TEST_F(SafeWriteTest, AWriteProtectedFileOrFolderIsNotReplaced)
     const TChildEnd end = RunChild([&] {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             return 10;
-        Write(locked, "kept");
+        WriteFile(locked, "kept");
         fs::create_directories(shut);
-        Write(shut / "file.txt", "kept");
+        WriteFile(shut / "file.txt", "kept");
         if (::chmod(locked.c_str(), 0444) != 0 || ::chmod(shut.c_str(), 0555) != 0)
             return 11;
         int failures = 0;
@@ -184,8 +166,8 @@ TEST_F(SafeWriteTest, AWriteProtectedFileOrFolderIsNotReplaced)
         return failures;
     });
     EXPECT_EQ(end.ExitStatus, 0);
-    EXPECT_EQ(Read(locked), "kept");
-    EXPECT_EQ(Read(shut / "file.txt"), "kept");
+    EXPECT_EQ(ReadFile(locked), "kept");
+    EXPECT_EQ(ReadFile(shut / "file.txt"), "kept");
     EXPECT_EQ(Names(), (std::set<std::string>{"locked.txt", "shut"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(shut), fs::directory_iterator()), 1);
 }

@@ -2,6 +2,7 @@
 #include "storage/StageFile.h"
 #include "support/FakeHost.h"
 #include "support/HostileKit.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,29 +17,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class StageFileTest : public ::testing::Test {
+class StageFileTest : public TScratchDirTest {
 protected:
+    StageFileTest() : TScratchDirTest("stagefile") {}
+
     void SetUp() override
     {
-        Dir = fs::temp_directory_path()
-              / ("stagefile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
-                 + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
+        TScratchDirTest::SetUp();
         File = Dir / "Stage.Dat";
         F.Form.StageFileName = File;
     }
-    void TearDown() override { fs::remove_all(Dir); }
 
-    void WriteBytes(const std::string& bytes)
-    {
-        std::ofstream(File, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    std::string ReadBytes() const
-    {
-        std::ifstream in(File, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void WriteBytes(const std::string& bytes) const { WriteFile(File, bytes); }
+    std::string ReadBytes() const { return ReadFile(File); }
     static std::string RecordBytes(const StageRecord& record)
     {
         return std::string(reinterpret_cast<const char*>(&record), sizeof record);
@@ -59,7 +50,6 @@ protected:
         F.Form.MaxCount = 9;
     }
 
-    fs::path Dir;
     fs::path File;
     TEditorFixture F;
 };

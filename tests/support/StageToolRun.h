@@ -2,6 +2,8 @@
 // Runs stagetool as designers and scripts do, in a scratch folder of its own
 // per test: exit status, standard output, the error lines, the files left.
 
+#include "support/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -21,16 +23,9 @@ struct TRun {
     std::string Out;
 };
 
-class StageToolTest : public ::testing::Test {
+class StageToolTest : public TScratchDirTest {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path()
-              / ("stagetool-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
+    StageToolTest() : TScratchDirTest("stagetool") {}
 
     // Runs the tool in the test's folder; stdout is captured, stderr goes to
     // the file "err".
@@ -56,15 +51,9 @@ protected:
         const int status = pclose(pipe);
         return TRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
     }
-    std::string Read(const std::string& name) const
-    {
-        std::ifstream in(Dir / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    void Write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(Dir / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
+    // A file in the test's folder.
+    std::string Read(const std::string& name) const { return ReadFile(Dir / name); }
+    void Write(const std::string& name, const std::string& bytes) const { WriteFile(Dir / name, bytes); }
     // The error line: exactly one line on stderr. Qt's notice about a
     // missing runtime folder (a machine without a desktop session, when
     // render starts the drawing layer) is the environment's, not the tool's.
@@ -87,11 +76,5 @@ protected:
                 names.insert(entry.path().filename().string());
         return names;
     }
-    static std::string Golden(const std::string& name)
-    {
-        std::ifstream in(std::string(STAGE_TEST_DATA) + "/" + name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    fs::path Dir;
+    static std::string Golden(const std::string& name) { return ReadFile(std::string(STAGE_TEST_DATA) + "/" + name); }
 };
