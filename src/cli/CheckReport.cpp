@@ -2,18 +2,10 @@
 
 #include "check/FindingFormat.h"
 #include "check/PictureCheck.h"
+#include "cli/ToolArgs.h"
 
 #include <algorithm>
 #include <map>
-
-namespace {
-
-std::string Counted(int count, const char* what)
-{
-    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
-
-}  // namespace
 
 int TCheckReport::Count(TSeverity severity) const
 {

@@ -18,7 +18,7 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     // before the drawing starts, so a failure is one line with no notices of
     // the window system's around it.
     StageRecord record;
-    if (!ReadStageRecord(FindStageFile(stageFile), number, record))
+    if (!ReadStageRecord(stageFile, number, record))
         throw std::runtime_error("cannot read stage " + std::to_string(number) + " from " + stageFile.string());
 
     TStageRenderer renderer(stageFile.parent_path());
@@ -27,11 +27,15 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     if (!stage.PictureError.empty())
         std::fprintf(stderr, "stagetool render: %s: %s\n", record.BG_Bitmap.Str().c_str(), stage.PictureError.c_str());
 
-    // Encoded whole in memory first, so the file is written by the one safe
-    // write: a full disk or a failing device never leaves a cut picture.
-    const auto png = EncodePng(stage.Pixels, DisplayWidth, DisplayHeight);
+    WritePngFile(output, stage.Pixels, DisplayWidth, DisplayHeight, "the picture of stage " + std::to_string(number));
+}
+
+void WritePngFile(const std::filesystem::path& output, const std::vector<std::uint32_t>& pixels, int width, int height,
+                  const std::string& what, int compression)
+{
+    const auto png = EncodePng(pixels, width, height, compression);
     if (!png)
-        throw std::runtime_error("cannot encode the picture of stage " + std::to_string(number) + " as PNG");
+        throw std::runtime_error("cannot encode " + what + " as PNG");
     const TWriteResult written = SafeWriteFile(output, *png);
     if (!written)
         throw std::runtime_error("cannot write " + output.string() + ": " + written.Error);

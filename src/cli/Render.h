@@ -1,7 +1,10 @@
 #pragma once
 // stagetool render: a stage drawn as the editor shows it, written as a PNG.
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 // Loads record `number` of `stageFile` as a freshly started editor does, with
 // pictures from the stage file's folder ("Map" inside it), draws one frame
@@ -12,3 +15,10 @@
 // written, when the record cannot be read (no random stage here) or the PNG
 // cannot be written whole.
 void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output);
+
+// Encodes width x height pixels (0x00RRGGBB, top row first) as PNG whole in
+// memory, then writes it through the safe write, so a full disk or a failing
+// device never leaves a cut picture. `compression` as EncodePng's. Raises
+// std::runtime_error naming `what` or the file, with nothing written.
+void WritePngFile(const std::filesystem::path& output, const std::vector<std::uint32_t>& pixels, int width, int height,
+                  const std::string& what, int compression = -1);

@@ -30,18 +30,14 @@ int LabelPointSize(int scale)
 // UTF-8), with control bytes, the line break mark among them, as spaces.
 std::string CaptionText(const TShortString& caption)
 {
-    std::string out;
-    for (const char ch : caption.Str()) {
+    std::string printable = caption.Str();
+    for (char& ch : printable) {
         const auto byte = static_cast<unsigned char>(ch);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-            out.push_back(' ');
-        } else if (byte < 0x80) {
-            out.push_back(ch);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
+            ch = ' ';
     }
+    std::string out;
+    AppendLatin1(out, printable.data(), printable.size());
     return out;
 }
 

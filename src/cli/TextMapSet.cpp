@@ -1,5 +1,6 @@
 #include "cli/TextMapSet.h"
 
+#include "cli/ToolArgs.h"
 #include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "storage/TextMap.h"
@@ -10,20 +11,6 @@
 #include <string_view>
 
 namespace {
-
-// A freshly started editor around the tool's host.
-struct TEditor {
-    TCliHost Host;
-    TMainForm Form{Host, TFormUse::Offscreen};
-
-    explicit TEditor(int stageNumber)
-    {
-        Host.Form = &Form;
-        Host.StageNumPosition = stageNumber;
-        Form.StageNum = static_cast<std::uint16_t>(stageNumber);
-        Form.ClearLayers();
-    }
-};
 
 bool AnyByte(const std::uint8_t* bytes, std::size_t size)
 {
@@ -48,23 +35,18 @@ const char* LineBreaker(const TShortString& text)
     return nullptr;
 }
 
-std::string Plural(int count, const char* what)
-{
-    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
-
 }  // namespace
 
 std::string ExportedTextMap(int number, const StageRecord& record)
 {
-    TEditor editor(number);
+    TCliEditor editor(number);
     editor.Form.ApplyStage(record);
     return editor.Form.ExportTextMap();
 }
 
 std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)
 {
-    TEditor editor(0);
+    TCliEditor editor(0);
     StageRecord empty;
     TMainForm::EmptyStage(empty);
     editor.Form.ApplyStage(empty);
@@ -76,7 +58,7 @@ std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)
     return stage;
 }
 
-std::vector<std::string> TextMapLosses(int number, const StageRecord& record)
+std::vector<std::string> TextMapLosses(const StageRecord& record, const std::string& exported)
 {
     std::vector<std::string> losses;
     if (AnyByte(reinterpret_cast<const std::uint8_t*>(record.EnemyCount + EnemyTypeCount),
@@ -104,14 +86,14 @@ std::vector<std::string> TextMapLosses(int number, const StageRecord& record)
             pairs += IsExclusiveBG(record.BG[x][y]) && IsExclusiveFG(record.FG[x][y]);
         }
     if (outside > 0)
-        losses.push_back(Plural(outside, "cell") + " hold codes outside -1..254 (such as -2 from an incomplete "
+        losses.push_back(Counted(outside, "cell") + " hold codes outside -1..254 (such as -2 from an incomplete "
                                                    "import), which come back empty");
     if (pairs > 0)
-        losses.push_back(Plural(pairs, "cell")
+        losses.push_back(Counted(pairs, "cell")
                          + " hold BG 4..7 under FG 24..63, of which the editor keeps the FG code");
 
     // Whatever else the text cannot carry shows in the round trip itself.
-    const auto back = ImportedTextMap(ExportedTextMap(number, record));
+    const auto back = ImportedTextMap(exported);
     const bool same = back && std::memcmp(&back->Record, &record, sizeof record) == 0;
     if (!same && losses.empty())
         losses.push_back("its text map reads back differently");

@@ -22,12 +22,12 @@ struct TImportedStage {
 // the text has no stage header.
 std::optional<TImportedStage> ImportedTextMap(const std::string& bytes);
 
-// Why `record` as stage `number` would not come back byte for byte through
-// its text map (EnemyCount slots 16..31, reserved bytes, bytes past a
+// Why `record` would not come back byte for byte through `exported`, its
+// text map as ExportedTextMap writes it (EnemyCount slots 16..31, reserved bytes, bytes past a
 // string's end, a tiling byte other than 0 or 1, codes outside -1..254, a
 // line break or NUL in a caption or name, an exclusive pair in one cell),
 // one phrase each; empty when it would.
-std::vector<std::string> TextMapLosses(int number, const StageRecord& record);
+std::vector<std::string> TextMapLosses(const StageRecord& record, const std::string& exported);
 
 // "07.txt" for 7; a number outside 0..99 has no such name.
 std::string TextMapName(int number);

@@ -1,5 +1,6 @@
 #include "cli/ToolArgs.h"
 
+#include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 
 #include <sys/stat.h>
@@ -90,5 +91,10 @@ void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& s
 
 std::filesystem::path StageFileArg(const TArgs& args)
 {
-    return args.Get("--file", "Stage.Dat");
+    return FindStageFile(args.Get("--file", "Stage.Dat"));
+}
+
+std::string Counted(int count, const char* what)
+{
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }

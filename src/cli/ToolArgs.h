@@ -51,7 +51,9 @@ TArgs ParseArgs(const TCommand& command, int argc, char** argv);
 std::int64_t ParseNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what);
 int ParseStageNumber(const std::string& text);
 
-// --file, or "Stage.Dat".
+// The stage file: --file, or "Stage.Dat", found as the editor finds it
+// (ignoring letter case; see FindStageFile), so every command reads and
+// writes the same file.
 std::filesystem::path StageFileArg(const TArgs& args);
 
 // To -o OUT when given (written whole or not at all), else to standard output.
@@ -61,6 +63,9 @@ void WriteOutput(const TArgs& args, const std::string& text);
 // when both exist (so links and other spellings count), else the same path
 // once made absolute and normal.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// "1 cell", "3 cells": a count and its noun for messages.
+std::string Counted(int count, const char* what);
 
 // Refuses an -o that would overwrite the stage file being read.
 void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& stageFile);

@@ -43,20 +43,6 @@ std::string ReadTextMapBytes(const std::filesystem::path& path)
     return std::move(read.Bytes);
 }
 
-// A freshly started editor around the tool's host.
-struct TEditor {
-    TCliHost Host;
-    TMainForm Form{Host};
-
-    explicit TEditor(int stageNumber = 0)
-    {
-        Host.Form = &Form;
-        Host.StageNumPosition = stageNumber;
-        Form.StageNum = static_cast<std::uint16_t>(stageNumber);
-        Form.ClearLayers();
-    }
-};
-
 // One record per line: number, caption, enemies in all, MaxCount, BG_Bitmap,
 // separated by tabs. Control bytes in a caption show as '?' and the line break
 // mark as a space, so every record stays on its line.
@@ -98,7 +84,7 @@ int RunExport(const TArgs& args)
     CheckOutputIsNotStageFile(args, file);
     // As the editor loads it (the file found ignoring case), then as it exports.
     StageRecord record;
-    if (!ReadStageRecord(FindStageFile(file), number, record))
+    if (!ReadStageRecord(file, number, record))
         throw TToolError("cannot read stage " + std::to_string(number) + " from " + file.string());
     WriteOutput(args, ExportedTextMap(number, record));
     return 0;
@@ -127,7 +113,7 @@ int RunImport(const TArgs& args)
         // Another program made it meanwhile: save into it as into any file.
     }
     // As the editor saves: into the file found ignoring case, padded with empty records.
-    if (!WriteStageRecord(FindStageFile(file), number, stage->Record, empty))
+    if (!WriteStageRecord(file, number, stage->Record, empty))
         throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
     return 0;
 }
@@ -135,7 +121,7 @@ int RunImport(const TArgs& args)
 int RunRandom(const TArgs& args)
 {
     const int number = ParseStageNumber(args.Positional[0]);
-    TEditor editor(number);  // seeded from the clock, as the editor is
+    TCliEditor editor(number, TFormUse::Editor);  // seeded from the clock, as the editor is
     if (args.Has("--seed"))
         RandomSeed = static_cast<std::uint32_t>(ParseNumber(args.Get("--seed", ""), 0, UINT32_MAX, "seed"));
     editor.Form.GenerateRandomStage();
@@ -174,7 +160,7 @@ int RunRender(const TArgs& args)
 // words.
 TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
 {
-    TStageRecords records = ReadStageRecords(FindStageFile(file), maxRecords);
+    TStageRecords records = ReadStageRecords(file, maxRecords);
     if (!records.Read)
         throw TToolError("cannot read " + file.string());
     if (records.TooMany)
@@ -203,13 +189,7 @@ int RunSheet(const TArgs& args)
     for (const std::string& problem : sheet.PictureProblems)
         std::fprintf(stderr, "stagetool sheet: %s\n", problem.c_str());
     // Fast compression: a sheet is large, and speed matters more than bytes here.
-    const auto png = EncodePng(sheet.Pixels, sheet.Layout.Width, sheet.Layout.Height, 1);
-    if (!png)
-        throw TToolError("cannot encode the sheet as PNG");
-    const std::string out = args.Get("-o", "");
-    const TWriteResult written = SafeWriteFile(out, *png);
-    if (!written)
-        throw TToolError("cannot write " + out + ": " + written.Error);
+    WritePngFile(args.Get("-o", ""), sheet.Pixels, sheet.Layout.Width, sheet.Layout.Height, "the sheet", 1);
     return 0;
 }
 
@@ -251,7 +231,7 @@ int RunUnpack(const TArgs& args)
         const StageRecord& record = records.Records[static_cast<std::size_t>(n)];
         texts.push_back(ExportedTextMap(n, record));
         std::string reasons;
-        for (const std::string& loss : TextMapLosses(n, record))
+        for (const std::string& loss : TextMapLosses(record, texts.back()))
             reasons += (reasons.empty() ? "" : "; ") + loss;
         if (!reasons.empty())
             std::fprintf(stderr, "stagetool unpack: stage %02d will not come back byte for byte: %s\n", n,
@@ -338,10 +318,9 @@ int RunPack(const TArgs& args)
     bytes.reserve(records.size() * sizeof(StageRecord));
     for (const StageRecord& record : records)
         bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    const auto target = FindStageFile(file);
-    const TWriteResult written = SafeWriteFile(target, bytes);
+    const TWriteResult written = SafeWriteFile(file, bytes);
     if (!written)
-        throw TToolError("cannot write " + target.string() + ": " + written.Error);
+        throw TToolError("cannot write " + file.string() + ": " + written.Error);
     return 0;
 }
 

@@ -64,3 +64,19 @@ public:
     bool ToolWindowVisible() const override { return ToolWindowShown; }
     void SetToolWindowVisible(bool visible) override { ToolWindowShown = visible; }
 };
+
+// A freshly started editor around a windowless host, at stage `stageNumber`
+// with empty layers. An offscreen form (the default) leaves the program's
+// random generator alone; the editor's own seeds it, as the editor does.
+struct TCliEditor {
+    TCliHost Host;
+    TMainForm Form;
+
+    explicit TCliEditor(int stageNumber = 0, TFormUse use = TFormUse::Offscreen) : Form(Host, use)
+    {
+        Host.Form = &Form;
+        Host.StageNumPosition = stageNumber;
+        Form.StageNum = static_cast<std::uint16_t>(stageNumber);
+        Form.ClearLayers();
+    }
+};

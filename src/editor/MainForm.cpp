@@ -17,21 +17,6 @@ namespace {
 // UpdateTitle (and with it ApplyStage) never allocates after construction.
 constexpr std::size_t CaptionCapacity = 256;
 
-// Appends single-byte text as UTF-8, reading each byte as Latin-1 so that any
-// byte of a stored caption gives valid UTF-8.
-void AppendLatin1(std::string& out, const char* chars, std::size_t length)
-{
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(chars[i]);
-        if (byte < 0x80) {
-            out.push_back(static_cast<char>(byte));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
-    }
-}
-
 void FillLayer(TBackgroundSprite* layer)
 {
     for (int y = 0; y < layer->Rows(); ++y)

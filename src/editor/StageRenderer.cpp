@@ -130,8 +130,9 @@ std::vector<std::uint32_t> Downscale(const std::vector<std::uint32_t>& pixels, i
     const int outHeight = height / scale;
     const auto count = static_cast<std::uint32_t>(scale * scale);
     std::vector<std::uint32_t> out(static_cast<std::size_t>(outWidth) * static_cast<std::size_t>(outHeight));
-    // Red and blue are summed side by side in one word (at most 64 x 255 each,
-    // so neither reaches the other's half), green in another.
+    // Red and blue are summed side by side in one word (at most
+    // MaxDownscale^2 x 255 = 65,280 each, so neither reaches the other's
+    // half), green in another.
     std::vector<std::uint32_t> redBlue(static_cast<std::size_t>(outWidth));
     std::vector<std::uint32_t> green(static_cast<std::size_t>(outWidth));
     for (int y = 0; y < outHeight; ++y) {

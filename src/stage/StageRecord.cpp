@@ -18,6 +18,19 @@ void TShortString::Assign(const char* chars, std::size_t length)
     Length = static_cast<std::uint8_t>(kept);
 }
 
+void AppendLatin1(std::string& out, const char* chars, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(chars[i]);
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(byte));
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+}
+
 bool operator==(const TShortString& a, const TShortString& b)
 {
     const std::size_t lengthA = std::min<std::size_t>(a.Length, MaxShortString);

@@ -35,6 +35,11 @@ struct TShortString {
 };
 static_assert(sizeof(TShortString) == 64);
 
+// Appends single-byte text as UTF-8, reading each byte as Latin-1, so that
+// any byte of a stored string gives valid UTF-8 (as titles and labels show
+// captions). Never allocates when `out` has the room.
+void AppendLatin1(std::string& out, const char* chars, std::size_t length);
+
 // Packed so that no padding enters the file's layout, yet aligned to 4: every
 // field lies on its natural boundary within the record, so a record held
 // anywhere (after a bool in a struct, say) can hand out references to its

@@ -188,7 +188,11 @@ bool WriteStageRecord(const std::filesystem::path& file, int number, const Stage
     return WriteAt(fd.Get(), number, record) && fd.Close();
 }
 
-TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t maxRecords)
+namespace {
+
+// Records 0.. under one shared lock: all of them, or with `firstOnly` at
+// most `maxRecords` of them; without it more than `maxRecords` is TooMany.
+TStageRecords ReadRecordsLocked(const std::filesystem::path& file, std::int64_t maxRecords, bool firstOnly)
 {
     TStageRecords result;
     TDescriptor fd(OpenRegular(file, O_RDONLY));
@@ -199,19 +203,31 @@ TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t m
         return result;
     result.WholeRecords = static_cast<std::int64_t>(status.st_size) / RecordBytes;
     result.TrailingBytes = static_cast<std::int64_t>(status.st_size) % RecordBytes;
-    if (result.WholeRecords > maxRecords) {
+    if (result.WholeRecords > maxRecords && !firstOnly) {
         result.TooMany = true;
         result.Read = true;
         return result;
     }
-    result.Records.resize(static_cast<std::size_t>(result.WholeRecords));
-    for (std::int64_t n = 0; n < result.WholeRecords; ++n)
-        if (!ReadAt(fd.Get(), n, result.Records[static_cast<std::size_t>(n)])) {
+    result.Records.resize(static_cast<std::size_t>(std::min(result.WholeRecords, maxRecords)));
+    for (std::size_t n = 0; n < result.Records.size(); ++n)
+        if (!ReadAt(fd.Get(), static_cast<std::int64_t>(n), result.Records[n])) {
             result.Records.clear();
             return result;
         }
     result.Read = true;
     return result;
+}
+
+}  // namespace
+
+TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t maxRecords)
+{
+    return ReadRecordsLocked(file, maxRecords, false);
+}
+
+TStageRecords ReadFirstStageRecords(const std::filesystem::path& file, std::int64_t count)
+{
+    return ReadRecordsLocked(file, std::max<std::int64_t>(count, 0), true);
 }
 
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file)

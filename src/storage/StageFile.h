@@ -45,6 +45,10 @@ struct TStageRecords {
 // nothing is read (TooMany), so a huge file cannot exhaust the memory.
 TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t maxRecords);
 
+// The first `count` whole records (all when the file holds fewer), under one
+// shared lock; WholeRecords and TrailingBytes still describe the whole file.
+TStageRecords ReadFirstStageRecords(const std::filesystem::path& file, std::int64_t count);
+
 // Whole records in the file, or nothing when it cannot be opened for reading.
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file);
 

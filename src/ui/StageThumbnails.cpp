@@ -45,21 +45,20 @@ void TStageThumbnails::SetFiles(std::filesystem::path stageFile, std::filesystem
 
 bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
 {
-    const std::filesystem::path file = FindStageFile(FStageFile);
-    const std::int64_t count = StageRecordCount(file).value_or(0);
+    // One read under one lock, so that a save by another program cannot land
+    // between two records.
+    const TStageRecords records = ReadFirstStageRecords(FindStageFile(FStageFile), BrowserStageCount);
     bool changed = false;
     for (int number = 0; number < BrowserStageCount; ++number) {
-        TStageThumbnail& stage = FStages[static_cast<std::size_t>(number)];
-        StageRecord record;
-        // A record cut short by another program between the count and the
-        // read is no record, as for the editor's load.
-        const bool present = number < count && ReadStageRecord(file, number, record);
-        if (!present) {
+        const auto index = static_cast<std::size_t>(number);
+        TStageThumbnail& stage = FStages[index];
+        if (index >= records.Records.size()) {
             if (stage.Present)
                 changed = true;
             stage = TStageThumbnail{};
             continue;
         }
+        const StageRecord& record = records.Records[index];
         if (!stage.Present || !SameRecord(stage.Record, record)) {
             changed = true;
             stage.Present = true;

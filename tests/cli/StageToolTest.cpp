@@ -151,6 +151,25 @@ TEST_F(StageToolTest, ListShowsWholeRecordsOnly)
     EXPECT_EQ(Run("list --file missing.dat").Status, 1);
 }
 
+// A game folder copied from another system may hold "STAGE.DAT": every
+// command finds it as the editor does, and it keeps its name.
+TEST_F(StageToolTest, EveryCommandFindsTheStageFileIgnoringCase)
+{
+    StageRecord record;
+    TMainForm::EmptyStage(record);
+    record.Caption.Assign(std::string("Upper"));
+    Write("STAGE.DAT", std::string(reinterpret_cast<const char*>(&record), sizeof record));
+    EXPECT_EQ(Run("list").Out, "00\tUpper\t0\t5\t\n");
+    EXPECT_EQ(Run("export 0").Status, 0);
+    EXPECT_EQ(Run("check").Status, 0);
+    EXPECT_EQ(Run("render 0 -o zero.png").Status, 0);
+    EXPECT_EQ(Run("unpack maps").Status, 0);
+    EXPECT_EQ(Run("pack maps").Status, 0);
+    const std::set<std::string> names = Names();
+    EXPECT_EQ(names.count("STAGE.DAT"), 1u);
+    EXPECT_EQ(names.count("Stage.Dat"), 0u);
+}
+
 TEST_F(StageToolTest, UsageErrors)
 {
     for (const char* args : {"", "bogus", "list extra", "list --file", "new --count"}) {

@@ -71,7 +71,7 @@ TEST(TextMapSet, WhatATextMapCannotCarryIsNamed)
     for (const Case& c : cases) {
         StageRecord record = Empty();
         c.Change(record);
-        const std::vector<std::string> losses = TextMapLosses(12, record);
+        const std::vector<std::string> losses = TextMapLosses(record, ExportedTextMap(12, record));
         const auto back = ImportedTextMap(ExportedTextMap(12, record));
         ASSERT_TRUE(back);
         EXPECT_EQ(back->Number, 12);

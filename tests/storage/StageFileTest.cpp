@@ -419,6 +419,15 @@ TEST_F(StageFileTest, ReadStageRecordsTakesTheWholeFileAtOnce)
     EXPECT_EQ(limited.WholeRecords, 2);
     EXPECT_TRUE(limited.Records.empty());
 
+    // The first records only: the rest of the file is no error.
+    const TStageRecords first = ReadFirstStageRecords(File, 1);
+    EXPECT_TRUE(first.Read);
+    EXPECT_FALSE(first.TooMany);
+    EXPECT_EQ(first.WholeRecords, 2);
+    ASSERT_EQ(first.Records.size(), 1u);
+    EXPECT_NE(first.Records[0].MaxCount, 77);  // record 0, not the marked one
+    EXPECT_EQ(ReadFirstStageRecords(File, 100).Records.size(), 2u);
+
     WriteBytes("");
     const TStageRecords none = ReadStageRecords(File, 100);
     EXPECT_TRUE(none.Read);
