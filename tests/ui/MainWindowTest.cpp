@@ -5,6 +5,7 @@
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
 #include "storage/StageFile.h"
+#include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
 #include "ui/DisplayWidget.h"
 #include "ui/MainWindow.h"
@@ -136,16 +137,10 @@ bool SameRecord(const StageRecord& a, const StageRecord& b)
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public TEditorWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> folder;
-    QString oldFolder;
-    std::unique_ptr<TMainWindow> window;
-    std::unique_ptr<TfmTool> tool;
-
-    TMainForm& form() { return window->Form(); }
     TDisplayWidget* display() { return window->Display(); }
 
     void paintStroke(std::initializer_list<QPoint> points)
@@ -157,22 +152,11 @@ private:
         SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, *(points.end() - 1));
     }
 
-    void closeWindows()
-    {
-        window->close();
-        tool.reset();
-        window.reset();
-    }
-
     // The editor started again in the same folder, as a designer restarts it.
     void reopen()
     {
         closeWindows();
-        window = std::make_unique<TMainWindow>();
-        tool = std::make_unique<TfmTool>(window.get());
-        window->SetToolWindow(tool.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindows();
         QTRY_VERIFY_WITH_TIMEOUT(form().DXDraw->Initialized(), 60000);
     }
 
@@ -181,22 +165,14 @@ private:
 private slots:
     void init()
     {
-        folder = std::make_unique<QTemporaryDir>();
-        oldFolder = QDir::currentPath();
-        QDir::setCurrent(folder->path());
-        window = std::make_unique<TMainWindow>();
-        tool = std::make_unique<TfmTool>(window.get());
-        window->SetToolWindow(tool.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCoreApplication::processEvents();
+        enterFolder();
+        openWindows();
     }
 
     void cleanup()
     {
         closeWindows();
-        QDir::setCurrent(oldFolder);
-        folder.reset();
+        leaveFolder();
     }
 
     void startsWithARandomStageAndTheToolWindowInItsInitialState()

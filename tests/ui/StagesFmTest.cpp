@@ -7,6 +7,7 @@
 #include "editor/RandomGen.h"
 #include "platform/DirectDraw.h"
 #include "storage/StageFile.h"
+#include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
 #include "ui/BetweenFrames.h"
 #include "ui/MainWindow.h"
@@ -70,39 +71,22 @@ void Drain()
 
 }  // namespace
 
-class StagesFmTest : public QObject {
+class StagesFmTest : public TEditorWindowTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> folder;
-    QString oldFolder;
-    std::unique_ptr<TMainWindow> window;
-    std::unique_ptr<TfmTool> tool;
     std::unique_ptr<TfmStages> stages;
 
-    TMainForm& form() { return window->Form(); }
     QModelIndex cell(int number) { return stages->Cells().index(number); }
     QVariant data(int number, int role) { return cell(number).data(role); }
 
+    // The Stages window comes after the others, as when the editor starts.
     void start()
     {
-        window = std::make_unique<TMainWindow>();
-        tool = std::make_unique<TfmTool>(window.get());
-        window->SetToolWindow(tool.get());
+        openWindows();
         stages = std::make_unique<TfmStages>(window.get());
         window->SetStagesWindow(stages.get());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         Drain();
-    }
-
-    void closeWindows()
-    {
-        if (window)
-            window->close();
-        stages.reset();
-        tool.reset();
-        window.reset();
     }
 
     // Shows the window by its key, as the designer does, and lets every
@@ -128,9 +112,7 @@ private:
 private slots:
     void init()
     {
-        folder = std::make_unique<QTemporaryDir>();
-        oldFolder = QDir::currentPath();
-        QDir::setCurrent(folder->path());
+        enterFolder();
         Put(0, Stage("Zero", 3));
         StageRecord one = Stage("One", 4);
         one.FG[30][20] = 9;
@@ -145,9 +127,9 @@ private slots:
 
     void cleanup()
     {
+        stages.reset();
         closeWindows();
-        QDir::setCurrent(oldFolder);
-        folder.reset();
+        leaveFolder();
     }
 
     void f4ShowsAndHidesTheWindowFromTheMainWindowAndFromItself()
