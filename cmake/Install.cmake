@@ -1,7 +1,7 @@
 # What `cmake --install` puts in place: the editor and stagetool in bin/, a
 # desktop entry and the application icon where desktops look for them. The
-# Debian package (`cpack -G DEB`) holds the same files. The installed editor
-# still works in its current folder (Stage.Dat and Map are found there).
+# Debian package (`cpack -G DEB`) holds the same files, with the MIME type of
+# the stage file, the manual pages, the copyright file and the changelog.
 include(GNUInstallDirs)
 
 # The name of the desktop entry and of the icon, and the package's name.
@@ -22,20 +22,41 @@ add_custom_command(
   COMMENT "Drawing the desktop icons")
 add_custom_target(desktop-icons ALL DEPENDS ${STAGE_ICON_FILES})
 
-# The entry's name is the main window's title, read from the one place the
-# program keeps it, so that the menu and the window cannot drift apart.
-set(title_source ${CMAKE_SOURCE_DIR}/src/editor/MainForm.cpp)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${title_source})
-file(STRINGS ${title_source} title_line REGEX "TitleBase = \"" ENCODING UTF-8)
-string(REGEX MATCH "TitleBase = \"([^\"]+)\"" title_match "${title_line}")
-if(NOT CMAKE_MATCH_1)
-  message(FATAL_ERROR "No window title (TitleBase) found in ${title_source}")
-endif()
-set(STAGE_APP_TITLE "${CMAKE_MATCH_1}")
+# The entry is named by the program's title (STAGE_APP_TITLE, with the English
+# STAGE_APP_NAME for other languages) and opens the stage file: the MIME type
+# below knows it by its name.
+set(STAGE_MIME_TYPE application/x-tank-stage)
 configure_file(cmake/stage-editor.desktop.in ${CMAKE_BINARY_DIR}/${STAGE_APP_ID}.desktop @ONLY)
+configure_file(cmake/stage-editor-mime.xml.in ${CMAKE_BINARY_DIR}/${STAGE_APP_ID}-mime.xml @ONLY)
+
+# Manual pages and the changelog go compressed, without a time stamp (-n), so
+# the package is the same whenever it is built.
+set(STAGE_DOC_DIR ${CMAKE_BINARY_DIR}/doc)
+set(STAGE_MAN_PAGES stage-editor stagetool)
+set(STAGE_COMPRESSED_DOCS "")
+foreach(doc changelog ${STAGE_MAN_PAGES})
+  set(source ${doc})
+  if(doc IN_LIST STAGE_MAN_PAGES)
+    set(source ${doc}.1)
+  endif()
+  add_custom_command(
+    OUTPUT ${STAGE_DOC_DIR}/${source}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${STAGE_DOC_DIR}
+    COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${CMAKE_SOURCE_DIR}/doc/${source} ${STAGE_DOC_DIR}/${source}.gz
+    DEPENDS doc/${source}
+    VERBATIM)
+  list(APPEND STAGE_COMPRESSED_DOCS ${STAGE_DOC_DIR}/${source}.gz)
+endforeach()
+add_custom_target(compressed-docs ALL DEPENDS ${STAGE_COMPRESSED_DOCS})
 
 install(TARGETS stage-editor stagetool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/${STAGE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/${STAGE_APP_ID}-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ${STAGE_APP_ID}.xml)
+foreach(page ${STAGE_MAN_PAGES})
+  install(FILES ${STAGE_DOC_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+install(FILES doc/copyright ${STAGE_DOC_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${STAGE_APP_ID})
 foreach(size ${STAGE_ICON_SIZES})
   install(FILES ${STAGE_ICON_DIR}/${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -58,7 +79,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Builds and edits the 100 stages of a top-d
 Reads and writes the game's stage file Stage.Dat byte for byte and a readable
 text map. Includes stagetool, the same core on the command line.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# A tool for making a game, not a game: "devel", where lintian expects it.
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS

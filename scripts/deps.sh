@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-apps x11-utils imagemagick
-  dpkg-dev desktop-file-utils clang-format
+  dpkg-dev desktop-file-utils lintian shared-mime-info libglib2.0-bin clang-format
   fonts-dejavu-core fonts-urw-base35 fonts-wqy-microhei fonts-terminus-otb
 )
 missing=()

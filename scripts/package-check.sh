@@ -3,7 +3,9 @@
 # control fields and dependencies, that every file lands under /usr owned by
 # root, that apt could install it here, and, unpacked into a scratch root
 # with `dpkg -x`, the installed tree (tests/install/check-installed.sh:
-# stagetool --help and list, the desktop entry, the icons, the editor).
+# stagetool --help and list, the desktop entry, the MIME type, the manual
+# pages, the icons, the editor). lintian must find no error and no warning,
+# and the changelog's latest entry must be the package's version.
 # Usage: package-check.sh [BUILD-DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,7 +63,24 @@ if command -v apt-get >/dev/null 2>&1; then
   }
 fi
 
+# Debian's own checks of the package: errors and warnings fail, notes pass.
+if command -v lintian >/dev/null 2>&1; then
+  lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+  if grep -E '^[EW]: ' "$work/lintian.log" >&2; then
+    fail "lintian found errors or warnings"
+  fi
+else
+  fail "lintian is not installed (scripts/deps.sh installs it)"
+fi
+
 dpkg -x "$deb" "$work/root"
+changelog="$work/root/usr/share/doc/stage-editor/changelog.gz"
+if [ -f "$changelog" ]; then
+  latest=$(zcat "$changelog" | sed -n '1s/^stage-editor (\([^)]*\)).*/\1/p')
+  [ "$latest" = "$(field Version)" ] || fail "the changelog's latest entry is ${latest:-unreadable}, the package $(field Version)"
+else
+  fail "the package has no changelog"
+fi
 bash "$root/tests/install/check-installed.sh" "$work/root/usr" "$root/examples" || fail "the unpacked package"
 
 if [ "$failures" -ne 0 ]; then

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Builds the editor alone (not the tests) and starts it in the examples
-# folder. On a machine without a display it runs the editor on a virtual
-# display, saves a screenshot of it and exits.
+# Builds the editor and stagetool (not the tests) and starts the editor on a
+# scratch copy of the examples folder, build/examples (made on the first run
+# and kept, so the checkout's examples stay as they are). On a machine without
+# a display it runs the editor on a virtual display, saves a screenshot of it
+# and exits.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" "$root/build" --target stage-editor
+"$root/scripts/build.sh" "$root/build" --target stage-editor --target stagetool
 editor="$root/build/stage-editor"
-cd "$root/examples"
+game="$root/build/examples"
+if [ ! -d "$game" ]; then
+  cp -r "$root/examples" "$game"
+  echo "Made a scratch copy of the examples to work in: $game"
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$editor"
+  exec "$editor" "$game"
 fi
 
 shot=${STAGE_SCREENSHOT:-$root/editor-screenshot.png}
@@ -21,7 +27,7 @@ cleanup() { kill "${app:-}" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || tru
 trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-"$editor" &
+"$editor" "$game" &
 app=$!
 # Wait for the main window (after the splash), then let a few frames run.
 for _ in $(seq 100); do

@@ -16,6 +16,8 @@
 
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
 TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -53,11 +55,22 @@ bool TEditorApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
-int RunEditor(TEditorApplication& application, int splashMilliseconds)
+TGameFolder GameFolderOf(const TEditorApplication& application)
+{
+    std::vector<std::string> arguments;
+    const QStringList all = application.arguments();
+    for (qsizetype i = 1; i < all.size(); ++i)
+        arguments.push_back(all[i].toLocal8Bit().toStdString());
+    return GameFolderOf(arguments);
+}
+
+int RunEditor(TEditorApplication& application, const TGameFolder& game, int splashMilliseconds)
 {
     // The frame timer finds the idle loop and activation through these.
     TQtApplicationHooks hooks;
     TMainWindow mainForm;
+    mainForm.Form().StageFileName = game.StageFile;
+    mainForm.Form().PictureFolder = game.PictureFolder;
     auto splash = std::make_unique<TfmSplash>();
     splash->ShowAndPaint();
     TfmTool fmTool(&mainForm);
@@ -68,5 +81,7 @@ int RunEditor(TEditorApplication& application, int splashMilliseconds)
         QThread::msleep(static_cast<unsigned long>(splashMilliseconds));
     splash.reset();
     mainForm.show();
+    if (!game.Error.empty())
+        mainForm.ReportError(game.Error);
     return application.exec();
 }

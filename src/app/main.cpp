@@ -1,7 +1,17 @@
 #include "app/EditorApplication.h"
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::puts(
+            "usage: stage-editor [FOLDER | STAGE-FILE]\n"
+            "Edits the stages of the stage file Stage.Dat in FOLDER, in the folder of STAGE-FILE,\n"
+            "or in the current folder.");
+        return 0;
+    }
     TEditorApplication application(argc, argv);
-    return RunEditor(application);
+    return RunEditor(application, GameFolderOf(application));
 }

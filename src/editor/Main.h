@@ -25,7 +25,8 @@ class TDirectDrawSurface;
 
 constexpr int DisplayWidth = 640;
 constexpr int DisplayHeight = 480;
-extern const char* const TitleBase;  // "铁履纵横 地图编辑器"
+// The program's title (UTF-8), defined by the build (CMakeLists.txt).
+extern const char* const TitleBase;
 
 // Everything a frame's pixels depend on besides the display's own surfaces
 // (which are redrawn after every initialisation and restore). Most frames of

@@ -9,8 +9,6 @@
 
 #include <cstdio>
 
-const char* const TitleBase = "铁履纵横 地图编辑器";
-
 namespace {
 
 // Captions are built in place; this is more than the longest one needs, so

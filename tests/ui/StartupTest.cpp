@@ -81,7 +81,7 @@ int main(int argc, char** argv)
         QApplication::setPalette(palette);
         expect(ColorToRGB(clBtnFace) == RGBColor(1, 2, 3), "a changed palette changes button face");
     });
-    const int code = RunEditor(application, 0);
+    const int code = RunEditor(application, {}, 0);
     expect(checked, "the main window was shown");
     expect(code == 0, "the message loop ends when the main window closes");
     std::printf("%d passed, %d failed\n", failures ? 0 : 1, failures ? 1 : 0);

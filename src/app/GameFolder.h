@@ -1,0 +1,25 @@
+#pragma once
+// Where the editor works: the game folder named on its command line (a
+// folder, or a stage file in it), else the current folder. The desktop entry
+// passes the stage file a file manager opened.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct TGameFolder {
+    // The stage file and the folder "Map" is looked up in. Without an
+    // argument they stay relative to the current folder, as the editor always
+    // worked; a named folder or file gives absolute paths.
+    std::filesystem::path StageFile = "Stage.Dat";
+    std::filesystem::path PictureFolder;
+    // Why the argument was not used (the editor then works in the current
+    // folder); empty when it was, or when there was none.
+    std::string Error;
+};
+
+// The game folder of `arguments`, the program's arguments without its own name
+// and without the window system's options: none, or one folder or stage file.
+// A file that does not exist yet is taken as the stage file to create, so long
+// as its folder exists.
+TGameFolder GameFolderOf(const std::vector<std::string>& arguments);
