@@ -4,7 +4,9 @@
 #include "cli/CheckReport.h"
 #include "cli/Render.h"
 #include "cli/Sheet.h"
+#include "cli/StageSave.h"
 #include "cli/TextMapSet.h"
+#include "cli/TiledCommands.h"
 #include "cli/ToolArgs.h"
 #include "editor/CliHost.h"
 #include "editor/Main.h"
@@ -99,22 +101,7 @@ int RunImport(const TArgs& args)
     if (!stage)
         throw TToolError(input.string() + ": no stage header, nothing written");
     const int number = forcedNumber >= 0 ? forcedNumber : stage->Number;
-
-    StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
-        // A new file is made whole or not at all: a full disk leaves none.
-        const TWriteResult created = CreateStageFileWith(file, number, stage->Record, empty);
-        if (created)
-            return 0;
-        if (!created.AlreadyExists)
-            throw TToolError("cannot create " + file.string() + ": " + created.Error);
-        // Another program made it meanwhile: save into it as into any file.
-    }
-    // As the editor saves: into the file found ignoring case, padded with empty records.
-    if (!WriteStageRecord(file, number, stage->Record, empty))
-        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
+    SaveStageRecord(file, number, stage->Record);
     return 0;
 }
 
@@ -153,19 +140,6 @@ int RunRender(const TArgs& args)
     CheckOutputIsNotStageFile(args, file);
     RenderStagePreview(number, file, args.Get("-o", ""));
     return 0;
-}
-
-// Every whole record of the stage file (found as the editor finds it), or
-// an error naming it; more than `maxRecords` is an error that `tooMany`
-// words.
-TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
-{
-    TStageRecords records = ReadStageRecords(file, maxRecords);
-    if (!records.Read)
-        throw TToolError("cannot read " + file.string());
-    if (records.TooMany)
-        throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
-    return records;
 }
 
 int RunSheet(const TArgs& args)
