@@ -317,6 +317,13 @@ const std::vector<TCommand>& Commands()
         {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
         {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
         {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
+        {"tiled-export", "tiled-export [--file F] DIR", {"--file"}, 1, 1, RunTiledExport},
+        {"tiled-import",
+         "tiled-import [--file F] [--stage N] DIR|FILE.tmx ...",
+         {"--file", "--stage"},
+         1,
+         MaxTiledImportInputs,
+         RunTiledImport},
     };
     return commands;
 }
