@@ -148,7 +148,7 @@ TTiledLayerData DecodeBase64(std::string_view compression, std::string_view text
     }
     if (!bytes.Error.empty())
         return Refused("its " + bytes.Error);
-    if (bytes.Bytes.size() > wanted)
+    if (bytes.Bytes.size() > wanted && !compression.empty())
         return Refused("its data is larger than the " + std::to_string(wanted) + " bytes the map's "
                        + CountText(cellCount) + " need; it is not read");
     if (bytes.Bytes.size() != wanted)
