@@ -56,5 +56,7 @@ struct TTiledMapRead {
 // named "tiles.tsx". Refused: a map that is not orthogonal 40 x 30 of
 // 16 x 16 tiles, an infinite one, a tile from another tileset or beyond the
 // 64 tiles, a flipped or rotated tile, a missing BG or FG tile layer (or two
-// of either), layer data that is damaged or not of the map's size.
+// of either), layer data that is damaged or not of the map's size. Any bytes
+// at all are read or refused, in time and memory bound by their size, so a
+// fuzz target is ReadTiledMap({data, size}).
 TTiledMapRead ReadTiledMap(std::string_view bytes);
