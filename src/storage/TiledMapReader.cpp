@@ -17,6 +17,8 @@
 namespace {
 
 constexpr std::size_t CellCount = static_cast<std::size_t>(FieldColumns) * FieldRows;
+// Groups are read by recursion, so their depth is bound.
+constexpr int MaxGroupDepth = 100;
 // Tiled keeps flips and rotations in the top bits of a tile number.
 constexpr std::uint32_t TileFlagBits = 0xF0000000u;
 
@@ -124,7 +126,7 @@ private:
             else if (Xml.name() == QLatin1String("tileset"))
                 ReadTileset();
             else
-                ReadLayer();
+                ReadLayer(0);
         }
         CheckXml();
     }
@@ -165,13 +167,15 @@ private:
     }
 
     // A layer of any kind; groups are looked into.
-    void ReadLayer()
+    void ReadLayer(int depth)
     {
         const QString kind = Xml.name().toString();
         const std::string name = Attribute("name");
         if (kind == QLatin1String("group")) {
+            if (depth == MaxGroupDepth)
+                throw TRefusal("its layer groups are nested more than " + std::to_string(MaxGroupDepth) + " deep");
             while (Xml.readNextStartElement())
-                ReadLayer();
+                ReadLayer(depth + 1);
             return;
         }
         const bool ours = name == "Shadows" || name == "Picture";

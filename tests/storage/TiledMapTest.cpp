@@ -214,6 +214,13 @@ TEST(TiledMap, WhatAStageCannotBeIsRefused)
         {"the property Enemy01 holds \"4097.5\", which is no whole number", replace("\"4097\"", "\"4097.5\"")},
         {"Caption holds \"\xE2\x82\xAC\" (U+20AC), which a stage cannot store", replace("Twin", "Twin \xE2\x82\xAC")},
         {"Caption holds the control character U+0009", replace("Twin", "Twin&#9;")},
+        {"its layer groups are nested more than 100 deep",
+         [](const std::string& m) {
+             std::string deep;
+             for (int i = 0; i < 5000; ++i)
+                 deep += "<group>";
+             return Replaced(m, "</map>", deep);
+         }},
     };
     for (const Case& c : cases) {
         const TTiledMapRead read = ReadTiledMap(c.Change(map));
