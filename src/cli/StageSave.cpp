@@ -61,10 +61,14 @@ void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, 
         all.resize(static_cast<std::size_t>(records.rbegin()->first) + 1, empty);
     for (const auto& [number, record] : records)
         all[static_cast<std::size_t>(number)] = record;
+    WriteWholeStageFile(file, all);
+}
 
+void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records)
+{
     std::string bytes;
-    bytes.reserve(all.size() * sizeof(StageRecord));
-    for (const StageRecord& record : all)
+    bytes.reserve(records.size() * sizeof(StageRecord));
+    for (const StageRecord& record : records)
         bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
     const TWriteResult written = SafeWriteFile(file, bytes);
     if (!written)

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 // Every whole record of the stage file; more than `maxRecords` is an error
 // that `tooMany` words.
@@ -18,6 +19,9 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
 // lock: into the file (found as the editor finds it), padded with empty
 // records up to `number`. A missing file is made whole or not at all.
 void SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record);
+
+// Writes `records` as the whole stage file with one safe replace.
+void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records);
 
 // Puts `records` (by stage number) into the stage file with one safe
 // replace: the file's other whole records stay as they are, empty records

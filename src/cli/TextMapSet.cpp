@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -140,6 +141,30 @@ int StageFileNumber(std::string_view name, std::string_view extension)
         || name[1] < '0' || name[1] > '9')
         return -1;
     return (name[0] - '0') * 10 + (name[1] - '0');
+}
+
+std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
+                                                     const char* command,
+                                                     const std::vector<std::string_view>& passedOver)
+{
+    std::map<int, std::filesystem::path> files;
+    std::vector<std::string> ignored;
+    std::error_code error;
+    std::filesystem::directory_iterator it(dir, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (const int number = StageFileNumber(name, extension); number >= 0)
+            files.emplace(number, it->path());
+        else if (std::find(passedOver.begin(), passedOver.end(), name) == passedOver.end())
+            ignored.push_back(it->path().string());
+    }
+    if (error)
+        throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
+    std::sort(ignored.begin(), ignored.end());
+    for (const std::string& name : ignored)
+        std::fprintf(stderr, "stagetool %s: ignoring %s (not named NN%s)\n", command, name.c_str(),
+                     std::string(extension).c_str());
+    return files;
 }
 
 std::string TextMapName(int number)

@@ -5,6 +5,8 @@
 #include "stage/StageRecord.h"
 
 #include <array>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +54,13 @@ std::vector<std::string> TextMapLosses(const StageRecord& record, const std::str
 std::string StageFileName(int number, std::string_view extension);
 // 0..99 for a name of two decimal digits and `extension`, else -1.
 int StageFileNumber(std::string_view name, std::string_view extension);
+// The entries of `dir` named as StageFileName names them, by number. Every
+// other entry, but those named in `passedOver`, is named on stderr as
+// ignored by stagetool's `command`. Raises TToolError when the folder cannot
+// be read.
+std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
+                                                     const char* command,
+                                                     const std::vector<std::string_view>& passedOver = {});
 // The same for text maps: "07.txt".
 std::string TextMapName(int number);
 int TextMapNumber(const std::string& name);

@@ -51,27 +51,6 @@ struct TMapFile {
     fs::path Path;
 };
 
-// The maps a folder holds: its NN.tmx files. The files tiled-export writes
-// beside them are passed over; anything else is named and ignored.
-void CollectFolder(const fs::path& dir, std::vector<TMapFile>& maps)
-{
-    std::vector<std::string> ignored;
-    std::error_code error;
-    fs::directory_iterator it(dir, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (const int number = StageFileNumber(name, MapExtension); number >= 0)
-            maps.push_back({number, it->path()});
-        else if (name != TiledTilesetFile && name != TiledTileImageFile && name != TiledWorldFile)
-            ignored.push_back(it->path().string());
-    }
-    if (error)
-        throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
-    std::sort(ignored.begin(), ignored.end());
-    for (const std::string& name : ignored)
-        std::fprintf(stderr, "stagetool tiled-import: ignoring %s (not named NN.tmx)\n", name.c_str());
-}
-
 // The record of one map file, or what is wrong with it. Notes on what is
 // ignored or taken in its place go to stderr.
 std::string ReadMapFile(const TMapFile& file, StageRecord& record)
@@ -147,7 +126,10 @@ int RunTiledImport(const TArgs& args)
         std::error_code error;
         if (fs::is_directory(input, error)) {
             oneFile = false;
-            CollectFolder(input, maps);
+            // The files tiled-export writes beside the maps are passed over.
+            for (const auto& [number, path] : NumberedFilesIn(input, MapExtension, "tiled-import",
+                                                              {TiledTilesetFile, TiledTileImageFile, TiledWorldFile}))
+                maps.push_back({number, path});
             continue;
         }
         const int number =

@@ -245,21 +245,7 @@ int RunPack(const TArgs& args)
     std::error_code error;
     if (!std::filesystem::is_directory(dir, error))
         throw TToolError(dir.string() + " is no folder");
-    std::map<int, std::filesystem::path> maps;
-    std::vector<std::string> ignored;
-    std::filesystem::directory_iterator it(dir, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const int number = TextMapNumber(it->path().filename().string());
-        if (number >= 0)
-            maps.emplace(number, it->path());
-        else
-            ignored.push_back(it->path().string());
-    }
-    if (error)
-        throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
-    std::sort(ignored.begin(), ignored.end());
-    for (const std::string& name : ignored)
-        std::fprintf(stderr, "stagetool pack: ignoring %s (not named NN.txt)\n", name.c_str());
+    const std::map<int, std::filesystem::path> maps = NumberedFilesIn(dir, ".txt", "pack");
     if (maps.empty())
         throw TToolError("no NN.txt text maps in " + dir.string() + "; nothing written");
 
@@ -287,14 +273,7 @@ int RunPack(const TArgs& args)
     if (failed > 0)
         throw TToolError(std::to_string(failed) + " of " + std::to_string(maps.size())
                          + " text maps could not be read; nothing written");
-
-    std::string bytes;
-    bytes.reserve(records.size() * sizeof(StageRecord));
-    for (const StageRecord& record : records)
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    const TWriteResult written = SafeWriteFile(file, bytes);
-    if (!written)
-        throw TToolError("cannot write " + file.string() + ": " + written.Error);
+    WriteWholeStageFile(file, records);
     return 0;
 }
 
