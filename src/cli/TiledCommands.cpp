@@ -113,7 +113,7 @@ int RunTiledExport(const TArgs& args)
                          stale.string().c_str());
     }
     WriteFiles(files);
-    // Losses are warnings, as unpack's are: the maps that could be written are.
+    // Losses are warnings, as unpack's are: the exit status stays 0.
     return 0;
 }
 

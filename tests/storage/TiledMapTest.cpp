@@ -52,16 +52,6 @@ std::string Notes(const TTiledMapRead& read)
 
 }  // namespace
 
-TEST(TiledMap, WrittenMapReadsBackWithoutNotes)
-{
-    const TTiledStage stage = Sample();
-    const TTiledMapRead read = ReadTiledMap(WriteTiledMap(stage));
-    ASSERT_TRUE(read) << read.Error;
-    EXPECT_TRUE(read.Notes.empty()) << Notes(read);
-    EXPECT_TRUE(SameCells(read.Map.Stage, stage.Stage));
-    EXPECT_EQ(std::memcmp(&read.Map.Stage, &stage.Stage, offsetof(StageRecord, BG)), 0);
-}
-
 TEST(TiledMap, EveryEncodingAndTilesetPlacementReadsTheSameCells)
 {
     const TTiledStage stage = Sample();
