@@ -2,57 +2,19 @@
 // examples, then random stages naming the example pictures): the sheet as a
 // PNG written safely, and the checks with their report. BM_FloorCopyStageFile
 // is the floor measured in the same run (the file's 600 000 bytes copied).
+#include "StageSet.h"
 #include "cli/CheckReport.h"
 #include "cli/Sheet.h"
-#include "editor/CliHost.h"
-#include "editor/Main.h"
-#include "editor/RandomGen.h"
 #include "platform/PngEncode.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// A folder with "Map" (the example pictures) and a "Stage.Dat" of 100 stages.
-struct TStageSet {
-    fs::path Dir = fs::temp_directory_path() / ("stage-set-bench-" + std::to_string(::getpid()));
-    fs::path File = Dir / "Stage.Dat";
-    std::string Bytes;
-
-    TStageSet()
-    {
-        fs::create_directories(Dir);
-        fs::copy(fs::path(STAGE_EXAMPLES) / "Map", Dir / "Map");
-        const TStageRecords examples = ReadStageRecords(fs::path(STAGE_EXAMPLES) / "Stage.Dat", 100);
-        for (const StageRecord& record : examples.Records)
-            Bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-        TCliHost host;
-        TMainForm form(host);
-        host.Form = &form;
-        form.ClearLayers();
-        RandomSeed = 2024;
-        const char* pictures[] = {"sky.bmp", "desert.jpg", "big.bmp", ""};
-        for (int n = static_cast<int>(examples.Records.size()); n < 100; ++n) {
-            form.StageNum = static_cast<std::uint16_t>(n);
-            form.GenerateRandomStage();
-            StageRecord record;
-            form.CaptureStage(record);
-            record.BG_Bitmap.Assign(std::string(pictures[n % 4]));
-            Bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-        }
-        SafeWriteFile(File, Bytes);
-    }
-    ~TStageSet() { fs::remove_all(Dir); }
-};
 
 void BM_FloorCopyStageFile(benchmark::State& state)
 {

@@ -6,7 +6,8 @@
 # allow. Adding a folder to src/ means adding it here.
 #
 #   level 0  platform  stage  art      (art: the generated pictures)
-#   level 1  engine    storage
+#   level 1  engine    storage         (storage: Qt Core's XML and JSON and zlib,
+#                                       for Tiled's formats; no other Qt)
 #   level 2  editor    check
 #   level 3  ui        cli
 #   level 4  app

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -44,53 +45,78 @@ std::string ExportedTextMap(int number, const StageRecord& record)
     return editor.Form.ExportTextMap();
 }
 
-std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)
+TImportedStage BuildImportedStage(const TTextMap& map)
 {
     TCliEditor editor(0);
     StageRecord empty;
     TMainForm::EmptyStage(empty);
     editor.Form.ApplyStage(empty);
-    if (!editor.Form.ImportTextMap(NormaliseTextLines(bytes)))
-        return std::nullopt;
+    editor.Form.ApplyTextMap(map);
     TImportedStage stage;
     editor.Form.CaptureStage(stage.Record);
     stage.Number = editor.Form.StageNum;
     return stage;
 }
 
-std::vector<std::string> TextMapLosses(const StageRecord& record, const std::string& exported)
+std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)
+{
+    const std::optional<TTextMap> map = ReadTextMap(NormaliseTextLines(bytes));
+    if (!map)
+        return std::nullopt;
+    return BuildImportedStage(*map);
+}
+
+std::vector<std::string> StoredLosses(const StageRecord& record)
 {
     std::vector<std::string> losses;
     if (AnyByte(reinterpret_cast<const std::uint8_t*>(record.EnemyCount + EnemyTypeCount),
                 sizeof record.EnemyCount - EnemyTypeCount * sizeof record.EnemyCount[0]))
-        losses.push_back("EnemyCount slots 16..31 hold values (a text map keeps slots 0..15)");
+        losses.push_back("EnemyCount slots 16..31 hold values (a map keeps slots 0..15)");
     if (AnyByte(record.Reserved1, sizeof record.Reserved1) || AnyByte(record.Reserved2, sizeof record.Reserved2)
         || AnyByte(record.Reserved3, sizeof record.Reserved3))
         losses.push_back("reserved bytes are not zero");
-    for (const auto& [name, text] : {std::pair{"Caption", &record.Caption}, std::pair{"BG_Bitmap", &record.BG_Bitmap},
-                                     std::pair{"SI_Bitmap", &record.SI_Bitmap}}) {
+    for (const auto& [name, text] : StoredStrings(record))
         if (HasTail(*text))
             losses.push_back(std::string("bytes past the end of ") + name + " are not zero");
+    int pairs = 0;
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y)
+            pairs += IsExclusiveBG(record.BG[x][y]) && IsExclusiveFG(record.FG[x][y]);
+    if (pairs > 0)
+        losses.push_back(Counted(pairs, "cell")
+                         + " hold BG 4..7 under FG 24..63, of which the editor keeps the FG code");
+    return losses;
+}
+
+std::array<std::pair<const char*, const TShortString*>, 3> StoredStrings(const StageRecord& record)
+{
+    return {std::pair{"Caption", &record.Caption}, std::pair{"BG_Bitmap", &record.BG_Bitmap},
+            std::pair{"SI_Bitmap", &record.SI_Bitmap}};
+}
+
+int CellsOutside(const StageRecord& record, int low, int high)
+{
+    int outside = 0;
+    for (int x = 0; x < FieldColumns; ++x)
+        for (int y = 0; y < FieldRows; ++y)
+            for (const int code : {record.BG[x][y], record.FG[x][y]})
+                outside += code < low || code > high;
+    return outside;
+}
+
+std::vector<std::string> TextMapLosses(const StageRecord& record, const std::string& exported)
+{
+    std::vector<std::string> losses = StoredLosses(record);
+    for (const auto& [name, text] : StoredStrings(record))
         if (const char* why = LineBreaker(*text))
             losses.push_back(std::string(name) + " holds " + why);
-    }
     for (const auto& [name, tile] :
          {std::pair{"BG_H_Tile", record.BG_H_Tile}, std::pair{"BG_V_Tile", record.BG_V_Tile}})
         if (tile > 1)
             losses.push_back(std::string(name) + " is " + std::to_string(tile) + " (a text map keeps 0 or 1)");
-    int outside = 0, pairs = 0;
-    for (int x = 0; x < FieldColumns; ++x)
-        for (int y = 0; y < FieldRows; ++y) {
-            for (const int code : {record.BG[x][y], record.FG[x][y]})
-                outside += code < EmptyCode || code > 254;
-            pairs += IsExclusiveBG(record.BG[x][y]) && IsExclusiveFG(record.FG[x][y]);
-        }
-    if (outside > 0)
+    if (const int outside = CellsOutside(record, EmptyCode, 254); outside > 0)
         losses.push_back(Counted(outside, "cell") + " hold codes outside -1..254 (such as -2 from an incomplete "
                                                    "import), which come back empty");
-    if (pairs > 0)
-        losses.push_back(Counted(pairs, "cell")
-                         + " hold BG 4..7 under FG 24..63, of which the editor keeps the FG code");
 
     // Whatever else the text cannot carry shows in the round trip itself.
     const auto back = ImportedTextMap(exported);
@@ -100,19 +126,53 @@ std::vector<std::string> TextMapLosses(const StageRecord& record, const std::str
     return losses;
 }
 
-std::string TextMapName(int number)
+std::string StageFileName(int number, std::string_view extension)
 {
     if (number < 0 || number > 99)
         return {};
-    char name[16];
-    std::snprintf(name, sizeof name, "%02d.txt", number);
-    return name;
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02d", number);
+    return digits + std::string(extension);
+}
+
+int StageFileNumber(std::string_view name, std::string_view extension)
+{
+    if (name.size() != 2 + extension.size() || name.substr(2) != extension || name[0] < '0' || name[0] > '9'
+        || name[1] < '0' || name[1] > '9')
+        return -1;
+    return (name[0] - '0') * 10 + (name[1] - '0');
+}
+
+std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
+                                                     const char* command,
+                                                     const std::vector<std::string_view>& passedOver)
+{
+    std::map<int, std::filesystem::path> files;
+    std::vector<std::string> ignored;
+    std::error_code error;
+    std::filesystem::directory_iterator it(dir, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (const int number = StageFileNumber(name, extension); number >= 0)
+            files.emplace(number, it->path());
+        else if (std::find(passedOver.begin(), passedOver.end(), name) == passedOver.end())
+            ignored.push_back(it->path().string());
+    }
+    if (error)
+        throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
+    std::sort(ignored.begin(), ignored.end());
+    for (const std::string& name : ignored)
+        std::fprintf(stderr, "stagetool %s: ignoring %s (not named NN%s)\n", command, name.c_str(),
+                     std::string(extension).c_str());
+    return files;
+}
+
+std::string TextMapName(int number)
+{
+    return StageFileName(number, ".txt");
 }
 
 int TextMapNumber(const std::string& name)
 {
-    if (name.size() != 6 || name.compare(2, 4, ".txt") != 0 || name[0] < '0' || name[0] > '9' || name[1] < '0'
-        || name[1] > '9')
-        return -1;
-    return (name[0] - '0') * 10 + (name[1] - '0');
+    return StageFileNumber(name, ".txt");
 }

@@ -4,9 +4,16 @@
 
 #include "stage/StageRecord.h"
 
+#include <array>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
+
+struct TTextMap;
 
 // The text map `export N` writes for `record` as stage `number`: the record
 // goes through the editor (applied to a freshly started one) first.
@@ -17,10 +24,24 @@ struct TImportedStage {
     int Number = 0;      // the header's number as the import takes it: cut to 16 bits, kept within 0..99
 };
 
+// The record `import` makes of a map as read: its settings and cells go into
+// a freshly started editor holding an empty stage, through the editor's change
+// rules, and the editor's stage is taken back. Every format imports through
+// this.
+TImportedStage BuildImportedStage(const TTextMap& map);
+
 // A text map file's bytes read as `import` reads them (lines normalised,
-// into a fresh empty stage, through the editor's change rules); nothing when
-// the text has no stage header.
+// then BuildImportedStage); nothing when the text has no stage header.
 std::optional<TImportedStage> ImportedTextMap(const std::string& bytes);
+
+// What a stored record holds that neither a text map nor any other map the
+// tool writes carries (EnemyCount slots 16..31, reserved bytes, bytes past a
+// string's end, an exclusive pair in one cell), one phrase each.
+std::vector<std::string> StoredLosses(const StageRecord& record);
+// The record's three strings by name: Caption, BG_Bitmap, SI_Bitmap.
+std::array<std::pair<const char*, const TShortString*>, 3> StoredStrings(const StageRecord& record);
+// How many BG and FG cells hold a code outside low..high.
+int CellsOutside(const StageRecord& record, int low, int high);
 
 // Why `record` would not come back byte for byte through `exported`, its
 // text map as ExportedTextMap writes it (EnemyCount slots 16..31, reserved bytes, bytes past a
@@ -29,7 +50,17 @@ std::optional<TImportedStage> ImportedTextMap(const std::string& bytes);
 // one phrase each; empty when it would.
 std::vector<std::string> TextMapLosses(const StageRecord& record, const std::string& exported);
 
-// "07.txt" for 7; a number outside 0..99 has no such name.
+// "07" + extension for 7; a number outside 0..99 has no such name.
+std::string StageFileName(int number, std::string_view extension);
+// 0..99 for a name of two decimal digits and `extension`, else -1.
+int StageFileNumber(std::string_view name, std::string_view extension);
+// The entries of `dir` named as StageFileName names them, by number. Every
+// other entry, but those named in `passedOver`, is named on stderr as
+// ignored by stagetool's `command`. Raises TToolError when the folder cannot
+// be read.
+std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
+                                                     const char* command,
+                                                     const std::vector<std::string_view>& passedOver = {});
+// The same for text maps: "07.txt".
 std::string TextMapName(int number);
-// 0..99 for a name of two decimal digits and ".txt", else -1.
 int TextMapNumber(const std::string& name);

@@ -4,7 +4,9 @@
 #include "cli/CheckReport.h"
 #include "cli/Render.h"
 #include "cli/Sheet.h"
+#include "cli/StageSave.h"
 #include "cli/TextMapSet.h"
+#include "cli/TiledCommands.h"
 #include "cli/ToolArgs.h"
 #include "editor/CliHost.h"
 #include "editor/Main.h"
@@ -99,22 +101,7 @@ int RunImport(const TArgs& args)
     if (!stage)
         throw TToolError(input.string() + ": no stage header, nothing written");
     const int number = forcedNumber >= 0 ? forcedNumber : stage->Number;
-
-    StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
-        // A new file is made whole or not at all: a full disk leaves none.
-        const TWriteResult created = CreateStageFileWith(file, number, stage->Record, empty);
-        if (created)
-            return 0;
-        if (!created.AlreadyExists)
-            throw TToolError("cannot create " + file.string() + ": " + created.Error);
-        // Another program made it meanwhile: save into it as into any file.
-    }
-    // As the editor saves: into the file found ignoring case, padded with empty records.
-    if (!WriteStageRecord(file, number, stage->Record, empty))
-        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
+    SaveStageRecord(file, number, stage->Record);
     return 0;
 }
 
@@ -153,19 +140,6 @@ int RunRender(const TArgs& args)
     CheckOutputIsNotStageFile(args, file);
     RenderStagePreview(number, file, args.Get("-o", ""));
     return 0;
-}
-
-// Every whole record of the stage file (found as the editor finds it), or
-// an error naming it; more than `maxRecords` is an error that `tooMany`
-// words.
-TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
-{
-    TStageRecords records = ReadStageRecords(file, maxRecords);
-    if (!records.Read)
-        throw TToolError("cannot read " + file.string());
-    if (records.TooMany)
-        throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
-    return records;
 }
 
 int RunSheet(const TArgs& args)
@@ -271,21 +245,7 @@ int RunPack(const TArgs& args)
     std::error_code error;
     if (!std::filesystem::is_directory(dir, error))
         throw TToolError(dir.string() + " is no folder");
-    std::map<int, std::filesystem::path> maps;
-    std::vector<std::string> ignored;
-    std::filesystem::directory_iterator it(dir, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const int number = TextMapNumber(it->path().filename().string());
-        if (number >= 0)
-            maps.emplace(number, it->path());
-        else
-            ignored.push_back(it->path().string());
-    }
-    if (error)
-        throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
-    std::sort(ignored.begin(), ignored.end());
-    for (const std::string& name : ignored)
-        std::fprintf(stderr, "stagetool pack: ignoring %s (not named NN.txt)\n", name.c_str());
+    const std::map<int, std::filesystem::path> maps = NumberedFilesIn(dir, ".txt", "pack");
     if (maps.empty())
         throw TToolError("no NN.txt text maps in " + dir.string() + "; nothing written");
 
@@ -313,14 +273,7 @@ int RunPack(const TArgs& args)
     if (failed > 0)
         throw TToolError(std::to_string(failed) + " of " + std::to_string(maps.size())
                          + " text maps could not be read; nothing written");
-
-    std::string bytes;
-    bytes.reserve(records.size() * sizeof(StageRecord));
-    for (const StageRecord& record : records)
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    const TWriteResult written = SafeWriteFile(file, bytes);
-    if (!written)
-        throw TToolError("cannot write " + file.string() + ": " + written.Error);
+    WriteWholeStageFile(file, records);
     return 0;
 }
 
@@ -343,6 +296,13 @@ const std::vector<TCommand>& Commands()
         {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
         {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
         {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
+        {"tiled-export", "tiled-export [--file F] DIR", {"--file"}, 1, 1, RunTiledExport},
+        {"tiled-import",
+         "tiled-import [--file F] [--stage N] DIR|FILE.tmx ...",
+         {"--file", "--stage"},
+         1,
+         MaxTiledImportInputs,
+         RunTiledImport},
     };
     return commands;
 }

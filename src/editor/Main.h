@@ -22,6 +22,7 @@ class TDXImageList;
 class TDXSpriteEngine;
 class TDXTimer;
 class TDirectDrawSurface;
+struct TTextMap;
 
 constexpr int DisplayWidth = 640;
 constexpr int DisplayHeight = 480;
@@ -191,6 +192,9 @@ public:
     // --- Text map.
     std::string ExportTextMap() const;
     bool ImportTextMap(const std::string& text);
+    // Sets the live stage from a map as read (a text map's, or another
+    // format's made the same shape), records nothing in the history.
+    void ApplyTextMap(const TTextMap& map);
 
     // --- Tools and mouse.
     TBrush GetBrush();

@@ -12,10 +12,7 @@ std::string TMainForm::ExportTextMap() const
 }
 
 // The whole import is one undo step; a text without a stage header takes its
-// own step back and leaves the live stage as it was. The settings go in
-// before the cells, and the cells row by row, BG before FG in each, through
-// the change rules: an FG code read later wins over an exclusive BG code.
-// The border ring stays as it is.
+// own step back and leaves the live stage as it was.
 bool TMainForm::ImportTextMap(const std::string& text)
 {
     PushHistory();
@@ -24,7 +21,16 @@ bool TMainForm::ImportTextMap(const std::string& text)
         Undo();
         return false;
     }
-    const StageRecord& stage = map->Stage;
+    ApplyTextMap(*map);
+    return true;
+}
+
+// The settings go in before the cells, and the cells row by row, BG before FG
+// in each, through the change rules: an FG code read later wins over an
+// exclusive BG code. The border ring stays as it is.
+void TMainForm::ApplyTextMap(const TTextMap& map)
+{
+    const StageRecord& stage = map.Stage;
     Caption.Assign(stage.Caption.Chars, stage.Caption.Length);
     SetBGBitmap(stage.BG_Bitmap);
     BG_Color = stage.BG_Color;
@@ -46,7 +52,6 @@ bool TMainForm::ImportTextMap(const std::string& text)
 
     // The control keeps its position within 0..99 and reports a change back
     // through edStageNumChange.
-    Host.SetStageNumControl(static_cast<std::int16_t>(map->StageNumber));
+    Host.SetStageNumControl(static_cast<std::int16_t>(map.StageNumber));
     UpdateTitle();
-    return true;
 }

@@ -4,28 +4,29 @@
 // layer stays right.
 #include "editor/Main.h"
 
-// Codes come in aligned groups of four: 60 -> 61 -> 62 -> 63 -> 60.
+#include "stage/TileAnimation.h"
+
 void TMainForm::AdvanceCells(TBackgroundSprite* layer, int low, int high)
 {
     for (int y = 0; y < layer->Rows(); ++y)
         for (int x = 0; x < layer->Columns(); ++x) {
             const int code = layer->Cell(x, y);
             if (code >= low && code <= high)
-                layer->PutCell(x, y, (code & ~3) | static_cast<int>((static_cast<unsigned>(code) + 1u) & 3u));
+                layer->PutCell(x, y, AdvancedCode(code));
         }
 }
 
 void TMainForm::RunTick()
 {
-    LagTime -= 16;
+    LagTime -= TickMilliseconds;
     // FrameTick wraps at the end of its 32-bit range.
     FrameTick = static_cast<std::int32_t>(static_cast<std::uint32_t>(FrameTick) + 1u);
-    if ((FrameTick & 31) == 15)
+    if (TurnsBGUpper(FrameTick))
         AdvanceCells(BGLayer, 4, INT32_MAX);  // the BG ring's 64 turns too, drawing nothing
-    if ((FrameTick & 172) == 0)
+    if (TurnsBGGround(FrameTick))
         AdvanceCells(BGLayer, 0, 3);
-    if ((FrameTick & 95) == 0)
+    if (TurnsFGAnimated(FrameTick))
         AdvanceCells(FGLayer, 60, 63);
-    DXSpriteEngine->Move(16);
+    DXSpriteEngine->Move(TickMilliseconds);
     DXSpriteEngine->FreeKilled();
 }

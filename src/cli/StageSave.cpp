@@ -1,0 +1,76 @@
+#include "cli/StageSave.h"
+
+#include "cli/ToolArgs.h"
+#include "storage/SafeWrite.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace {
+
+// The most records a replace keeps: a stage file holds 100; a file far
+// larger is the wrong file.
+constexpr std::int64_t MaxKeptRecords = 1000;
+
+}  // namespace
+
+TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
+{
+    TStageRecords records = ReadStageRecords(file, maxRecords);
+    if (!records.Read)
+        throw TToolError("cannot read " + file.string());
+    if (records.TooMany)
+        throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
+    return records;
+}
+
+void SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record)
+{
+    StageRecord empty;
+    EmptyStage(empty);
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+        // A new file is made whole or not at all: a full disk leaves none.
+        const TWriteResult created = CreateStageFileWith(file, number, record, empty);
+        if (created)
+            return;
+        if (!created.AlreadyExists)
+            throw TToolError("cannot create " + file.string() + ": " + created.Error);
+        // Another program made it meanwhile: save into it as into any file.
+    }
+    // As the editor saves: into the file found ignoring case, padded with empty records.
+    if (!WriteStageRecord(file, number, record, empty))
+        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
+}
+
+void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
+                         const char* command)
+{
+    std::vector<StageRecord> all;
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+        TStageRecords existing = ReadAllRecords(file, MaxKeptRecords, "more than a stage file holds; nothing written");
+        all = std::move(existing.Records);
+        if (existing.TrailingBytes > 0)
+            std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s are no whole record and are dropped\n",
+                         command, static_cast<long long>(existing.TrailingBytes), file.string().c_str());
+    }
+    StageRecord empty;
+    EmptyStage(empty);
+    if (!records.empty() && all.size() <= static_cast<std::size_t>(records.rbegin()->first))
+        all.resize(static_cast<std::size_t>(records.rbegin()->first) + 1, empty);
+    for (const auto& [number, record] : records)
+        all[static_cast<std::size_t>(number)] = record;
+    WriteWholeStageFile(file, all);
+}
+
+void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records)
+{
+    std::string bytes;
+    bytes.reserve(records.size() * sizeof(StageRecord));
+    for (const StageRecord& record : records)
+        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
+    const TWriteResult written = SafeWriteFile(file, bytes);
+    if (!written)
+        throw TToolError("cannot write " + file.string() + ": " + written.Error);
+}

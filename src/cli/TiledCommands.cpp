@@ -1,0 +1,176 @@
+#include "cli/TiledCommands.h"
+
+#include "cli/StageSave.h"
+#include "cli/TextMapSet.h"
+#include "cli/TiledSet.h"
+#include "storage/SafeWrite.h"
+#include "storage/TextMapFile.h"
+#include "storage/TiledMap.h"
+#include "storage/TiledTileset.h"
+#include "storage/TiledWorld.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view MapExtension = ".tmx";
+
+std::string Joined(const std::vector<std::string>& phrases)
+{
+    std::string text;
+    for (const std::string& phrase : phrases)
+        text += (text.empty() ? "" : "; ") + phrase;
+    return text;
+}
+
+// Writes every file whole; a failure does not stop the others and is
+// reported once at the end.
+void WriteFiles(const std::vector<std::pair<fs::path, std::string>>& files)
+{
+    int failed = 0;
+    std::string firstFailure;
+    for (const auto& [path, bytes] : files) {
+        const TWriteResult written = SafeWriteFile(path, bytes);
+        if (!written && failed++ == 0)
+            firstFailure = path.string() + ": " + written.Error;
+    }
+    if (failed > 0)
+        throw TToolError("cannot write " + std::to_string(failed) + " of " + std::to_string(files.size())
+                         + " files; the first: " + firstFailure);
+}
+
+struct TMapFile {
+    int Number = 0;
+    fs::path Path;
+};
+
+// The record of one map file, or what is wrong with it. Notes on what is
+// ignored or taken in its place go to stderr.
+std::string ReadMapFile(const TMapFile& file, StageRecord& record)
+{
+    const TTextMapRead bytes = ReadTextMapFile(file.Path);
+    if (!bytes)
+        return bytes.Error;
+    const TTiledMapRead map = ReadTiledMap(bytes.Bytes);
+    for (const std::string& note : map.Notes)
+        std::fprintf(stderr, "stagetool tiled-import: %s: %s\n", file.Path.string().c_str(), note.c_str());
+    if (!map)
+        return map.Error;
+    record = TiledMapRecord(map.Map, file.Number);
+    return {};
+}
+
+}  // namespace
+
+int RunTiledExport(const TArgs& args)
+{
+    const fs::path dir = args.Positional[0];
+    const auto file = StageFileArg(args);
+    const TStageRecords records = ReadAllRecords(
+        file, MaxStageNumber + 1, "maps are named 00..99, so records past 99 would be lost; nothing written");
+    std::error_code error;
+    fs::create_directories(dir, error);
+    if (error || !fs::is_directory(dir, error))
+        throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
+
+    const std::string tiles = TileImagePng();
+    if (tiles.empty())
+        throw TToolError("cannot encode the tile image as PNG; nothing written");
+    std::vector<std::pair<fs::path, std::string>> files = {
+        {dir / TiledTileImageFile, tiles},
+        {dir / TiledTilesetFile, WriteTiledTileset()},
+    };
+    std::vector<std::pair<int, std::string>> world;
+    const int count = static_cast<int>(records.Records.size());
+    for (int n = 0; n < count; ++n) {
+        const StageRecord& record = records.Records[static_cast<std::size_t>(n)];
+        const std::string map = WriteTiledMap(TiledStageOf(record, file.parent_path(), dir));
+        if (const std::string losses = Joined(TiledLosses(record, map)); !losses.empty())
+            std::fprintf(stderr, "stagetool tiled-export: stage %02d will not come back byte for byte: %s\n", n,
+                         losses.c_str());
+        const std::string name = StageFileName(n, MapExtension);
+        files.emplace_back(dir / name, map);
+        world.emplace_back(n, name);
+    }
+    files.emplace_back(dir / TiledWorldFile, WriteTiledWorld(world));
+    if (records.TrailingBytes > 0)
+        std::fprintf(stderr,
+                     "stagetool tiled-export: the last %lld bytes of %s are no whole record and are not "
+                     "exported\n",
+                     static_cast<long long>(records.TrailingBytes), file.string().c_str());
+    for (int n = count; n <= MaxStageNumber; ++n) {
+        const fs::path stale = dir / StageFileName(n, MapExtension);
+        if (fs::exists(fs::symlink_status(stale, error)))
+            std::fprintf(stderr,
+                         "stagetool tiled-export: %s is past the last record; importing the folder adds it back\n",
+                         stale.string().c_str());
+    }
+    WriteFiles(files);
+    // Losses are warnings, as unpack's are: the exit status stays 0.
+    return 0;
+}
+
+int RunTiledImport(const TArgs& args)
+{
+    const auto file = StageFileArg(args);
+    std::vector<TMapFile> maps;
+    bool oneFile = args.Positional.size() == 1;
+    for (const std::string& input : args.Positional) {
+        std::error_code error;
+        if (fs::is_directory(input, error)) {
+            oneFile = false;
+            // The files tiled-export writes beside the maps are passed over.
+            for (const auto& [number, path] : NumberedFilesIn(input, MapExtension, "tiled-import",
+                                                              {TiledTilesetFile, TiledTileImageFile, TiledWorldFile}))
+                maps.push_back({number, path});
+            continue;
+        }
+        const int number =
+            args.Has("--stage") ? -1 : StageFileNumber(fs::path(input).filename().string(), MapExtension);
+        if (number < 0 && !args.Has("--stage"))
+            throw TUsageError("cannot tell the stage of " + input + ": name it NN.tmx (00..99) or give --stage N");
+        maps.push_back({number, input});
+    }
+    if (args.Has("--stage")) {
+        if (!oneFile)
+            throw TUsageError("--stage takes one map file");
+        maps[0].Number = ParseStageNumber(args.Get("--stage", ""));
+    }
+    if (maps.empty())
+        throw TToolError("no NN.tmx maps found; nothing written");
+    std::sort(maps.begin(), maps.end(), [](const TMapFile& a, const TMapFile& b) { return a.Number < b.Number; });
+    for (std::size_t i = 1; i < maps.size(); ++i)
+        if (maps[i].Number == maps[i - 1].Number)
+            throw TToolError("stage " + StageFileName(maps[i].Number, "") + " is given twice, by "
+                             + maps[i - 1].Path.string() + " and " + maps[i].Path.string() + "; nothing written");
+
+    std::map<int, StageRecord> records;
+    int failed = 0;
+    for (const TMapFile& map : maps) {
+        StageRecord record;
+        const std::string problem = ReadMapFile(map, record);
+        if (problem.empty()) {
+            records.emplace(map.Number, record);
+            continue;
+        }
+        if (oneFile)
+            throw TToolError(map.Path.string() + ": " + problem + "; nothing written");
+        std::fprintf(stderr, "stagetool tiled-import: %s: %s\n", map.Path.string().c_str(), problem.c_str());
+        ++failed;
+    }
+    if (failed > 0)
+        throw TToolError(std::to_string(failed) + " of " + std::to_string(maps.size())
+                         + " maps could not be read; nothing written");
+    if (oneFile)
+        SaveStageRecord(file, maps[0].Number, records.begin()->second);
+    else
+        ReplaceStageRecords(file, records, "tiled-import");
+    return 0;
+}
