@@ -21,6 +21,9 @@
 #include <string>
 #include <vector>
 
+// The folder under the user's state folder that holds the copies.
+inline constexpr char RecoveryProgramName[] = "stage-editor";
+
 class TRecovery {
 public:
     using TClock = std::chrono::steady_clock;

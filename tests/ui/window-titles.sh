@@ -109,7 +109,7 @@ another_window() {
 cp -r "$examples"/. "$work/"
 printf 'BM%0200d' 0 >"$work/Map/sky.bmp"
 printf 'Caption=No header\r\n' >"$work/no-header.txt"
-(cd "$work" && QT_QPA_PLATFORM=xcb exec "$editor" >"$work/editor.log" 2>&1) &
+(cd "$work" && XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb exec "$editor" >"$work/editor.log" 2>&1) &
 editor_pid=$!
 
 app_title='铁履纵横 地图编辑器'
