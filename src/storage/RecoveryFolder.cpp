@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view CopySuffix = ".recovery";
+constexpr std::string_view LockSuffix = ".lock";
 // A copy is far smaller; anything bigger is not one and is not read whole.
 constexpr std::uintmax_t MaxCopyBytes = 64 * 1024;
 
@@ -74,7 +75,7 @@ fs::path RecoveryCopyFile(const fs::path& folder, const std::string& id)
 
 fs::path RecoveryLockFile(const fs::path& folder, const std::string& id)
 {
-    return folder / (id + ".lock");
+    return folder / (id + std::string(LockSuffix));
 }
 
 std::unique_ptr<TRecoveryLock> TRecoveryLock::Create(const fs::path& file, std::string& error)
@@ -103,10 +104,10 @@ std::unique_ptr<TRecoveryLock> TRecoveryLock::Create(const fs::path& file, std::
     return std::unique_ptr<TRecoveryLock>(new TRecoveryLock(file, fd));
 }
 
-std::unique_ptr<TRecoveryLock> TRecoveryLock::Take(const fs::path& file)
+std::unique_ptr<TRecoveryLock> TRecoveryLock::Take(const fs::path& file, bool makeMissing)
 {
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0 && errno == ENOENT)
+    if (fd < 0 && errno == ENOENT && makeMissing)
         fd = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return nullptr;
@@ -133,7 +134,17 @@ std::vector<TLeftCopy> FindLeftCopies(const fs::path& folder, const std::string&
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.front() == '.' || name.size() <= CopySuffix.size() || !name.ends_with(CopySuffix))
+        if (name.front() == '.')
+            continue;
+        if (name.size() > LockSuffix.size() && name.ends_with(LockSuffix)) {
+            const std::string id = name.substr(0, name.size() - LockSuffix.size());
+            std::error_code missing;
+            if (!fs::exists(RecoveryCopyFile(folder, id), missing))
+                if (const auto lock = TRecoveryLock::Take(it->path(), false))
+                    lock->Remove();  // an ended editor that left nothing
+            continue;
+        }
+        if (name.size() <= CopySuffix.size() || !name.ends_with(CopySuffix))
             continue;
         const std::string id = name.substr(0, name.size() - CopySuffix.size());
         std::unique_ptr<TRecoveryLock> lock = TRecoveryLock::Take(RecoveryLockFile(folder, id));

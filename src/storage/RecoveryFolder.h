@@ -32,9 +32,10 @@ public:
     // under its name already locked, so no other editor ever finds it free.
     // None, with the reason in `error`, when it cannot be made.
     static std::unique_ptr<TRecoveryLock> Create(const std::filesystem::path& file, std::string& error);
-    // Takes the lock of an existing lock file, or of a new one when it is
-    // gone; none when another process holds it (or it cannot be opened).
-    static std::unique_ptr<TRecoveryLock> Take(const std::filesystem::path& file);
+    // Takes the lock of an existing lock file, or (with `makeMissing`) of a
+    // new one when it is gone; none when another process holds it or there
+    // is no such file to take.
+    static std::unique_ptr<TRecoveryLock> Take(const std::filesystem::path& file, bool makeMissing = true);
 
     ~TRecoveryLock();  // lets go; the file stays
     TRecoveryLock(const TRecoveryLock&) = delete;
@@ -60,5 +61,6 @@ struct TLeftCopy {
 // The copies in `folder` for `stageFile` (as RecoveryStageFileName names it)
 // whose editor no longer runs, newest first. Each comes with its lock held,
 // so an editor starting meanwhile does not offer it too. Files that are not
-// copies, cannot be read or belong to another stage file are left alone.
+// copies, cannot be read or belong to another stage file are left alone;
+// the lock files of ended editors that left no copy are removed.
 std::vector<TLeftCopy> FindLeftCopies(const std::filesystem::path& folder, const std::string& stageFile);

@@ -74,7 +74,10 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return Number(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
-    case Qt::ToolTipRole: return ToolTip(number, stage);
+    case Qt::ToolTipRole:
+        return ToolTip(number, stage)
+               + (number == FCurrent && FUnsaved ? QStringLiteral("\nThe editor holds unsaved changes to it")
+                                                 : QString());
     case ThumbnailRole: return FImages[static_cast<std::size_t>(number)];
     case CaptionRole: return stage.Present ? Caption(stage) : QString();
     case PresentRole: return stage.Present;
@@ -138,7 +141,7 @@ void TStageCellModel::SetUnsaved(bool unsaved)
         return;
     FUnsaved = unsaved;
     if (FCurrent >= 0 && FCurrent < BrowserStageCount)
-        emit dataChanged(index(FCurrent), index(FCurrent), {UnsavedRole});
+        emit dataChanged(index(FCurrent), index(FCurrent), {UnsavedRole, Qt::ToolTipRole});
 }
 
 QSize TStageCellDelegate::CellSize()

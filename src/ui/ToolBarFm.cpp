@@ -308,9 +308,10 @@ void TfmTool::btOptionClick()
         ExecuteOptionDialog(this, *FForm);
 }
 
+// The questions stand over the stage they are about.
 void TfmTool::btLoadClick()
 {
-    if (AskToSaveChanges(this))
+    if (AskToSaveChanges(FMainWindow ? FMainWindow : this))
         LoadStage();
 }
 
@@ -331,8 +332,8 @@ bool TfmTool::SaveStage()
         return false;
     if (const std::optional<TReplaceQuestion> question = FForm->ReplaceQuestion()) {
         const QString file = QFile::decodeName(FindStageFile(FForm->StageFileName).filename().c_str());
-        if (!AskReplaceStage(this, question->Number, file, CaptionText(question->FileCaption),
-                             CaptionText(question->LiveCaption)))
+        if (!AskReplaceStage(FMainWindow ? FMainWindow : this, question->Number, file,
+                             CaptionText(question->FileCaption), CaptionText(question->LiveCaption)))
             return false;
     }
     const bool saved = FForm->WriteStageFile();

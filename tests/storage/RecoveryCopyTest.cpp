@@ -138,9 +138,13 @@ TEST_F(RecoveryFolderTest, OnlyCopiesOfEndedEditorsForThisStageFileAreLeft)
     WriteCopy("nolock", SampleCopy(stageFile));
     WriteCopy("elsewhere", SampleCopy("/games/other/Stage.Dat"));
     WriteFile(Dir / "broken.recovery", "stage-editor recovery 1\nstage 3\n");
+    WriteFile(RecoveryLockFile(Dir, "gone"), "");  // an ended editor that left no copy
+    const auto starting = TRecoveryLock::Create(RecoveryLockFile(Dir, "starting"), error);  // none yet
     WriteFile(Dir / ".ended.recovery.tmp", EncodeRecoveryCopy(SampleCopy(stageFile)));
 
     std::vector<TLeftCopy> left = FindLeftCopies(Dir, stageFile);
+    EXPECT_FALSE(std::filesystem::exists(RecoveryLockFile(Dir, "gone")));
+    EXPECT_TRUE(std::filesystem::exists(RecoveryLockFile(Dir, "starting")));
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0].File, RecoveryCopyFile(Dir, "nolock"));  // newest first
     EXPECT_EQ(left[1].File, RecoveryCopyFile(Dir, "ended"));

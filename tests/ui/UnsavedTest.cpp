@@ -244,6 +244,7 @@ private slots:
         QVERIFY(tool->UnsavedMark());
         QVERIFY(stages->Cells().index(0).data(TStageCellModel::UnsavedRole).toBool());
         QVERIFY(!stages->Cells().index(1).data(TStageCellModel::UnsavedRole).toBool());
+        QVERIFY(stages->Cells().index(0).data(Qt::ToolTipRole).toString().contains(QStringLiteral("unsaved")));
         QCOMPARE(tool->btSave->text(), QStringLiteral("Save"));
         QCOMPARE(tool->btSave->toolTip(), QStringLiteral("Save this stage to STAGE.DAT"));
         QCOMPARE(window->windowTitle(), title);
