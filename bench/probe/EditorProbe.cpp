@@ -5,9 +5,11 @@
 // frame (by the probe build of the editor, which reports the frames it shows).
 // Usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]
 // (the extra work per frame in milliseconds; 0 when none is given).
-// Last, the "Stages" window (F4) on a file of 100 stages made of the
-// example's ones: how soon it shows, how long its thumbnails take, and the
-// frame rate while they are made.
+// Then the frame rate while the pencil paints without pause (every frame
+// shows a changed stage, which keeps its recovery copy once a second). Last,
+// the "Stages" window (F4) on a file of 100 stages made of the example's
+// ones: how soon it shows, how long its thumbnails take, and the frame rate
+// while they are made.
 //
 // It watches screen pixels, so it expects a black root window (Xvfb -br), the
 // editor's main window centred on the screen and its tool window at (13, 10).
@@ -59,6 +61,22 @@ long long StatusKilobytes(qint64 pid, const char* key)
     return -1;
 }
 
+// Each editor the probe starts keeps its recovery copies in a state folder
+// of its own, so no editor is offered the copies of one the probe ended.
+QString FreshStateFolder(const QString& folder)
+{
+    static int runs = 0;
+    return folder + QStringLiteral("/probe-state-") + QString::number(++runs);
+}
+
+QProcessEnvironment EditorEnvironment(const QString& folder, int extraMs)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), FreshStateFolder(folder));
+    return environment;
+}
+
 void Xdotool(const QStringList& arguments)
 {
     QProcess::execute(QStringLiteral("xdotool"), arguments);
@@ -89,9 +107,7 @@ bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, in
 {
     QProcess editor;
     editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
-    editor.setProcessEnvironment(environment);
+    editor.setProcessEnvironment(EditorEnvironment(QString::fromLocal8Bit(folder), extraMs));
     editor.start(QString::fromLocal8Bit(probeEditor), {});
     if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched))
         return false;
@@ -121,6 +137,68 @@ bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, in
     }
     editor.terminate();
     editor.waitForFinished(3000);
+    if (milliseconds <= 0)
+        return false;
+    rate.Average = 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds);
+    return true;
+}
+
+// The probe build paints with the pencil for about six seconds, one cell
+// further every 16 ms, while its frame reports are read; the first report
+// (before the stroke) is left out; `copyKept` tells whether the stage kept
+// its recovery copy meanwhile. False when nothing was reported.
+bool MeasurePainting(const char* probeEditor, const char* folder, QPoint origin, QPoint watched, TRate& rate,
+                     bool& copyKept)
+{
+    QProcess editor;
+    editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
+    const QProcessEnvironment environment = EditorEnvironment(QString::fromLocal8Bit(folder), 0);
+    const QString state = environment.value(QStringLiteral("XDG_STATE_HOME"));
+    editor.setProcessEnvironment(environment);
+    editor.start(QString::fromLocal8Bit(probeEditor), {});
+    if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched))
+        return false;
+    Xdotool({"mousemove", "24", "44", "click", "1"});
+    Xdotool({"mousemove", "47", QString::number(10 + 5 * 23 + 16 + 11), "click", "1"});
+    QStringList stroke{"mousemove", QString::number(origin.x() + 24), QString::number(origin.y() + 40), "mousedown",
+                       "1"};
+    constexpr int Moves = 360;
+    for (int i = 0; i < Moves; ++i) {
+        const int column = 1 + i % 38, row = 2 + (i / 38) % 24;
+        stroke << "mousemove" << QString::number(origin.x() + column * 16 + 8)
+               << QString::number(origin.y() + row * 16 + 8) << "sleep"
+               << "0.016";
+    }
+    stroke << "mouseup"
+           << "1";
+    QProcess painter;
+    painter.start(QStringLiteral("xdotool"), stroke);
+    int reports = 0;
+    long long frames = 0, milliseconds = 0;
+    rate.Lowest = 1e9;
+    QElapsedTimer waited;
+    waited.start();
+    while (painter.state() != QProcess::NotRunning && waited.elapsed() < 30000) {
+        painter.waitForFinished(10);
+        while (editor.canReadLine() || editor.waitForReadyRead(0)) {
+            int n = 0;
+            long long ms = 0;
+            const QByteArray line = editor.readLine();
+            if (line.isEmpty())
+                break;
+            if (std::sscanf(line.constData(), "frames %d in %lld ms", &n, &ms) != 2 || ms < 250 || ++reports <= 1)
+                continue;
+            frames += n;
+            milliseconds += ms;
+            const double fps = 1000.0 * n / static_cast<double>(ms);
+            rate.Lowest = std::min(rate.Lowest, fps);
+            rate.Highest = std::max(rate.Highest, fps);
+        }
+    }
+    copyKept = !QDir(state + QStringLiteral("/stage-editor")).entryList({QStringLiteral("*.recovery")}).isEmpty();
+    editor.kill();
+    editor.waitForFinished(3000);
+    painter.waitForFinished(3000);
     if (milliseconds <= 0)
         return false;
     rate.Average = 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds);
@@ -162,9 +240,7 @@ void MeasureStages(const char* probeEditor, const QString& folder, QPoint watche
     }
     QProcess editor;
     editor.setWorkingDirectory(hundred);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
-    editor.setProcessEnvironment(environment);
+    editor.setProcessEnvironment(EditorEnvironment(folder, extraMs));
     editor.start(QString::fromLocal8Bit(probeEditor), {});
     if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched)) {
         std::printf("stages window: not measured (the editor did not start)\n");
@@ -238,6 +314,7 @@ int main(int argc, char** argv)
 
     QProcess editor;
     editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
+    editor.setProcessEnvironment(EditorEnvironment(QString::fromLocal8Bit(folder), 0));
     editor.setProgram(QString::fromLocal8Bit(argv[1]));
     QElapsedTimer launched;
     launched.start();
@@ -303,6 +380,16 @@ int main(int argc, char** argv)
                     rate.Average, rate.Lowest, rate.Highest);
         std::fflush(stdout);
     }
+    TRate painting;
+    bool copyKept = false;
+    if (MeasurePainting(probeEditor, folder, origin, watched, painting, copyKept))
+        std::printf(
+            "frame rate while painting continuously: %.1f FPS (single seconds %.1f to %.1f); recovery copy "
+            "kept meanwhile: %s\n",
+            painting.Average, painting.Lowest, painting.Highest, copyKept ? "yes" : "no");
+    else
+        std::printf("frame rate while painting continuously: not measured\n");
+    std::fflush(stdout);
     for (const int extra : {0, 8})
         MeasureStages(probeEditor, QString::fromLocal8Bit(folder), watched, extra);
     return 0;
