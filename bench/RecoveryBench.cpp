@@ -2,15 +2,13 @@
 // copy's write (its bytes to the disk through the safe write, flushed) runs
 // on a helper thread; what the user-interface thread pays is the check and
 // handing the record over. BM_FloorCopyRecord (CoreBench) is the floor.
-#include "editor/CliHost.h"
-#include "editor/Main.h"
+#include "BenchKit.h"
 #include "editor/Recovery.h"
 #include "storage/RecoveryCopy.h"
 #include "storage/SafeWrite.h"
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -22,19 +20,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct TScratchState {
-    fs::path Dir = fs::temp_directory_path() / ("stage-bench-recovery-" + std::to_string(::getpid()));
-    TScratchState() { fs::create_directories(Dir); }
-    ~TScratchState() { fs::remove_all(Dir); }
-};
-
-struct TBenchForm {
-    TCliHost Host;
-    TMainForm Form{Host};
+// An editor on a saved stage with ground in every cell.
+struct TBenchForm : TBenchEditor {
     TBenchForm()
     {
-        Host.Form = &Form;
-        Form.ClearLayers();
         StageRecord record;
         TMainForm::EmptyStage(record);
         for (int x = 0; x < FieldColumns; ++x)
@@ -49,7 +38,7 @@ struct TBenchForm {
 // writes is reported as median_us, since a flush to the disk varies widely.
 void BM_RecoveryWrite(benchmark::State& state)
 {
-    TScratchState scratch;
+    TScratch scratch("stage-bench-recovery");
     TRecoveryCopy copy;
     EmptyStage(copy.Record);
     copy.StageFile = (scratch.Dir / "Stage.Dat").string();
@@ -95,7 +84,7 @@ BENCHMARK(BM_StageUnsavedAfterEdit);
 // copy is due every time, handed to the writer.
 void BM_KeepRecoveryCopy(benchmark::State& state)
 {
-    TScratchState scratch;
+    TScratch scratch("stage-bench-recovery");
     TBenchForm e;
     e.Form.StageFileName = scratch.Dir / "Stage.Dat";
     e.Form.Recovery = std::make_unique<TRecovery>(scratch.Dir / "state", e.Form.StageFileName);

@@ -101,6 +101,38 @@ struct TRate {
     double Highest = 0;
 };
 
+// Frame reports ("frames N in T ms") added up into a rate.
+class TRateSum {
+public:
+    // The frames and milliseconds of a report line; false for another line.
+    static bool Read(const QByteArray& line, int& frames, long long& milliseconds)
+    {
+        return std::sscanf(line.constData(), "frames %d in %lld ms", &frames, &milliseconds) == 2 && milliseconds > 0;
+    }
+    void Add(int frames, long long milliseconds)
+    {
+        FFrames += frames;
+        FMilliseconds += milliseconds;
+        const double fps = 1000.0 * frames / static_cast<double>(milliseconds);
+        FRate.Lowest = std::min(FRate.Lowest, fps);
+        FRate.Highest = std::max(FRate.Highest, fps);
+    }
+    // False when nothing was added.
+    bool Take(TRate& rate) const
+    {
+        if (FMilliseconds <= 0)
+            return false;
+        rate = FRate;
+        rate.Average = 1000.0 * static_cast<double>(FFrames) / static_cast<double>(FMilliseconds);
+        return true;
+    }
+
+private:
+    long long FFrames = 0;
+    long long FMilliseconds = 0;
+    TRate FRate{0, 1e9, 0};
+};
+
 // Runs the probe build with extraMs of busy work per frame and averages its
 // frame reports, leaving out the first two (start-up and animation warming).
 bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, int extraMs, TRate& rate)
@@ -113,8 +145,7 @@ bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, in
         return false;
     constexpr int Skipped = 2, Counted = 5;
     int reports = 0;
-    long long frames = 0, milliseconds = 0;
-    rate.Lowest = 1e9;
+    TRateSum sum;
     QElapsedTimer waited;
     waited.start();
     while (reports < Skipped + Counted && waited.elapsed() < 20000) {
@@ -123,24 +154,16 @@ bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, in
         while (editor.canReadLine()) {
             int n = 0;
             long long ms = 0;
-            const QByteArray line = editor.readLine();
-            if (std::sscanf(line.constData(), "frames %d in %lld ms", &n, &ms) != 2 || ms <= 0)
+            if (!TRateSum::Read(editor.readLine(), n, ms))
                 continue;
             if (++reports <= Skipped || reports > Skipped + Counted)
                 continue;
-            frames += n;
-            milliseconds += ms;
-            const double fps = 1000.0 * n / static_cast<double>(ms);
-            rate.Lowest = std::min(rate.Lowest, fps);
-            rate.Highest = std::max(rate.Highest, fps);
+            sum.Add(n, ms);
         }
     }
     editor.terminate();
     editor.waitForFinished(3000);
-    if (milliseconds <= 0)
-        return false;
-    rate.Average = 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds);
-    return true;
+    return sum.Take(rate);
 }
 
 // The probe build paints with the pencil for about six seconds, one cell
@@ -174,35 +197,25 @@ bool MeasurePainting(const char* probeEditor, const char* folder, QPoint origin,
     QProcess painter;
     painter.start(QStringLiteral("xdotool"), stroke);
     int reports = 0;
-    long long frames = 0, milliseconds = 0;
-    rate.Lowest = 1e9;
+    TRateSum sum;
     QElapsedTimer waited;
     waited.start();
     while (painter.state() != QProcess::NotRunning && waited.elapsed() < 30000) {
         painter.waitForFinished(10);
-        while (editor.canReadLine() || editor.waitForReadyRead(0)) {
+        editor.waitForReadyRead(0);
+        while (editor.canReadLine()) {
             int n = 0;
             long long ms = 0;
-            const QByteArray line = editor.readLine();
-            if (line.isEmpty())
-                break;
-            if (std::sscanf(line.constData(), "frames %d in %lld ms", &n, &ms) != 2 || ms < 250 || ++reports <= 1)
-                continue;
-            frames += n;
-            milliseconds += ms;
-            const double fps = 1000.0 * n / static_cast<double>(ms);
-            rate.Lowest = std::min(rate.Lowest, fps);
-            rate.Highest = std::max(rate.Highest, fps);
+            // A short last piece says little about a rate.
+            if (TRateSum::Read(editor.readLine(), n, ms) && ms >= 250 && ++reports > 1)
+                sum.Add(n, ms);
         }
     }
     copyKept = !QDir(state + QStringLiteral("/stage-editor")).entryList({QStringLiteral("*.recovery")}).isEmpty();
     editor.kill();
     editor.waitForFinished(3000);
     painter.waitForFinished(3000);
-    if (milliseconds <= 0)
-        return false;
-    rate.Average = 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds);
-    return true;
+    return sum.Take(rate);
 }
 
 // A folder beside `folder` whose "Stage.Dat" holds 100 stages, the

@@ -5,7 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <memory>
+#include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -14,16 +15,30 @@ QString Number(int number)
     return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
 }
 
-// A box with the buttons added by the caller; captions are set here rather
-// than taken from the platform's standard buttons, which a desktop theme may
-// rename.
-QMessageBox* MakeBox(QWidget* parent, const char* name, const QString& text)
+struct TChoice {
+    const char* Caption;
+    QMessageBox::ButtonRole Role;
+};
+
+// Shows the question and returns the index of the choice pressed: `escape`
+// when the box was closed by Escape or by the window. The captions are set
+// here rather than taken from the platform's standard buttons, which a
+// desktop theme may rename.
+int Ask(QWidget* parent, const char* name, const QString& text, std::initializer_list<TChoice> choices, int preferred,
+        int escape)
 {
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose, false);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    box.setObjectName(QString::fromLatin1(name));
+    std::vector<QPushButton*> buttons;
+    for (const TChoice& choice : choices)
+        buttons.push_back(box.addButton(QString::fromLatin1(choice.Caption), choice.Role));
+    box.setDefaultButton(buttons.at(static_cast<std::size_t>(preferred)));
+    box.setEscapeButton(buttons.at(static_cast<std::size_t>(escape)));
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return static_cast<int>(i);
+    return escape;
 }
 
 }  // namespace
@@ -35,52 +50,34 @@ QString CaptionText(const TShortString& caption)
 
 TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)
 {
-    const std::unique_ptr<QMessageBox> box(
-        MakeBox(parent, "UnsavedQuestion",
-                QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(Number(number), caption)));
-    QPushButton* save = box->addButton(QStringLiteral("Save"), QMessageBox::AcceptRole);
-    QPushButton* discard = box->addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(save);
-    box->setEscapeButton(cancel);
-    box->exec();
-    if (box->clickedButton() == save)
-        return TUnsavedAnswer::Save;
-    if (box->clickedButton() == discard)
-        return TUnsavedAnswer::Discard;
-    return TUnsavedAnswer::Cancel;
+    const int answer = Ask(parent, "UnsavedQuestion",
+                           QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(Number(number), caption),
+                           {{"Save", QMessageBox::AcceptRole},
+                            {"Discard", QMessageBox::DestructiveRole},
+                            {"Cancel", QMessageBox::RejectRole}},
+                           0, 2);
+    return static_cast<TUnsavedAnswer>(answer);
 }
 
 bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const QString& fileCaption,
                      const QString& liveCaption)
 {
-    const std::unique_ptr<QMessageBox> box(MakeBox(parent, "ReplaceQuestion",
-                                                   QStringLiteral("Stage %1 in %2 is \"%3\". Replace it with \"%4\"?")
-                                                       .arg(Number(number), fileName, fileCaption, liveCaption)));
-    QPushButton* replace = box->addButton(QStringLiteral("Replace"), QMessageBox::AcceptRole);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(cancel);
-    box->setEscapeButton(cancel);
-    box->exec();
-    return box->clickedButton() == replace;
+    return Ask(parent, "ReplaceQuestion",
+               QStringLiteral("Stage %1 in %2 is \"%3\". Replace it with \"%4\"?")
+                   .arg(Number(number), fileName, fileCaption, liveCaption),
+               {{"Replace", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
+           == 0;
 }
 
 TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when)
 {
     const QString time = QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    const std::unique_ptr<QMessageBox> box(
-        MakeBox(parent, "RestoreQuestion",
-                QStringLiteral("Stage %1 of %2 has unsaved changes from %3. Restore them?")
-                    .arg(Number(number), fileName, time)));
-    QPushButton* restore = box->addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
-    QPushButton* discard = box->addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
-    QPushButton* later = box->addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
-    box->setDefaultButton(restore);
-    box->setEscapeButton(later);
-    box->exec();
-    if (box->clickedButton() == restore)
-        return TRestoreAnswer::Restore;
-    if (box->clickedButton() == discard)
-        return TRestoreAnswer::Discard;
-    return TRestoreAnswer::Later;
+    const int answer = Ask(
+        parent, "RestoreQuestion",
+        QStringLiteral("Stage %1 of %2 has unsaved changes from %3. Restore them?").arg(Number(number), fileName, time),
+        {{"Restore", QMessageBox::AcceptRole},
+         {"Discard", QMessageBox::DestructiveRole},
+         {"Later", QMessageBox::RejectRole}},
+        0, 2);
+    return static_cast<TRestoreAnswer>(answer);
 }

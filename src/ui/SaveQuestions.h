@@ -14,6 +14,7 @@
 
 class QWidget;
 
+// In the order of the buttons.
 enum class TUnsavedAnswer { Save, Discard, Cancel };
 
 // "Stage 03 (Desert Fort) has changes that are not saved." Save (the
@@ -25,6 +26,7 @@ TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& cap
 bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const QString& fileCaption,
                      const QString& liveCaption);
 
+// In the order of the buttons.
 enum class TRestoreAnswer { Restore, Discard, Later };
 
 // "Stage 03 of Stage.Dat has unsaved changes from 2024-05-03 14:07.

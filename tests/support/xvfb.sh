@@ -1,5 +1,17 @@
 # Sourced by the test scripts that need a virtual display.
 
+# skip_without PROGRAM...: ends the script as skipped (77) when one of the
+# programs is not installed.
+skip_without() {
+  local program
+  for program in "$@"; do
+    if ! command -v "$program" >/dev/null 2>&1; then
+      echo "SKIP: $program is not installed"
+      exit 77
+    fi
+  done
+}
+
 # start_workspace: a scratch folder in $work, removed when the script ends,
 # together with the editor ($editor_pid) and the server ($xvfb_pid) if they
 # were started.

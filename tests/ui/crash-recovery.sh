@@ -3,8 +3,8 @@
 # the examples' stage 0, wait for the recovery copy to hold every stroke,
 # SIGKILL the editor, start it again, answer the offer with Restore (the
 # default) and Save: record 0 of Stage.Dat then equals what was live, byte
-# for byte. Then two editors on one folder: the second never offers the
-# first one's copy while the first runs.
+# for byte. Then two editors on one folder: one started while the other
+# runs (and keeps a copy) never offers the running one's copy.
 #
 # Usage: crash-recovery.sh STAGE-EDITOR EXAMPLES-FOLDER
 # Every wait polls for a state with a generous bound; nothing relies on how
@@ -14,15 +14,9 @@ editor=$(realpath "$1")
 examples=$(realpath "$2")
 export LC_ALL=C.UTF-8
 
-for program in Xvfb xdotool import; do
-  if ! command -v "$program" >/dev/null 2>&1; then
-    echo "SKIP: $program is not installed"
-    exit 77
-  fi
-done
-
 # shellcheck source=../support/xvfb.sh
 . "$(dirname "$0")/../support/xvfb.sh"
+skip_without Xvfb xdotool import
 start_workspace
 others=()
 trap 'for p in "${others[@]}"; do kill -9 "$p" 2>/dev/null || true; done; end_workspace' EXIT

@@ -14,15 +14,9 @@ editor=$(realpath "$1")
 examples=$(realpath "$2")
 export LC_ALL=C.UTF-8
 
-for program in Xvfb xdotool xprop; do
-  if ! command -v "$program" >/dev/null 2>&1; then
-    echo "SKIP: $program is not installed"
-    exit 77
-  fi
-done
-
 # shellcheck source=../support/xvfb.sh
 . "$(dirname "$0")/../support/xvfb.sh"
+skip_without Xvfb xdotool xprop
 start_workspace
 
 # Polls the command given until it succeeds, up to about two minutes, and
