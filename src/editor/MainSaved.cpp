@@ -23,7 +23,7 @@ bool TMainForm::StageUnsaved()
 {
     const StageRecord* baseline = Saved.Baseline();
     if (!baseline)
-        return true;
+        return Saved.Origin >= 0;  // restored where the file holds nothing; before the first load, nothing to lose
     TSaveState::TCellsCompared& cells = Saved.Cells;
     if (!cells.Valid || cells.BG != BGLayer->CodeRevision() || cells.FG != FGLayer->CodeRevision()
         || cells.Baseline != Saved.BaselineRevision()) {

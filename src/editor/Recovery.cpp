@@ -99,7 +99,7 @@ void TRecovery::Finish()
 std::string TRecovery::TakeFailure()
 {
     if (std::string written = FWriter.TakeFailure(); !written.empty()) {
-        FHasCopy = false;  // tried again at the next Keep
+        FWrittenNumber = -1;  // written again at the next Keep
         if (FFailure.empty())
             FFailure = std::move(written);
     }
@@ -124,7 +124,7 @@ void TRecovery::Adopt(TLeftCopy& left, const StageRecord& record, int number, TC
     // could not be written the left one stays for the next start.
     std::string failure = FWriter.TakeFailure();
     if (!FHasCopy || !failure.empty()) {
-        FHasCopy = false;
+        FWrittenNumber = -1;
         if (FFailure.empty())
             FFailure = std::move(failure);
         return;

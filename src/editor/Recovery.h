@@ -64,7 +64,8 @@ public:
     const std::filesystem::path& Folder() const { return FFolder; }
     const std::string& StageFile() const { return FStageFile; }
     std::filesystem::path CopyFile() const { return RecoveryCopyFile(FFolder, FId); }
-    // True while a copy is written or asked for.
+    // True from the first write asked for until the copy is removed: a copy
+    // may be on the disk.
     bool HasCopy() const { return FHasCopy; }
 
 private:
@@ -79,7 +80,7 @@ private:
     std::unique_ptr<TRecoveryLock> FLock;
     std::optional<TClock::time_point> FLastTry;
     StageRecord FWritten{};
-    int FWrittenNumber = -1;
+    int FWrittenNumber = -1;  // -1: none written, or the last write failed
     bool FHasCopy = false;
     std::string FFailure;
     bool FFailureTold = false;

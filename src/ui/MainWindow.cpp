@@ -15,7 +15,6 @@
 #include "ui/UpDown.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -258,7 +257,7 @@ void TMainWindow::OfferRecovery()
     if (!FForm->Recovery)
         return;
     std::vector<TLeftCopy> left = FForm->Recovery->LeftCopies();
-    const QString file = QFile::decodeName(FindStageFile(FForm->StageFileName).filename().c_str());
+    const QString file = FileNameText(FindStageFile(FForm->StageFileName));
     for (TLeftCopy& copy : left) {
         const TRecoveryCopy& found = copy.Copy;
         switch (AskRestoreCopy(this, found.StageNumber, file, found.Time)) {

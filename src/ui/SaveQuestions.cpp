@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -46,6 +47,11 @@ int Ask(QWidget* parent, const char* name, const QString& text, std::initializer
 QString CaptionText(const TShortString& caption)
 {
     return QString::fromLatin1(caption.Str());
+}
+
+QString FileNameText(const std::filesystem::path& file)
+{
+    return QFile::decodeName(file.filename().c_str());
 }
 
 TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 
 class QWidget;
 
@@ -37,3 +38,5 @@ TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileNa
 
 // A stage's caption as the title shows it (each byte one character).
 QString CaptionText(const TShortString& caption);
+// The name a question gives a file: its last part ("Stage.Dat").
+QString FileNameText(const std::filesystem::path& file);

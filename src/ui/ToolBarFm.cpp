@@ -331,9 +331,9 @@ bool TfmTool::SaveStage()
     if (!FForm)
         return false;
     if (const std::optional<TReplaceQuestion> question = FForm->ReplaceQuestion()) {
-        const QString file = QFile::decodeName(FindStageFile(FForm->StageFileName).filename().c_str());
-        if (!AskReplaceStage(FMainWindow ? FMainWindow : this, question->Number, file,
-                             CaptionText(question->FileCaption), CaptionText(question->LiveCaption)))
+        if (!AskReplaceStage(FMainWindow ? FMainWindow : this, question->Number,
+                             FileNameText(FindStageFile(FForm->StageFileName)), CaptionText(question->FileCaption),
+                             CaptionText(question->LiveCaption)))
             return false;
     }
     const bool saved = FForm->WriteStageFile();
