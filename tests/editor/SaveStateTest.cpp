@@ -1,5 +1,7 @@
 // What the editor counts as unsaved, what it takes as saved after a load or
-// a save, and when a save would replace another stage without asking.
+// a save, and when a save would replace another stage without asking. Cases
+// are written as steps ("paint; load 1; undo"), run on a new editor over a
+// stage file holding 0 "Zero", 1 "One" and the empty record 2.
 #include "storage/StageFile.h"
 #include "support/FakeHost.h"
 #include "support/ScratchDir.h"
@@ -7,267 +9,214 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
-#include <optional>
+#include <sstream>
 #include <string>
 
 namespace {
 
 // A stage as the editor saves it, with tiles of every animated kind.
-StageRecord Stage(const char* caption)
+StageRecord Stage(const std::string& caption)
 {
     StageRecord record;
     EmptyStage(record);
-    record.Caption.Assign(std::string(caption));
+    record.Caption.Assign(caption);
     record.BG[2][3] = 2;   // turns in bursts
     record.BG[4][3] = 5;   // turns every 32 ticks
     record.FG[6][3] = 61;  // turns every 32 or 96 ticks
-    record.FG[10][10] = 40;
     record.EnemyCount[0] = 4;
     return record;
 }
 
 struct SaveStateTest : TScratchDirTest {
-    std::unique_ptr<TEditorFixture> Editor;
-    TEditorFixture& E() { return *Editor; }
+    std::unique_ptr<TEditorFixture> E;
 
     SaveStateTest() : TScratchDirTest("save-state") {}
 
-    // A new editor on a new stage file: records 0 and 1, an empty record 2.
     void SetUp() override
     {
         TScratchDirTest::SetUp();
-        Editor = std::make_unique<TEditorFixture>();
-        E().Form.StageFileName = Dir / "Stage.Dat";
-        Put(0, Stage("Zero"));
-        Put(1, Stage("One"));
+        E = std::make_unique<TEditorFixture>();
+        E->Form.StageFileName = Dir / "Stage.Dat";
         StageRecord empty;
         EmptyStage(empty);
-        Put(2, empty);
+        ASSERT_TRUE(PutStageRecord(E->Form.StageFileName, 0, Stage("Zero")));
+        ASSERT_TRUE(PutStageRecord(E->Form.StageFileName, 1, Stage("One")));
+        ASSERT_TRUE(PutStageRecord(E->Form.StageFileName, 2, empty));
     }
 
-    void Put(int number, const StageRecord& record)
-    {
-        ASSERT_TRUE(PutStageRecord(E().Form.StageFileName, number, record));
-    }
     StageRecord FileRecord(int number)
     {
         StageRecord record{};
-        EXPECT_TRUE(ReadStageRecord(E().Form.StageFileName, number, record));
+        EXPECT_TRUE(ReadStageRecord(E->Form.StageFileName, number, record));
         return record;
     }
-    // The stage number control, then Load, as the designer does.
-    void Load(int number)
+
+    // Runs steps separated by ";": "load N" and "number N" (the stage
+    // number control, with or without Load), "paint" and "paint back" (one
+    // FG cell as a tool edits it), "undo", "redo", "ok" (the option dialog's
+    // OK without a change), "setting", "ticks N", "mirror twice", "copy
+    // paste" (the whole field, with ticks between), "import other", "import
+    // same", "import as N" (a text map), "save", "put N Caption" (another
+    // program writes record N). "paint" puts 40 into FG cell (5, 5), or 41
+    // when it holds 40; "paint back" empties it, as the stages have it.
+    void Run(const std::string& steps)
     {
-        E().Host.SetStageNumControl(number);
-        E().Form.LoadStage();
+        TMainForm& form = E->Form;
+        std::istringstream all(steps);
+        for (std::string step; std::getline(all, step, ';');) {
+            std::istringstream words(step);
+            std::string verb, word;
+            int number = 0;
+            words >> verb >> word;
+            std::istringstream(word) >> number;
+            auto ticks = [&](int count) {
+                for (int i = 0; i < count; ++i)
+                    form.RunTick();
+            };
+            auto importWith = [&](const std::string& from, const std::string& to) {
+                std::string text = form.ExportTextMap();
+                text.replace(text.find(from), from.size(), to);
+                ASSERT_TRUE(form.ImportTextMap(text)) << step;
+            };
+            if (verb == "load" || verb == "number")
+                E->Host.SetStageNumControl(number);
+            if (verb == "load")
+                form.LoadStage();
+            else if (verb == "paint" || verb == "ok")
+                form.PushHistory();
+            if (verb == "paint")
+                E->SetFG(5, 5, word == "back" ? -1 : E->FG(5, 5) == 40 ? 41 : 40);
+            else if (verb == "undo")
+                form.Undo();
+            else if (verb == "redo")
+                form.Redo();
+            else if (verb == "ok")
+                form.UpdateTitle();
+            else if (verb == "setting")
+                ++form.MaxCount;
+            else if (verb == "ticks")
+                ticks(number);
+            else if (verb == "mirror" || verb == "copy") {
+                form.SelRect = TRect{0, 0, 640, 480};
+                ticks(300);
+                verb == "mirror" ? form.MirrorSelectionH() : form.CopySelection();
+                ticks(77);
+                verb == "mirror" ? form.MirrorSelectionH() : form.PasteSelection();
+            } else if (verb == "import") {
+                int as = 0;
+                words >> as;
+                if (word == "other")
+                    importWith(form.Caption.Str(), "Other");
+                else if (word == "as")
+                    importWith("[Stage00]", "[Stage0" + std::to_string(as) + "]");
+                else
+                    importWith("[", "[");
+            } else if (verb == "save")
+                ASSERT_TRUE(form.WriteStageFile()) << step;
+            else if (verb == "put") {
+                std::string caption;
+                words >> caption;
+                ASSERT_TRUE(PutStageRecord(form.StageFileName, number, Stage(caption)));
+            }
+        }
     }
-    // One edit as the tools make it: a snapshot, then the cell.
-    void Paint(int column, int row, int code)
-    {
-        E().Form.PushHistory();
-        E().SetFG(column, row, code);
-    }
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            E().Form.RunTick();
-    }
-    std::string Caption(const std::optional<TReplaceQuestion>& q) const { return q->FileCaption.Str(); }
 };
 
 TEST_F(SaveStateTest, UnsavedMeansTheRecordSaveWouldWriteDiffersFromTheBaseline)
 {
     const struct {
-        const char* Name;
-        std::function<void(SaveStateTest&)> Edit;
+        const char* Steps;  // after "load 1"
         bool Unsaved;
     } cases[] = {
-        {"nothing", [](SaveStateTest&) {}, false},
-        {"a painted cell", [](SaveStateTest& t) { t.Paint(5, 5, 40); }, true},
-        {"a cell painted and painted back",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.Paint(5, 5, -1);
-         },
-         false},
-        {"an edit undone",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.E().Form.Undo();
-         },
-         false},
-        {"an edit undone and redone",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.E().Form.Undo();
-             t.E().Form.Redo();
-         },
-         true},
-        {"the option dialog's OK without a change",
-         [](SaveStateTest& t) {
-             t.E().Form.PushHistory();
-             t.E().Form.UpdateTitle();
-         },
-         false},
-        {"a setting", [](SaveStateTest& t) { ++t.E().Form.MaxCount; }, true},
-        {"a text map with another caption",
-         [](SaveStateTest& t) {
-             std::string text = t.E().Form.ExportTextMap();
-             text.replace(text.find("One"), 3, "Uno");
-             ASSERT_TRUE(t.E().Form.ImportTextMap(text));
-         },
-         true},
-        {"the stage's own text map",
-         [](SaveStateTest& t) { ASSERT_TRUE(t.E().Form.ImportTextMap(t.E().Form.ExportTextMap())); }, false},
-        {"a thousand ticks of animation", [](SaveStateTest& t) { t.Ticks(1000); }, false},
-        {"animation around a mirror done twice",
-         [](SaveStateTest& t) {
-             t.Ticks(300);
-             t.E().Form.SelRect = TRect{0, 0, 640, 480};
-             t.E().Form.MirrorSelectionH();
-             t.Ticks(77);
-             t.E().Form.MirrorSelectionH();
-         },
-         false},
-        {"animation around a copy pasted back",
-         [](SaveStateTest& t) {
-             t.Ticks(300);
-             t.E().Form.SelRect = TRect{0, 0, 640, 480};
-             t.E().Form.CopySelection();
-             t.Ticks(51);
-             t.E().Form.PasteSelection();
-         },
-         false},
-        {"another stage number", [](SaveStateTest& t) { t.E().Host.SetStageNumControl(7); }, false},
+        {"", false},
+        {"paint", true},
+        {"paint; paint back", false},
+        {"paint; undo", false},
+        {"paint; undo; redo", true},
+        {"ok", false},
+        {"setting", true},
+        {"import other", true},
+        {"import same", false},
+        {"ticks 1000", false},
+        {"mirror twice", false},
+        {"copy paste", false},
+        {"number 7", false},
+        {"paint; save", false},
     };
     for (const auto& c : cases) {
-        Load(1);
-        ASSERT_FALSE(E().Form.StageUnsaved()) << c.Name;
-        c.Edit(*this);
-        EXPECT_EQ(E().Form.StageUnsaved(), c.Unsaved) << c.Name;
+        SetUp();
+        Run("load 1");
+        ASSERT_FALSE(E->Form.StageUnsaved());
+        Run(c.Steps);
+        EXPECT_EQ(E->Form.StageUnsaved(), c.Unsaved) << c.Steps;
     }
 }
 
 TEST_F(SaveStateTest, TheBaselineFollowsLoadRandomStageAndSaveButNotAFailedSave)
 {
-    Load(1);
-    EXPECT_TRUE(RecordsEqual(*E().Form.Saved.Baseline(), FileRecord(1)));
-    EXPECT_EQ(E().Form.Saved.Origin, 1);
-
+    Run("load 1");
+    EXPECT_TRUE(RecordsEqual(*E->Form.Saved.Baseline(), FileRecord(1)));
+    EXPECT_EQ(E->Form.Saved.Origin, 1);
     // A number the file does not hold: the random stage is what counts as saved.
-    Load(9);
-    EXPECT_EQ(E().Form.Caption.Str(), "Random Stage");
-    EXPECT_FALSE(E().Form.StageUnsaved());
-    ASSERT_NE(E().Form.Saved.Remembered(9), nullptr);
-    EXPECT_FALSE(E().Form.Saved.Remembered(9)->has_value());  // no record there
+    Run("load 9");
+    EXPECT_EQ(E->Form.Caption.Str(), "Random Stage");
+    EXPECT_FALSE(E->Form.StageUnsaved());
+    ASSERT_NE(E->Form.Saved.Remembered(9), nullptr);
+    EXPECT_FALSE(E->Form.Saved.Remembered(9)->has_value());  // no record there
+    Run("load 1; paint; save");
+    EXPECT_TRUE(RecordsEqual(*E->Form.Saved.Baseline(), FileRecord(1)));
 
-    Load(1);
-    Paint(5, 5, 40);
-    EXPECT_TRUE(E().Form.StageUnsaved());
-    ASSERT_TRUE(E().Form.WriteStageFile());
-    EXPECT_FALSE(E().Form.StageUnsaved());
-    EXPECT_TRUE(RecordsEqual(*E().Form.Saved.Baseline(), FileRecord(1)));
-
-    Paint(6, 5, 40);
-    const StageRecord before = *E().Form.Saved.Baseline();
-    std::filesystem::remove(E().Form.StageFileName);
-    EXPECT_FALSE(E().Form.WriteStageFile());
-    EXPECT_TRUE(E().Form.StageUnsaved());
-    EXPECT_TRUE(RecordsEqual(*E().Form.Saved.Baseline(), before));
+    Run("paint");
+    const StageRecord before = *E->Form.Saved.Baseline();
+    std::filesystem::remove(E->Form.StageFileName);
+    EXPECT_FALSE(E->Form.WriteStageFile());
+    EXPECT_TRUE(E->Form.StageUnsaved());
+    EXPECT_TRUE(RecordsEqual(*E->Form.Saved.Baseline(), before));
 }
 
 // Saving a stage nobody edited writes the bytes it was loaded from, however
 // long its tiles have turned; so does exporting it.
 TEST_F(SaveStateTest, SavingAnUneditedAnimatingStageWritesWhatWasLoaded)
 {
-    const std::string file = ReadFile(E().Form.StageFileName);
-    Load(1);
-    const std::string text = E().Form.ExportTextMap();
+    const std::string file = ReadFile(E->Form.StageFileName);
+    Run("load 1");
+    const std::string text = E->Form.ExportTextMap();
     for (const int ticks : {1, 15, 16, 17, 31, 32, 96, 1000}) {
-        Ticks(ticks);
-        ASSERT_TRUE(E().Form.WriteStageFile());
-        EXPECT_EQ(ReadFile(E().Form.StageFileName), file) << ticks;
-        EXPECT_EQ(E().Form.ExportTextMap(), text) << ticks;
+        Run("ticks " + std::to_string(ticks) + "; save");
+        EXPECT_EQ(ReadFile(E->Form.StageFileName), file) << ticks;
+        EXPECT_EQ(E->Form.ExportTextMap(), text) << ticks;
     }
 }
 
 TEST_F(SaveStateTest, SaveAsksBeforeReplacingAnotherStage)
 {
     const struct {
-        const char* Name;
-        std::function<void(SaveStateTest&)> Steps;
-        std::optional<std::string> Replaced;  // the caption the question names; none: no question
+        const char* Steps;     // after "load 0"
+        const char* Replaced;  // the caption the question names; null: no question
     } cases[] = {
-        {"the stage it was loaded from", [](SaveStateTest& t) { t.Paint(5, 5, 40); }, std::nullopt},
-        {"another number",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.E().Host.SetStageNumControl(1);
-         },
-         "One"},
-        {"an undo across a load",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.Load(1);
-             t.E().Form.Undo();
-         },
-         "One"},
-        {"a redo back to the loaded stage",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.Load(1);
-             t.E().Form.Undo();
-             t.E().Form.Redo();
-             t.Paint(7, 7, 40);
-         },
-         std::nullopt},
-        {"an empty record", [](SaveStateTest& t) { t.E().Host.SetStageNumControl(2); }, std::nullopt},
-        {"past the end of the file", [](SaveStateTest& t) { t.E().Host.SetStageNumControl(5); }, std::nullopt},
-        {"the same stage at the other number",
-         [](SaveStateTest& t) {
-             t.Put(1, t.FileRecord(0));
-             t.E().Host.SetStageNumControl(1);
-         },
-         std::nullopt},
-        {"its record changed by another program",
-         [](SaveStateTest& t) {
-             t.Paint(5, 5, 40);
-             t.Put(0, Stage("Other"));
-         },
-         "Other"},
-        {"a number saved to before",
-         [](SaveStateTest& t) {
-             t.E().Host.SetStageNumControl(1);
-             ASSERT_TRUE(t.E().Form.WriteStageFile());
-             t.Paint(5, 5, 40);
-         },
-         std::nullopt},
-        {"a text map imported as its own number",
-         [](SaveStateTest& t) {
-             std::string text = t.E().Form.ExportTextMap();
-             text.replace(text.find("[Stage00]"), 9, "[Stage01]");
-             ASSERT_TRUE(t.E().Form.ImportTextMap(text));
-         },
-         std::nullopt},
-        {"a number the file had no stage at, holding one now",
-         [](SaveStateTest& t) {
-             t.Load(9);
-             t.Put(9, Stage("Nine"));
-         },
-         "Nine"},
+        {"paint", nullptr},              // where it came from
+        {"paint; number 1", "One"},      // the number box changed
+        {"paint; load 1; undo", "One"},  // an undo across a load
+        {"paint; load 1; undo; redo; paint", nullptr},
+        {"number 2", nullptr},               // the empty record
+        {"number 5", nullptr},               // past the end
+        {"put 1 Zero; number 1", nullptr},   // the same stage there
+        {"paint; put 0 Other", "Other"},     // another program changed it
+        {"number 1; save; paint", nullptr},  // saved there before
+        {"import as 1", nullptr},            // a text map of stage 01
+        {"load 9; put 9 Nine", "Nine"},      // no stage there when loaded
     };
     for (const auto& c : cases) {
         SetUp();
-        Load(0);
-        c.Steps(*this);
-        const std::optional<TReplaceQuestion> question = E().Form.ReplaceQuestion();
-        ASSERT_EQ(question.has_value(), c.Replaced.has_value()) << c.Name;
+        Run("load 0");
+        Run(c.Steps);
+        const std::optional<TReplaceQuestion> question = E->Form.ReplaceQuestion();
+        ASSERT_EQ(question.has_value(), c.Replaced != nullptr) << c.Steps;
         if (question) {
-            EXPECT_EQ(question->Number, E().Form.StageNum) << c.Name;
-            EXPECT_EQ(Caption(question), *c.Replaced) << c.Name;
-            EXPECT_EQ(question->LiveCaption.Str(), E().Form.Caption.Str()) << c.Name;
+            EXPECT_EQ(question->Number, E->Form.StageNum) << c.Steps;
+            EXPECT_EQ(question->FileCaption.Str(), c.Replaced) << c.Steps;
+            EXPECT_EQ(question->LiveCaption.Str(), E->Form.Caption.Str()) << c.Steps;
         }
     }
 }
@@ -276,21 +225,20 @@ TEST_F(SaveStateTest, SaveAsksBeforeReplacingAnotherStage)
 // and as saved once the file holds it.
 TEST_F(SaveStateTest, ARestoredStageIsUnsavedUntilSaved)
 {
-    Load(0);
-    StageRecord recovered = Stage("One, edited");
-    E().Form.RestoreStage(recovered, 1);
-    EXPECT_EQ(E().Form.StageNum, 1);
-    EXPECT_EQ(E().Host.Caption.substr(E().Host.Caption.find(" - ")), " - Stage 01 (One, edited)");
-    EXPECT_TRUE(E().Form.StageUnsaved());
-    EXPECT_FALSE(E().Form.ReplaceQuestion().has_value());
-    ASSERT_TRUE(E().Form.WriteStageFile());
-    EXPECT_FALSE(E().Form.StageUnsaved());
+    Run("load 0");
+    const StageRecord recovered = Stage("One, edited");
+    E->Form.RestoreStage(recovered, 1);
+    EXPECT_EQ(E->Form.StageNum, 1);
+    EXPECT_EQ(E->Host.Caption.substr(E->Host.Caption.find(" - ")), " - Stage 01 (One, edited)");
+    EXPECT_TRUE(E->Form.StageUnsaved());
+    EXPECT_FALSE(E->Form.ReplaceQuestion().has_value());
+    Run("save");
+    EXPECT_FALSE(E->Form.StageUnsaved());
     EXPECT_TRUE(RecordsEqual(FileRecord(1), recovered));
-
     // Restored for a number the file does not hold: unsaved whatever it holds.
-    E().Form.RestoreStage(Stage("Seven"), 7);
-    EXPECT_EQ(E().Form.Saved.Baseline(), nullptr);
-    EXPECT_TRUE(E().Form.StageUnsaved());
+    E->Form.RestoreStage(Stage("Seven"), 7);
+    EXPECT_EQ(E->Form.Saved.Baseline(), nullptr);
+    EXPECT_TRUE(E->Form.StageUnsaved());
 }
 
 }  // namespace

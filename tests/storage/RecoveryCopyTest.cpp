@@ -155,11 +155,3 @@ TEST_F(RecoveryFolderTest, OnlyCopiesOfEndedEditorsForThisStageFileAreLeft)
     EXPECT_EQ(FindLeftCopies(Dir, stageFile).size(), 2u);
     EXPECT_TRUE(FindLeftCopies(Dir / "missing", stageFile).empty());
 }
-
-TEST_F(RecoveryFolderTest, ALockThatCannotBeMadeSaysWhy)
-{
-    WriteFile(Dir / "file", "not a folder");
-    std::string error;
-    EXPECT_FALSE(TRecoveryLock::Create(RecoveryLockFile(Dir / "file", "id"), error));
-    EXPECT_FALSE(error.empty());
-}

@@ -151,61 +151,43 @@ private slots:
             stop();
     }
 
-    void closingAsksFirst()
+    // Closing, Load, and opening stage 01 from the Stages window, each with
+    // every answer to the question.
+    void closingLoadingAndOpeningAskFirst()
     {
-        for (const TAnswerCase& c : AnswerCases) {
-            start();
-            paint(5, 5);
-            const QStringList asked = answered(c, [this] { window->close(); });
-            QCOMPARE(asked, expectedQuestions(c, "Stage 00 (Training Ground)"));
-            QCOMPARE(window->isVisible(), !c.GoesOn);
-            if (!c.FailingSave)
-                QCOMPARE(Same(FileRecord(0), edited), c.Saved);
-            QVERIFY(Same(live(), edited));
-            stop();
-        }
-    }
-
-    void loadAsksFirst()
-    {
-        for (const TAnswerCase& c : AnswerCases) {
-            start();
-            paint(5, 5);
-            const QStringList asked = answered(c, [this] { QTest::mouseClick(tool->btLoad, Qt::LeftButton); });
-            QCOMPARE(asked, expectedQuestions(c, "Stage 00 (Training Ground)"));
-            if (!c.FailingSave)
-                QCOMPARE(Same(FileRecord(0), edited), c.Saved);
-            // Loaded again: what the file holds; otherwise the edit stays.
-            QCOMPARE(Same(live(), edited), c.Saved || !c.GoesOn);
-            QCOMPARE(form().StageUnsaved(), !c.GoesOn);
-            stop();
-        }
-    }
-
-    void openingFromTheStagesWindowAsksFirst()
-    {
-        for (const TAnswerCase& c : AnswerCases) {
-            start();
-            QTest::keyClick(window.get(), Qt::Key_F4);
-            paint(5, 5);
-            QVERIFY(stages->Cells().index(0).data(TStageCellModel::UnsavedRole).toBool());
-            stages->lvStages->setCurrentIndex(stages->Cells().index(1));
-            const QStringList asked = answered(c, [this] { QTest::keyClick(stages->lvStages, Qt::Key_Return); });
-            QCOMPARE(asked, expectedQuestions(c, "Stage 00 (Training Ground)"));
-            if (!c.FailingSave)
-                QCOMPARE(Same(FileRecord(0), edited), c.Saved);
-            const int number = c.GoesOn ? 1 : 0;
-            QCOMPARE(int(form().StageNum), number);
-            QCOMPARE(tool->edStageNum->text(), QString::number(number));
-            QCOMPARE(stages->Cells().CurrentStage(), number);
-            QCOMPARE(Same(live(), edited), !c.GoesOn);
-            if (c.GoesOn) {
-                QVERIFY(Same(live(), FileRecord(1)));
-                // The keys act on the opened stage at once.
-                QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.get()));
+        enum TAction { Close, Load, Open };
+        for (const TAction action : {Close, Load, Open})
+            for (const TAnswerCase& c : AnswerCases) {
+                start();
+                QTest::keyClick(window.get(), Qt::Key_F4);
+                paint(5, 5);
+                stages->lvStages->setCurrentIndex(stages->Cells().index(1));
+                const QStringList asked = answered(c, [&] {
+                    if (action == Close)
+                        window->close();
+                    else if (action == Load)
+                        QTest::mouseClick(tool->btLoad, Qt::LeftButton);
+                    else
+                        QTest::keyClick(stages->lvStages, Qt::Key_Return);
+                });
+                QCOMPARE(asked, expectedQuestions(c, "Stage 00 (Training Ground)"));
+                if (!c.FailingSave)
+                    QCOMPARE(Same(FileRecord(0), edited), c.Saved);
+                // Cancel changes nothing, not even the number or the marks.
+                const int number = c.GoesOn && action == Open ? 1 : 0;
+                QCOMPARE(int(form().StageNum), number);
+                QCOMPARE(tool->edStageNum->text(), QString::number(number));
+                QCOMPARE(stages->Cells().CurrentStage(), number);
+                if (action == Close)
+                    QCOMPARE(window->isVisible(), !c.GoesOn);
+                const bool loaded = c.GoesOn && action != Close;
+                QCOMPARE(Same(live(), edited), !loaded || (action == Load && c.Saved));
+                if (loaded)
+                    QVERIFY(Same(live(), FileRecord(number)));
+                if (loaded && action == Open)  // the keys act on the opened stage at once
+                    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.get()));
+                stop();
             }
-            stop();
-        }
     }
 
     void saveAsksBeforeReplacingAnotherStage()
