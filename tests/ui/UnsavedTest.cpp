@@ -9,6 +9,7 @@
 #include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
 #include "ui/DisplayWidget.h"
+#include "ui/OptionFm.h"
 #include "ui/StageCells.h"
 #include "ui/StagesFm.h"
 #include "ui/UpDown.h"
@@ -234,6 +235,15 @@ private slots:
         window->RefreshUnsaved();
         QVERIFY(!tool->UnsavedMark());
         QVERIFY(!stages->Cells().index(0).data(TStageCellModel::UnsavedRole).toBool());
+        // The option dialog left with OK and no change is no change.
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<TfmOption*>(QApplication::activeModalWidget()))
+                dialog->BitBtn1->click();
+        });
+        QTest::mouseClick(tool->btOption, Qt::LeftButton);
+        window->RefreshUnsaved();
+        QVERIFY(tool->tbUndo->isEnabled());  // a step was recorded all the same
+        QVERIFY(!tool->UnsavedMark());
     }
 
     // While the stage is unsaved a copy is kept; a normal close takes it
