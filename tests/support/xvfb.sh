@@ -35,7 +35,9 @@ end_workspace() {
 start_xvfb() {
   local folder=$1 i
   : >"$folder/xvfb.display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/xvfb.display" >"$folder/xvfb.log" 2>&1 &
+  # -noreset: when the last client goes (an editor killed on purpose), the
+  # server would reset, and a client connecting meanwhile would fail.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$folder/xvfb.display" >"$folder/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for ((i = 0; i < 600; i++)); do
     if [ -s "$folder/xvfb.display" ]; then
