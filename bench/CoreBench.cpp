@@ -1,33 +1,15 @@
 // Speed of the editor core's whole-stage operations. BM_FloorCopyRecord is the
 // floor measured in the same run (one 6000-byte record copied), so each
 // figure can be read as a ratio on a noisy machine.
-#include "editor/CliHost.h"
-#include "editor/Main.h"
+#include "BenchKit.h"
 #include "editor/RandomGen.h"
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-struct TBenchEditor {
-    TCliHost Host;
-    TMainForm Form{Host};
-    TBenchEditor()
-    {
-        Host.Form = &Form;
-        Form.ClearLayers();
-        StageRecord record;
-        TMainForm::EmptyStage(record);
-        Form.ApplyStage(record);
-    }
-};
 
 // Two stages that differ in every cell and every setting; b carries no
 // exclusive pair, so neither applies a change rule on top.
@@ -55,13 +37,6 @@ StageRecord StageB()
     r.MaxCount = 9;
     return r;
 }
-
-// A scratch folder for the stage file, removed when the run ends.
-struct TScratch {
-    fs::path Dir = fs::temp_directory_path() / ("stage-bench-" + std::to_string(::getpid()));
-    TScratch() { fs::create_directories(Dir); }
-    ~TScratch() { fs::remove_all(Dir); }
-};
 
 void BM_FloorCopyRecord(benchmark::State& state)
 {

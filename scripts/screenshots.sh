@@ -11,6 +11,9 @@ mkdir -p "$out"
 work=$(mktemp -d)
 cp -r "$root/examples/." "$work/"
 cd "$work"
+# The strokes painted here leave recovery copies in the scratch folder, not
+# in the user's own state folder.
+export XDG_STATE_HOME="$work/state"
 
 display=:$(( 80 + RANDOM % 9 ))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &

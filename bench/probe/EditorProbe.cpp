@@ -5,9 +5,11 @@
 // frame (by the probe build of the editor, which reports the frames it shows).
 // Usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]
 // (the extra work per frame in milliseconds; 0 when none is given).
-// Last, the "Stages" window (F4) on a file of 100 stages made of the
-// example's ones: how soon it shows, how long its thumbnails take, and the
-// frame rate while they are made.
+// Then the frame rate while the pencil paints without pause (every frame
+// shows a changed stage, which keeps its recovery copy once a second). Last,
+// the "Stages" window (F4) on a file of 100 stages made of the example's
+// ones: how soon it shows, how long its thumbnails take, and the frame rate
+// while they are made.
 //
 // It watches screen pixels, so it expects a black root window (Xvfb -br), the
 // editor's main window centred on the screen and its tool window at (13, 10).
@@ -59,6 +61,22 @@ long long StatusKilobytes(qint64 pid, const char* key)
     return -1;
 }
 
+// Each editor the probe starts keeps its recovery copies in a state folder
+// of its own, so no editor is offered the copies of one the probe ended.
+QString FreshStateFolder(const QString& folder)
+{
+    static int runs = 0;
+    return folder + QStringLiteral("/probe-state-") + QString::number(++runs);
+}
+
+QProcessEnvironment EditorEnvironment(const QString& folder, int extraMs)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), FreshStateFolder(folder));
+    return environment;
+}
+
 void Xdotool(const QStringList& arguments)
 {
     QProcess::execute(QStringLiteral("xdotool"), arguments);
@@ -83,22 +101,51 @@ struct TRate {
     double Highest = 0;
 };
 
+// Frame reports ("frames N in T ms") added up into a rate.
+class TRateSum {
+public:
+    // The frames and milliseconds of a report line; false for another line.
+    static bool Read(const QByteArray& line, int& frames, long long& milliseconds)
+    {
+        return std::sscanf(line.constData(), "frames %d in %lld ms", &frames, &milliseconds) == 2 && milliseconds > 0;
+    }
+    void Add(int frames, long long milliseconds)
+    {
+        FFrames += frames;
+        FMilliseconds += milliseconds;
+        const double fps = 1000.0 * frames / static_cast<double>(milliseconds);
+        FRate.Lowest = std::min(FRate.Lowest, fps);
+        FRate.Highest = std::max(FRate.Highest, fps);
+    }
+    // False when nothing was added.
+    bool Take(TRate& rate) const
+    {
+        if (FMilliseconds <= 0)
+            return false;
+        rate = FRate;
+        rate.Average = 1000.0 * static_cast<double>(FFrames) / static_cast<double>(FMilliseconds);
+        return true;
+    }
+
+private:
+    long long FFrames = 0;
+    long long FMilliseconds = 0;
+    TRate FRate{0, 1e9, 0};
+};
+
 // Runs the probe build with extraMs of busy work per frame and averages its
 // frame reports, leaving out the first two (start-up and animation warming).
 bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, int extraMs, TRate& rate)
 {
     QProcess editor;
     editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
-    editor.setProcessEnvironment(environment);
+    editor.setProcessEnvironment(EditorEnvironment(QString::fromLocal8Bit(folder), extraMs));
     editor.start(QString::fromLocal8Bit(probeEditor), {});
     if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched))
         return false;
     constexpr int Skipped = 2, Counted = 5;
     int reports = 0;
-    long long frames = 0, milliseconds = 0;
-    rate.Lowest = 1e9;
+    TRateSum sum;
     QElapsedTimer waited;
     waited.start();
     while (reports < Skipped + Counted && waited.elapsed() < 20000) {
@@ -107,24 +154,68 @@ bool MeasureRate(const char* probeEditor, const char* folder, QPoint watched, in
         while (editor.canReadLine()) {
             int n = 0;
             long long ms = 0;
-            const QByteArray line = editor.readLine();
-            if (std::sscanf(line.constData(), "frames %d in %lld ms", &n, &ms) != 2 || ms <= 0)
+            if (!TRateSum::Read(editor.readLine(), n, ms))
                 continue;
             if (++reports <= Skipped || reports > Skipped + Counted)
                 continue;
-            frames += n;
-            milliseconds += ms;
-            const double fps = 1000.0 * n / static_cast<double>(ms);
-            rate.Lowest = std::min(rate.Lowest, fps);
-            rate.Highest = std::max(rate.Highest, fps);
+            sum.Add(n, ms);
         }
     }
     editor.terminate();
     editor.waitForFinished(3000);
-    if (milliseconds <= 0)
+    return sum.Take(rate);
+}
+
+// The probe build paints with the pencil for about six seconds, one cell
+// further every 16 ms, while its frame reports are read; the first report
+// (before the stroke) is left out; `copyKept` tells whether the stage kept
+// its recovery copy meanwhile. False when nothing was reported.
+bool MeasurePainting(const char* probeEditor, const char* folder, QPoint origin, QPoint watched, TRate& rate,
+                     bool& copyKept)
+{
+    QProcess editor;
+    editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
+    const QProcessEnvironment environment = EditorEnvironment(QString::fromLocal8Bit(folder), 0);
+    const QString state = environment.value(QStringLiteral("XDG_STATE_HOME"));
+    editor.setProcessEnvironment(environment);
+    editor.start(QString::fromLocal8Bit(probeEditor), {});
+    if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched))
         return false;
-    rate.Average = 1000.0 * static_cast<double>(frames) / static_cast<double>(milliseconds);
-    return true;
+    Xdotool({"mousemove", "24", "44", "click", "1"});
+    Xdotool({"mousemove", "47", QString::number(10 + 5 * 23 + 16 + 11), "click", "1"});
+    QStringList stroke{"mousemove", QString::number(origin.x() + 24), QString::number(origin.y() + 40), "mousedown",
+                       "1"};
+    constexpr int Moves = 360;
+    for (int i = 0; i < Moves; ++i) {
+        const int column = 1 + i % 38, row = 2 + (i / 38) % 24;
+        stroke << "mousemove" << QString::number(origin.x() + column * 16 + 8)
+               << QString::number(origin.y() + row * 16 + 8) << "sleep"
+               << "0.016";
+    }
+    stroke << "mouseup"
+           << "1";
+    QProcess painter;
+    painter.start(QStringLiteral("xdotool"), stroke);
+    int reports = 0;
+    TRateSum sum;
+    QElapsedTimer waited;
+    waited.start();
+    while (painter.state() != QProcess::NotRunning && waited.elapsed() < 30000) {
+        painter.waitForFinished(10);
+        editor.waitForReadyRead(0);
+        while (editor.canReadLine()) {
+            int n = 0;
+            long long ms = 0;
+            // A short last piece says little about a rate.
+            if (TRateSum::Read(editor.readLine(), n, ms) && ms >= 250 && ++reports > 1)
+                sum.Add(n, ms);
+        }
+    }
+    copyKept = !QDir(state + QStringLiteral("/stage-editor")).entryList({QStringLiteral("*.recovery")}).isEmpty();
+    editor.kill();
+    editor.waitForFinished(3000);
+    painter.waitForFinished(3000);
+    return sum.Take(rate);
 }
 
 // A folder beside `folder` whose "Stage.Dat" holds 100 stages, the
@@ -162,9 +253,7 @@ void MeasureStages(const char* probeEditor, const QString& folder, QPoint watche
     }
     QProcess editor;
     editor.setWorkingDirectory(hundred);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("STAGE_PROBE_FRAME_WORK_MS"), QString::number(extraMs));
-    editor.setProcessEnvironment(environment);
+    editor.setProcessEnvironment(EditorEnvironment(folder, extraMs));
     editor.start(QString::fromLocal8Bit(probeEditor), {});
     if (!editor.waitForStarted(5000) || !WaitForFirstFrame(watched)) {
         std::printf("stages window: not measured (the editor did not start)\n");
@@ -238,6 +327,7 @@ int main(int argc, char** argv)
 
     QProcess editor;
     editor.setWorkingDirectory(QString::fromLocal8Bit(folder));
+    editor.setProcessEnvironment(EditorEnvironment(QString::fromLocal8Bit(folder), 0));
     editor.setProgram(QString::fromLocal8Bit(argv[1]));
     QElapsedTimer launched;
     launched.start();
@@ -303,6 +393,16 @@ int main(int argc, char** argv)
                     rate.Average, rate.Lowest, rate.Highest);
         std::fflush(stdout);
     }
+    TRate painting;
+    bool copyKept = false;
+    if (MeasurePainting(probeEditor, folder, origin, watched, painting, copyKept))
+        std::printf(
+            "frame rate while painting continuously: %.1f FPS (single seconds %.1f to %.1f); recovery copy "
+            "kept meanwhile: %s\n",
+            painting.Average, painting.Lowest, painting.Highest, copyKept ? "yes" : "no");
+    else
+        std::printf("frame rate while painting continuously: not measured\n");
+    std::fflush(stdout);
     for (const int extra : {0, 8})
         MeasureStages(probeEditor, QString::fromLocal8Bit(folder), watched, extra);
     return 0;

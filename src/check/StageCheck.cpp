@@ -3,18 +3,10 @@
 #include "check/PictureCheck.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 constexpr const char* UndefinedCaption = "Undefined Stage";
-
-bool IsEmptyRecord(const StageRecord& record)
-{
-    StageRecord empty;
-    EmptyStage(empty);
-    return std::memcmp(&record, &empty, sizeof record) == 0;
-}
 
 TFinding SettingFinding(TSeverity severity, int stage, const char* field, std::string message)
 {

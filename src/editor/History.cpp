@@ -1,6 +1,6 @@
 #include "editor/History.h"
 
-void THistory::Add(std::unique_ptr<StageRecord> snapshot)
+void THistory::Add(std::unique_ptr<StageRecord> snapshot, int origin)
 {
     // Room for the depth limit plus the one that is about to be dropped, so the
     // list itself never grows after the first push.
@@ -8,7 +8,7 @@ void THistory::Add(std::unique_ptr<StageRecord> snapshot)
         FItems.reserve(MaxDepth + 1);
     while (Count() > FPosition + 1)
         FItems.pop_back();  // the redo tail, last first
-    FItems.push_back(std::move(snapshot));
+    FItems.push_back(TEntry{std::move(snapshot), origin});
     if (Count() > MaxDepth) {
         FItems.erase(FItems.begin());
         Back();

@@ -6,10 +6,12 @@
 #include "editor/EditorHost.h"
 #include "editor/History.h"
 #include "editor/Keys.h"
+#include "editor/SaveState.h"
 #include "engine/DXSprite.h"
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -17,6 +19,7 @@
 #include <string>
 
 class TApplicationHooks;
+class TRecovery;
 class TDXDraw;
 class TDXImageList;
 class TDXSpriteEngine;
@@ -67,6 +70,16 @@ struct TBrush {
     std::int16_t First = 0;  // S
     std::int16_t Count = 1;  // N, 1..4
     TBackgroundSprite* Layer = nullptr;
+};
+
+// Save would replace another stage: the stage file's record Number holds
+// a stage that differs from the live one, and that record is not where the
+// live stage came from, or no longer what the editor last read or wrote
+// there (another program changed it).
+struct TReplaceQuestion {
+    int Number = 0;
+    TShortString FileCaption;  // the stage the file holds
+    TShortString LiveCaption;  // the stage Save would write
 };
 
 class TPictureCache;
@@ -137,6 +150,11 @@ public:
     std::unique_ptr<TDirectDrawSurface> BackPicture;
 
     THistory History;
+    // Baseline, origin and what the file held (MainSaved.cpp).
+    TSaveState Saved;
+    // The recovery copy of the live stage; none in a form that keeps none
+    // (the command-line tool, the stage renderer, most tests).
+    std::unique_ptr<TRecovery> Recovery;
 
     // --- Frame loop and view switches.
     bool ShowStatus = false;
@@ -187,7 +205,26 @@ public:
     // --- Stage file.
     void LoadStage();
     bool ReadStageFile();
+    // Also makes what it wrote the baseline and StageNum the origin.
     bool WriteStageFile();
+
+    // --- Saved or not (MainSaved.cpp).
+    // True when the record Save would write now differs from the baseline.
+    // Cheap to call often: the cells are compared again only after a layer's
+    // codes or the baseline changed, the settings every time.
+    bool StageUnsaved();
+    // What Save to StageNum would replace without asking; none when it
+    // replaces nothing or the stage that is meant to be there.
+    std::optional<TReplaceQuestion> ReplaceQuestion() const;
+    // Applies a recovered record for stage `number` as a load does (stage
+    // number, title, option caption, all layers shown); the stage file's
+    // record at that number as found now becomes the baseline (none when the
+    // file holds none), so the restored stage shows as unsaved.
+    void RestoreStage(const StageRecord& record, int number);
+    // Keeps Recovery in step: the copy written while the stage is unsaved
+    // (at most once a second; `now` on the steady clock), removed once it is
+    // saved; a copy that cannot be kept is reported once.
+    void KeepRecoveryCopy(std::chrono::steady_clock::time_point now);
 
     // --- Text map.
     std::string ExportTextMap() const;
@@ -241,6 +278,13 @@ public:
 
 private:
     void InstallLayers();
+    // The settings part of CaptureStage: every byte before the cells, into
+    // a record whose bytes are all 0.
+    void CaptureSettings(StageRecord& record) const;
+    // The live stage as it stands is what the stage file holds at StageNum
+    // (read as `found`, or none): the baseline, the origin and what is
+    // remembered of that record follow.
+    void TakeAsSaved(const StageRecord* found);
     // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such
     // picture. Raises when the file cannot be read.
     bool LoadBackPicture();

@@ -1,6 +1,7 @@
 // Loading and saving the current stage in the stage file. The file is looked
 // up ignoring letter case at each load and save; a save writes into the file
-// found, under its own name.
+// found, under its own name. Each load and each successful save sets what the
+// live stage counts as saved against (MainSaved.cpp).
 #include "editor/Main.h"
 
 #include "storage/FileLookup.h"
@@ -11,8 +12,10 @@ void TMainForm::LoadStage()
     ShadowLayer->Visible = true;
     BGLayer->Visible = true;
     FGLayer->Visible = true;
-    if (!ReadStageFile())
+    if (!ReadStageFile()) {
         GenerateRandomStage();
+        TakeAsSaved(nullptr);
+    }
 }
 
 // A failed read leaves the live stage untouched.
@@ -22,6 +25,7 @@ bool TMainForm::ReadStageFile()
     if (!ReadStageRecord(FindStageFile(StageFileName), StageNum, record))
         return false;
     ApplyStage(record);
+    TakeAsSaved(&record);
     return true;
 }
 
@@ -31,5 +35,8 @@ bool TMainForm::WriteStageFile()
     ::EmptyStage(padding);
     StageRecord record;
     CaptureStage(record);
-    return WriteStageRecord(FindStageFile(StageFileName), StageNum, record, padding);
+    if (!WriteStageRecord(FindStageFile(StageFileName), StageNum, record, padding))
+        return false;
+    TakeAsSaved(&record);
+    return true;
 }

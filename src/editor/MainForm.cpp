@@ -3,6 +3,7 @@
 
 #include "editor/MainDisplay.h"
 #include "editor/RandomGen.h"
+#include "editor/Recovery.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 #include "platform/Application.h"

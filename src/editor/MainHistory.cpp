@@ -1,12 +1,15 @@
 // Undo and redo by exchanging the live stage with a snapshot: the snapshot
-// always holds the other side of one edit.
+// always holds the other side of one edit. The live stage's origin travels
+// with it: an undo across a load brings back where the older stage came from.
 #include "editor/Main.h"
+
+#include <utility>
 
 void TMainForm::PushHistory()
 {
     auto snapshot = std::make_unique<StageRecord>();
     CaptureStage(*snapshot);
-    History.Add(std::move(snapshot));
+    History.Add(std::move(snapshot), Saved.Origin);
     UpdateUndoButtons();
 }
 
@@ -18,6 +21,7 @@ void TMainForm::Undo()
     const StageRecord previous = *current;
     CaptureStage(*current);
     ApplyStage(previous);
+    std::swap(Saved.Origin, History.CurrentOrigin());
     History.Back();
     UpdateUndoButtons();
 }
@@ -30,6 +34,7 @@ void TMainForm::Redo()
     const StageRecord undone = *next;
     CaptureStage(*next);
     ApplyStage(undone);
+    std::swap(Saved.Origin, History.CurrentOrigin());
     UpdateUndoButtons();
 }
 

@@ -14,6 +14,11 @@ void TMainForm::CaptureStage(StageRecord& record) const
             record.BG[x][y] = static_cast<std::int16_t>(BGLayer->Cell(x + 1, y + 1));
             record.FG[x][y] = static_cast<std::int16_t>(FGLayer->Cell(x + 1, y + 1));
         }
+    CaptureSettings(record);
+}
+
+void TMainForm::CaptureSettings(StageRecord& record) const
+{
     record.BG_Color = BG_Color;
     record.BG_Bitmap.Assign(BG_Bitmap.Chars, BG_Bitmap.Length);
     record.SI_Bitmap.Assign(SI_Bitmap.Chars, SI_Bitmap.Length);

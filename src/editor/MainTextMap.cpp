@@ -51,7 +51,8 @@ void TMainForm::ApplyTextMap(const TTextMap& map)
     }
 
     // The control keeps its position within 0..99 and reports a change back
-    // through edStageNumChange.
+    // through edStageNumChange. The stage now comes from that number.
     Host.SetStageNumControl(static_cast<std::int16_t>(map.StageNumber));
+    Saved.Origin = StageNum;
     UpdateTitle();
 }

@@ -105,6 +105,11 @@ using TCellChangeEvent = std::function<void(class TBackgroundSprite* sender, int
 // A tile layer: a grid of tile codes drawn with the patterns of TileImage.
 // Cells are row-major; reads outside the grid give -1 and writes outside it
 // are ignored. A negative code is an empty cell.
+//
+// Each cell has two codes: the one written (Cell; what the owner stores and
+// edits) and the one drawn (DrawnCell). Every write of a code sets both; the
+// drawn one alone may then be turned by PutDrawnCell (an animation), which
+// the written code never sees.
 class TBackgroundSprite : public TSprite {
 public:
     explicit TBackgroundSprite(TSprite* parent);
@@ -118,7 +123,7 @@ public:
     // Raises std::bad_alloc when the arrays cannot be allocated, leaving 0 x 0.
     void SetGridSize(int width, int height);
 
-    int Cell(int x, int y) const { return Inside(x, y) ? FCells[static_cast<std::size_t>(y) * FColumns + x] : -1; }
+    int Cell(int x, int y) const { return Inside(x, y) ? FCells[Index(x, y)] : -1; }
     // Stores a changed code and then raises OnCellChange.
     void SetCell(int x, int y, int code);
     // Stores the code without raising anything.
@@ -126,15 +131,28 @@ public:
     {
         if (!Inside(x, y))
             return;
-        int& cell = FCells[static_cast<std::size_t>(y) * FColumns + x];
-        if (cell != code) {
-            cell = code;
-            ++FRevision;
+        const std::size_t i = Index(x, y);
+        if (FCells[i] != code) {
+            FCells[i] = code;
+            ++FCodeRevision;
         }
+        PutDrawn(i, code);
     }
-    // Counts the changes of the grid (sizes and codes, by any write): equal
-    // revisions mean the layer draws the same cells.
+    // The code drawn at a cell: the written one, or what PutDrawnCell made
+    // of it since. -1 outside the grid.
+    int DrawnCell(int x, int y) const { return Inside(x, y) ? FDrawn[Index(x, y)] : -1; }
+    // Changes only the code drawn; the written code stays.
+    void PutDrawnCell(int x, int y, int code)
+    {
+        if (Inside(x, y))
+            PutDrawn(Index(x, y), code);
+    }
+    // Counts the changes of what the layer draws (sizes and drawn codes, by
+    // any write): equal revisions mean the layer draws the same cells.
     std::uint64_t Revision() const { return FRevision; }
+    // Counts the changes of the written codes (and sizes) only: equal
+    // revisions mean Cell gives the same codes.
+    std::uint64_t CodeRevision() const { return FCodeRevision; }
     bool HitFlag(int x, int y) const;
     void SetHitFlag(int x, int y, bool flag);
 
@@ -148,12 +166,22 @@ protected:
 
 private:
     bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < FColumns && y < FRows; }
+    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * FColumns + x; }
+    void PutDrawn(std::size_t i, int code)
+    {
+        if (FDrawn[i] != code) {
+            FDrawn[i] = code;
+            ++FRevision;
+        }
+    }
 
     std::vector<bool> FHitFlags;
     std::vector<int> FCells;
+    std::vector<int> FDrawn;
     int FColumns = 0;
     int FRows = 0;
     std::uint64_t FRevision = 0;
+    std::uint64_t FCodeRevision = 0;
 };
 
 // The root of a scene. It counts the sprites under it and draws them onto its

@@ -79,7 +79,7 @@ void TBackgroundSprite::DrawSelf()
     TDirectDrawSurface* dest = engine->Target();
     for (std::int64_t j = sy; j < ey; ++j)
         for (std::int64_t i = sx; i < ex; ++i) {
-            const int code = Cell(static_cast<int>(i - sx + kx), static_cast<int>(j - sy + ky));
+            const int code = DrawnCell(static_cast<int>(i - sx + kx), static_cast<int>(j - sy + ky));
             if (code >= 0)
                 TileImage->Draw(dest, static_cast<int>(i * w + ox), static_cast<int>(j * h + oy), code);
         }

@@ -22,16 +22,20 @@ void TBackgroundSprite::SetGridSize(int width, int height)
     // The old grid goes first, so that a failed allocation leaves the 0 x 0
     // grid rather than sizes that no longer match the arrays.
     ++FRevision;
+    ++FCodeRevision;
     FColumns = 0;
     FRows = 0;
     FCells = {};
+    FDrawn = {};
     FHitFlags = {};
     const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (count > FCells.max_size())
         throw std::bad_alloc();
     std::vector<int> cells(count, 0);
+    std::vector<int> drawn(count, 0);
     std::vector<bool> flags(count, true);
     FCells = std::move(cells);
+    FDrawn = std::move(drawn);
     FHitFlags = std::move(flags);
     FColumns = width;
     FRows = height;
@@ -41,22 +45,23 @@ void TBackgroundSprite::SetCell(int x, int y, int code)
 {
     if (!Inside(x, y))
         return;
-    int& cell = FCells[static_cast<std::size_t>(y) * FColumns + x];
-    if (cell == code)
+    const std::size_t i = Index(x, y);
+    if (FCells[i] == code)
         return;
-    cell = code;
-    ++FRevision;
+    FCells[i] = code;
+    ++FCodeRevision;
+    PutDrawn(i, code);
     if (OnCellChange)
         OnCellChange(this, x, y);
 }
 
 bool TBackgroundSprite::HitFlag(int x, int y) const
 {
-    return Inside(x, y) && FHitFlags[static_cast<std::size_t>(y) * FColumns + x];
+    return Inside(x, y) && FHitFlags[Index(x, y)];
 }
 
 void TBackgroundSprite::SetHitFlag(int x, int y, bool flag)
 {
     if (Inside(x, y))
-        FHitFlags[static_cast<std::size_t>(y) * FColumns + x] = flag;
+        FHitFlags[Index(x, y)] = flag;
 }

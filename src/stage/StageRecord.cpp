@@ -61,3 +61,15 @@ void EmptyStage(StageRecord& record)
     static const char undefined[] = "Undefined Stage";
     record.Caption.Assign(undefined, sizeof undefined - 1);
 }
+
+bool RecordsEqual(const StageRecord& a, const StageRecord& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool IsEmptyRecord(const StageRecord& record)
+{
+    StageRecord empty;
+    EmptyStage(empty);
+    return RecordsEqual(record, empty);
+}

@@ -84,3 +84,10 @@ std::int32_t SumEnemyCounts(const std::uint16_t (&counts)[EnemySlotCount]);
 // The stage a new or padded record holds: every cell empty, MaxCount 5, the
 // default colour, tiled both ways, "Undefined Stage"; all else zero.
 void EmptyStage(StageRecord& record);
+
+// True when the two records hold the same 6000 bytes.
+bool RecordsEqual(const StageRecord& a, const StageRecord& b);
+
+// True when `record` is exactly the empty record (EmptyStage): the padding a
+// new or grown stage file holds where no stage was saved yet.
+bool IsEmptyRecord(const StageRecord& record);

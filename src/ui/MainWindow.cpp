@@ -1,11 +1,15 @@
 #include "ui/MainWindow.h"
 
 #include "editor/Main.h"
+#include "editor/Recovery.h"
 #include "engine/DXDraws.h"
 #include "platform/DirectDraw.h"
+#include "storage/FileLookup.h"
+#include "storage/RecoveryFolder.h"
 #include "ui/DisplayWidget.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
+#include "ui/SaveQuestions.h"
 #include "ui/StagesFm.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
@@ -38,6 +42,8 @@ TMainWindow::TMainWindow()
     FDisplay->setGeometry(0, 0, DisplayWidth, DisplayHeight);
     FForm = std::make_unique<TMainForm>(*this);
     FDisplay->SetMainForm(FForm.get());
+    FUnsavedTimer.setInterval(100);
+    connect(&FUnsavedTimer, &QTimer::timeout, this, &TMainWindow::RefreshUnsaved);
 }
 
 TMainWindow::~TMainWindow()
@@ -97,8 +103,10 @@ void TMainWindow::ScreensChanged(const QScreen* leaving)
 void TMainWindow::SetToolWindow(TfmTool* tool)
 {
     FTool = tool;
-    if (FTool)
+    if (FTool) {
         FTool->SetMainForm(FForm.get(), this);
+        connect(FTool, &TfmTool::StageFileWritten, this, &TMainWindow::RefreshUnsaved);
+    }
     if (FStages)
         FStages->SetMainForm(FForm.get(), FTool);
 }
@@ -222,20 +230,71 @@ void TMainWindow::showEvent(QShowEvent* event)
                 if (now && now->refreshRate() != DisplayPlatformSettings().RefreshRate)
                     ScreensChanged();
             });
-        // FormShow: the tool window, then the stage.
-        RunGuarded([this] {
-            if (FTool)
-                FTool->show();
-            FForm->FormShow();
-        });
-        // The display initialises itself once the window has become visible.
+        // The display initialises itself once the window has become visible,
+        // before any recovery copy is offered.
         QTimer::singleShot(0, this, [this] { RunGuarded([this] { FDisplay->InitializeDisplay(); }); });
+        RunGuarded([this] { StartWithStageFile(); });
+        FUnsavedTimer.start();
     }
     QWidget::showEvent(event);
 }
 
+void TMainWindow::StartWithStageFile()
+{
+    // FormShow: the tool window, then the stage.
+    if (FTool)
+        FTool->show();
+    FForm->FormShow();
+    if (FForm->Recovery)
+        FForm->Recovery->Close();
+    FForm->Recovery =
+        std::make_unique<TRecovery>(RecoveryFolder(RecoveryProgramName), FindStageFile(FForm->StageFileName));
+    QTimer::singleShot(0, this, [this] { RunGuarded([this] { OfferRecovery(); }); });
+}
+
+void TMainWindow::OfferRecovery()
+{
+    if (!FForm->Recovery)
+        return;
+    std::vector<TLeftCopy> left = FForm->Recovery->LeftCopies();
+    const QString file = FileNameText(FindStageFile(FForm->StageFileName));
+    for (TLeftCopy& copy : left) {
+        const TRecoveryCopy& found = copy.Copy;
+        switch (AskRestoreCopy(this, found.StageNumber, file, found.Time)) {
+        case TRestoreAnswer::Restore:
+            FForm->RestoreStage(found.Record, found.StageNumber);
+            FForm->Recovery->Adopt(copy, found.Record, FForm->StageNum, std::chrono::steady_clock::now());
+            RefreshUnsaved();
+            return;  // any older copies stay for a later start
+        case TRestoreAnswer::Discard: TRecovery::Discard(copy); break;
+        case TRestoreAnswer::Later: break;
+        }
+    }
+}
+
+void TMainWindow::RefreshUnsaved()
+{
+    RunGuarded([this] {
+        const bool unsaved = FForm->StageUnsaved();
+        if (FTool)
+            FTool->SetUnsavedMark(unsaved);
+        if (FStages)
+            FStages->SetUnsavedMark(unsaved);
+        FForm->KeepRecoveryCopy(std::chrono::steady_clock::now());
+    });
+}
+
 void TMainWindow::closeEvent(QCloseEvent* event)
 {
+    // However the close comes (the window's button, Alt+F4, the session
+    // ending), unsaved work is not thrown away without a word.
+    if (FTool && !FTool->AskToSaveChanges(this)) {
+        event->ignore();
+        return;
+    }
+    FUnsavedTimer.stop();
+    if (FForm->Recovery)
+        RunGuarded([this] { FForm->Recovery->Close(); });
     RunGuarded([this] { FDisplay->FinalizeDisplay(); });
     if (FTool)
         FTool->close();

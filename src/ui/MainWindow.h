@@ -6,6 +6,7 @@
 #include "editor/EditorHost.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -31,6 +32,19 @@ public:
     // The "Stages" window (F4), created hidden after the tool window.
     TfmStages* StagesWindow() const;
     void SetStagesWindow(TfmStages* stages);
+
+    // The start-up path for the stage file of the current folder: the tool
+    // window shown, stage StageNum loaded (or made at random), recovery
+    // copies kept for that file from now on, and the copies an ended editor
+    // left for it offered once the display runs. Callable again for another
+    // folder, once the live stage may be replaced.
+    void StartWithStageFile();
+    // Offers each copy an ended editor left for this stage file, newest
+    // first, until one is restored.
+    void OfferRecovery();
+    // The unsaved marks and the recovery copy follow the live stage; runs
+    // every tenth of a second while the window shows, and after each save.
+    void RefreshUnsaved();
 
     // TEditorHost
     TToolMode ToolMode() const override;
@@ -71,4 +85,5 @@ private:
     TfmTool* FTool = nullptr;
     QPointer<TfmStages> FStages;  // made and freed by whoever starts the editor
     bool FShownOnce = false;
+    QTimer FUnsavedTimer;
 };

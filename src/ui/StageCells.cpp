@@ -13,6 +13,7 @@ constexpr int Pad = 4;
 constexpr int LabelHeight = 18;
 constexpr int MarkWidth = 3;   // the current stage's frame
 constexpr int BadgeSize = 32;  // the error badge's sides, along the thumbnail's corner
+constexpr qreal UnsavedDot = 12;
 
 const QColor CurrentColour(255, 176, 0);  // amber: stands out on dark and light stages
 const QColor ErrorColour(214, 40, 40);
@@ -73,13 +74,17 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return Number(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
-    case Qt::ToolTipRole: return ToolTip(number, stage);
+    case Qt::ToolTipRole:
+        return ToolTip(number, stage)
+               + (number == FCurrent && FUnsaved ? QStringLiteral("\nThe editor holds unsaved changes to it")
+                                                 : QString());
     case ThumbnailRole: return FImages[static_cast<std::size_t>(number)];
     case CaptionRole: return stage.Present ? Caption(stage) : QString();
     case PresentRole: return stage.Present;
     case StaleRole: return stage.Stale;
     case ErrorsRole: return stage.Errors;
     case CurrentRole: return number == FCurrent;
+    case UnsavedRole: return number == FCurrent && FUnsaved;
     case FailedRole: return !stage.Failure.empty();
     default: return {};
     }
@@ -125,9 +130,18 @@ void TStageCellModel::SetCurrentStage(int number)
     const int old = FCurrent;
     FCurrent = number;
     if (old >= 0 && old < BrowserStageCount)
-        emit dataChanged(index(old), index(old), {CurrentRole});
+        emit dataChanged(index(old), index(old), {CurrentRole, UnsavedRole});
     if (number >= 0 && number < BrowserStageCount)
-        emit dataChanged(index(number), index(number), {CurrentRole});
+        emit dataChanged(index(number), index(number), {CurrentRole, UnsavedRole});
+}
+
+void TStageCellModel::SetUnsaved(bool unsaved)
+{
+    if (unsaved == FUnsaved)
+        return;
+    FUnsaved = unsaved;
+    if (FCurrent >= 0 && FCurrent < BrowserStageCount)
+        emit dataChanged(index(FCurrent), index(FCurrent), {UnsavedRole, Qt::ToolTipRole});
 }
 
 QSize TStageCellDelegate::CellSize()
@@ -149,6 +163,7 @@ struct TCellView {
     QRect Label;
     bool Present = false;
     bool Current = false;
+    bool Unsaved = false;
     int Errors = 0;
 };
 
@@ -221,6 +236,17 @@ void PaintCurrentFrame(QPainter& painter, const TCellView& view)
     painter.drawRect(QRectF(view.Picture).adjusted(inset, inset, -inset, -inset));
 }
 
+// Unsaved changes to the current stage: an amber dot with a dark rim at the
+// thumbnail's top left corner (the error fold keeps the right one).
+void PaintUnsavedMark(QPainter& painter, const TCellView& view)
+{
+    if (!view.Unsaved)
+        return;
+    painter.setPen(QPen(QColor(60, 30, 0), 1.5));
+    painter.setBrush(CurrentColour);
+    painter.drawEllipse(QRectF(view.Picture.left() + 6, view.Picture.top() + 6, UnsavedDot, UnsavedDot));
+}
+
 // The label: the number in a pill (amber for the current stage, red for one
 // with errors), then the caption, elided to the cell.
 void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index, const TCellView& view)
@@ -269,6 +295,7 @@ void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     view.Label = QRect(view.Cell.left() + Pad, view.Picture.bottom() + 1 + Pad, ThumbnailWidth, LabelHeight);
     view.Present = index.data(TStageCellModel::PresentRole).toBool();
     view.Current = index.data(TStageCellModel::CurrentRole).toBool();
+    view.Unsaved = index.data(TStageCellModel::UnsavedRole).toBool();
     view.Errors = index.data(TStageCellModel::ErrorsRole).toInt();
 
     painter->save();
@@ -277,6 +304,7 @@ void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     PaintPicture(*painter, option.palette, index, view);
     PaintErrorFold(*painter, option.font, view);
     PaintCurrentFrame(*painter, view);
+    PaintUnsavedMark(*painter, view);
     PaintLabel(*painter, option, index, view);
     painter->restore();
 }

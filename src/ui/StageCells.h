@@ -24,6 +24,7 @@ public:
         StaleRole,                         // bool: its thumbnail is to be made (again)
         ErrorsRole,                        // int: check errors
         CurrentRole,                       // bool: the current stage (StageNum)
+        UnsavedRole,                       // bool: the current stage, with unsaved changes
         FailedRole,                        // bool: it could not be drawn
     };
 
@@ -39,6 +40,8 @@ public:
     void StageMade(int number);
     void SetCurrentStage(int number);
     int CurrentStage() const { return FCurrent; }
+    // The live stage (shown in the current stage's cell) is unsaved.
+    void SetUnsaved(bool unsaved);
 
 private:
     void TakeImage(int number);
@@ -46,6 +49,7 @@ private:
     const TStageThumbnails& FStages;
     std::vector<QImage> FImages;  // made from the thumbnails' pixels
     int FCurrent = -1;
+    bool FUnsaved = false;
 };
 
 // Paints a cell; its size is CellSize.

@@ -7,16 +7,10 @@
 #include "storage/StageFile.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <utility>
 
 namespace {
-
-bool SameRecord(const StageRecord& a, const StageRecord& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 bool NamesPicture(const StageRecord& record)
 {
@@ -59,7 +53,7 @@ bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
             continue;
         }
         const StageRecord& record = records.Records[index];
-        if (!stage.Present || !SameRecord(stage.Record, record)) {
+        if (!stage.Present || !RecordsEqual(stage.Record, record)) {
             changed = true;
             stage.Present = true;
             stage.Record = record;

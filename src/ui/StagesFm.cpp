@@ -203,10 +203,20 @@ void TfmStages::OpenStage(int number)
 {
     if (!FTool || number < 0 || number >= BrowserStageCount)
         return;
-    // As the designer would: the number control first (its change handler
-    // sets StageNum and the title), then the Load button's own handler.
+    // As the designer would: first the question over unsaved work (Cancel
+    // leaves even the stage number alone), then the number control (its
+    // change handler sets StageNum and the title), then the load. The keys
+    // then act on the new stage at once.
+    if (!FTool->AskToSaveChanges(this))
+        return;
     FTool->udStageNum->setPosition(number);
-    FTool->btLoad->click();
+    FTool->LoadStage();
+    FTool->FocusMainWindow();
+}
+
+void TfmStages::SetUnsavedMark(bool unsaved)
+{
+    FCells->SetUnsaved(unsaved);
 }
 
 void TfmStages::ReadFile(bool picturesMayHaveChanged)

@@ -1,8 +1,9 @@
 #pragma once
 // The "Stages" window (F4): every record 0..99 of the stage file as a
 // thumbnail with its number and caption, the current stage (StageNum)
-// marked, stages with check errors badged. Double-click or Enter on a stage
-// sets the tool window's stage number and presses its Load. Thumbnails are
+// marked (and marked unsaved while it is), stages with check errors badged.
+// Double-click or Enter on a stage opens it as the tool window's stage
+// number and Load do. Thumbnails are
 // made one per piece of work between the display's frames (TBetweenFrames),
 // so the window shows at once and fills in.
 
@@ -40,8 +41,12 @@ public:
     void SetCurrentStage(int number);
     // The stage file was written (a save): its records are read again.
     void StageFileWritten();
-    // Sets the tool window's stage number to `number` and presses its Load.
+    // Opens stage `number` as the tool window's number and Load would, once
+    // the designer agreed to what happens to unsaved work; the keyboard focus
+    // then goes to the main window.
     void OpenStage(int number);
+    // Marks the current stage's cell as unsaved (or not).
+    void SetUnsavedMark(bool unsaved);
 
     QListView* lvStages = nullptr;
     QLabel* stStatus = nullptr;

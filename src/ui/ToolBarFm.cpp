@@ -1,6 +1,7 @@
 #include "ui/ToolBarFm.h"
 
 #include "editor/Main.h"
+#include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
@@ -8,6 +9,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/OptionFm.h"
+#include "ui/SaveQuestions.h"
 #include "ui/UpDown.h"
 
 #include <QButtonGroup>
@@ -15,6 +17,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -194,6 +197,17 @@ void TfmTool::MakeStageControls()
     connect(btSave, &QPushButton::clicked, this, [this] { RunGuarded([this] { btSaveClick(); }); });
     connect(btLoadFile, &QPushButton::clicked, this, [this] { RunGuarded([this] { btLoadFileClick(); }); });
     connect(btSaveFile, &QPushButton::clicked, this, [this] { RunGuarded([this] { btSaveFileClick(); }); });
+
+    // A small amber dot in the Save button's corner, clear of its caption.
+    constexpr int MarkSize = 6;
+    FUnsavedMark = new QFrame(btSave);
+    FUnsavedMark->setObjectName(QStringLiteral("UnsavedMark"));
+    FUnsavedMark->setGeometry(ColumnWidth - MarkSize - 3, 3, MarkSize, MarkSize);
+    FUnsavedMark->setStyleSheet(
+        QStringLiteral("background: rgb(240, 150, 0); border: 1px solid rgb(120, 60, 0);"
+                       " border-radius: 3px;"));
+    FUnsavedMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FUnsavedMark->hide();
 }
 
 void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)
@@ -294,20 +308,61 @@ void TfmTool::btOptionClick()
         ExecuteOptionDialog(this, *FForm);
 }
 
+// The questions stand over the stage they are about.
 void TfmTool::btLoadClick()
+{
+    if (AskToSaveChanges(FMainWindow ? FMainWindow : this))
+        LoadStage();
+}
+
+void TfmTool::btSaveClick()
+{
+    SaveStage();
+}
+
+void TfmTool::LoadStage()
 {
     if (FForm)
         FForm->LoadStage();
 }
 
-void TfmTool::btSaveClick()
+bool TfmTool::SaveStage()
 {
     if (!FForm)
-        return;
+        return false;
+    if (const std::optional<TReplaceQuestion> question = FForm->ReplaceQuestion()) {
+        if (!AskReplaceStage(FMainWindow ? FMainWindow : this, question->Number,
+                             FileNameText(FindStageFile(FForm->StageFileName)), CaptionText(question->FileCaption),
+                             CaptionText(question->LiveCaption)))
+            return false;
+    }
     const bool saved = FForm->WriteStageFile();
     emit StageFileWritten();
     if (!saved)
         ShowFailureMessage(this, QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"));
+    return saved;
+}
+
+bool TfmTool::AskToSaveChanges(QWidget* parent)
+{
+    if (!FForm || !FForm->StageUnsaved())
+        return true;
+    switch (AskUnsavedChanges(parent, FForm->StageNum, CaptionText(FForm->Caption))) {
+    case TUnsavedAnswer::Save: return SaveStage();
+    case TUnsavedAnswer::Discard: return true;
+    case TUnsavedAnswer::Cancel: break;
+    }
+    return false;
+}
+
+void TfmTool::SetUnsavedMark(bool unsaved)
+{
+    FUnsavedMark->setVisible(unsaved);
+}
+
+bool TfmTool::UnsavedMark() const
+{
+    return !FUnsavedMark->isHidden();
 }
 
 void TfmTool::btLoadFileClick()

@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QFileDialog;
+class QFrame;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -68,6 +69,24 @@ public:
     void btLoadFileClick();
     void btSaveFileClick();
 
+    // Save as the Save button does: asks before replacing another stage
+    // (Cancel: nothing is written), writes, and shows the failure message
+    // when the write fails. True when the stage was saved.
+    bool SaveStage();
+    // Load as the Load button does once the designer agreed.
+    void LoadStage();
+    // Before the live stage is replaced or the editor closes: when the stage
+    // is unsaved, asks (with `parent` over the box) to save, discard or
+    // cancel. True when the caller may go on: saved, discarded, or nothing to
+    // lose; false after Cancel or a failed save.
+    bool AskToSaveChanges(QWidget* parent);
+    // The mark on the Save button that says the live stage is unsaved; the
+    // button's caption and hint stay as they are.
+    void SetUnsavedMark(bool unsaved);
+    bool UnsavedMark() const;
+
+    void FocusMainWindow();
+
 signals:
     // Save wrote to the stage file (also when it failed part way: records
     // may have been appended before the failure).
@@ -86,10 +105,10 @@ private:
     void MakeStageControls();
     // Places a row of one or two tool buttons at FNextY and moves down past it.
     void PlaceRow(QToolButton* left, QToolButton* right);
-    void FocusMainWindow();
 
     TMainForm* FForm = nullptr;
     QWidget* FMainWindow = nullptr;
-    int FNextY = 0;    // while the column is built: where the next control goes
-    int FNextRow = 1;  // the next row of tool buttons, counted from 1
+    QFrame* FUnsavedMark = nullptr;  // over btSave's top right corner
+    int FNextY = 0;                  // while the column is built: where the next control goes
+    int FNextRow = 1;                // the next row of tool buttons, counted from 1
 };

@@ -168,7 +168,9 @@ TEST_F(FrameTest, LagBecomesSixteenMillisecondTicksAndAnimates)
         EXPECT_EQ(E.Form.LagTime, s.LagTime);
         EXPECT_EQ(E.Form.FrameTick, s.FrameTick);
     }
-    EXPECT_EQ(E.BG(3, 3), 1);  // 2 -> 3 -> 0 -> 1 at ticks 1, 2, 3
+    // 2 -> 3 -> 0 -> 1 at ticks 1, 2, 3, drawn; the stage keeps its 2.
+    EXPECT_EQ(E.Form.BGLayer->DrawnCell(4, 4), 1);
+    EXPECT_EQ(E.BG(3, 3), 2);
     ExpectCell(3, 3, {1});
     // With the display finalised nothing runs and the lag is kept.
     E.Form.DXDraw->Finalize();

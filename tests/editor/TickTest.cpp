@@ -1,4 +1,5 @@
-// The tick's tile animation: which codes turn at which ticks.
+// The tick's tile animation: which codes turn at which ticks. The animation
+// turns the codes drawn; the codes written stay for capture and history.
 #include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
@@ -7,17 +8,27 @@
 
 namespace {
 
-// The ticks in 1..last at which a cell's code changed.
+// The ticks in 1..last at which a cell's drawn code changed.
 std::vector<int> ChangeTicks(TEditorFixture& f, TBackgroundSprite* layer, int x, int y, int last)
 {
     std::vector<int> ticks;
     for (int tick = 1; tick <= last; ++tick) {
-        const int before = layer->Cell(x, y);
+        const int before = layer->DrawnCell(x, y);
         f.Form.RunTick();
-        if (layer->Cell(x, y) != before)
+        if (layer->DrawnCell(x, y) != before)
             ticks.push_back(tick);
     }
     return ticks;
+}
+
+// Field cells as drawn.
+int DrawnBG(TEditorFixture& f, int column, int row)
+{
+    return f.Form.BGLayer->DrawnCell(column + 1, row + 1);
+}
+int DrawnFG(TEditorFixture& f, int column, int row)
+{
+    return f.Form.FGLayer->DrawnCell(column + 1, row + 1);
 }
 
 }  // namespace
@@ -35,12 +46,14 @@ TEST(Tick, BGCodesFourAndAboveTurnAtTicksFifteenModThirtyTwo)
     }());
     for (int i = 0; i < 14; ++i)
         f.Form.RunTick();
-    EXPECT_EQ(f.BG(0, 0), 4);
+    EXPECT_EQ(DrawnBG(f, 0, 0), 4);
     f.Form.RunTick();  // tick 15
-    EXPECT_EQ(f.BG(0, 0), 5);
-    EXPECT_EQ(f.BG(1, 0), 4);
-    EXPECT_EQ(f.BG(2, 0), 46);
-    EXPECT_EQ(f.Form.BGLayer->Cell(0, 0), 65);  // the ring turns too
+    EXPECT_EQ(DrawnBG(f, 0, 0), 5);
+    EXPECT_EQ(DrawnBG(f, 1, 0), 4);
+    EXPECT_EQ(DrawnBG(f, 2, 0), 46);
+    EXPECT_EQ(f.Form.BGLayer->DrawnCell(0, 0), 65);  // the ring turns too
+    EXPECT_EQ(f.BG(0, 0), 4);                        // as written
+    EXPECT_EQ(f.Form.BGLayer->Cell(0, 0), 64);
     EXPECT_EQ(ChangeTicks(f, f.Form.BGLayer, 1, 1, 100), (std::vector<int>{47 - 15, 79 - 15, 111 - 15}));
 }
 
@@ -52,11 +65,11 @@ TEST(Tick, BGCodesZeroToThreeTurnInBurstsOfFour)
     std::vector<int> codes;
     std::vector<int> ticks;
     for (int tick = 1; tick <= 300; ++tick) {
-        const int before = f.BG(0, 0);
+        const int before = DrawnBG(f, 0, 0);
         f.Form.RunTick();
-        if (f.BG(0, 0) != before) {
+        if (DrawnBG(f, 0, 0) != before) {
             ticks.push_back(tick);
-            codes.push_back(f.BG(0, 0));
+            codes.push_back(DrawnBG(f, 0, 0));
         }
     }
     EXPECT_EQ(ticks, (std::vector<int>{1,  2,  3,  16,  17,  18,  19,  64,  65,  66,  67, 80,
@@ -72,9 +85,10 @@ TEST(Tick, FGCodesSixtyToSixtyThreeTurnAndOthersNever)
     f.SetFG(1, 0, 59);
     f.SetFG(2, 0, 64);
     EXPECT_EQ(ChangeTicks(f, f.Form.FGLayer, 1, 1, 450), (std::vector<int>{32, 128, 160, 256, 288, 384, 416}));
-    EXPECT_EQ(f.FG(0, 0), 60);  // seven steps within its group: 61 -> 62 -> 63 -> 60 ...
-    EXPECT_EQ(f.FG(1, 0), 59);
-    EXPECT_EQ(f.FG(2, 0), 64);
+    EXPECT_EQ(DrawnFG(f, 0, 0), 60);  // seven steps within its group: 61 -> 62 -> 63 -> 60 ...
+    EXPECT_EQ(DrawnFG(f, 1, 0), 59);
+    EXPECT_EQ(DrawnFG(f, 2, 0), 64);
+    EXPECT_EQ(f.FG(0, 0), 61);
     // The animation writes silently: no history, shadows unchanged.
     EXPECT_EQ(f.Form.History.Count(), 0);
     EXPECT_EQ(f.Shadow(0, 1), 19);

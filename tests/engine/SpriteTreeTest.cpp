@@ -210,8 +210,10 @@ TEST(TileLayerCells, AFailedResizeLeavesNoGrid)
     };
     TSpriteEngine engine;
     TBackgroundSprite layer(&engine);
-    // The cell array fails, then the hit flags after the cells were made.
-    for (const std::size_t successes : {0u, 1u}) {
+    // The cell array fails, then the drawn codes, then the hit flags after
+    // the others were made.
+    const char* const failing[] = {"cells", "drawn codes", "hit flags"};
+    for (const std::size_t successes : {0u, 1u, 2u}) {
         layer.SetGridSize(4, 4);
         bool raised = false;
         {
@@ -223,7 +225,7 @@ TEST(TileLayerCells, AFailedResizeLeavesNoGrid)
             }
         }
         EXPECT_TRUE(raised) << successes;
-        expectNoGrid(layer, successes == 0 ? "cells" : "hit flags");
+        expectNoGrid(layer, failing[successes]);
     }
     // A size no memory can hold.
     layer.SetGridSize(4, 4);
@@ -252,6 +254,35 @@ TEST(TileLayerCells, SetCellRaisesOnlyForAChangeAfterTheStore)
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0], (std::pair{1, 2}));
     EXPECT_EQ(seen, 6);
+}
+
+// The code drawn follows every write of a code and may then be turned alone;
+// the written code and its revision never see that.
+TEST(TileLayerCells, TheDrawnCodeTurnsApartFromTheWrittenOne)
+{
+    TSpriteEngine engine;
+    TBackgroundSprite layer(&engine);
+    layer.SetGridSize(4, 4);
+    layer.SetCell(1, 1, 60);
+    EXPECT_EQ(layer.DrawnCell(1, 1), 60);
+    const std::uint64_t codes = layer.CodeRevision(), drawn = layer.Revision();
+    layer.PutDrawnCell(1, 1, 61);
+    layer.PutDrawnCell(9, 9, 61);  // outside: nothing
+    EXPECT_EQ(layer.Cell(1, 1), 60);
+    EXPECT_EQ(layer.DrawnCell(1, 1), 61);
+    EXPECT_EQ(layer.DrawnCell(9, 9), -1);
+    EXPECT_EQ(layer.CodeRevision(), codes);
+    EXPECT_GT(layer.Revision(), drawn);
+    // Writing the same code again changes nothing; writing another one, by
+    // either write, is drawn as written.
+    layer.SetCell(1, 1, 60);
+    EXPECT_EQ(layer.DrawnCell(1, 1), 61);
+    layer.SetCell(1, 1, 40);
+    EXPECT_EQ(layer.DrawnCell(1, 1), 40);
+    layer.PutDrawnCell(1, 1, 41);
+    layer.PutCell(1, 1, 40);
+    EXPECT_EQ(layer.DrawnCell(1, 1), 40);
+    EXPECT_EQ(layer.CodeRevision(), codes + 1);
 }
 
 }  // namespace

@@ -1,38 +1,91 @@
 #pragma once
 // The editor's main and tool windows in a scratch folder of their own, as a
-// designer starts the editor in a game folder: the base of the window tests.
+// designer starts the editor in a game folder, with a scratch state folder
+// for its recovery copies: the base of the window tests.
 
 #include "editor/Main.h"
 #include "ui/MainWindow.h"
 #include "ui/ToolBarFm.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
+// Answers the editor's questions as they open: a box whose objectName has an
+// answer gets the button of that caption pressed, or Escape for "Escape".
+// Every box answered is recorded as "objectName: text".
+class TQuestionAnswers : public QObject {
+public:
+    TQuestionAnswers() { qApp->installEventFilter(this); }
+    ~TQuestionAnswers() override { qApp->removeEventFilter(this); }
+    TQuestionAnswers(const TQuestionAnswers&) = delete;
+    TQuestionAnswers& operator=(const TQuestionAnswers&) = delete;
+
+    void Answer(const QString& box, const QString& button) { FAnswers.insert(box, button); }
+    QStringList Asked;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (!box || event->type() != QEvent::Show || !FAnswers.contains(box->objectName()))
+            return false;
+        Asked.append(box->objectName() + QStringLiteral(": ") + box->text());
+        const QString answer = FAnswers.value(box->objectName());
+        QTimer::singleShot(0, box, [box, answer] {
+            if (answer == QStringLiteral("Escape")) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == answer)
+                    button->click();
+        });
+        return false;
+    }
+
+private:
+    QHash<QString, QString> FAnswers;
+};
+
 class TEditorWindowTest : public QObject {
 protected:
     std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<QTemporaryDir> stateFolder;
     QString oldFolder;
+    QByteArray oldState;
     std::unique_ptr<TMainWindow> window;
     std::unique_ptr<TfmTool> tool;
 
     TMainForm& form() { return window->Form(); }
 
-    // A new empty folder becomes the current one; leaveFolder goes back.
+    // A new empty folder becomes the current one, and a new empty state
+    // folder XDG_STATE_HOME; leaveFolder goes back.
     void enterFolder()
     {
         folder = std::make_unique<QTemporaryDir>();
+        stateFolder = std::make_unique<QTemporaryDir>();
         oldFolder = QDir::currentPath();
+        oldState = qgetenv("XDG_STATE_HOME");
         QDir::setCurrent(folder->path());
+        qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder->path()));
     }
     void leaveFolder()
     {
         QDir::setCurrent(oldFolder);
+        if (oldState.isNull())
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME", oldState);
         folder.reset();
+        stateFolder.reset();
     }
 
     // The main window and its tool window, as the editor starts them.
@@ -45,10 +98,14 @@ protected:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
     }
+    // Closes them as the designer does; unsaved changes are discarded.
     void closeWindows()
     {
-        if (window)
+        if (window) {
+            TQuestionAnswers answers;
+            answers.Answer(QStringLiteral("UnsavedQuestion"), QStringLiteral("Discard"));
             window->close();
+        }
         tool.reset();
         window.reset();
     }

@@ -1,5 +1,17 @@
 # Sourced by the test scripts that need a virtual display.
 
+# skip_without PROGRAM...: ends the script as skipped (77) when one of the
+# programs is not installed.
+skip_without() {
+  local program
+  for program in "$@"; do
+    if ! command -v "$program" >/dev/null 2>&1; then
+      echo "SKIP: $program is not installed"
+      exit 77
+    fi
+  done
+}
+
 # start_workspace: a scratch folder in $work, removed when the script ends,
 # together with the editor ($editor_pid) and the server ($xvfb_pid) if they
 # were started.
@@ -23,7 +35,9 @@ end_workspace() {
 start_xvfb() {
   local folder=$1 i
   : >"$folder/xvfb.display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$folder/xvfb.display" >"$folder/xvfb.log" 2>&1 &
+  # -noreset: when the last client goes (an editor killed on purpose), the
+  # server would reset, and a client connecting meanwhile would fail.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$folder/xvfb.display" >"$folder/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for ((i = 0; i < 600; i++)); do
     if [ -s "$folder/xvfb.display" ]; then

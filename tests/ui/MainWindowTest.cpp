@@ -492,7 +492,11 @@ private slots:
 
         form().Caption.Assign("Changed");
         form().BGLayer->SetCell(1, 1, 0);
+        TQuestionAnswers answers;  // the changes are thrown away, as asked
+        answers.Answer(QStringLiteral("UnsavedQuestion"), QStringLiteral("Discard"));
         QTest::mouseClick(tool->btLoad, Qt::LeftButton);
+        QCOMPARE(answers.Asked,
+                 QStringList{QStringLiteral("UnsavedQuestion: Stage 02 (Changed) has changes that are not saved.")});
         QCOMPARE(QString::fromStdString(form().Caption.Str()), QStringLiteral("Saved"));
         QCOMPARE(form().BGLayer->Cell(1, 1), 3);
         QVERIFY(window->windowTitle().endsWith(QStringLiteral("Stage 02 (Saved)")));

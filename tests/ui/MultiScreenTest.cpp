@@ -85,7 +85,7 @@ private:
         frame();
         const QImage before = window->Display()->Shown().copy(32, 32, 16, 16);
         form().DXTimerTimer(32 * 16);
-        QCOMPARE(form().BGLayer->Cell(3, 3), 5);
+        QCOMPARE(form().BGLayer->DrawnCell(3, 3), 5);
         QVERIFY(window->Display()->Shown().copy(32, 32, 16, 16) != before);
     }
 

@@ -14,15 +14,9 @@ editor=$(realpath "$1")
 examples=$(realpath "$2")
 export LC_ALL=C.UTF-8
 
-for program in Xvfb xdotool xprop; do
-  if ! command -v "$program" >/dev/null 2>&1; then
-    echo "SKIP: $program is not installed"
-    exit 77
-  fi
-done
-
 # shellcheck source=../support/xvfb.sh
 . "$(dirname "$0")/../support/xvfb.sh"
+skip_without Xvfb xdotool xprop
 start_workspace
 
 # Polls the command given until it succeeds, up to about two minutes, and
@@ -109,7 +103,7 @@ another_window() {
 cp -r "$examples"/. "$work/"
 printf 'BM%0200d' 0 >"$work/Map/sky.bmp"
 printf 'Caption=No header\r\n' >"$work/no-header.txt"
-(cd "$work" && QT_QPA_PLATFORM=xcb exec "$editor" >"$work/editor.log" 2>&1) &
+(cd "$work" && XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb exec "$editor" >"$work/editor.log" 2>&1) &
 editor_pid=$!
 
 app_title='铁履纵横 地图编辑器'

@@ -1,0 +1,89 @@
+#include "ui/SaveQuestions.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+QString Number(int number)
+{
+    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
+struct TChoice {
+    const char* Caption;
+    QMessageBox::ButtonRole Role;
+};
+
+// Shows the question and returns the index of the choice pressed: `escape`
+// when the box was closed by Escape or by the window. The captions are set
+// here rather than taken from the platform's standard buttons, which a
+// desktop theme may rename.
+int Ask(QWidget* parent, const char* name, const QString& text, std::initializer_list<TChoice> choices, int preferred,
+        int escape)
+{
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    box.setObjectName(QString::fromLatin1(name));
+    std::vector<QPushButton*> buttons;
+    for (const TChoice& choice : choices)
+        buttons.push_back(box.addButton(QString::fromLatin1(choice.Caption), choice.Role));
+    box.setDefaultButton(buttons.at(static_cast<std::size_t>(preferred)));
+    box.setEscapeButton(buttons.at(static_cast<std::size_t>(escape)));
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return static_cast<int>(i);
+    return escape;
+}
+
+}  // namespace
+
+QString CaptionText(const TShortString& caption)
+{
+    return QString::fromLatin1(caption.Str());
+}
+
+QString FileNameText(const std::filesystem::path& file)
+{
+    return QFile::decodeName(file.filename().c_str());
+}
+
+TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)
+{
+    const int answer = Ask(parent, "UnsavedQuestion",
+                           QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(Number(number), caption),
+                           {{"Save", QMessageBox::AcceptRole},
+                            {"Discard", QMessageBox::DestructiveRole},
+                            {"Cancel", QMessageBox::RejectRole}},
+                           0, 2);
+    return static_cast<TUnsavedAnswer>(answer);
+}
+
+bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const QString& fileCaption,
+                     const QString& liveCaption)
+{
+    return Ask(parent, "ReplaceQuestion",
+               QStringLiteral("Stage %1 in %2 is \"%3\". Replace it with \"%4\"?")
+                   .arg(Number(number), fileName, fileCaption, liveCaption),
+               {{"Replace", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
+           == 0;
+}
+
+TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when)
+{
+    const QString time = QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    const int answer = Ask(
+        parent, "RestoreQuestion",
+        QStringLiteral("Stage %1 of %2 has unsaved changes from %3. Restore them?").arg(Number(number), fileName, time),
+        {{"Restore", QMessageBox::AcceptRole},
+         {"Discard", QMessageBox::DestructiveRole},
+         {"Later", QMessageBox::RejectRole}},
+        0, 2);
+    return static_cast<TRestoreAnswer>(answer);
+}

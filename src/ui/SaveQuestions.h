@@ -1,0 +1,42 @@
+#pragma once
+// The questions the editor asks before a designer's work could be lost or
+// overwritten: unsaved changes before a close or a load, a save that would
+// replace another stage, and work an ended editor left to restore. Each is a
+// modal message box named by its objectName ("UnsavedQuestion",
+// "ReplaceQuestion", "RestoreQuestion") and titled with the application's
+// title. Captions are the stage's bytes shown as the window title shows them.
+
+#include "stage/StageRecord.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+
+class QWidget;
+
+// In the order of the buttons.
+enum class TUnsavedAnswer { Save, Discard, Cancel };
+
+// "Stage 03 (Desert Fort) has changes that are not saved." Save (the
+// default), Discard, Cancel (also Escape and the window's close).
+TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption);
+
+// "Stage 01 in Stage.Dat is "Desert Fort". Replace it with "Training
+// Ground"?" Replace or Cancel (the default, also Escape). True to replace.
+bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const QString& fileCaption,
+                     const QString& liveCaption);
+
+// In the order of the buttons.
+enum class TRestoreAnswer { Restore, Discard, Later };
+
+// "Stage 03 of Stage.Dat has unsaved changes from 2024-05-03 14:07.
+// Restore them?" Restore (the default), Discard, or Later (also Escape and
+// the window's close), which leaves the copy for a later start. `when` is in
+// seconds since 1970, shown in local time.
+TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when);
+
+// A stage's caption as the title shows it (each byte one character).
+QString CaptionText(const TShortString& caption);
+// The name a question gives a file: its last part ("Stage.Dat").
+QString FileNameText(const std::filesystem::path& file);

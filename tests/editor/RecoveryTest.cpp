@@ -1,0 +1,163 @@
+// The editor's recovery copy: written while the stage is unsaved, at most
+// once a second, gone once it is saved and at a normal close; found by
+// another editor only once its own ended; failures told once.
+#include "editor/Recovery.h"
+#include "storage/StageFile.h"
+#include "support/FakeHost.h"
+#include "support/ScratchDir.h"
+#include "support/StageFileKit.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using namespace std::chrono_literals;
+using TTime = TRecovery::TClock::time_point;
+
+StageRecord Numbered(int caption)
+{
+    StageRecord record;
+    EmptyStage(record);
+    record.Caption.Assign(std::to_string(caption));
+    return record;
+}
+
+struct RecoveryTest : TScratchDirTest {
+    RecoveryTest() : TScratchDirTest("recovery") {}
+
+    std::filesystem::path Folder() const { return Dir / "state"; }
+    std::filesystem::path StageFile() const { return Dir / "Stage.Dat"; }
+    std::unique_ptr<TRecovery> Make() { return std::make_unique<TRecovery>(Folder(), StageFile()); }
+
+    // The copy on disk; none when there is no such file.
+    static std::optional<TRecoveryCopy> Read(const std::filesystem::path& file)
+    {
+        if (!std::filesystem::exists(file))
+            return std::nullopt;
+        return DecodeRecoveryCopy(ReadFile(file));
+    }
+};
+
+TEST_F(RecoveryTest, ACopyIsWrittenAtMostOnceASecondAndGoesWhenSaved)
+{
+    auto recovery = Make();
+    const TTime start{};
+    EXPECT_FALSE(std::filesystem::exists(Folder()));  // nothing before the first need
+    // Each step: the record kept at a time, and the caption the file holds after.
+    const struct {
+        int Record;
+        std::chrono::milliseconds At;
+        int Written;
+    } steps[] = {
+        {1, 0ms, 1},     // the first at once
+        {2, 300ms, 1},   // too soon
+        {3, 999ms, 1},   // still too soon
+        {3, 1000ms, 3},  // a second after the last
+        {3, 5000ms, 3},  // unchanged: not written again
+        {4, 5001ms, 4},
+    };
+    for (const auto& s : steps) {
+        recovery->Keep(Numbered(s.Record), 7, start + s.At);
+        recovery->Finish();
+        const std::optional<TRecoveryCopy> copy = Read(recovery->CopyFile());
+        ASSERT_TRUE(copy.has_value()) << s.Record;
+        EXPECT_EQ(copy->Record.Caption.Str(), std::to_string(s.Written)) << s.At.count();
+        EXPECT_EQ(copy->StageNumber, 7);
+        EXPECT_EQ(copy->StageFile, RecoveryStageFileName(StageFile()));
+        EXPECT_GT(copy->Time, 1600000000);
+    }
+    recovery->Drop();
+    recovery->Finish();
+    EXPECT_FALSE(std::filesystem::exists(recovery->CopyFile()));
+    // Unsaved again: written again, and a normal close takes everything away.
+    recovery->Keep(Numbered(5), 7, start + 10s);
+    recovery->Close();
+    EXPECT_TRUE(std::filesystem::is_empty(Folder()));
+}
+
+// Two editors on one stage file keep separate copies and never offer each
+// other's while both run; a copy outlives a crash (no Close).
+TEST_F(RecoveryTest, AnotherEditorsCopyIsLeftOnlyOnceItEnded)
+{
+    auto first = Make();
+    auto second = Make();
+    first->Keep(Numbered(1), 3, TTime{});
+    second->Keep(Numbered(2), 4, TTime{});
+    first->Finish();
+    second->Finish();
+    EXPECT_NE(first->CopyFile(), second->CopyFile());
+    EXPECT_TRUE(first->LeftCopies().empty());
+    EXPECT_TRUE(second->LeftCopies().empty());
+
+    const std::filesystem::path crashed = first->CopyFile();
+    first.reset();  // ends without closing, as a killed editor does
+    std::vector<TLeftCopy> left = second->LeftCopies();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].File, crashed);
+    EXPECT_EQ(left[0].Copy.StageNumber, 3);
+    EXPECT_EQ(left[0].Copy.Record.Caption.Str(), "1");
+
+    // A third editor on another stage file never sees it.
+    TRecovery elsewhere(Folder(), Dir / "other" / "Stage.Dat");
+    left.clear();
+    EXPECT_TRUE(elsewhere.LeftCopies().empty());
+
+    // Restored: its own copy is written first, then the left one goes.
+    left = second->LeftCopies();
+    ASSERT_EQ(left.size(), 1u);
+    second->Adopt(left[0], left[0].Copy.Record, 3, TTime{} + 10s);
+    EXPECT_FALSE(std::filesystem::exists(crashed));
+    ASSERT_TRUE(Read(second->CopyFile()).has_value());
+    EXPECT_EQ(Read(second->CopyFile())->Record.Caption.Str(), "1");
+    EXPECT_TRUE(second->LeftCopies().empty());
+}
+
+TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndEditingGoesOn)
+{
+    WriteFile(Folder(), "a file where the folder should be");
+    auto recovery = Make();
+    recovery->Keep(Numbered(1), 0, TTime{});
+    recovery->Finish();
+    const std::string failure = recovery->TakeFailure();
+    EXPECT_NE(failure.find(Folder().string()), std::string::npos) << failure;
+    recovery->Keep(Numbered(2), 0, TTime{} + 2s);
+    recovery->Finish();
+    EXPECT_EQ(recovery->TakeFailure(), "");
+    EXPECT_TRUE(recovery->LeftCopies().empty());
+
+    TRecovery nowhere({}, StageFile());
+    nowhere.Keep(Numbered(1), 0, TTime{});
+    EXPECT_NE(nowhere.TakeFailure(), "");
+}
+
+// The editor keeps its copy in step with whether the stage is saved.
+TEST_F(RecoveryTest, TheEditorKeepsTheCopyWhileTheStageIsUnsaved)
+{
+    TEditorFixture e;
+    e.Form.StageFileName = StageFile();
+    ASSERT_TRUE(PutStageRecord(StageFile(), 0, Numbered(0)));
+    e.Form.LoadStage();
+    e.Form.Recovery = Make();
+    const TTime start{};
+    e.Form.KeepRecoveryCopy(start);
+    e.Form.Recovery->Finish();
+    EXPECT_FALSE(e.Form.Recovery->HasCopy());
+
+    e.Form.PushHistory();
+    e.SetFG(5, 5, 40);
+    e.Form.KeepRecoveryCopy(start + 1s);
+    e.Form.Recovery->Finish();
+    const std::optional<TRecoveryCopy> copy = Read(e.Form.Recovery->CopyFile());
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_TRUE(RecordsEqual(copy->Record, e.Capture()));
+
+    e.Form.Undo();
+    e.Form.KeepRecoveryCopy(start + 1500ms);
+    e.Form.Recovery->Finish();
+    EXPECT_FALSE(std::filesystem::exists(e.Form.Recovery->CopyFile()));
+    EXPECT_TRUE(e.Host.Errors.empty());
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+// What the editor counts as unsaved, what it takes as saved after a load or
+// a save, and when a save would replace another stage without asking. Cases
+// are written as steps ("paint; load 1; undo"), run on a new editor over a
+// stage file holding 0 "Zero", 1 "One" and the empty record 2.
+#include "storage/StageFile.h"
+#include "support/FakeHost.h"
+#include "support/ScratchDir.h"
+#include "support/StageFileKit.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// A stage as the editor saves it, with tiles of every animated kind.
+StageRecord Stage(const std::string& caption)
+{
+    StageRecord record;
+    EmptyStage(record);
+    record.Caption.Assign(caption);
+    record.BG[2][3] = 2;   // turns in bursts
+    record.BG[4][3] = 5;   // turns every 32 ticks
+    record.FG[6][3] = 61;  // turns every 32 or 96 ticks
+    record.EnemyCount[0] = 4;
+    return record;
+}
+
+struct SaveStateTest : TScratchDirTest {
+    std::unique_ptr<TEditorFixture> E;
+
+    SaveStateTest() : TScratchDirTest("save-state") {}
+
+    void SetUp() override
+    {
+        TScratchDirTest::SetUp();
+        E = std::make_unique<TEditorFixture>();
+        E->Form.StageFileName = Dir / "Stage.Dat";
+        StageRecord empty;
+        EmptyStage(empty);
+        ASSERT_TRUE(PutStageRecord(E->Form.StageFileName, 0, Stage("Zero")));
+        ASSERT_TRUE(PutStageRecord(E->Form.StageFileName, 1, Stage("One")));
+        ASSERT_TRUE(PutStageRecord(E->Form.StageFileName, 2, empty));
+    }
+
+    StageRecord FileRecord(int number)
+    {
+        StageRecord record{};
+        EXPECT_TRUE(ReadStageRecord(E->Form.StageFileName, number, record));
+        return record;
+    }
+
+    // Runs steps separated by ";": "load N" and "number N" (the stage
+    // number control, with or without Load), "paint" and "paint back" (one
+    // FG cell as a tool edits it), "undo", "redo", "ok" (the option dialog's
+    // OK without a change), "setting", "ticks N", "mirror twice", "copy
+    // paste" (the whole field, with ticks between), "import other", "import
+    // same", "import as N" (a text map), "save", "put N Caption" (another
+    // program writes record N). "paint" puts 40 into FG cell (5, 5), or 41
+    // when it holds 40; "paint back" empties it, as the stages have it.
+    void Run(const std::string& steps)
+    {
+        TMainForm& form = E->Form;
+        std::istringstream all(steps);
+        for (std::string step; std::getline(all, step, ';');) {
+            std::istringstream words(step);
+            std::string verb, word;
+            int number = 0;
+            words >> verb >> word;
+            std::istringstream(word) >> number;
+            auto ticks = [&](int count) {
+                for (int i = 0; i < count; ++i)
+                    form.RunTick();
+            };
+            auto importWith = [&](const std::string& from, const std::string& to) {
+                std::string text = form.ExportTextMap();
+                text.replace(text.find(from), from.size(), to);
+                ASSERT_TRUE(form.ImportTextMap(text)) << step;
+            };
+            if (verb == "load" || verb == "number")
+                E->Host.SetStageNumControl(number);
+            if (verb == "load")
+                form.LoadStage();
+            else if (verb == "paint" || verb == "ok")
+                form.PushHistory();
+            if (verb == "paint")
+                E->SetFG(5, 5, word == "back" ? -1 : E->FG(5, 5) == 40 ? 41 : 40);
+            else if (verb == "undo")
+                form.Undo();
+            else if (verb == "redo")
+                form.Redo();
+            else if (verb == "ok")
+                form.UpdateTitle();
+            else if (verb == "setting")
+                ++form.MaxCount;
+            else if (verb == "ticks")
+                ticks(number);
+            else if (verb == "mirror" || verb == "copy") {
+                form.SelRect = TRect{0, 0, 640, 480};
+                ticks(300);
+                verb == "mirror" ? form.MirrorSelectionH() : form.CopySelection();
+                ticks(77);
+                verb == "mirror" ? form.MirrorSelectionH() : form.PasteSelection();
+            } else if (verb == "import") {
+                int as = 0;
+                words >> as;
+                if (word == "other")
+                    importWith(form.Caption.Str(), "Other");
+                else if (word == "as")
+                    importWith("[Stage00]", "[Stage0" + std::to_string(as) + "]");
+                else
+                    importWith("[", "[");
+            } else if (verb == "save")
+                ASSERT_TRUE(form.WriteStageFile()) << step;
+            else if (verb == "put") {
+                std::string caption;
+                words >> caption;
+                ASSERT_TRUE(PutStageRecord(form.StageFileName, number, Stage(caption)));
+            }
+        }
+    }
+};
+
+TEST_F(SaveStateTest, UnsavedMeansTheRecordSaveWouldWriteDiffersFromTheBaseline)
+{
+    const struct {
+        const char* Steps;  // after "load 1"
+        bool Unsaved;
+    } cases[] = {
+        {"", false},
+        {"paint", true},
+        {"paint; paint back", false},
+        {"paint; undo", false},
+        {"paint; undo; redo", true},
+        {"ok", false},
+        {"setting", true},
+        {"import other", true},
+        {"import same", false},
+        {"ticks 1000", false},
+        {"mirror twice", false},
+        {"copy paste", false},
+        {"number 7", false},
+        {"paint; save", false},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Run("load 1");
+        ASSERT_FALSE(E->Form.StageUnsaved());
+        Run(c.Steps);
+        EXPECT_EQ(E->Form.StageUnsaved(), c.Unsaved) << c.Steps;
+    }
+}
+
+TEST_F(SaveStateTest, TheBaselineFollowsLoadRandomStageAndSaveButNotAFailedSave)
+{
+    Run("load 1");
+    EXPECT_TRUE(RecordsEqual(*E->Form.Saved.Baseline(), FileRecord(1)));
+    EXPECT_EQ(E->Form.Saved.Origin, 1);
+    // A number the file does not hold: the random stage is what counts as saved.
+    Run("load 9");
+    EXPECT_EQ(E->Form.Caption.Str(), "Random Stage");
+    EXPECT_FALSE(E->Form.StageUnsaved());
+    ASSERT_NE(E->Form.Saved.Remembered(9), nullptr);
+    EXPECT_FALSE(E->Form.Saved.Remembered(9)->has_value());  // no record there
+    Run("load 1; paint; save");
+    EXPECT_TRUE(RecordsEqual(*E->Form.Saved.Baseline(), FileRecord(1)));
+
+    Run("paint");
+    const StageRecord before = *E->Form.Saved.Baseline();
+    std::filesystem::remove(E->Form.StageFileName);
+    EXPECT_FALSE(E->Form.WriteStageFile());
+    EXPECT_TRUE(E->Form.StageUnsaved());
+    EXPECT_TRUE(RecordsEqual(*E->Form.Saved.Baseline(), before));
+}
+
+// Saving a stage nobody edited writes the bytes it was loaded from, however
+// long its tiles have turned; so does exporting it.
+TEST_F(SaveStateTest, SavingAnUneditedAnimatingStageWritesWhatWasLoaded)
+{
+    const std::string file = ReadFile(E->Form.StageFileName);
+    Run("load 1");
+    const std::string text = E->Form.ExportTextMap();
+    for (const int ticks : {1, 15, 16, 17, 31, 32, 96, 1000}) {
+        Run("ticks " + std::to_string(ticks) + "; save");
+        EXPECT_EQ(ReadFile(E->Form.StageFileName), file) << ticks;
+        EXPECT_EQ(E->Form.ExportTextMap(), text) << ticks;
+    }
+}
+
+TEST_F(SaveStateTest, SaveAsksBeforeReplacingAnotherStage)
+{
+    const struct {
+        const char* Steps;     // after "load 0"
+        const char* Replaced;  // the caption the question names; null: no question
+    } cases[] = {
+        {"paint", nullptr},              // where it came from
+        {"paint; number 1", "One"},      // the number box changed
+        {"paint; load 1; undo", "One"},  // an undo across a load
+        {"paint; load 1; undo; redo; paint", nullptr},
+        {"number 2", nullptr},               // the empty record
+        {"number 5", nullptr},               // past the end
+        {"put 1 Zero; number 1", nullptr},   // the same stage there
+        {"paint; put 0 Other", "Other"},     // another program changed it
+        {"number 1; save; paint", nullptr},  // saved there before
+        {"import as 1", nullptr},            // a text map of stage 01
+        {"load 9; put 9 Nine", "Nine"},      // no stage there when loaded
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Run("load 0");
+        Run(c.Steps);
+        const std::optional<TReplaceQuestion> question = E->Form.ReplaceQuestion();
+        ASSERT_EQ(question.has_value(), c.Replaced != nullptr) << c.Steps;
+        if (question) {
+            EXPECT_EQ(question->Number, E->Form.StageNum) << c.Steps;
+            EXPECT_EQ(question->FileCaption.Str(), c.Replaced) << c.Steps;
+            EXPECT_EQ(question->LiveCaption.Str(), E->Form.Caption.Str()) << c.Steps;
+        }
+    }
+}
+
+// A restored stage reads as unsaved against the file's record at its number,
+// and as saved once the file holds it.
+TEST_F(SaveStateTest, ARestoredStageIsUnsavedUntilSaved)
+{
+    Run("load 0");
+    const StageRecord recovered = Stage("One, edited");
+    E->Form.RestoreStage(recovered, 1);
+    EXPECT_EQ(E->Form.StageNum, 1);
+    EXPECT_EQ(E->Host.Caption.substr(E->Host.Caption.find(" - ")), " - Stage 01 (One, edited)");
+    EXPECT_TRUE(E->Form.StageUnsaved());
+    EXPECT_FALSE(E->Form.ReplaceQuestion().has_value());
+    Run("save");
+    EXPECT_FALSE(E->Form.StageUnsaved());
+    EXPECT_TRUE(RecordsEqual(FileRecord(1), recovered));
+    // Restored for a number the file does not hold: unsaved whatever it holds.
+    E->Form.RestoreStage(Stage("Seven"), 7);
+    EXPECT_EQ(E->Form.Saved.Baseline(), nullptr);
+    EXPECT_TRUE(E->Form.StageUnsaved());
+}
+
+}  // namespace
