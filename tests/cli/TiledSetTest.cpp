@@ -79,10 +79,10 @@ TEST(TiledSet, AnimationsTurnWithTheEditorsTicks)
         editor.Form.RunTick();
         const int ms = (k * TickMilliseconds + TickMilliseconds / 2) % (AnimationPeriodTicks * TickMilliseconds);
         for (int i = 0; i < 8; ++i)
-            ASSERT_EQ(FrameAt(TiledAnimation(i), ms), editor.Form.BGLayer->Cell(i + 1, 1))
+            ASSERT_EQ(FrameAt(TiledAnimation(i), ms), editor.Form.BGLayer->DrawnCell(i + 1, 1))
                 << "BG " << i << " tick " << k + 4;
         for (int i = 0; i < 4; ++i)
-            ASSERT_EQ(FrameAt(TiledAnimation(60 + i), ms), editor.Form.FGLayer->Cell(i + 1, 3))
+            ASSERT_EQ(FrameAt(TiledAnimation(60 + i), ms), editor.Form.FGLayer->DrawnCell(i + 1, 3))
                 << "FG " << 60 + i << " tick " << k + 4;
     }
 }
