@@ -4,6 +4,7 @@
 
 #include "stage/StageRecord.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,3 +34,10 @@ std::vector<std::string> TextMapLosses(const StageRecord& record, const std::str
 std::string TextMapName(int number);
 // 0..99 for a name of two decimal digits and ".txt", else -1.
 int TextMapNumber(const std::string& name);
+
+// Refuses, naming the first, a text map name DIR/NN.txt (N below `count`)
+// that unpack must not write through: one that is or leads to the stage file
+// (see CheckNotStageFile), a link that leads out of DIR or to nothing, or a
+// link to a file that another of the names leads to as well. Raises
+// TToolError.
+void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std::filesystem::path& stageFile);

@@ -10,6 +10,7 @@
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
 #include "platform/PngEncode.h"
+#include "platform/WithoutWindows.h"
 #include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
@@ -30,8 +31,8 @@ namespace {
 
 constexpr int ExitError = 1;
 constexpr int ExitUsage = 2;
-// The most records sheet and check read: a stage file holds 100; a file
-// far larger is the wrong file.
+// The most records list, sheet and check read: a stage file holds 100; a
+// file far larger is the wrong file.
 constexpr std::int64_t MaxFileRecords = 1000;
 
 // A text map file's bytes, or an error naming it.
@@ -43,19 +44,30 @@ std::string ReadTextMapBytes(const std::filesystem::path& path)
     return std::move(read.Bytes);
 }
 
+// Every whole record of the stage file (found as the editor finds it), or
+// an error naming it; more than `maxRecords` is an error that `tooMany`
+// words.
+TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
+{
+    TStageRecords records = ReadStageRecords(file, maxRecords);
+    if (!records.Read)
+        throw TToolError("cannot read " + file.string());
+    if (records.TooMany)
+        throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
+    return records;
+}
+
 // One record per line: number, caption, enemies in all, MaxCount, BG_Bitmap,
 // separated by tabs. Control bytes in a caption show as '?' and the line break
 // mark as a space, so every record stays on its line.
 int RunList(const TArgs& args)
 {
     const auto file = StageFileArg(args);
-    const auto count = StageRecordCount(file);
-    if (!count)
-        throw TToolError("cannot open " + file.string());
-    for (std::int64_t n = 0; n < *count; ++n) {
-        StageRecord record;
-        if (!ReadStageRecord(file, static_cast<int>(n), record))
-            throw TToolError("cannot read stage " + std::to_string(n) + " from " + file.string());
+    // Under one lock, so that a replace cannot mix two files in one listing.
+    const TStageRecords records =
+        ReadAllRecords(file, MaxFileRecords, "list shows at most " + std::to_string(MaxFileRecords));
+    for (std::size_t n = 0; n < records.Records.size(); ++n) {
+        const StageRecord& record = records.Records[n];
         std::string caption = record.Caption.Str();
         for (char& ch : caption) {
             const auto byte = static_cast<unsigned char>(ch);
@@ -69,8 +81,8 @@ int RunList(const TArgs& args)
             if (static_cast<unsigned char>(ch) < 32 || ch == 127)
                 ch = '?';
         const auto total = static_cast<unsigned>(SumEnemyCounts(record.EnemyCount));
-        std::printf("%02lld\t%s\t%u\t%u\t%s\n", static_cast<long long>(n), caption.c_str(), total,
-                    static_cast<unsigned>(record.MaxCount), bitmap.c_str());
+        std::printf("%02zu\t%s\t%u\t%u\t%s\n", n, caption.c_str(), total, static_cast<unsigned>(record.MaxCount),
+                    bitmap.c_str());
     }
     if (std::fflush(stdout) != 0)
         throw TToolError("cannot write to standard output");
@@ -125,6 +137,7 @@ int RunRandom(const TArgs& args)
     if (args.Has("--seed"))
         RandomSeed = static_cast<std::uint32_t>(ParseNumber(args.Get("--seed", ""), 0, UINT32_MAX, "seed"));
     editor.Form.GenerateRandomStage();
+    CheckOutputIsNotStageFile(args, StageFileArg(args));
     WriteOutput(args, editor.Form.ExportTextMap());
     return 0;
 }
@@ -153,19 +166,6 @@ int RunRender(const TArgs& args)
     CheckOutputIsNotStageFile(args, file);
     RenderStagePreview(number, file, args.Get("-o", ""));
     return 0;
-}
-
-// Every whole record of the stage file (found as the editor finds it), or
-// an error naming it; more than `maxRecords` is an error that `tooMany`
-// words.
-TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
-{
-    TStageRecords records = ReadStageRecords(file, maxRecords);
-    if (!records.Read)
-        throw TToolError("cannot read " + file.string());
-    if (records.TooMany)
-        throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
-    return records;
 }
 
 int RunSheet(const TArgs& args)
@@ -247,6 +247,7 @@ int RunUnpack(const TArgs& args)
                          stale.string().c_str());
     }
 
+    CheckTextMapTargets(dir, count, file);
     int failed = 0;
     std::string firstFailure;
     for (int n = 0; n < count; ++n) {
@@ -263,7 +264,8 @@ int RunUnpack(const TArgs& args)
 
 // F from DIR/NN.txt, each read as `import` reads it, at its file's number;
 // empty records where a number has no file. F is replaced only when every
-// file was read; on any error nothing is written.
+// file was read whole (a map cut short is refused, though import would take
+// it); on any error nothing is written.
 int RunPack(const TArgs& args)
 {
     const std::filesystem::path dir = args.Positional[0];
@@ -303,6 +305,10 @@ int RunPack(const TArgs& args)
             problem = "no stage header";
         } else if (stage->Number != number) {
             problem = "its header is for stage " + std::to_string(stage->Number) + ", not " + std::to_string(number);
+        } else if (const std::string missing = ReadTextMap(NormaliseTextLines(read.Bytes))->FirstMissingLine;
+                   !missing.empty()) {
+            // import takes what there is of a map; a whole file of stages is replaced only by whole maps.
+            problem = "it is cut short: it has no " + missing + " line";
         } else {
             records[static_cast<std::size_t>(number)] = stage->Record;
             continue;
@@ -318,7 +324,11 @@ int RunPack(const TArgs& args)
     bytes.reserve(records.size() * sizeof(StageRecord));
     for (const StageRecord& record : records)
         bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    const TWriteResult written = SafeWriteFile(file, bytes);
+    // Under the file's lock, so that no save or import lands in the old file
+    // meanwhile and is lost.
+    const TWriteResult written = ReplaceStageFile(file, 0, [&bytes](const TStageRecords&) {
+        return TStageFileContent{bytes, {}};
+    });
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
     return 0;
@@ -358,6 +368,7 @@ void PrintUsage(std::FILE* out)
 
 int main(int argc, char** argv)
 {
+    UseWithoutWindows();
     if (argc < 2) {
         PrintUsage(stderr);
         return ExitUsage;

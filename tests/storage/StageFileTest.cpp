@@ -227,28 +227,6 @@ StageRecord MarkedRecord(int mark)
     return record;
 }
 
-// Children that wait at a start line until ReleaseAll, so they run at once.
-struct TStartLine {
-    int Fds[2] = {-1, -1};
-    TStartLine() { EXPECT_EQ(::pipe(Fds), 0); }
-    ~TStartLine() { ReleaseAll(); }
-    void Wait() const
-    {
-        ::close(Fds[1]);
-        char byte;
-        while (::read(Fds[0], &byte, 1) < 0 && errno == EINTR) {
-        }
-    }
-    void ReleaseAll()
-    {
-        for (int& fd : Fds)
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-    }
-};
-
 }  // namespace
 
 TEST_F(StageFileTest, FifosSocketsAndDevicesAreNoStageFileAndNeverWaited)

@@ -9,6 +9,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -17,6 +18,32 @@
 #include <string>
 #include <system_error>
 #include <thread>
+
+// Children that wait at a start line until ReleaseAll, so they run at once.
+struct TStartLine {
+    int Fds[2] = {-1, -1};
+    TStartLine()
+    {
+        if (::pipe(Fds) != 0)
+            Fds[0] = Fds[1] = -1;
+    }
+    ~TStartLine() { ReleaseAll(); }
+    void Wait() const
+    {
+        ::close(Fds[1]);
+        char byte;
+        while (::read(Fds[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+    }
+    void ReleaseAll()
+    {
+        for (int& fd : Fds)
+            if (fd >= 0) {
+                ::close(fd);
+                fd = -1;
+            }
+    }
+};
 
 // How a child ended: its exit status, or the signal that killed it.
 struct TChildEnd {
