@@ -10,27 +10,29 @@
 
 namespace {
 
-// "alice (uid 1000)", or "uid 1000" for a user the system does not name.
-std::string UserName(uid_t uid)
+// "alice (uid 1000)", or "uid 1000" for an id the system does not name: a
+// user's (getpwuid_r, passwd::pw_name) or a group's (getgrgid_r, group::gr_name).
+template <typename TEntry, typename TId>
+std::string Named(int (*lookup)(TId, TEntry*, char*, std::size_t, TEntry**), char* TEntry::*name, TId id,
+                  const char* kind)
 {
     std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    const std::string number = "uid " + std::to_string(uid);
-    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+    TEntry entry{};
+    TEntry* found = nullptr;
+    const std::string number = std::string(kind) + " " + std::to_string(id);
+    if (lookup(id, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
         return number;
-    return std::string(found->pw_name) + " (" + number + ")";
+    return std::string(found->*name) + " (" + number + ")";
+}
+
+std::string UserName(uid_t uid)
+{
+    return Named(::getpwuid_r, &passwd::pw_name, uid, "uid");
 }
 
 std::string GroupName(gid_t gid)
 {
-    std::vector<char> buffer(16384);
-    group entry{};
-    group* found = nullptr;
-    const std::string number = "gid " + std::to_string(gid);
-    if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
-        return number;
-    return std::string(found->gr_name) + " (" + number + ")";
+    return Named(::getgrgid_r, &group::gr_name, gid, "gid");
 }
 
 // Whether the user `uid` belongs to the group `gid`, as a login of that user

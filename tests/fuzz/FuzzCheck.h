@@ -108,8 +108,8 @@ private:
         if (depth > MaxDepth)
             return false;
         switch (Peek()) {
-        case '{': return Members(depth);
-        case '[': return Elements(depth);
+        case '{': return Container(depth, true);
+        case '[': return Container(depth, false);
         case '"': return String();
         case 't': return Word("true");
         case 'f': return Word("false");
@@ -117,41 +117,31 @@ private:
         default: return Number();
         }
     }
-    bool Members(int depth)
+    // An object's members or an array's elements, brackets and all.
+    bool Container(int depth, bool object)
     {
-        Take('{');
+        const char close = object ? '}' : ']';
+        ++FAt;
         Space();
-        if (Take('}'))
+        if (Take(close))
             return true;
         do {
             Space();
-            if (!String())
-                return false;
-            Space();
-            if (!Take(':'))
-                return false;
-            Space();
+            if (object) {
+                if (!String())
+                    return false;
+                Space();
+                if (!Take(':'))
+                    return false;
+                Space();
+            }
             if (!Value(depth + 1))
                 return false;
-            Space();
-        } while (Take(','));
-        return Take('}');
-    }
-    bool Elements(int depth)
-    {
-        Take('[');
-        Space();
-        if (Take(']'))
-            return true;
-        do {
-            Space();
-            if (!Value(depth + 1))
-                return false;
-            if (depth == 0)
+            if (!object && depth == 0)
                 ++FTopElements;
             Space();
         } while (Take(','));
-        return Take(']');
+        return Take(close);
     }
 
     std::string_view FText;
