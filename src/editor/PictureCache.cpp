@@ -32,7 +32,7 @@ std::shared_ptr<const TGraphic> TPictureCache::Load(const std::filesystem::path&
     if (!stamp) {
         // Not measurable: read it as the display would, which reports why.
         ++FDecodes;
-        return LoadPicture(file, format);
+        return DecodePicture(file, format, DisplayWidth, DisplayHeight);
     }
     ++FUses;
     for (TEntry& entry : FEntries) {
