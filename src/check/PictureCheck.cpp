@@ -6,15 +6,16 @@
 
 namespace {
 
-// What decoding `file` as the display would meets, or empty.
+// What decoding `file` as the display would meets, or empty. Of the pixels
+// one is kept: only the decoding's outcome matters here.
 std::string DecodeProblem(const std::filesystem::path& file, TPictureFormat format)
 {
     try {
         const std::vector<std::uint8_t> data = ReadPictureFile(file);
         if (format == TPictureFormat::Jpeg)
-            DecodeJpeg(data.data(), data.size());
+            DecodeJpeg(data.data(), data.size(), 1, 1);
         else
-            DecodeBmp(data.data(), data.size());
+            DecodeBmp(data.data(), data.size(), 1, 1);
         return {};
     } catch (const EInvalidGraphic& error) {
         return error.what();

@@ -12,6 +12,16 @@ namespace {
 // larger is the wrong file.
 constexpr std::int64_t MaxKeptRecords = 1000;
 
+// Whole records as the bytes of a stage file.
+std::string StageFileBytes(const std::vector<StageRecord>& records)
+{
+    std::string bytes;
+    bytes.reserve(records.size() * sizeof(StageRecord));
+    for (const StageRecord& record : records)
+        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
+    return bytes;
+}
+
 }  // namespace
 
 TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
@@ -46,31 +56,40 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
                          const char* command)
 {
-    std::vector<StageRecord> all;
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
-        TStageRecords existing = ReadAllRecords(file, MaxKeptRecords, "more than a stage file holds; nothing written");
-        all = std::move(existing.Records);
-        if (existing.TrailingBytes > 0)
-            std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s are no whole record and are dropped\n",
-                         command, static_cast<long long>(existing.TrailingBytes), file.string().c_str());
-    }
     StageRecord empty;
     EmptyStage(empty);
-    if (!records.empty() && all.size() <= static_cast<std::size_t>(records.rbegin()->first))
-        all.resize(static_cast<std::size_t>(records.rbegin()->first) + 1, empty);
-    for (const auto& [number, record] : records)
-        all[static_cast<std::size_t>(number)] = record;
-    WriteWholeStageFile(file, all);
+    std::int64_t dropped = 0;
+    // Under the file's lock from the read to the rename, so that no save or
+    // import lands in between and is lost.
+    const TWriteResult written = ReplaceStageFile(file, MaxKeptRecords, [&](const TStageRecords& current) {
+        std::vector<StageRecord> all;
+        if (current.Read) {
+            if (current.WholeRecords > MaxKeptRecords)
+                return TStageFileContent{{}, "it holds " + std::to_string(current.WholeRecords)
+                                                 + " records, more than a stage file holds; nothing written"};
+            all = current.Records;
+            dropped = current.TrailingBytes;
+        }
+        if (!records.empty() && all.size() <= static_cast<std::size_t>(records.rbegin()->first))
+            all.resize(static_cast<std::size_t>(records.rbegin()->first) + 1, empty);
+        for (const auto& [number, record] : records)
+            all[static_cast<std::size_t>(number)] = record;
+        return TStageFileContent{StageFileBytes(all), {}};
+    });
+    if (!written)
+        throw TToolError("cannot write " + file.string() + ": " + written.Error);
+    if (dropped > 0)
+        std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s were no whole record and are dropped\n", command,
+                     static_cast<long long>(dropped), file.string().c_str());
 }
 
 void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records)
 {
-    std::string bytes;
-    bytes.reserve(records.size() * sizeof(StageRecord));
-    for (const StageRecord& record : records)
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    const TWriteResult written = SafeWriteFile(file, bytes);
+    // Under the file's lock, so that no save or import lands in the old file
+    // meanwhile and is lost.
+    const std::string bytes = StageFileBytes(records);
+    const TWriteResult written =
+        ReplaceStageFile(file, 0, [&bytes](const TStageRecords&) { return TStageFileContent{bytes, {}}; });
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
 }

@@ -20,11 +20,13 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
 // records up to `number`. A missing file is made whole or not at all.
 void SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record);
 
-// Writes `records` as the whole stage file with one safe replace.
+// Writes `records` as the whole stage file with one safe replace, under the
+// file's lock.
 void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records);
 
 // Puts `records` (by stage number) into the stage file with one safe
-// replace: the file's other whole records stay as they are, empty records
+// replace, under the file's lock from reading it to replacing it: the file's
+// other whole records stay as they are, empty records
 // pad up to the highest number, and a missing file is made. A trailing piece
 // that is no record is dropped (named on stderr by `command`). Nothing is
 // written when the file cannot be read whole.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <system_error>
 
@@ -34,6 +35,13 @@ const char* LineBreaker(const TShortString& text)
     if (value.find_first_of("\r\n") != std::string::npos)
         return "a line break (CR or LF), which ends its line in a text map";
     return nullptr;
+}
+
+// True when `path` lies in `folder` or below it (both absolute and normal).
+bool Inside(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end()
+           && path != folder;
 }
 
 }  // namespace
@@ -175,4 +183,32 @@ std::string TextMapName(int number)
 int TextMapNumber(const std::string& name)
 {
     return StageFileNumber(name, ".txt");
+}
+
+void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std::filesystem::path& stageFile)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path home = fs::canonical(dir, error);
+    if (error)
+        throw TToolError("cannot find the folder " + dir.string() + ": " + error.message());
+    std::map<fs::path, fs::path> reached;  // where each name's bytes would land -> the name
+    for (int n = 0; n < count; ++n) {
+        const fs::path target = dir / TextMapName(n);
+        CheckNotStageFile(target, stageFile, target.string());
+        const fs::path real = fs::weakly_canonical(target, error);
+        if (error)
+            throw TToolError("cannot follow " + target.string() + ": " + error.message() + "; nothing written");
+        if (fs::is_symlink(fs::symlink_status(target, error))) {
+            if (!Inside(real, home))
+                throw TToolError(target.string() + " is a link that leads out of " + dir.string() + " (to "
+                                 + real.string() + "); nothing written");
+            if (!fs::exists(target, error))
+                throw TToolError(target.string() + " is a link to a missing file; nothing written");
+        }
+        const auto [other, first] = reached.emplace(real, target);
+        if (!first)
+            throw TToolError(target.string() + " and " + other->second.string() + " lead to the same file "
+                             + real.string() + "; nothing written");
+    }
 }

@@ -83,10 +83,22 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b)
     return !error && canonicalA == canonicalB;
 }
 
+void CheckNotStageFile(const std::filesystem::path& output, const std::filesystem::path& stageFile,
+                       const std::string& label)
+{
+    if (SameFile(output, stageFile))
+        throw TToolError(label + " is the stage file itself; nothing written");
+    std::error_code error;
+    const bool isNew = !std::filesystem::exists(std::filesystem::symlink_status(output, error));
+    if (isNew && SameFile(FindStageFile(output), stageFile))
+        throw TToolError(label + " would hide the stage file " + stageFile.string()
+                         + " (its name is matched ignoring case); nothing written");
+}
+
 void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& stageFile)
 {
-    if (args.Has("-o") && SameFile(args.Get("-o", ""), stageFile))
-        throw TToolError("-o " + args.Get("-o", "") + " is the stage file itself; nothing written");
+    if (args.Has("-o"))
+        CheckNotStageFile(args.Get("-o", ""), stageFile, "-o " + args.Get("-o", ""));
 }
 
 std::filesystem::path StageFileArg(const TArgs& args)

@@ -67,5 +67,12 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // "1 cell", "3 cells": a count and its noun for messages.
 std::string Counted(int count, const char* what);
 
-// Refuses an -o that would overwrite the stage file being read.
+// Refuses, naming `output` (as `label` shows it), an output that would take
+// the stage file's place: the stage file itself (through a link or another
+// name of it), or a new name that the stage file's lookup, which ignores
+// letter case, would find instead of it ("Stage.Dat" beside "STAGE.DAT").
+void CheckNotStageFile(const std::filesystem::path& output, const std::filesystem::path& stageFile,
+                       const std::string& label);
+
+// CheckNotStageFile for -o, when given.
 void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& stageFile);

@@ -12,6 +12,7 @@
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
 #include "platform/PngEncode.h"
+#include "platform/WithoutWindows.h"
 #include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
@@ -32,8 +33,8 @@ namespace {
 
 constexpr int ExitError = 1;
 constexpr int ExitUsage = 2;
-// The most records sheet and check read: a stage file holds 100; a file
-// far larger is the wrong file.
+// The most records list, sheet and check read: a stage file holds 100; a
+// file far larger is the wrong file.
 constexpr std::int64_t MaxFileRecords = 1000;
 
 // A text map file's bytes, or an error naming it.
@@ -51,13 +52,11 @@ std::string ReadTextMapBytes(const std::filesystem::path& path)
 int RunList(const TArgs& args)
 {
     const auto file = StageFileArg(args);
-    const auto count = StageRecordCount(file);
-    if (!count)
-        throw TToolError("cannot open " + file.string());
-    for (std::int64_t n = 0; n < *count; ++n) {
-        StageRecord record;
-        if (!ReadStageRecord(file, static_cast<int>(n), record))
-            throw TToolError("cannot read stage " + std::to_string(n) + " from " + file.string());
+    // Under one lock, so that a replace cannot mix two files in one listing.
+    const TStageRecords records =
+        ReadAllRecords(file, MaxFileRecords, "list shows at most " + std::to_string(MaxFileRecords));
+    for (std::size_t n = 0; n < records.Records.size(); ++n) {
+        const StageRecord& record = records.Records[n];
         std::string caption = record.Caption.Str();
         for (char& ch : caption) {
             const auto byte = static_cast<unsigned char>(ch);
@@ -71,8 +70,8 @@ int RunList(const TArgs& args)
             if (static_cast<unsigned char>(ch) < 32 || ch == 127)
                 ch = '?';
         const auto total = static_cast<unsigned>(SumEnemyCounts(record.EnemyCount));
-        std::printf("%02lld\t%s\t%u\t%u\t%s\n", static_cast<long long>(n), caption.c_str(), total,
-                    static_cast<unsigned>(record.MaxCount), bitmap.c_str());
+        std::printf("%02zu\t%s\t%u\t%u\t%s\n", n, caption.c_str(), total, static_cast<unsigned>(record.MaxCount),
+                    bitmap.c_str());
     }
     if (std::fflush(stdout) != 0)
         throw TToolError("cannot write to standard output");
@@ -112,6 +111,7 @@ int RunRandom(const TArgs& args)
     if (args.Has("--seed"))
         RandomSeed = static_cast<std::uint32_t>(ParseNumber(args.Get("--seed", ""), 0, UINT32_MAX, "seed"));
     editor.Form.GenerateRandomStage();
+    CheckOutputIsNotStageFile(args, StageFileArg(args));
     WriteOutput(args, editor.Form.ExportTextMap());
     return 0;
 }
@@ -221,6 +221,7 @@ int RunUnpack(const TArgs& args)
                          stale.string().c_str());
     }
 
+    CheckTextMapTargets(dir, count, file);
     int failed = 0;
     std::string firstFailure;
     for (int n = 0; n < count; ++n) {
@@ -237,7 +238,8 @@ int RunUnpack(const TArgs& args)
 
 // F from DIR/NN.txt, each read as `import` reads it, at its file's number;
 // empty records where a number has no file. F is replaced only when every
-// file was read; on any error nothing is written.
+// file was read whole (a map cut short is refused, though import would take
+// it); on any error nothing is written.
 int RunPack(const TArgs& args)
 {
     const std::filesystem::path dir = args.Positional[0];
@@ -263,6 +265,10 @@ int RunPack(const TArgs& args)
             problem = "no stage header";
         } else if (stage->Number != number) {
             problem = "its header is for stage " + std::to_string(stage->Number) + ", not " + std::to_string(number);
+        } else if (const std::string missing = ReadTextMap(NormaliseTextLines(read.Bytes))->FirstMissingLine;
+                   !missing.empty()) {
+            // import takes what there is of a map; a whole file of stages is replaced only by whole maps.
+            problem = "it is cut short: it has no " + missing + " line";
         } else {
             records[static_cast<std::size_t>(number)] = stage->Record;
             continue;
@@ -318,6 +324,7 @@ void PrintUsage(std::FILE* out)
 
 int main(int argc, char** argv)
 {
+    UseWithoutWindows();
     if (argc < 2) {
         PrintUsage(stderr);
         return ExitUsage;

@@ -1,16 +1,29 @@
 #include "editor/PictureCache.h"
 
+#include "editor/Main.h"
+
 #include <algorithm>
 
-std::shared_ptr<const TGraphic> LoadPicture(const std::filesystem::path& file, TPictureFormat format)
+namespace {
+
+// The picture in `file`, of which only the top-left width x height pixels stay.
+std::shared_ptr<const TGraphic> DecodePicture(const std::filesystem::path& file, TPictureFormat format, int width,
+                                              int height)
 {
-    std::shared_ptr<TGraphic> graphic;
+    std::shared_ptr<TDecodedGraphic> graphic;
     if (format == TPictureFormat::Jpeg)
         graphic = std::make_shared<TJPEGImage>();
     else
         graphic = std::make_shared<TBitmap>();
-    graphic->LoadFromFile(file);
+    graphic->LoadCorner(file, width, height);
     return graphic;
+}
+
+}  // namespace
+
+std::shared_ptr<const TGraphic> LoadPicture(const std::filesystem::path& file, TPictureFormat format)
+{
+    return DecodePicture(file, format, MaxPictureSide, MaxPictureSide);
 }
 
 std::shared_ptr<const TGraphic> TPictureCache::Load(const std::filesystem::path& file, TPictureFormat format)
@@ -19,13 +32,15 @@ std::shared_ptr<const TGraphic> TPictureCache::Load(const std::filesystem::path&
     if (!stamp) {
         // Not measurable: read it as the display would, which reports why.
         ++FDecodes;
-        return LoadPicture(file, format);
+        return DecodePicture(file, format, DisplayWidth, DisplayHeight);
     }
     ++FUses;
     for (TEntry& entry : FEntries) {
         if (entry.Stamp != *stamp)
             continue;
         entry.LastUse = FUses;
+        if (!entry.Picture)
+            throw EInvalidGraphic(entry.Error);
         return entry.Picture;
     }
 
@@ -33,9 +48,16 @@ std::shared_ptr<const TGraphic> TPictureCache::Load(const std::filesystem::path&
     entry.Stamp = *stamp;
     entry.LastUse = FUses;
     ++FDecodes;
-    entry.Picture = LoadPicture(file, format);
-    entry.Bytes =
-        static_cast<std::size_t>(entry.Picture->Width()) * static_cast<std::size_t>(entry.Picture->Height()) * 4;
+    try {
+        entry.Picture = DecodePicture(file, format, DisplayWidth, DisplayHeight);
+        entry.Bytes =
+            static_cast<std::size_t>(entry.Picture->Width()) * static_cast<std::size_t>(entry.Picture->Height()) * 4;
+    } catch (const EInvalidGraphic& error) {
+        // Damaged files stay damaged until they change: not decoded again.
+        entry.Error = error.what();
+        Keep(std::move(entry));
+        throw;
+    }
     std::shared_ptr<const TGraphic> picture = entry.Picture;
     Keep(std::move(entry));
     return picture;

@@ -10,18 +10,23 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 // The picture in `file` read as the display reads one of that format.
 // Raises EInvalidGraphic when it cannot be read or decoded.
 std::shared_ptr<const TGraphic> LoadPicture(const std::filesystem::path& file, TPictureFormat format);
 
-// Decoded pictures by the file they came from. A file whose size or
-// modification time changed is read again, so a long-lived cache follows
-// pictures that a designer replaces; a file that could not be decoded is
-// not kept (it is tried again next time, as the display would). Keeps at
-// most `maxBytes` of pixels and MaxEntries pictures, dropping those used
-// least recently; a picture larger than that is decoded but not kept.
+// Decoded pictures by the file they came from, each decoded once while it
+// stays the same: a file whose size or modification time changed is read
+// again, so a long-lived cache follows pictures that a designer replaces.
+// Of each picture only the DisplayWidth x DisplayHeight pixels at its
+// top-left corner are kept, all that a stage shows of it (the tiling repeats
+// it from there), so even the largest picture fits. A file that cannot be
+// decoded is kept as its error, raised again (as EInvalidGraphic) for every
+// load until the file changes. Keeps at most `maxBytes` of pixels and
+// MaxEntries files, dropping those used least recently; a picture larger
+// than that is decoded but not kept.
 class TPictureCache {
 public:
     static constexpr std::size_t DefaultMaxBytes = std::size_t{64} << 20;
@@ -29,7 +34,7 @@ public:
 
     explicit TPictureCache(std::size_t maxBytes = DefaultMaxBytes) : FMaxBytes(maxBytes) {}
 
-    // As LoadPicture.
+    // As LoadPicture, but at most DisplayWidth x DisplayHeight pixels.
     std::shared_ptr<const TGraphic> Load(const std::filesystem::path& file, TPictureFormat format);
 
     // How many times a file was read and decoded; the bytes of pixels kept.
@@ -39,7 +44,8 @@ public:
 private:
     struct TEntry {
         TPictureStamp Stamp;
-        std::shared_ptr<const TGraphic> Picture;
+        std::shared_ptr<const TGraphic> Picture;  // or
+        std::string Error;                        // why it cannot be decoded
         std::size_t Bytes = 0;
         std::uint64_t LastUse = 0;
     };

@@ -1,13 +1,13 @@
 #include "engine/Graphics.h"
 
-void TBitmap::LoadFromFile(const std::filesystem::path& path)
+void TBitmap::LoadCorner(const std::filesystem::path& path, int width, int height)
 {
     const std::vector<std::uint8_t> data = ReadPictureFile(path);
-    FPicture = DecodeBmp(data.data(), data.size());
+    FPicture = DecodeBmp(data.data(), data.size(), width, height);
 }
 
-void TJPEGImage::LoadFromFile(const std::filesystem::path& path)
+void TJPEGImage::LoadCorner(const std::filesystem::path& path, int width, int height)
 {
     const std::vector<std::uint8_t> data = ReadPictureFile(path);
-    FPicture = DecodeJpeg(data.data(), data.size());
+    FPicture = DecodeJpeg(data.data(), data.size(), width, height);
 }

@@ -32,6 +32,10 @@ public:
     int Height() const override { return FPicture.Height; }
     TImageView View() const override { return FPicture.View(); }
     const std::vector<std::uint32_t>& Palette() const override { return FPicture.Palette; }
+    void LoadFromFile(const std::filesystem::path& path) override { LoadCorner(path, MaxPictureSide, MaxPictureSide); }
+    // As LoadFromFile, but only the top-left width x height pixels (or fewer)
+    // stay; the whole file is still decoded, so damage anywhere raises.
+    virtual void LoadCorner(const std::filesystem::path& path, int width, int height) = 0;
 
 protected:
     TDecodedPicture FPicture;
@@ -40,13 +44,13 @@ protected:
 // A BMP file of any common kind, decoded by the platform's picture reader.
 class TBitmap : public TDecodedGraphic {
 public:
-    void LoadFromFile(const std::filesystem::path& path) override;
+    void LoadCorner(const std::filesystem::path& path, int width, int height) override;
 };
 
 // A JPEG file decoded at full size.
 class TJPEGImage : public TDecodedGraphic {
 public:
-    void LoadFromFile(const std::filesystem::path& path) override;
+    void LoadCorner(const std::filesystem::path& path, int width, int height) override;
 };
 
 // A device-independent bitmap read from its packed form (BITMAPINFOHEADER,

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -95,7 +96,7 @@ void CheckRowsComplete(const std::uint8_t* data, std::size_t size)
 
 }  // namespace
 
-TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
+TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size, int keepWidth, int keepHeight)
 {
     if (size < 26 || data[0] != 'B' || data[1] != 'M')
         throw EInvalidGraphic("Bitmap image is not valid");
@@ -116,14 +117,14 @@ TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size)
         throw EInvalidGraphic("Bitmap image is not valid");
     CheckSize(image.width(), image.height());
     TDecodedPicture picture;
-    picture.Width = image.width();
-    picture.Height = image.height();
+    picture.Width = std::min(image.width(), std::max(keepWidth, 1));
+    picture.Height = std::min(image.height(), std::max(keepHeight, 1));
     if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
         || image.format() == QImage::Format_MonoLSB) {
         for (const QRgb c : image.colorTable())
             picture.Palette.push_back(c & 0x00FFFFFFu);
     }
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const QImage rgb = image.copy(0, 0, picture.Width, picture.Height).convertToFormat(QImage::Format_RGB32);
     picture.Pixels.resize(static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height));
     for (int y = 0; y < picture.Height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));

@@ -1,5 +1,6 @@
 #include "platform/PictureDecode.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -32,7 +33,10 @@ void EmitMessage(j_common_ptr info, int level)
 }
 
 // Only plain data live in this frame: the jump may leave it at any point.
-bool Decode(const std::uint8_t* data, std::size_t size, TDecodedPicture& picture, TJpegError& error)
+// Every row is decoded, into `row` (one row of the whole width); the rows
+// and columns within keepWidth x keepHeight go on into the picture.
+bool Decode(const std::uint8_t* data, std::size_t size, int keepWidth, int keepHeight, TDecodedPicture& picture,
+            std::vector<std::uint32_t>& row, TJpegError& error)
 {
     jpeg_decompress_struct info{};
     info.err = jpeg_std_error(&error.Manager);
@@ -58,26 +62,28 @@ bool Decode(const std::uint8_t* data, std::size_t size, TDecodedPicture& picture
     info.scale_num = 1;
     info.scale_denom = 1;
     jpeg_start_decompress(&info);
-    picture.Width = static_cast<int>(info.output_width);
-    picture.Height = static_cast<int>(info.output_height);
+    const int width = static_cast<int>(info.output_width);
+    picture.Width = std::min(width, keepWidth);
+    picture.Height = std::min(static_cast<int>(info.output_height), keepHeight);
     picture.Pixels.resize(static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height));
+    row.resize(static_cast<std::size_t>(width));
     while (info.output_scanline < info.output_height) {
-        std::uint32_t* row = picture.Pixels.data() + static_cast<std::size_t>(info.output_scanline) * picture.Width;
-        if (cmyk) {
-            // Four bytes per pixel fit the row exactly; converted in place.
-            JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row)};
-            jpeg_read_scanlines(&info, rows, 1);
-            auto* bytes = reinterpret_cast<std::uint8_t*>(row);
-            for (int x = 0; x < picture.Width; ++x) {
+        const int y = static_cast<int>(info.output_scanline);
+        // Four bytes per pixel fit the row exactly, CMYK as well.
+        JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row.data())};
+        jpeg_read_scanlines(&info, rows, 1);
+        if (y >= picture.Height)
+            continue;
+        std::uint32_t* out = picture.Pixels.data() + static_cast<std::size_t>(y) * picture.Width;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.data());
+        for (int x = 0; x < picture.Width; ++x) {
+            if (cmyk) {
                 // Stored inverted, as the common writers do.
-                const unsigned c = bytes[4 * x], m = bytes[4 * x + 1], y = bytes[4 * x + 2], k = bytes[4 * x + 3];
-                row[x] = ((c * k / 255) << 16) | ((m * k / 255) << 8) | (y * k / 255);
+                const unsigned c = bytes[4 * x], m = bytes[4 * x + 1], yellow = bytes[4 * x + 2], k = bytes[4 * x + 3];
+                out[x] = ((c * k / 255) << 16) | ((m * k / 255) << 8) | (yellow * k / 255);
+            } else {
+                out[x] = row[static_cast<std::size_t>(x)] & 0x00FFFFFFu;
             }
-        } else {
-            JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row)};
-            jpeg_read_scanlines(&info, rows, 1);
-            for (int x = 0; x < picture.Width; ++x)
-                row[x] &= 0x00FFFFFFu;
         }
     }
     jpeg_finish_decompress(&info);
@@ -87,13 +93,14 @@ bool Decode(const std::uint8_t* data, std::size_t size, TDecodedPicture& picture
 
 }  // namespace
 
-TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size)
+TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size, int keepWidth, int keepHeight)
 {
     if (size == 0)
         throw EInvalidGraphic("JPEG picture cannot be read: the file is empty");
     TDecodedPicture picture;
+    std::vector<std::uint32_t> row;
     TJpegError error;
-    if (!Decode(data, size, picture, error)) {
+    if (!Decode(data, size, std::max(keepWidth, 1), std::max(keepHeight, 1), picture, row, error)) {
         const std::string message = error.Message;
         if (message.rfind("Picture is too large", 0) == 0)
             throw EInvalidGraphic(message);

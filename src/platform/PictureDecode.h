@@ -39,5 +39,10 @@ struct TDecodedPicture {
 // Reads a whole file; raises EInvalidGraphic when it cannot be read.
 std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& path);
 
-TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size);
-TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size);
+// The whole file is decoded, so damage anywhere in it is found, but only the
+// top-left corner of at most keepWidth x keepHeight pixels is kept: a
+// picture that is shown from its corner need not stay in memory whole.
+TDecodedPicture DecodeBmp(const std::uint8_t* data, std::size_t size, int keepWidth = MaxPictureSide,
+                          int keepHeight = MaxPictureSide);
+TDecodedPicture DecodeJpeg(const std::uint8_t* data, std::size_t size, int keepWidth = MaxPictureSide,
+                           int keepHeight = MaxPictureSide);

@@ -1,21 +1,25 @@
 #include "storage/SafeWrite.h"
 
+#include "storage/FileAccess.h"
+#include "storage/TemporaryFile.h"
+
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <optional>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Names of temporary files stay unique within the process; the process id
-// keeps them apart between processes.
-std::atomic<unsigned> TemporaryCounter{0};
-
-constexpr int TemporaryAttempts = 100;
+// As the kernel's own limit on links followed in one path.
+constexpr int MaxLinks = 40;
 
 TWriteResult Failure(std::string text)
 {
@@ -32,7 +36,8 @@ TWriteResult Refused()
     return TWriteResult{"it already exists", true};
 }
 
-// Writes every byte, going on after an interrupted or short write. Returns 0
+// Writes every byte, going on after an interrupted or short write, and
+// waiting on a descriptor that another program made non-blocking. Returns 0
 // or the error code.
 int WriteAll(int fd, std::string_view bytes)
 {
@@ -41,6 +46,11 @@ int WriteAll(int fd, std::string_view bytes)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
+            if (errno == EAGAIN) {
+                pollfd ready{fd, POLLOUT, 0};
+                ::poll(&ready, 1, -1);
+                continue;
+            }
             return errno;
         }
         if (written == 0)
@@ -48,29 +58,6 @@ int WriteAll(int fd, std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return 0;
-}
-
-// close() that reports a failure, except an interruption: Linux has closed
-// the descriptor by then, and every caller has already flushed the data.
-int Close(int fd)
-{
-    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
-}
-
-// A new, empty file beside `target` that no one else uses; -1 when none can
-// be made (errno set).
-int CreateTemporary(const fs::path& target, fs::path& name)
-{
-    // Keeps the name within the usual limit of 255 bytes.
-    std::string base = target.filename().string().substr(0, 200);
-    for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
-        name = target.parent_path()
-               / ("." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(TemporaryCounter++) + ".tmp");
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
 }
 
 // Makes a rename or link in `folder` durable. The new name is in place
@@ -82,6 +69,79 @@ void SyncFolder(const fs::path& folder)
         return;
     ::fsync(fd);
     ::close(fd);
+}
+
+// The descriptor `path` names when it is an entry of this process's own
+// descriptor folder (/proc/PID/fd, which /dev/fd and /proc/self/fd lead to).
+std::optional<int> OwnDescriptor(const fs::path& path)
+{
+    const std::string name = path.filename().string();
+    if (name.empty() || name.size() > 9
+        || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::error_code error;
+    const std::string folder = fs::canonical(path.has_parent_path() ? path.parent_path() : ".", error).string();
+    if (error)
+        return std::nullopt;
+    const std::string own = "/proc/" + std::to_string(::getpid());
+    const bool thread = folder.rfind(own + "/task/", 0) == 0 && folder.ends_with("/fd");
+    if (folder != own + "/fd" && !thread)
+        return std::nullopt;
+    return std::stoi(name);
+}
+
+// What a target name leads to, links followed one at a time so that a link
+// to an open descriptor is seen as such.
+struct TTarget {
+    fs::path Path;        // the entry at the end of the links (or the name of a missing file)
+    bool Exists = false;  // Status is Path's
+    struct stat Status {};
+    std::optional<int> Descriptor;  // the name is one of this process's open descriptors
+    std::string Error;              // the name leads nowhere usable
+};
+
+TTarget Resolve(const fs::path& target)
+{
+    TTarget found;
+    found.Path = target;
+    for (int links = 0; links <= MaxLinks; ++links) {
+        found.Descriptor = OwnDescriptor(found.Path);
+        if (found.Descriptor)
+            return found;
+        if (::lstat(found.Path.c_str(), &found.Status) != 0) {
+            if (errno != ENOENT)
+                found.Error = std::generic_category().message(errno);
+            else if (links > 0)
+                found.Error = "it is a link to a missing file";
+            return found;
+        }
+        if (!S_ISLNK(found.Status.st_mode)) {
+            found.Exists = true;
+            return found;
+        }
+        char buffer[PATH_MAX];
+        const ssize_t size = ::readlink(found.Path.c_str(), buffer, sizeof buffer);
+        if (size < 0 || static_cast<std::size_t>(size) >= sizeof buffer) {
+            found.Error = size < 0 ? std::generic_category().message(errno) : "its link is too long";
+            return found;
+        }
+        const fs::path link(std::string(buffer, static_cast<std::size_t>(size)));
+        found.Path = link.is_absolute() ? link : found.Path.parent_path() / link;
+    }
+    found.Error = std::generic_category().message(ELOOP);
+    return found;
+}
+
+// An open descriptor of the process, written where it stands. What the
+// program printed through stdio goes first, so the order holds.
+TWriteResult WriteDescriptor(int fd, std::string_view bytes)
+{
+    std::fflush(nullptr);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return FailureCode(errno);
+    const int code = WriteAll(fd, bytes);
+    return code ? FailureCode(code) : TWriteResult{};
 }
 
 // A character device or a pipe, written in place: there is nothing to
@@ -106,100 +166,96 @@ TWriteResult WriteStream(const fs::path& target, bool fifo, std::string_view byt
         code = errno;
     if (!code)
         code = WriteAll(fd, bytes);
-    const int closed = Close(fd);
+    const int closed = ::close(fd) == 0 || errno == EINTR ? 0 : errno;
     code = code ? code : closed;
     return code ? FailureCode(code) : TWriteResult{};
 }
 
-// Moves the finished temporary file to `target`, or removes it.
+// Moves the finished temporary file to `target` (a link leaves the temporary
+// name for the caller to remove).
 TWriteResult Publish(const fs::path& temporary, const fs::path& target, TExistingTarget existing)
 {
-    if (existing == TExistingTarget::Replace) {
-        if (::rename(temporary.c_str(), target.c_str()) != 0) {
-            const int code = errno;
-            ::unlink(temporary.c_str());
-            return FailureCode(code);
-        }
-        return {};
-    }
+    if (existing == TExistingTarget::Replace)
+        return ::rename(temporary.c_str(), target.c_str()) == 0 ? TWriteResult{} : FailureCode(errno);
     // A hard link is made only when the name is free, so no file that appears
     // meanwhile is ever replaced.
-    if (::link(temporary.c_str(), target.c_str()) == 0) {
-        ::unlink(temporary.c_str());
+    if (::link(temporary.c_str(), target.c_str()) == 0)
         return {};
-    }
     const int code = errno;
     const bool noHardLinks = code == EPERM || code == ENOTSUP || code == EOPNOTSUPP || code == ENOSYS;
-    if (code == EEXIST || !noHardLinks) {
-        ::unlink(temporary.c_str());
-        return code == EEXIST ? Refused() : FailureCode(code);
-    }
+    if (code == EEXIST)
+        return Refused();
+    if (!noHardLinks)
+        return FailureCode(code);
     // A file system without hard links: checked, then renamed; only a file
     // made in between could be replaced.
     struct stat status {};
-    if (::lstat(target.c_str(), &status) == 0) {
-        ::unlink(temporary.c_str());
+    if (::lstat(target.c_str(), &status) == 0)
         return Refused();
-    }
     return Publish(temporary, target, TExistingTarget::Replace);
+}
+
+// The bytes into a new temporary file beside `real`, then moved there. The
+// file replaced (`old`, when there is one) passes on its owner, group and
+// mode, or nothing is changed. The temporary file stays locked until it is
+// renamed or removed, so no other write takes it for a stale one.
+TWriteResult WriteBeside(const fs::path& real, const struct stat* old, std::string_view bytes, TExistingTarget existing)
+{
+    RemoveStaleTemporaries(real);
+    fs::path temporary;
+    const int fd = CreateTemporary(real, temporary);
+    if (fd < 0)
+        return FailureCode(errno);
+    TWriteResult result;
+    if (old)
+        result.Error = TakeOverAccess(fd, *old);
+    if (result) {
+        int code = WriteAll(fd, bytes);
+        if (!code && ::fsync(fd) != 0)
+            code = errno;
+        if (code)
+            result = FailureCode(code);
+    }
+    if (result)
+        result = Publish(temporary, real, existing);
+    if (!result || existing == TExistingTarget::Refuse)
+        ::unlink(temporary.c_str());
+    // The bytes are on the disk (fsync), so closing can lose nothing.
+    ::close(fd);
+    if (result)
+        SyncFolder(real.parent_path());
+    return result;
 }
 
 }  // namespace
 
 TWriteResult SafeWriteFile(const fs::path& target, std::string_view bytes, TExistingTarget existing)
 {
-    fs::path real = target;
     struct stat status {};
-    bool keepMode = false;
-    if (::lstat(target.c_str(), &status) != 0) {
+    if (existing == TExistingTarget::Refuse) {
+        if (::lstat(target.c_str(), &status) == 0)
+            return Refused();
         if (errno != ENOENT)
             return FailureCode(errno);
-    } else if (existing == TExistingTarget::Refuse) {
-        return Refused();
-    } else {
-        if (S_ISLNK(status.st_mode)) {
-            std::error_code error;
-            real = fs::canonical(target, error);
-            if (error)
-                return Failure(error == std::errc::no_such_file_or_directory ? "it is a link to a missing file"
-                                                                             : error.message());
-            if (::stat(real.c_str(), &status) != 0)
-                return FailureCode(errno);
-        }
-        if (S_ISDIR(status.st_mode))
-            return Failure("it is a directory");
-        if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))
-            return WriteStream(real, S_ISFIFO(status.st_mode), bytes);
-        if (!S_ISREG(status.st_mode))
-            return Failure("it is not a regular file");
-        // Replacing goes through the folder, so it would also succeed on a
-        // file that is itself write-protected: keep that protection.
-        if (::faccessat(AT_FDCWD, real.c_str(), W_OK, AT_EACCESS) != 0)
-            return FailureCode(errno);
-        keepMode = true;
+        return WriteBeside(target, nullptr, bytes, existing);
     }
-
-    fs::path temporary;
-    const int fd = CreateTemporary(real, temporary);
-    if (fd < 0)
+    const TTarget found = Resolve(target);
+    if (found.Descriptor)
+        return WriteDescriptor(*found.Descriptor, bytes);
+    if (!found.Error.empty())
+        return Failure(found.Error);
+    if (!found.Exists)
+        return WriteBeside(found.Path, nullptr, bytes, existing);
+    const mode_t type = found.Status.st_mode;
+    if (S_ISDIR(type))
+        return Failure("it is a directory");
+    if (S_ISCHR(type) || S_ISFIFO(type))
+        return WriteStream(found.Path, S_ISFIFO(type), bytes);
+    if (!S_ISREG(type))
+        return Failure("it is not a regular file");
+    // Replacing goes through the folder, so it would also succeed on a file
+    // that is itself write-protected: keep that protection.
+    if (::faccessat(AT_FDCWD, found.Path.c_str(), W_OK, AT_EACCESS) != 0)
         return FailureCode(errno);
-    int code = WriteAll(fd, bytes);
-    if (!code && keepMode) {
-        struct stat made {};
-        const mode_t wanted = status.st_mode & 07777;
-        if (::fstat(fd, &made) != 0 || ((made.st_mode & 07777) != wanted && ::fchmod(fd, wanted) != 0))
-            code = errno;
-    }
-    if (!code && ::fsync(fd) != 0)
-        code = errno;
-    const int closed = Close(fd);
-    code = code ? code : closed;
-    if (code) {
-        ::unlink(temporary.c_str());
-        return FailureCode(code);
-    }
-    TWriteResult result = Publish(temporary, real, existing);
-    if (result)
-        SyncFolder(real.parent_path());
-    return result;
+    return WriteBeside(found.Path, &found.Status, bytes, existing);
 }

@@ -2,14 +2,17 @@
 // The one way the program writes a whole file. The bytes go into a new
 // temporary file beside the target, are flushed to the disk and only then
 // renamed over the target, so a full disk, a killed process or any other
-// failure leaves the target exactly as it was and no temporary file behind.
+// failure leaves the target exactly as it was. A failed write removes its
+// temporary file; a killed one leaves it (".NAME.PID-N.tmp", locked while
+// its writer lives), and the next write of the same target removes every
+// such file whose writer is gone.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 enum class TExistingTarget {
-    Replace,  // an existing regular file is replaced, keeping its permission bits
+    Replace,  // an existing regular file is replaced (see SafeWriteFile)
     Refuse,   // anything already at the target's name is left alone and the write fails
 };
 
@@ -25,7 +28,17 @@ struct TWriteResult {
 
 // Writes `bytes` as the whole content of `target`.
 // - A missing target is created with the usual permissions (0666 less umask).
+// - An existing regular file is replaced by one of the same mode, owner and
+//   group, as far as the writer may give them: the superuser keeps all;
+//   anyone else keeps the group when they belong to it. When the new file
+//   would lock out someone who may write the old one (its owner or its
+//   group), nothing is changed and the write fails saying so; it never falls
+//   back to writing in place.
 // - A link to a file replaces that file and keeps the link.
+// - A name of one of this process's open descriptors (/dev/stdout, /dev/fd/N,
+//   /proc/self/fd/N, or a link to one) is written through that descriptor,
+//   where it stands (appending when it was opened to append): opening the
+//   name again would start at the beginning of whatever it leads to.
 // - A character device or a pipe (/dev/null, a terminal, a FIFO that a
 //   process reads) cannot be replaced: it is written directly, every write
 //   checked; a FIFO that nobody reads fails at once instead of waiting.

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <string>
+#include <system_error>
 #include <thread>
 
 // The file is opened with POSIX calls rather than stdio: stdio can neither
@@ -23,6 +24,10 @@ constexpr std::int64_t RecordBytes = StageRecordSize;
 // same file before it fails as for a locked file. Each holds its lock for one
 // record's reads or writes, so only a stopped process keeps it this long.
 constexpr std::chrono::milliseconds LockWait{10000};
+
+// How often a call follows a file that was replaced while it waited for the
+// lock before it gives up.
+constexpr int ReplacedAttempts = 100;
 
 // An open descriptor that is closed when it goes.
 class TDescriptor {
@@ -51,14 +56,20 @@ private:
 };
 
 // Opens `file` without creating it and without waiting, as a regular file
-// only: a FIFO, a socket, a device or a folder of that name gives -1.
-int OpenRegular(const std::filesystem::path& file, int access)
+// only: a FIFO, a socket, a device or a folder of that name gives -1, and
+// `why` (when given) says why in words for the user.
+int OpenRegular(const std::filesystem::path& file, int access, std::string* why = nullptr)
 {
     const int fd = ::open(file.c_str(), access | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    if (fd < 0) {
+        if (why)
+            *why = std::generic_category().message(errno);
         return -1;
+    }
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (why)
+            *why = S_ISDIR(status.st_mode) ? "it is a directory" : "it is not a regular file";
         ::close(fd);
         return -1;
     }
@@ -87,6 +98,40 @@ bool Lock(int fd, int operation)
         waited += step;
         step = std::min(step * 2, std::chrono::milliseconds{50});
     }
+}
+
+// True when the name `file` (links followed) still leads to the open file.
+bool StillNamed(const std::filesystem::path& file, int fd)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::stat(file.c_str(), &named) == 0 && opened.st_dev == named.st_dev
+           && opened.st_ino == named.st_ino;
+}
+
+// OpenRegular, then the lock `operation`, on the file the name leads to once
+// the lock is held: a replace may have put a new file in place of the one
+// opened while this waited, and a lock on the old one guards nothing. -1 on
+// failure, with `why` as OpenRegular's.
+int OpenLocked(const std::filesystem::path& file, int access, int operation, std::string* why = nullptr)
+{
+    for (int attempt = 0; attempt < ReplacedAttempts; ++attempt) {
+        const int fd = OpenRegular(file, access, why);
+        if (fd < 0)
+            return -1;
+        if (!Lock(fd, operation)) {
+            ::close(fd);
+            if (why)
+                *why = "another program has held its lock for " + std::to_string(LockWait.count() / 1000) + " seconds";
+            return -1;
+        }
+        if (StillNamed(file, fd))
+            return fd;
+        ::close(fd);
+    }
+    if (why)
+        *why = "it was replaced again and again while this waited for it";
+    return -1;
 }
 
 // Byte offset of a record; a negative number has none.
@@ -160,8 +205,8 @@ bool ReadStageRecord(const std::filesystem::path& file, int number, StageRecord&
 {
     if (number < 0)
         return false;
-    TDescriptor fd(OpenRegular(file, O_RDONLY));
-    if (!fd || !Lock(fd.Get(), LOCK_SH))
+    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH));
+    if (!fd)
         return false;
     StageRecord buffer;
     if (!ReadAt(fd.Get(), number, buffer))
@@ -175,31 +220,36 @@ bool WriteStageRecord(const std::filesystem::path& file, int number, const Stage
 {
     if (number < 0)
         return false;
-    TDescriptor fd(OpenRegular(file, O_RDWR));
-    if (!fd || !Lock(fd.Get(), LOCK_EX))
-        return false;
-    // Measured under the lock, so a save that grew the file meanwhile counts.
-    const auto count = WholeRecords(fd.Get());
-    if (!count)
-        return false;
-    for (std::int64_t n = *count; n < number; ++n)
-        if (!WriteAt(fd.Get(), n, padding))
+    for (int attempt = 0; attempt < ReplacedAttempts; ++attempt) {
+        TDescriptor fd(OpenLocked(file, O_RDWR, LOCK_EX));
+        if (!fd)
             return false;
-    return WriteAt(fd.Get(), number, record) && fd.Close();
+        // Measured under the lock, so a save that grew the file meanwhile counts.
+        const auto count = WholeRecords(fd.Get());
+        if (!count)
+            return false;
+        for (std::int64_t n = *count; n < number; ++n)
+            if (!WriteAt(fd.Get(), n, padding))
+                return false;
+        if (!WriteAt(fd.Get(), number, record))
+            return false;
+        // A program that takes no lock (a copy, a checkout) may have put a
+        // new file in place during the write: the record goes into that too.
+        if (StillNamed(file, fd.Get()))
+            return fd.Close();
+    }
+    return false;
 }
 
 namespace {
 
-// Records 0.. under one shared lock: all of them, or with `firstOnly` at
+// Records 0.. of the locked file `fd`: all of them, or with `firstOnly` at
 // most `maxRecords` of them; without it more than `maxRecords` is TooMany.
-TStageRecords ReadRecordsLocked(const std::filesystem::path& file, std::int64_t maxRecords, bool firstOnly)
+TStageRecords ReadRecordsFrom(int fd, std::int64_t maxRecords, bool firstOnly)
 {
     TStageRecords result;
-    TDescriptor fd(OpenRegular(file, O_RDONLY));
-    if (!fd || !Lock(fd.Get(), LOCK_SH))
-        return result;
     struct stat status {};
-    if (::fstat(fd.Get(), &status) != 0)
+    if (::fstat(fd, &status) != 0)
         return result;
     result.WholeRecords = static_cast<std::int64_t>(status.st_size) / RecordBytes;
     result.TrailingBytes = static_cast<std::int64_t>(status.st_size) % RecordBytes;
@@ -210,12 +260,18 @@ TStageRecords ReadRecordsLocked(const std::filesystem::path& file, std::int64_t 
     }
     result.Records.resize(static_cast<std::size_t>(std::min(result.WholeRecords, maxRecords)));
     for (std::size_t n = 0; n < result.Records.size(); ++n)
-        if (!ReadAt(fd.Get(), static_cast<std::int64_t>(n), result.Records[n])) {
+        if (!ReadAt(fd, static_cast<std::int64_t>(n), result.Records[n])) {
             result.Records.clear();
             return result;
         }
     result.Read = true;
     return result;
+}
+
+TStageRecords ReadRecordsLocked(const std::filesystem::path& file, std::int64_t maxRecords, bool firstOnly)
+{
+    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH));
+    return fd ? ReadRecordsFrom(fd.Get(), maxRecords, firstOnly) : TStageRecords{};
 }
 
 }  // namespace
@@ -232,8 +288,8 @@ TStageRecords ReadFirstStageRecords(const std::filesystem::path& file, std::int6
 
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file)
 {
-    TDescriptor fd(OpenRegular(file, O_RDONLY));
-    if (!fd || !Lock(fd.Get(), LOCK_SH))
+    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH));
+    if (!fd)
         return std::nullopt;
     return WholeRecords(fd.Get());
 }
@@ -251,4 +307,39 @@ TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, 
     if (number < 0)
         return TWriteResult{"a negative stage number", false};
     return SafeWriteFile(file, StageFileBytes(number, padding, &record), TExistingTarget::Refuse);
+}
+
+TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t readRecords, const TStageFileBuild& build)
+{
+    for (int attempt = 0; attempt < ReplacedAttempts; ++attempt) {
+        std::string why;
+        // Read-only is enough to lock; the replace goes through the folder.
+        TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_EX, &why));
+        if (fd) {
+            const TStageRecords current = ReadRecordsFrom(fd.Get(), std::max<std::int64_t>(readRecords, 0), true);
+            if (!current.Read)
+                return TWriteResult{"it cannot be read", false};
+            const TStageFileContent content = build(current);
+            if (!content.Error.empty())
+                return TWriteResult{content.Error, false};
+            // Renamed into place while the old file is still locked; the lock
+            // goes with the descriptor after.
+            return SafeWriteFile(file, content.Bytes);
+        }
+        struct stat status {};
+        if (::lstat(file.c_str(), &status) == 0 || errno != ENOENT)
+            return TWriteResult{S_ISLNK(status.st_mode) && why == std::generic_category().message(ENOENT)
+                                    ? "it is a link to a missing file"
+                                    : why,
+                                false};
+        // No file yet, so nothing to lock: the new one is made only where the
+        // name is still free.
+        const TStageFileContent content = build(TStageRecords{});
+        if (!content.Error.empty())
+            return TWriteResult{content.Error, false};
+        const TWriteResult created = SafeWriteFile(file, content.Bytes, TExistingTarget::Refuse);
+        if (!created.AlreadyExists)
+            return created;
+    }
+    return TWriteResult{"it was replaced again and again while this waited for it", false};
 }

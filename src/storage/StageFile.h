@@ -6,14 +6,21 @@
 // the file open meanwhile: a save holds an exclusive advisory lock (flock)
 // while it measures and writes, a load or count a shared one, so no load sees
 // a record half-written and two saves never pad over each other's records. A
-// call that cannot get the lock within ten seconds fails.
+// replace of the whole file (ReplaceStageFile) holds the exclusive lock too.
+// Whoever locked the file then checks that its name still leads to the file
+// locked, and opens the new one when a replace put it in its place meanwhile;
+// a save checks again after writing and writes into the new file as well
+// when a program that takes no lock replaced it. A call that cannot get the
+// lock within ten seconds fails.
 
 #include "stage/StageRecord.h"
 #include "storage/SafeWrite.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Reads record `number`. Opens the file for reading only; false when it
@@ -61,3 +68,26 @@ TWriteResult CreateStageFile(const std::filesystem::path& file, int count, const
 // it: `number` copies of `padding`, then `record`. Fails as CreateStageFile.
 TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, const StageRecord& record,
                                  const StageRecord& padding);
+
+// What a replace puts in the stage file's place: its new bytes, or why not
+// (Error, which leaves the file as it was and becomes the replace's error).
+struct TStageFileContent {
+    std::string Bytes;
+    std::string Error;
+};
+
+// Builds the new content from the current one (see ReplaceStageFile).
+using TStageFileBuild = std::function<TStageFileContent(const TStageRecords& current)>;
+
+// Replaces the whole stage file `file` through the safe write, all or
+// nothing, while holding its exclusive lock from before it is read until the
+// new file is in place, so that no save, import or other replace lands in
+// between. Those waiting for the lock then find the new file and work on it.
+// `build` runs under the lock with the file as it is then: up to
+// `readRecords` whole records read as ReadFirstStageRecords reads them, or
+// a snapshot with Read false when no file of that name exists yet (the new
+// file is then created, never over one that appears meanwhile: that one is
+// locked and read in turn). `build` may be called more than once, each time
+// with the newest file. The error says why nothing changed.
+TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t readRecords,
+                              const TStageFileBuild& build);

@@ -306,5 +306,14 @@ std::optional<TTextMap> ReadTextMap(std::string_view text)
             stage.BG[x][y] = static_cast<std::int16_t>(CellCode(values[RowKey(false, y)], x));
             stage.FG[x][y] = static_cast<std::int16_t>(CellCode(values[RowKey(true, y)], x));
         }
+
+    for (int key = RowKey(false, 0); key < KeyCount && map->FirstMissingLine.empty(); ++key)
+        if (!values.Found[static_cast<std::size_t>(key)]) {
+            const int row = (key - RowKey(false, 0)) / 2;
+            map->FirstMissingLine =
+                (key == RowKey(true, row) ? "FG" : "BG") + std::to_string(row / 10) + std::to_string(row % 10);
+        }
+    if (map->FirstMissingLine.empty() && end == std::string::npos)
+        map->FirstMissingLine = "[End]";
     return map;
 }

@@ -49,6 +49,10 @@ struct TTextMap {
     // hex, minus one, and a pair missing from a short row is -2. Slots 16..31
     // of EnemyCount and the reserved bytes are zero.
     StageRecord Stage;
+    // The first line of a whole text map that this one lacks, in the order
+    // they are written: a row ("BG00", "FG00", ... "FG29") or "[End]". Empty
+    // for a whole map. A map that lacks one was cut short or never finished.
+    std::string FirstMissingLine;
 };
 
 // Reads a text (lines split at CR or LF). The first "[Stage" (any case)

@@ -96,7 +96,7 @@ TEST_F(StageToolTest, SheetReportsADamagedPictureOnceForAllItsStages)
     EXPECT_NE(err.find("stagetool sheet: cut.bmp: Bitmap image is not valid: no pixel rows (stages 00, 02)\n"),
               std::string::npos)
         << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n') - (err.find("XDG_RUNTIME_DIR") != std::string::npos), 1) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }
 
 TEST_F(StageToolTest, CheckReportsFindingsAndExitsByErrors)
@@ -216,7 +216,7 @@ TEST_F(StageToolTest, UnpackAndPackRefuseWhatTheyCannotDoWhole)
         ErrorLine();
     }
     Write("maps/00.txt", "no header");
-    Write("maps/01.txt", "[Stage1]\r\n");
+    ASSERT_EQ(Run("random 1 --seed 1 -o maps/01.txt").Status, 0);
     fs::create_directories(Dir / "maps" / "02.txt");
     Write("maps/03.txt", "[Stage3]\r\n");
     fs::resize_file(Dir / "maps" / "03.txt", (std::uintmax_t{16} << 20) + 1);

@@ -120,6 +120,27 @@ TEST(StageRenderer, ChangeRulesAndPicturesComeOutAsFromAFreshEditor)
     EXPECT_EQ(renderer.PictureDecodes(), 2);
 }
 
+// Only the picture's top-left 640 x 480 pixels are kept: tiled or not, a
+// picture larger than the display shows as the editor shows it whole.
+TEST(StageRenderer, APictureLargerThanTheDisplayShowsAsTheEditorShowsIt)
+{
+    TFolder folder("large");
+    WriteFile((folder.Path / "Map" / "wide.bmp").string(), MakeBmpFile(CheckerSpec(700, 300, 9, {0x804020, 0x2040A0})));
+    WriteFile((folder.Path / "Map" / "tall.bmp").string(), MakeBmpFile(CheckerSpec(300, 500, 9, {0x102030, 0xA0C0E0})));
+    TStageRenderer renderer(folder.Path);
+    for (const char* name : {"wide.bmp", "tall.bmp"})
+        for (const std::uint8_t across : {std::uint8_t{0}, std::uint8_t{1}})
+            for (const std::uint8_t down : {std::uint8_t{0}, std::uint8_t{1}}) {
+                StageRecord r;
+                EmptyStage(r);
+                r.BG_Bitmap.Assign(std::string(name));
+                r.BG_H_Tile = across;
+                r.BG_V_Tile = down;
+                EXPECT_TRUE(renderer.Render(r).Pixels == DrawAsFreshEditor(r, folder.Path)) << name << +across << +down;
+            }
+    EXPECT_EQ(renderer.PictureDecodes(), 2);
+}
+
 TEST(StageRenderer, ReportsADamagedPictureEachTimeAndFollowsAReplacedOne)
 {
     TFolder folder("damaged");
@@ -133,6 +154,7 @@ TEST(StageRenderer, ReportsADamagedPictureEachTimeAndFollowsAReplacedOne)
     const TRenderedStage again = renderer.Render(stage);
     EXPECT_EQ(again.PictureError, first.PictureError);
     EXPECT_TRUE(again.Pixels == first.Pixels);
+    EXPECT_EQ(renderer.PictureDecodes(), 1);  // reported again, not decoded again
 
     // Mended under the same name while the renderer lives: the picture shows.
     WriteFile(file.string(), bmp);

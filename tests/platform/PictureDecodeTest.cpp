@@ -190,6 +190,44 @@ TEST(PictureDecode, DamagedAndOversizedPicturesRaiseReadableErrors)
     }
 }
 
+// A corner kept of a picture is that corner of the whole; the rest of the
+// file is decoded all the same, so damage past the corner is found.
+TEST(PictureDecode, KeepsOnlyTheCornerAskedForButReadsEverything)
+{
+    EnsureGuiApplication();
+    std::vector<std::uint32_t> rgb(40 * 24);
+    for (std::size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = static_cast<std::uint32_t>(i * 0x010305);
+    const auto jpeg = MakeJpeg(40, 24, rgb, 90);
+    const auto bmp = BmpKind(24, 0, false);
+    struct Case {
+        bool Jpeg;
+        int KeepWidth, KeepHeight;
+        int Width, Height;
+    };
+    const Case cases[] = {
+        {true, 16, 8, 16, 8}, {true, 100, 5, 40, 5}, {true, 1, 1, 1, 1}, {false, 3, 2, 3, 2}, {false, 9, 9, 5, 3}};
+    for (const Case& c : cases) {
+        const auto& file = c.Jpeg ? jpeg : bmp;
+        const auto decode = [&](int width, int height) {
+            return c.Jpeg ? DecodeJpeg(file.data(), file.size(), width, height)
+                          : DecodeBmp(file.data(), file.size(), width, height);
+        };
+        const TDecodedPicture whole = decode(MaxPictureSide, MaxPictureSide);
+        const TDecodedPicture corner = decode(c.KeepWidth, c.KeepHeight);
+        ASSERT_EQ(corner.Width, c.Width);
+        ASSERT_EQ(corner.Height, c.Height);
+        ASSERT_EQ(corner.Pixels.size(), static_cast<std::size_t>(c.Width * c.Height));
+        for (int y = 0; y < c.Height; ++y)
+            for (int x = 0; x < c.Width; ++x)
+                EXPECT_EQ(corner.Pixels[static_cast<std::size_t>(y * c.Width + x)],
+                          whole.Pixels[static_cast<std::size_t>(y * whole.Width + x)])
+                    << c.Jpeg << " " << x << "," << y;
+    }
+    const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() * 3 / 4));
+    EXPECT_THROW(DecodeJpeg(cut.data(), cut.size(), 1, 1), EInvalidGraphic);
+}
+
 // Mutates and truncates valid files many times; every outcome must be a
 // picture of consistent size or EInvalidGraphic.
 TEST(PictureDecode, FuzzedFilesNeverCrash)

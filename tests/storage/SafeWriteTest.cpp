@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,11 +32,12 @@ protected:
             names.insert(entry.path().filename().string());
         return names;
     }
-    static mode_t Mode(const fs::path& file)
+    static mode_t Mode(const fs::path& file) { return Status(file).st_mode & 07777; }
+    static struct stat Status(const fs::path& file)
     {
         struct stat status {};
         ::stat(file.c_str(), &status);
-        return status.st_mode & 07777;
+        return status;
     }
 };
 
@@ -170,4 +175,166 @@ TEST_F(SafeWriteTest, AWriteProtectedFileOrFolderIsNotReplaced)
     EXPECT_EQ(ReadFile(shut / "file.txt"), "kept");
     EXPECT_EQ(Names(), (std::set<std::string>{"locked.txt", "shut"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(shut), fs::directory_iterator()), 1);
+}
+
+// /dev/stdout and its kin name a descriptor the process has open: written
+// through it, where it stands, never renamed over what it writes to.
+TEST_F(SafeWriteTest, AStreamOfTheProcessIsWrittenThroughItsDescriptor)
+{
+    WriteFile(Dir / "log.txt", "first line\n");
+    WriteFile(Dir / "at.txt", "0123456789");
+    const ino_t log = Status(Dir / "log.txt").st_ino;
+    const int append = ::open((Dir / "log.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int positioned = ::open((Dir / "at.txt").c_str(), O_WRONLY | O_CLOEXEC);
+    int pipe[2] = {-1, -1};
+    ASSERT_EQ(::pipe(pipe), 0);
+    ASSERT_EQ(::lseek(positioned, 4, SEEK_SET), 4);
+    const std::string appendFd = std::to_string(append);
+    fs::create_symlink("/dev/fd/" + appendFd, Dir / "link.txt");
+
+    struct Case {
+        std::string Target;
+        std::string Bytes;
+    };
+    const Case cases[] = {
+        {"/dev/fd/" + appendFd, "via /dev/fd\n"},
+        {"/proc/self/fd/" + appendFd, "via /proc/self/fd\n"},
+        {(Dir / "link.txt").string(), "via a link\n"},
+        {"/proc/" + std::to_string(::getpid()) + "/fd/" + appendFd, "via /proc/PID/fd\n"},
+        {"/dev/fd/" + std::to_string(positioned), "AB"},  // where it stands, not at 0
+        {"/dev/fd/" + std::to_string(pipe[1]), "into a pipe"},
+    };
+    for (const Case& c : cases) {
+        const TWriteResult result = SafeWriteFile(c.Target, c.Bytes);
+        EXPECT_TRUE(result) << c.Target << ": " << result.Error;
+    }
+    // Standard output, pointed at the log for the moment.
+    std::fflush(stdout);
+    const int savedOut = ::dup(1);
+    ::dup2(append, 1);
+    const TWriteResult out = SafeWriteFile("/dev/stdout", "via /dev/stdout\n");
+    ::dup2(savedOut, 1);
+    ::close(savedOut);
+    EXPECT_TRUE(out) << out.Error;
+    EXPECT_FALSE(SafeWriteFile("/dev/fd/987", "nowhere"));  // no such descriptor
+
+    ::close(append);
+    ::close(positioned);
+    ::close(pipe[1]);
+    char piped[64] = {};
+    EXPECT_EQ(::read(pipe[0], piped, sizeof piped), 11);
+    ::close(pipe[0]);
+    EXPECT_EQ(std::string(piped), "into a pipe");
+    EXPECT_EQ(ReadFile(Dir / "log.txt"),
+              "first line\nvia /dev/fd\nvia /proc/self/fd\nvia a link\nvia /proc/PID/fd\nvia /dev/stdout\n");
+    EXPECT_EQ(Status(Dir / "log.txt").st_ino, log);
+    EXPECT_EQ(ReadFile(Dir / "at.txt"), "0123AB6789");
+    EXPECT_EQ(Names(), (std::set<std::string>{"at.txt", "link.txt", "log.txt"}));
+}
+
+// A shared file replaced by another of its writers: owner, group and mode
+// stay where the writer may keep them, and a replace that would lock out one
+// who may write the file now is refused with nothing changed.
+TEST_F(SafeWriteTest, AReplacedFileKeepsWhoMayWriteItOrIsLeftAlone)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving files to other users needs the superuser";
+    fs::permissions(Dir, fs::perms::all);
+    // nobody's own group is nogroup; no user belongs to group 4343.
+    constexpr uid_t Nobody = 65534, Writer = 4242;
+    constexpr gid_t NoGroup = 65534, Other = 4343, WriterGroup = 4242;
+    struct Case {
+        uid_t Owner;
+        gid_t Group;
+        mode_t Mode;
+        gid_t Joined;         // the writer's other group, besides its own
+        std::string Refusal;  // empty: replaced, by a file of NewOwner and NewGroup
+        uid_t NewOwner;
+        gid_t NewGroup;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {Nobody, NoGroup, 0664, NoGroup,     "",                                            Writer, NoGroup},      // shared through the group
+        {Nobody, Other,   0664, Other,       "its owner nobody (uid 65534) could no longer write it", 0, 0},       // the owner is not in the group
+        {Writer, Other,   0664, WriterGroup, "its group gid 4343 could no longer write it", 0,      0},            // the writer is not in the group
+        {Writer, Other,   0644, WriterGroup, "",                                            Writer, WriterGroup},  // the group could not write
+        {Nobody, Other,   0666, WriterGroup, "",                                            Writer, WriterGroup},  // anyone may write
+    };
+    // clang-format on
+    const fs::path target = Dir / "shared.dat";
+    for (const Case& c : cases) {
+        WriteFile(target, "old");
+        ASSERT_EQ(::chown(target.c_str(), c.Owner, c.Group), 0);
+        ASSERT_EQ(::chmod(target.c_str(), c.Mode), 0);
+        const ino_t before = Status(target).st_ino;
+        int report[2] = {-1, -1};
+        ASSERT_EQ(::pipe(report), 0);
+        const TChildEnd end = RunChild([&] {
+            const gid_t groups[] = {c.Joined};
+            if (::setgroups(1, groups) != 0 || ::setresgid(WriterGroup, WriterGroup, WriterGroup) != 0
+                || ::setresuid(Writer, Writer, Writer) != 0)
+                return 10;
+            const TWriteResult result = SafeWriteFile(target, "new");
+            return ::write(report[1], result.Error.data(), result.Error.size()) < 0 ? 11 : 0;
+        });
+        ::close(report[1]);
+        char error[512] = {};
+        EXPECT_GE(::read(report[0], error, sizeof error - 1), 0);
+        ::close(report[0]);
+        ASSERT_EQ(end.ExitStatus, 0);
+        const struct stat after = Status(target);
+        if (c.Refusal.empty()) {
+            EXPECT_EQ(std::string(error), "") << std::oct << c.Mode;
+            EXPECT_EQ(ReadFile(target), "new");
+            EXPECT_EQ(after.st_uid, c.NewOwner);
+            EXPECT_EQ(after.st_gid, c.NewGroup);
+        } else {
+            EXPECT_EQ(std::string(error).substr(0, c.Refusal.size()), c.Refusal);
+            EXPECT_EQ(ReadFile(target), "old");
+            EXPECT_EQ(after.st_ino, before);
+            EXPECT_EQ(after.st_uid, c.Owner);
+            EXPECT_EQ(after.st_gid, c.Group);
+        }
+        EXPECT_EQ(after.st_mode & 07777, c.Mode);
+        EXPECT_EQ(Names(), std::set<std::string>{"shared.dat"}) << std::oct << c.Mode;
+    }
+
+    // The superuser keeps owner and group whatever they are.
+    ASSERT_EQ(::chown(target.c_str(), Nobody, Other), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(SafeWriteFile(target, "root's"));
+    EXPECT_EQ(Status(target).st_uid, Nobody);
+    EXPECT_EQ(Status(target).st_gid, Other);
+    EXPECT_EQ(Mode(target), 0640u);
+}
+
+TEST_F(SafeWriteTest, TemporaryFilesOfWritersThatAreGoneGoWithTheNextWrite)
+{
+    const fs::path target = Dir / "out.txt";
+    WriteFile(target, "old");
+    // A write killed in the middle (the file size limit, its signal left
+    // deadly) leaves its temporary file behind.
+    const TChildEnd end = RunChild([&] { return SafeWriteFile(target, std::string(100000, 'x')) ? 0 : 1; }, 4096, true);
+    EXPECT_EQ(end.Signal, SIGXFSZ);
+    EXPECT_EQ(Names().size(), 2u);
+    EXPECT_EQ(ReadFile(target), "old");
+
+    // A stale one by name only, one whose writer still works (its lock held),
+    // one of another target and one only named alike.
+    WriteFile(Dir / ".out.txt.99999999-7.tmp", "stale");
+    WriteFile(Dir / ".out.txt.1-2.tmp", "being written");
+    WriteFile(Dir / ".other.txt.99999999-7.tmp", "another target's");
+    WriteFile(Dir / ".out.txt.notes.tmp", "no temporary file");
+    const int live = ::open((Dir / ".out.txt.1-2.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    ASSERT_TRUE(SafeWriteFile(target, "new"));
+    EXPECT_EQ(ReadFile(target), "new");
+    const std::set<std::string> kept = {"out.txt", ".out.txt.1-2.tmp", ".other.txt.99999999-7.tmp",
+                                        ".out.txt.notes.tmp"};
+    EXPECT_EQ(Names(), kept);
+
+    // Once its writer is gone, it goes too.
+    ::close(live);
+    ASSERT_TRUE(SafeWriteFile(target, "newer"));
+    EXPECT_EQ(Names().count(".out.txt.1-2.tmp"), 0u);
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
@@ -225,28 +227,6 @@ StageRecord MarkedRecord(int mark)
     return record;
 }
 
-// Children that wait at a start line until ReleaseAll, so they run at once.
-struct TStartLine {
-    int Fds[2] = {-1, -1};
-    TStartLine() { EXPECT_EQ(::pipe(Fds), 0); }
-    ~TStartLine() { ReleaseAll(); }
-    void Wait() const
-    {
-        ::close(Fds[1]);
-        char byte;
-        while (::read(Fds[0], &byte, 1) < 0 && errno == EINTR) {
-        }
-    }
-    void ReleaseAll()
-    {
-        for (int& fd : Fds)
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-    }
-};
-
 }  // namespace
 
 TEST_F(StageFileTest, FifosSocketsAndDevicesAreNoStageFileAndNeverWaited)
@@ -435,4 +415,119 @@ TEST_F(StageFileTest, ReadStageRecordsTakesTheWholeFileAtOnce)
     for (const fs::path& bad : {Dir / "missing.dat", Dir}) {
         EXPECT_FALSE(ReadStageRecords(bad, 100).Read) << bad;
     }
+}
+
+namespace {
+
+// A save in a child process that starts once `start` is released. Started
+// before the test locks the file, it holds no copy of the test's lock.
+pid_t StartSave(const fs::path& file, int number, const StageRecord& record, const TStartLine& start)
+{
+    return StartChild([&] {
+        start.Wait();
+        StageRecord empty;
+        TMainForm::EmptyStage(empty);
+        return WriteStageRecord(file, number, record, empty) ? 0 : 1;
+    });
+}
+
+std::string Repeated(const std::string& bytes, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += bytes;
+    return out;
+}
+
+}  // namespace
+
+// A save that opened the file before a replace put a new one in its place
+// waits for the lock, then writes into the new file rather than the old one
+// that no name leads to any more (and reports success for a lost stage).
+TEST_F(StageFileTest, ASaveThatWaitedForTheLockWritesIntoTheFileThatReplacedIt)
+{
+    const std::string old = RecordBytes(MarkedRecord(1));
+    const std::string replaced = RecordBytes(MarkedRecord(2));
+    const StageRecord saved = MarkedRecord(3);
+    WriteBytes(old + old);
+    TStartLine start;
+    const pid_t saver = StartSave(File, 1, saved, start);
+    const int held = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    start.ReleaseAll();
+    ASSERT_TRUE(WaitUntilOpen(saver, File));
+    // As a replace does it: renamed into place while the old file is locked.
+    WriteFile(Dir / "new.dat", Repeated(replaced, 3));
+    ASSERT_EQ(::rename((Dir / "new.dat").c_str(), File.c_str()), 0);
+    ::close(held);
+    EXPECT_EQ(WaitChild(saver).ExitStatus, 0);
+    EXPECT_EQ(ReadBytes(), replaced + RecordBytes(saved) + replaced);
+}
+
+TEST_F(StageFileTest, AReplaceHoldsTheLockUntilTheNewFileIsInPlace)
+{
+    const StageRecord old = MarkedRecord(1);
+    const std::string replaced = RecordBytes(MarkedRecord(2));
+    const StageRecord saved = MarkedRecord(3);
+    WriteBytes(RecordBytes(old) + RecordBytes(old) + "tail");
+    TStartLine start;
+    const pid_t saver = StartSave(File, 2, saved, start);
+    const TWriteResult result = ReplaceStageFile(File, 100, [&](const TStageRecords& current) {
+        // Locked: no one may even read it now.
+        const int other = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+        EXPECT_NE(::flock(other, LOCK_SH | LOCK_NB), 0);
+        ::close(other);
+        EXPECT_TRUE(current.Read);
+        EXPECT_EQ(current.TrailingBytes, 4);
+        EXPECT_EQ(current.Records.size(), 2u);
+        // An import that starts now waits, and then saves into the new file.
+        start.ReleaseAll();
+        EXPECT_TRUE(WaitUntilOpen(saver, File));
+        return TStageFileContent{Repeated(replaced, 3), {}};
+    });
+    EXPECT_TRUE(result) << result.Error;
+    EXPECT_EQ(WaitChild(saver).ExitStatus, 0);
+    EXPECT_EQ(ReadBytes(), replaced + replaced + RecordBytes(saved));
+}
+
+TEST_F(StageFileTest, AReplaceIsAllOrNothing)
+{
+    const std::string old = RecordBytes(MarkedRecord(1));
+    const std::string replaced = RecordBytes(MarkedRecord(2));
+    fs::create_directories(Dir / "folder");
+    fs::create_symlink("nowhere.dat", Dir / "dangling.dat");
+    struct Case {
+        fs::path File;
+        std::string BuildError;
+        std::string Error;  // empty: replaced
+    };
+    const Case cases[] = {
+        {File, "", ""},
+        {File, "refused by its builder", "refused by its builder"},
+        {Dir / "new.dat", "", ""},  // made, as the builder is told
+        {Dir / "folder", "", "it is a directory"},
+        {Dir / "dangling.dat", "", "it is a link to a missing file"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(old);
+        fs::remove(Dir / "new.dat");
+        const bool existed = fs::exists(c.File);
+        bool built = false;
+        const TWriteResult result = ReplaceStageFile(c.File, 100, [&](const TStageRecords& current) {
+            built = true;
+            EXPECT_EQ(current.Read, existed) << c.File;
+            return TStageFileContent{replaced, c.BuildError};
+        });
+        EXPECT_EQ(result.Error, c.Error) << c.File;
+        if (c.Error.empty()) {
+            EXPECT_EQ(ReadFile(c.File), replaced) << c.File;
+        } else {
+            EXPECT_EQ(built, !c.BuildError.empty()) << c.File;
+        }
+        if (c.File != File) {
+            EXPECT_EQ(ReadBytes(), old) << c.File;
+        }
+    }
+    // Stage.Dat, the folder and the link: no temporary file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 3);
 }

@@ -203,3 +203,34 @@ TEST(ReadTextMap, PlainResultOfALenientReading)
         c.Check(map->Stage);
     }
 }
+
+// A map cut off anywhere lacks a row or its [End]: the first one missing, in
+// the order they are written, is named.
+TEST(ReadTextMap, NamesTheFirstLineACutMapLacks)
+{
+    const std::string whole = WriteTextMap(Sample(), 3);
+    const auto cutBefore = [&whole](const std::string& line) { return whole.substr(0, whole.find(line)); };
+    std::string lower = whole;
+    lower.replace(lower.find("FG07="), 5, "fg07=");
+    std::string withoutRow = whole;
+    withoutRow.erase(withoutRow.find("BG12="), withoutRow.find("FG12=") - withoutRow.find("BG12="));
+    struct Case {
+        std::string Text;
+        const char* Missing;
+    };
+    const Case cases[] = {
+        {whole, ""},
+        {lower, ""},  // keys in any case
+        {cutBefore("[End]"), "[End]"},
+        {cutBefore("FG12="), "FG12"},
+        {cutBefore("BG00="), "BG00"},
+        {"[Stage3]\r\n", "BG00"},
+        {withoutRow, "BG12"},
+        {whole.substr(0, whole.size() - 4), "[End]"},  // ends in "[En"
+    };
+    for (const Case& c : cases) {
+        const std::optional<TTextMap> map = ReadTextMap(c.Text);
+        ASSERT_TRUE(map) << c.Missing;
+        EXPECT_EQ(map->FirstMissingLine, c.Missing);
+    }
+}
