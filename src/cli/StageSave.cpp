@@ -79,7 +79,7 @@ void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, 
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
     if (dropped > 0)
-        std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s were no whole record and are dropped\n", command,
+        std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s are no whole record and are dropped\n", command,
                      static_cast<long long>(dropped), file.string().c_str());
 }
 
