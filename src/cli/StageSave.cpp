@@ -61,21 +61,26 @@ void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, 
     std::int64_t dropped = 0;
     // Under the file's lock from the read to the rename, so that no save or
     // import lands in between and is lost.
-    const TWriteResult written = ReplaceStageFile(file, MaxKeptRecords, [&](const TStageRecords& current) {
-        std::vector<StageRecord> all;
-        if (current.Read) {
-            if (current.WholeRecords > MaxKeptRecords)
-                return TStageFileContent{{}, "it holds " + std::to_string(current.WholeRecords)
+    const TWriteResult written = ReplaceStageFile(file, MaxKeptRecords,
+                                                  [&](const TStageRecords& current) {
+                                                      std::vector<StageRecord> all;
+                                                      if (current.Read) {
+                                                          if (current.WholeRecords > MaxKeptRecords)
+                                                              return TStageFileContent{{}, "it holds " + std::to_string(current.WholeRecords)
                                                  + " records, more than a stage file holds; nothing written"};
-            all = current.Records;
-            dropped = current.TrailingBytes;
-        }
-        if (!records.empty() && all.size() <= static_cast<std::size_t>(records.rbegin()->first))
-            all.resize(static_cast<std::size_t>(records.rbegin()->first) + 1, empty);
-        for (const auto& [number, record] : records)
-            all[static_cast<std::size_t>(number)] = record;
-        return TStageFileContent{StageFileBytes(all), {}};
-    });
+                                                          all = current.Records;
+                                                          dropped = current.TrailingBytes;
+                                                      }
+                                                      if (!records.empty()
+                                                          && all.size()
+                                                                 <= static_cast<std::size_t>(records.rbegin()->first))
+                                                          all.resize(
+                                                              static_cast<std::size_t>(records.rbegin()->first) + 1,
+                                                              empty);
+                                                      for (const auto& [number, record] : records)
+                                                          all[static_cast<std::size_t>(number)] = record;
+                                                      return TStageFileContent{StageFileBytes(all), {}};
+                                                  });
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
     if (dropped > 0)
@@ -88,8 +93,9 @@ void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<St
     // Under the file's lock, so that no save or import lands in the old file
     // meanwhile and is lost.
     const std::string bytes = StageFileBytes(records);
-    const TWriteResult written =
-        ReplaceStageFile(file, 0, [&bytes](const TStageRecords&) { return TStageFileContent{bytes, {}}; });
+    const TWriteResult written = ReplaceStageFile(file, 0, [&bytes](const TStageRecords&) {
+        return TStageFileContent{bytes, {}};
+    });
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
 }
