@@ -92,6 +92,14 @@ TPictureLookup LookUpPicture(const std::filesystem::path& folder, const std::str
     return lookup;
 }
 
+TPictureState PictureStateOf(const std::filesystem::path& folder, const std::string& name)
+{
+    TPictureState state{LookUpPicture(folder, name), std::nullopt};
+    if (state.Lookup.Outcome == TPictureLookup::TOutcome::Found)
+        state.Stamp = StampPicture(state.Lookup.Path, state.Lookup.Format);
+    return state;
+}
+
 std::filesystem::path FindStageFile(const std::filesystem::path& file)
 {
     if (!file.has_filename())

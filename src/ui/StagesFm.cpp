@@ -5,12 +5,14 @@
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 #include "ui/QtApplicationHooks.h"
+#include "ui/SaveQuestions.h"
 #include "ui/StageCells.h"
 #include "ui/StageThumbnails.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -145,12 +147,21 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     stStatus->setContentsMargins(6, 2, 6, 2);
     // The status never widens the window: a narrow one cuts it short.
     stStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    btOpenFolder = new QPushButton(QStringLiteral("Open Folder\u2026"), this);
+    btOpenFolder->setObjectName(QStringLiteral("btOpenFolder"));
+    btOpenFolder->setToolTip(QStringLiteral("Open another game folder (Ctrl+O)"));
+    btOpenFolder->setFocusPolicy(Qt::NoFocus);
+    connect(btOpenFolder, &QPushButton::clicked, this, &TfmStages::OpenFolderClicked);
 
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setContentsMargins(0, 0, 2, 2);
+    statusRow->addWidget(stStatus, 1);
+    statusRow->addWidget(btOpenFolder);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(lvStages, 1);
-    layout->addWidget(stStatus);
+    layout->addLayout(statusRow);
 
     FWork = new TBetweenFrames([this] { return MakeOne(); }, FSchedule, this);
     connect(FWork, &TBetweenFrames::Finished, this, [this] {
@@ -170,7 +181,8 @@ QSize TfmStages::ChromeSize() const
     const int scrollBar = lvStages->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvStages);
     // The list wraps a row once a cell would reach its right edge exactly,
     // so whole cells need one pixel more than their width.
-    return {scrollBar + 2 * lvStages->frameWidth() + 1, stStatus->sizeHint().height() + 2 * lvStages->frameWidth()};
+    const int statusRow = std::max(stStatus->sizeHint().height(), btOpenFolder->sizeHint().height() + 2);
+    return {scrollBar + 2 * lvStages->frameWidth() + 1, statusRow + 2 * lvStages->frameWidth()};
 }
 
 void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
@@ -180,8 +192,7 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
     FForm = form;
     FTool = tool;
     if (FForm) {
-        FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
-        FCells->Reload();
+        GameFolderChanged();
         SetCurrentStage(FForm->StageNum);
     }
     if (FTool)
@@ -193,10 +204,33 @@ void TfmStages::SetCurrentStage(int number)
     FCells->SetCurrentStage(number);
 }
 
+void TfmStages::GameFolderChanged()
+{
+    if (!FForm)
+        return;
+    FWork->Stop();
+    FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
+    const QString folder = PathText(FForm->GameFolder());
+    setWindowTitle(QStringLiteral("Stages - %1").arg(folder));
+    stStatus->setToolTip(folder);
+    if (isVisible())
+        ReadFile(false);
+    else {
+        FCells->Reload();
+        UpdateStatus();
+    }
+}
+
 void TfmStages::StageFileWritten()
 {
     if (isVisible())
         ReadFile(false);
+}
+
+void TfmStages::FilesChangedOnDisk()
+{
+    if (isVisible())
+        ReadFile(true);
 }
 
 void TfmStages::OpenStage(int number)
@@ -259,12 +293,29 @@ void TfmStages::UpdateStatus()
         withErrors += stage.Present && stage.Errors > 0;
     }
     QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(BrowserStageCount);
+    QString after;
     if (withErrors > 0)
-        text += QStringLiteral(" \u00b7 %1 with errors").arg(withErrors);
+        after += QStringLiteral(" \u00b7 %1 with errors").arg(withErrors);
     const int stale = FThumbnails->StaleCount();
     if (stale > 0)
-        text += QStringLiteral(" \u00b7 drawing %1").arg(stale);
-    stStatus->setText(text);
+        after += QStringLiteral(" \u00b7 drawing %1").arg(stale);
+    if (FForm) {
+        // The folder gives way in its middle, so what follows stays in view;
+        // the tooltip and the title name it whole.
+        const QString in = QStringLiteral(" in ");
+        const QFontMetrics metrics = stStatus->fontMetrics();
+        const int room = stStatus->contentsRect().width() - metrics.horizontalAdvance(text + in + after);
+        text += in
+                + metrics.elidedText(PathText(FForm->GameFolder()), Qt::ElideMiddle,
+                                     std::max(room, 8 * metrics.averageCharWidth()));
+    }
+    stStatus->setText(text + after);
+}
+
+void TfmStages::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateStatus();
 }
 
 void TfmStages::setVisible(bool visible)
