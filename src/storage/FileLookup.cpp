@@ -1,5 +1,7 @@
 #include "storage/FileLookup.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <system_error>
@@ -114,7 +116,10 @@ std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPi
     TPictureStamp stamp{file, format, std::filesystem::file_size(file, error), {}};
     if (!error)
         stamp.Modified = std::filesystem::last_write_time(file, error);
-    if (error)
+    struct stat status {};
+    if (error || ::stat(file.c_str(), &status) != 0)
         return std::nullopt;
+    stamp.Device = status.st_dev;
+    stamp.Inode = status.st_ino;
     return stamp;
 }

@@ -46,6 +46,10 @@ struct TPictureStamp {
     TPictureFormat Format = TPictureFormat::Bmp;
     std::uintmax_t Size = 0;
     std::filesystem::file_time_type Modified;
+    // The file's identity: a file put in its place by a rename (as a
+    // checkout does it) differs even when written in the same clock tick.
+    std::uintmax_t Device = 0;
+    std::uintmax_t Inode = 0;
 
     bool operator==(const TPictureStamp&) const = default;
 };

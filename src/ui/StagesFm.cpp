@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -147,14 +148,20 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     stStatus->setContentsMargins(6, 2, 6, 2);
     // The status never widens the window: a narrow one cuts it short.
     stStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    btOpenFolder = new QPushButton(QStringLiteral("Open Folder\u2026"), this);
+    // Beside the status's two lines, small enough for a window one cell wide.
+    btOpenFolder = new QToolButton(this);
     btOpenFolder->setObjectName(QStringLiteral("btOpenFolder"));
-    btOpenFolder->setToolTip(QStringLiteral("Open another game folder (Ctrl+O)"));
+    btOpenFolder->setText(QStringLiteral("Open Folder\u2026"));
+    btOpenFolder->setToolTip(QStringLiteral("Open Folder\u2026 (Ctrl+O): work in another game folder"));
+    btOpenFolder->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    btOpenFolder->setIconSize(QSize(24, 24));
+    btOpenFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    btOpenFolder->setAutoRaise(true);
     btOpenFolder->setFocusPolicy(Qt::NoFocus);
-    connect(btOpenFolder, &QPushButton::clicked, this, &TfmStages::OpenFolderClicked);
+    connect(btOpenFolder, &QToolButton::clicked, this, &TfmStages::OpenFolderClicked);
 
     auto* statusRow = new QHBoxLayout;
-    statusRow->setContentsMargins(0, 0, 2, 2);
+    statusRow->setContentsMargins(0, 0, 2, 0);
     statusRow->addWidget(stStatus, 1);
     statusRow->addWidget(btOpenFolder);
     auto* layout = new QVBoxLayout(this);
@@ -181,7 +188,7 @@ QSize TfmStages::ChromeSize() const
     const int scrollBar = lvStages->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvStages);
     // The list wraps a row once a cell would reach its right edge exactly,
     // so whole cells need one pixel more than their width.
-    const int statusRow = std::max(stStatus->sizeHint().height(), btOpenFolder->sizeHint().height() + 2);
+    const int statusRow = std::max(stStatus->sizeHint().height(), btOpenFolder->sizeHint().height());
     return {scrollBar + 2 * lvStages->frameWidth() + 1, statusRow + 2 * lvStages->frameWidth()};
 }
 
@@ -293,23 +300,17 @@ void TfmStages::UpdateStatus()
         withErrors += stage.Present && stage.Errors > 0;
     }
     QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(BrowserStageCount);
-    QString after;
     if (withErrors > 0)
-        after += QStringLiteral(" \u00b7 %1 with errors").arg(withErrors);
+        text += QStringLiteral(" \u00b7 %1 with errors").arg(withErrors);
     const int stale = FThumbnails->StaleCount();
     if (stale > 0)
-        after += QStringLiteral(" \u00b7 drawing %1").arg(stale);
-    if (FForm) {
-        // The folder gives way in its middle, so what follows stays in view;
-        // the tooltip and the title name it whole.
-        const QString in = QStringLiteral(" in ");
-        const QFontMetrics metrics = stStatus->fontMetrics();
-        const int room = stStatus->contentsRect().width() - metrics.horizontalAdvance(text + in + after);
-        text += in
-                + metrics.elidedText(PathText(FForm->GameFolder()), Qt::ElideMiddle,
-                                     std::max(room, 8 * metrics.averageCharWidth()));
-    }
-    stStatus->setText(text + after);
+        text += QStringLiteral(" \u00b7 drawing %1").arg(stale);
+    // The game folder on a line of its own, giving way in its middle when
+    // the window is narrow; the tooltip and the title name it whole.
+    const QString folder = FForm ? PathText(FForm->GameFolder()) : QString();
+    const QFontMetrics metrics = stStatus->fontMetrics();
+    stStatus->setText(text + QLatin1Char('\n')
+                      + metrics.elidedText(folder, Qt::ElideMiddle, stStatus->contentsRect().width()));
 }
 
 void TfmStages::resizeEvent(QResizeEvent* event)

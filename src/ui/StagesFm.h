@@ -17,7 +17,7 @@
 class QKeyEvent;
 class QLabel;
 class QListView;
-class QPushButton;
+class QToolButton;
 class QModelIndex;
 class TBetweenFrames;
 class TFrameSchedule;
@@ -57,7 +57,7 @@ public:
 
     QListView* lvStages = nullptr;
     QLabel* stStatus = nullptr;
-    QPushButton* btOpenFolder = nullptr;
+    QToolButton* btOpenFolder = nullptr;
     TStageCellModel& Cells() const { return *FCells; }
     const TStageThumbnails& Thumbnails() const { return *FThumbnails; }
     TBetweenFrames& Work() const { return *FWork; }
