@@ -96,6 +96,9 @@ TPictureLookup LookUpPicture(const std::filesystem::path& folder, const std::str
 
 TPictureState PictureStateOf(const std::filesystem::path& folder, const std::string& name)
 {
+    // No name, no picture: whatever becomes of "Map" itself changes nothing.
+    if (name.empty())
+        return {};
     TPictureState state{LookUpPicture(folder, name), std::nullopt};
     if (state.Lookup.Outcome == TPictureLookup::TOutcome::Found)
         state.Stamp = StampPicture(state.Lookup.Path, state.Lookup.Format);

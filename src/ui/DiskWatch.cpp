@@ -5,7 +5,7 @@
 TDiskWatch::TDiskWatch(QObject* parent) : QObject(parent)
 {
     FSettle.setSingleShot(true);
-    FSettle.setInterval(SettleTime);
+    FSettle.setInterval(DefaultSettleTime);
     connect(&FSettle, &QTimer::timeout, this, &TDiskWatch::Settled);
     connect(&FWatcher, &QFileSystemWatcher::directoryChanged, this, &TDiskWatch::Postpone);
     connect(&FWatcher, &QFileSystemWatcher::fileChanged, this, &TDiskWatch::Postpone);

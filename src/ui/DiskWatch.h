@@ -4,7 +4,7 @@
 // does it, loses a watch on the file itself), the stage file and the live
 // background picture (both may be written in place). A burst of changes is
 // let settle before anything reads again: Settled comes once no change has
-// arrived for SettleTime.
+// arrived for the settle time.
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -14,9 +14,11 @@
 class TDiskWatch : public QObject {
     Q_OBJECT
 public:
-    static constexpr int SettleTime = 300;  // milliseconds
+    static constexpr int DefaultSettleTime = 300;  // milliseconds
 
     explicit TDiskWatch(QObject* parent = nullptr);
+    // How long no change must arrive before the changes count as settled.
+    void SetSettleTime(int milliseconds) { FSettle.setInterval(milliseconds); }
 
     // Watches exactly these folders and files from now on; those that do
     // not exist are left out (watch again once they may have come).
@@ -27,7 +29,7 @@ public:
     bool Pending() const { return FSettle.isActive(); }
     // Ends the wait at once, as if the changes had settled now.
     void Settle();
-    // Waits again for a quiet SettleTime (the changes cannot be read yet).
+    // Waits again for a quiet settle time (the changes cannot be read yet).
     void Postpone();
 
 signals:
