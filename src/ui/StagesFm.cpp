@@ -220,9 +220,9 @@ void TfmStages::GameFolderChanged()
     const QString folder = PathText(FForm->GameFolder());
     setWindowTitle(QStringLiteral("Stages - %1").arg(folder));
     stStatus->setToolTip(folder);
-    if (isVisible())
+    if (isVisible()) {
         ReadFile(false);
-    else {
+    } else {
         FCells->Reload();
         UpdateStatus();
     }

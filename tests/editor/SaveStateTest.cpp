@@ -288,52 +288,34 @@ TEST_F(SaveStateTest, ChangesOnDiskToTheLiveStagesRecordAreToldOncePerContent)
     }
 }
 
-// The folder's stage file is made whole at the first save, with empty
-// records before the stage, or not at all.
-TEST_F(SaveStateTest, ANewStageFileHoldsEmptyRecordsThenTheStage)
+// A stage file that appeared since Save found none is left alone: the
+// creation is refused and the stage stays unsaved.
+TEST_F(SaveStateTest, ANewStageFileNeverReplacesOneThatAppeared)
 {
-    Run("load 1; paint; number 3");
-    std::filesystem::remove(E->Form.StageFileName);
-    ASSERT_TRUE(E->Form.WriteNewStageFile());
-    EXPECT_EQ(std::filesystem::file_size(E->Form.StageFileName), 4u * sizeof(StageRecord));
-    StageRecord empty;
-    EmptyStage(empty);
-    for (int number = 0; number < 3; ++number)
-        EXPECT_TRUE(RecordsEqual(FileRecord(number), empty)) << number;
-    EXPECT_TRUE(RecordsEqual(FileRecord(3), E->Capture()));
-    EXPECT_FALSE(E->Form.StageUnsaved());
-    EXPECT_EQ(E->Form.Saved.Origin, 3);
-
-    // Something at the name by now: refused, the file left as it is.
+    Run("load 1; paint");
     const std::string before = ReadFile(E->Form.StageFileName);
-    Run("paint");
-    const TWriteResult again = E->Form.WriteNewStageFile();
-    EXPECT_FALSE(again);
-    EXPECT_TRUE(again.AlreadyExists);
+    const TWriteResult created = E->Form.WriteNewStageFile();
+    EXPECT_TRUE(created.AlreadyExists);
     EXPECT_EQ(ReadFile(E->Form.StageFileName), before);
     EXPECT_TRUE(E->Form.StageUnsaved());
 }
 
-// Another game folder: its own stage file and pictures, stage 0, and
-// nothing of the old folder's history or file.
+// Another game folder: nothing of the old folder's file is remembered, so
+// its records raise no question there.
 TEST_F(SaveStateTest, EnteringAnotherGameFolderForgetsTheOldOne)
 {
-    Run("load 1; paint; number 2");
+    Run("load 1; paint");
     const std::filesystem::path other = Dir / "other";
     std::filesystem::create_directories(other);
-    ASSERT_TRUE(PutStageRecord(other / "STAGE.DAT", 0, Stage("Elsewhere")));
+    ASSERT_TRUE(PutStageRecord(other / "STAGE.DAT", 1, Stage("Elsewhere")));
     E->Form.EnterGameFolder(other);
     EXPECT_EQ(E->Form.GameFolder(), other);
-    EXPECT_EQ(E->Form.PictureFolder, other);
-    EXPECT_EQ(E->Form.StageNum, 0);
-    EXPECT_EQ(E->Host.StageNumPosition, 0);
-    EXPECT_EQ(E->Form.History.Count(), 0);
-    EXPECT_FALSE(E->Host.UndoEnabled);
     EXPECT_EQ(E->Form.Saved.Origin, -1);
     EXPECT_EQ(E->Form.Saved.Remembered(1), nullptr);
-    E->Form.LoadStage();  // found ignoring letter case, as at start-up
-    EXPECT_EQ(E->Form.Caption.Str(), "Elsewhere");
     EXPECT_FALSE(E->Form.StageUnsaved());
+    Run("load 1");  // found ignoring letter case
+    EXPECT_EQ(E->Form.Caption.Str(), "Elsewhere");
+    EXPECT_FALSE(Disk->Look().StageChanged);
 }
 
 }  // namespace
