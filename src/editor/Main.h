@@ -124,7 +124,7 @@ public:
     // folder, the command-line tool may point elsewhere.
     std::filesystem::path StageFileName = "Stage.Dat";
     std::filesystem::path PictureFolder = "";  // "Map" is looked up inside it
-    // The folder the stage file is in, absolute.
+    // The folder the stage file is in, absolute, without "." or "..".
     std::filesystem::path GameFolder() const;
     // Works in `folder` from now on: its "Stage.Dat" (found ignoring case) and
     // its "Map". The history is emptied, nothing of the old stage file is

@@ -60,7 +60,7 @@ std::filesystem::path TMainForm::GameFolder() const
 {
     std::error_code error;
     const std::filesystem::path file = std::filesystem::absolute(StageFileName, error);
-    return (error ? StageFileName : file).parent_path();
+    return (error ? StageFileName : file).lexically_normal().parent_path();
 }
 
 void TMainForm::EnterGameFolder(const std::filesystem::path& folder)

@@ -66,7 +66,7 @@ QString PathText(const std::filesystem::path& path)
 {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return QDir::toNativeSeparators(QFile::decodeName((error ? path : absolute).c_str()));
+    return QDir::toNativeSeparators(QFile::decodeName((error ? path : absolute).lexically_normal().c_str()));
 }
 
 TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)

@@ -54,5 +54,5 @@ void TellStageChanged(QWidget* parent, int number, const QString& fileName);
 QString CaptionText(const TShortString& caption);
 // The name a question gives a file: its last part ("Stage.Dat").
 QString FileNameText(const std::filesystem::path& file);
-// A file or folder as the windows name it: its whole path.
+// A file or folder as the windows name it: its whole path, without "." or "..".
 QString PathText(const std::filesystem::path& path);

@@ -308,7 +308,7 @@ TEST_F(SaveStateTest, EnteringAnotherGameFolderForgetsTheOldOne)
     const std::filesystem::path other = Dir / "other";
     std::filesystem::create_directories(other);
     ASSERT_TRUE(PutStageRecord(other / "STAGE.DAT", 1, Stage("Elsewhere")));
-    E->Form.EnterGameFolder(other);
+    E->Form.EnterGameFolder(other / ".");
     EXPECT_EQ(E->Form.GameFolder(), other);
     EXPECT_EQ(E->Form.Saved.Origin, -1);
     EXPECT_EQ(E->Form.Saved.Remembered(1), nullptr);
