@@ -17,7 +17,7 @@
 constexpr std::int64_t MaxStageSetRecords = 1000;
 
 struct TStageSetOutcome {
-    std::string Error;  // why nothing changed, in words for the user
+    std::string Error;   // why nothing changed, in words for the user
     TStageSetStep Step;  // what changed (nothing, when the operation changed no byte)
     // A trailing piece of the file that was no whole record; a change drops it.
     std::int64_t TrailingBytes = 0;

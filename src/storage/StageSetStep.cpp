@@ -46,11 +46,21 @@ int TStageSetStep::Destination(int number) const
 
 const StageRecord* TStageSetStep::Before(int number) const
 {
-    const auto found = std::find_if(Changes.begin(), Changes.end(),
-                                    [number](const TChange& change) { return change.Number == number; });
-    if (found == Changes.end() || found->Before < 0)
-        return nullptr;
-    return &Records[static_cast<std::size_t>(found->Before)];
+    const TChange* change = ChangeAt(number);
+    return change && change->Before >= 0 ? &Records[static_cast<std::size_t>(change->Before)] : nullptr;
+}
+
+const StageRecord* TStageSetStep::After(int number) const
+{
+    const TChange* change = ChangeAt(number);
+    return change && change->After >= 0 ? &Records[static_cast<std::size_t>(change->After)] : nullptr;
+}
+
+const TStageSetStep::TChange* TStageSetStep::ChangeAt(int number) const
+{
+    const auto found = std::lower_bound(Changes.begin(), Changes.end(), number,
+                                        [](const TChange& change, int wanted) { return change.Number < wanted; });
+    return found != Changes.end() && found->Number == number ? &*found : nullptr;
 }
 
 TStageSetStep MakeStageSetStep(const std::vector<StageRecord>& before, const TStageSetResult& result)
@@ -77,8 +87,7 @@ TStageSetStep MakeStageSetStep(const std::vector<StageRecord>& before, const TSt
         const StageRecord* now = n < result.Records.size() ? &result.Records[n] : nullptr;
         if (was && now && RecordsEqual(*was, *now))
             continue;
-        step.Changes.push_back(
-            {static_cast<int>(n), was ? pool.Add(*was) : -1, now ? pool.Add(*now) : -1});
+        step.Changes.push_back({static_cast<int>(n), was ? pool.Add(*was) : -1, now ? pool.Add(*now) : -1});
     }
     return step;
 }
@@ -104,8 +113,8 @@ TStageSetEdit ReplayStageSetStep(const TStageSetStep& step)
         TStageSetResult result;
         const auto count = static_cast<std::int64_t>(records.size());
         if (step.CountBefore != step.CountAfter && count != step.CountBefore) {
-            result.Error = "the file holds " + std::to_string(count) + " records now, not "
-                           + std::to_string(step.CountBefore);
+            result.Error =
+                "the file holds " + std::to_string(count) + " records now, not " + std::to_string(step.CountBefore);
             return result;
         }
         for (const TStageSetStep::TChange& change : step.Changes) {

@@ -25,7 +25,7 @@ struct TStageSetStep {
         int Before = -1;
         int After = -1;
     };
-    std::vector<TChange> Changes;  // by number, ascending
+    std::vector<TChange> Changes;      // by number, ascending
     std::vector<StageRecord> Records;  // each content once
 
     bool Empty() const { return Changes.empty() && CountBefore == CountAfter; }
@@ -33,8 +33,13 @@ struct TStageSetStep {
     // it was replaced or removed, or a record came where there was none. A
     // number past both ends stays itself.
     int Destination(int number) const;
-    // The record `number` held before (none: no record, or not changed).
+    // The record `number` held before and holds after, where it changed
+    // (none: no record there, or the number did not change).
     const StageRecord* Before(int number) const;
+    const StageRecord* After(int number) const;
+
+private:
+    const TChange* ChangeAt(int number) const;
 };
 
 // The step from `before` to `result` (which holds no error).

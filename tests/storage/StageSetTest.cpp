@@ -172,9 +172,8 @@ TEST_F(StageSetFileTest, AnOperationReplacesTheFileAndItsUndoPutsItBack)
 
     // An operation that changes nothing writes nothing.
     ::stat(File.c_str(), &status);
-    const TStageSetOutcome same = ChangeStageSet(File, [](const std::vector<StageRecord>& r) {
-        return SwapStages(r, 1, 1);
-    });
+    const TStageSetOutcome same =
+        ChangeStageSet(File, [](const std::vector<StageRecord>& r) { return SwapStages(r, 1, 1); });
     EXPECT_TRUE(same && same.Step.Empty());
     struct stat again {};
     ::stat(File.c_str(), &again);

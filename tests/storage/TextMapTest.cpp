@@ -255,7 +255,9 @@ TEST(SplitTextMaps, EachMapOfATextReadsAsAlone)
         {"two", "copied:\r\n" + first + second, {first, second}},
         {"a key the first lacks stays its own", lacking + second, {lacking, second}},
         {"the first unfinished", unfinished + second, {unfinished, second}},
-        {"a header in a caption", "[Stage1]\r\nCaption=[Stage2]\r\n[End]\r\n", {"[Stage1]\r\nCaption=[Stage2]\r\n[End]\r\n"}},
+        {"a header in a caption",
+         "[Stage1]\r\nCaption=[Stage2]\r\n[End]\r\n",
+         {"[Stage1]\r\nCaption=[Stage2]\r\n[End]\r\n"}},
         {"none", "no map here", {}},
     };
     for (const Case& c : cases) {

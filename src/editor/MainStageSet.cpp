@@ -1,0 +1,110 @@
+// Stage set operations as the editor makes them: one transaction on the
+// stage file each, after which the live stage follows its record, and an
+// undo history of their own.
+#include "editor/Main.h"
+
+#include "storage/FileLookup.h"
+
+namespace {
+
+std::string Two(int number)
+{
+    return (number < 10 ? "0" : "") + std::to_string(number);
+}
+
+}  // namespace
+
+TStageSetOutcome TMainForm::PreviewStageSet(const TStageSetEdit& edit, bool mayCreate) const
+{
+    return ::PreviewStageSet(FindStageFile(StageFileName), edit, mayCreate);
+}
+
+bool TMainForm::ReplacesLiveStage(const TStageSetStep& step) const
+{
+    return Saved.Origin >= 0 && step.Destination(Saved.Origin) < 0;
+}
+
+TStageSetOutcome TMainForm::ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate)
+{
+    TStageSetOutcome outcome = RunStageSetEdit(edit, discardUnsaved, mayCreate);
+    if (outcome && !outcome.Step.Empty())
+        StageSetHistory.Push(outcome.Step);
+    return outcome;
+}
+
+std::optional<TStageSetEdit> TMainForm::UndoStageSetEdit() const
+{
+    const TStageSetStep* step = StageSetHistory.NextUndo();
+    if (!step)
+        return std::nullopt;
+    return ReplayStageSetStep(InverseStageSetStep(*step));
+}
+
+std::optional<TStageSetEdit> TMainForm::RedoStageSetEdit() const
+{
+    const TStageSetStep* step = StageSetHistory.NextRedo();
+    if (!step)
+        return std::nullopt;
+    return ReplayStageSetStep(*step);
+}
+
+TStageSetOutcome TMainForm::UndoStageSet(bool discardUnsaved)
+{
+    const std::optional<TStageSetEdit> edit = UndoStageSetEdit();
+    if (!edit)
+        return TStageSetOutcome{"there is nothing to undo", {}, 0};
+    TStageSetOutcome outcome = RunStageSetEdit(*edit, discardUnsaved, false);
+    if (outcome)
+        StageSetHistory.Undone();
+    return outcome;
+}
+
+TStageSetOutcome TMainForm::RedoStageSet(bool discardUnsaved)
+{
+    const std::optional<TStageSetEdit> edit = RedoStageSetEdit();
+    if (!edit)
+        return TStageSetOutcome{"there is nothing to redo", {}, 0};
+    TStageSetOutcome outcome = RunStageSetEdit(*edit, discardUnsaved, false);
+    if (outcome)
+        StageSetHistory.Redone();
+    return outcome;
+}
+
+TStageSetOutcome TMainForm::RunStageSetEdit(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate)
+{
+    const bool keepLive = !discardUnsaved && StageUnsaved();
+    // Decided under the file's lock: the file may have changed since the
+    // designer was asked.
+    const TStageSetEdit guarded = [&](const std::vector<StageRecord>& records) {
+        TStageSetResult result = edit(records);
+        if (result.Error.empty() && keepLive && ReplacesLiveStage(MakeStageSetStep(records, result)))
+            result = TStageSetResult{{}, {}, "stage " + Two(Saved.Origin) + " has changes that are not saved"};
+        return result;
+    };
+    TStageSetOutcome outcome = ::ChangeStageSet(FindStageFile(StageFileName), guarded, mayCreate);
+    if (outcome && !outcome.Step.Empty())
+        FollowStageSet(outcome.Step);
+    return outcome;
+}
+
+void TMainForm::FollowStageSet(const TStageSetStep& step)
+{
+    const int origin = Saved.Origin;
+    Saved.FollowRecords(step);
+    if (origin < 0)
+        return;
+    const int destination = step.Destination(origin);
+    if (destination < 0) {
+        // Its record was replaced: loaded again from there, as Load does.
+        Host.SetStageNumControl(origin);
+        LoadStage();
+        return;
+    }
+    if (destination == origin)
+        return;
+    // The control reports its new position back through edStageNumChange,
+    // which sets StageNum and the title.
+    if (StageNum == origin)
+        Host.SetStageNumControl(destination);
+    Saved.Origin = destination;
+}
