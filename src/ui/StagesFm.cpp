@@ -297,7 +297,7 @@ void TfmStages::UpdateStatus()
     for (int number = 0; number < BrowserStageCount; ++number) {
         const TStageThumbnail& stage = FThumbnails->Stage(number);
         records += stage.Present;
-        withErrors += stage.Present && stage.Errors > 0;
+        withErrors += stage.Present && stage.Errors() > 0;
     }
     QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(BrowserStageCount);
     if (withErrors > 0)
