@@ -257,8 +257,9 @@ public:
     // they are; a replaced one is loaded again as Load does. While the live
     // stage is unsaved, an edit that would replace its record is refused,
     // nothing changed, unless `discardUnsaved`. A step that changed anything
-    // goes on StageSetHistory. Failures change nothing and say why.
-    TStageSetOutcome ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate = false);
+    // goes on StageSetHistory as `label`. Failures change nothing and say why.
+    TStageSetOutcome ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate = false,
+                                    std::string label = {});
     // Takes back StageSetHistory's newest step, or makes the undone one
     // again, as ChangeStageSet does an edit; refused, nothing changed, when
     // the file no longer holds what that step left (another program or a

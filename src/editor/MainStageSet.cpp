@@ -5,6 +5,8 @@
 
 #include "storage/FileLookup.h"
 
+#include <utility>
+
 namespace {
 
 std::string Two(int number)
@@ -24,28 +26,29 @@ bool TMainForm::ReplacesLiveStage(const TStageSetStep& step) const
     return Saved.Origin >= 0 && step.Destination(Saved.Origin) < 0;
 }
 
-TStageSetOutcome TMainForm::ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate)
+TStageSetOutcome TMainForm::ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate,
+                                           std::string label)
 {
     TStageSetOutcome outcome = RunStageSetEdit(edit, discardUnsaved, mayCreate);
     if (outcome && !outcome.Step.Empty())
-        StageSetHistory.Push(outcome.Step);
+        StageSetHistory.Push(outcome.Step, std::move(label));
     return outcome;
 }
 
 std::optional<TStageSetEdit> TMainForm::UndoStageSetEdit() const
 {
-    const TStageSetStep* step = StageSetHistory.NextUndo();
-    if (!step)
+    const TStageSetHistory::TEntry* entry = StageSetHistory.NextUndo();
+    if (!entry)
         return std::nullopt;
-    return ReplayStageSetStep(InverseStageSetStep(*step));
+    return ReplayStageSetStep(InverseStageSetStep(entry->Step));
 }
 
 std::optional<TStageSetEdit> TMainForm::RedoStageSetEdit() const
 {
-    const TStageSetStep* step = StageSetHistory.NextRedo();
-    if (!step)
+    const TStageSetHistory::TEntry* entry = StageSetHistory.NextRedo();
+    if (!entry)
         return std::nullopt;
-    return ReplayStageSetStep(*step);
+    return ReplayStageSetStep(entry->Step);
 }
 
 TStageSetOutcome TMainForm::UndoStageSet(bool discardUnsaved)

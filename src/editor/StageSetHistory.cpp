@@ -2,10 +2,10 @@
 
 #include <utility>
 
-void TStageSetHistory::Push(TStageSetStep step)
+void TStageSetHistory::Push(TStageSetStep step, std::string label)
 {
     FRedo.clear();
-    FUndo.push_back(std::move(step));
+    FUndo.push_back({std::move(step), std::move(label)});
     if (FUndo.size() > Capacity)
         FUndo.pop_front();
 }

@@ -8,17 +8,23 @@
 
 #include <cstddef>
 #include <deque>
+#include <string>
 
 class TStageSetHistory {
 public:
     static constexpr std::size_t Capacity = 30;
 
-    void Push(TStageSetStep step);
+    struct TEntry {
+        TStageSetStep Step;
+        std::string Label;  // what the designer did, in words ("Moved 03 to 07")
+    };
+
+    void Push(TStageSetStep step, std::string label);
     void Clear();
 
     // The step Undo would take back, and the one Redo would make again.
-    const TStageSetStep* NextUndo() const { return FUndo.empty() ? nullptr : &FUndo.back(); }
-    const TStageSetStep* NextRedo() const { return FRedo.empty() ? nullptr : &FRedo.back(); }
+    const TEntry* NextUndo() const { return FUndo.empty() ? nullptr : &FUndo.back(); }
+    const TEntry* NextRedo() const { return FRedo.empty() ? nullptr : &FRedo.back(); }
     // NextUndo was taken back, or NextRedo made again.
     void Undone();
     void Redone();
@@ -27,6 +33,6 @@ public:
     std::size_t RedoCount() const { return FRedo.size(); }
 
 private:
-    std::deque<TStageSetStep> FUndo;
-    std::deque<TStageSetStep> FRedo;
+    std::deque<TEntry> FUndo;
+    std::deque<TEntry> FRedo;
 };

@@ -123,7 +123,8 @@ TStageSetEdit ReplayStageSetStep(const TStageSetStep& step)
                                   : !there
                                         || !RecordsEqual(records[static_cast<std::size_t>(change.Number)],
                                                          step.Records[static_cast<std::size_t>(change.Before)])) {
-                result.Error = "stage " + Two(change.Number) + " changed since";
+                result.Error =
+                    "stage " + Two(change.Number) + " has changed since (another program or a Save wrote it)";
                 return result;
             }
         }

@@ -95,6 +95,13 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     }
 }
 
+Qt::ItemFlags TStageCellModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
 QImage TStageCellModel::ImageOf(const std::shared_ptr<const TStageLook>& look)
 {
     if (!look || look->Pixels.size() != static_cast<std::size_t>(ThumbnailWidth) * ThumbnailHeight)

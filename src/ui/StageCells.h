@@ -36,6 +36,8 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Cells are selected, dragged and dropped on (the window does the rest).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // The thumbnails and records changed: every cell is read again.
     void Reload();

@@ -351,8 +351,10 @@ TEST_F(SaveStateTest, TheLiveStageFollowsItsRecordThroughSetOperations)
         {"set move 1 2; set undo", 1, 1, "One", false, ""},
         {"set move 1 2; set undo; set redo", 2, 2, "One", false, ""},
         {"set clear 1; set undo", 1, 1, "One", false, ""},
-        {"set move 1 2; put 1 Other; set undo", 2, 2, "One", false, "stage 01 changed since"},
-        {"set move 1 2; paint; save; set undo", 2, 2, "One", false, "stage 02 changed since"},
+        {"set move 1 2; put 1 Other; set undo", 2, 2, "One", false,
+         "stage 01 has changed since (another program or a Save wrote it)"},
+        {"set move 1 2; paint; save; set undo", 2, 2, "One", false,
+         "stage 02 has changed since (another program or a Save wrote it)"},
         {"set undo", 1, 1, "One", false, "there is nothing to undo"},
         {"set insert 100", 1, 1, "One", false, "stage 100 is past 99"},
     };

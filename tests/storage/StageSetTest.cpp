@@ -123,7 +123,8 @@ TEST(StageSetStep, UndoAndRedoPutBackExactlyWhatChanged)
 
     std::vector<StageRecord> saved = after;
     saved[2] = Named('Z');  // a save into a changed stage
-    EXPECT_EQ(ReplayStageSetStep(inverse)(saved).Error, "stage 02 changed since");
+    EXPECT_EQ(ReplayStageSetStep(inverse)(saved).Error,
+              "stage 02 has changed since (another program or a Save wrote it)");
     saved = after;
     saved[4] = Named('Z');  // one it did not change
     saved.push_back(Named('F'));
@@ -134,7 +135,7 @@ TEST(StageSetStep, UndoAndRedoPutBackExactlyWhatChanged)
     EXPECT_EQ(grown.Destination(1), 2);
     EXPECT_EQ(Names(ReplayStageSetStep(InverseStageSetStep(grown))(Records(".AB")).Records), "AB");
     EXPECT_EQ(ReplayStageSetStep(InverseStageSetStep(grown))(Records(".ABC")).Error,
-              "the file holds 4 records now, not 3");
+              "the file holds 4 records now, not 3 (another program or a Save changed it)");
 
     // Copying a stage onto its equal, or clearing an empty one, changes nothing.
     EXPECT_TRUE(MakeStageSetStep(Records("AA"), CopyStages(Records("AA"), {0}, 1)).Empty());
@@ -199,7 +200,7 @@ TEST_F(StageSetFileTest, UndoIsRefusedOnceAnotherProgramChangedThoseRecords)
     EmptyStage(padding);
     ASSERT_TRUE(WriteStageRecord(File, 1, Named('S'), padding));  // a save into the cleared stage
     const TStageSetOutcome undone = ChangeStageSet(File, ReplayStageSetStep(InverseStageSetStep(cleared.Step)));
-    EXPECT_EQ(undone.Error, "stage 01 changed since");
+    EXPECT_EQ(undone.Error, "stage 01 has changed since (another program or a Save wrote it)");
     EXPECT_EQ(ReadFile(File), Bytes("ASCD"));
 }
 
