@@ -10,6 +10,10 @@
 
 TStageListView::TStageListView(QWidget* parent) : QListView(parent)
 {
+    // Cells stay where they are (a drop changes the file, which is then read
+    // again); the view mode and the movement set the drags, so they come first.
+    setViewMode(QListView::IconMode);
+    setMovement(QListView::Static);
     setDragEnabled(true);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);

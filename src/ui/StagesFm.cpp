@@ -129,11 +129,9 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     FActions = new TStageSetActions(*this);
     lvStages = new TStageListView(this);
     lvStages->setObjectName(QStringLiteral("lvStages"));
-    lvStages->setViewMode(QListView::IconMode);
     lvStages->setFlow(QListView::LeftToRight);
     lvStages->setWrapping(true);
     lvStages->setResizeMode(QListView::Adjust);
-    lvStages->setMovement(QListView::Static);
     lvStages->setUniformItemSizes(true);
     lvStages->setGridSize(TStageCellDelegate::CellSize());
     lvStages->setSelectionMode(QAbstractItemView::ExtendedSelection);
