@@ -4,6 +4,7 @@
 #include "cli/CheckReport.h"
 #include "cli/Render.h"
 #include "cli/Sheet.h"
+#include "cli/StageOrderCommands.h"
 #include "cli/StageSave.h"
 #include "cli/TextMapSet.h"
 #include "cli/TiledCommands.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <string>
 #include <string_view>
@@ -309,6 +311,42 @@ const std::vector<TCommand>& Commands()
          1,
          MaxTiledImportInputs,
          RunTiledImport},
+        {"move",
+         "move A B [--file F]",
+         {"--file"},
+         2,
+         2,
+         [](const TArgs& a) { return RunMove(a, std::cout, std::cerr); }},
+        {"copy",
+         "copy A B [--file F]",
+         {"--file"},
+         2,
+         2,
+         [](const TArgs& a) { return RunCopy(a, std::cout, std::cerr); }},
+        {"swap",
+         "swap A B [--file F]",
+         {"--file"},
+         2,
+         2,
+         [](const TArgs& a) { return RunSwap(a, std::cout, std::cerr); }},
+        {"insert",
+         "insert N [--file F]",
+         {"--file"},
+         1,
+         1,
+         [](const TArgs& a) { return RunInsert(a, std::cout, std::cerr); }},
+        {"delete",
+         "delete N [--file F]",
+         {"--file"},
+         1,
+         1,
+         [](const TArgs& a) { return RunDelete(a, std::cout, std::cerr); }},
+        {"clear",
+         "clear N ... [--file F]",
+         {"--file"},
+         1,
+         100,
+         [](const TArgs& a) { return RunClear(a, std::cout, std::cerr); }},
     };
     return commands;
 }
