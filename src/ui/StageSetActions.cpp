@@ -253,7 +253,11 @@ bool TStageSetActions::Paste()
     const QMimeData* mime = QApplication::clipboard()->mimeData();
     if (!FForm || selected.empty() || !mime)
         return false;
-    return Drop(selected.front(), StagesFromMimeData(*mime, FindStageFile(FForm->StageFileName)), true);
+    // What was copied, as it was then: the stages at those numbers may have
+    // changed since.
+    TStagesOnClipboard stages = StagesFromMimeData(*mime, FindStageFile(FForm->StageFileName));
+    stages.Numbers.clear();
+    return Drop(selected.front(), stages, true);
 }
 
 bool TStageSetActions::Drop(int target, const TStagesOnClipboard& stages, bool copy)

@@ -168,6 +168,9 @@ private slots:
             {"select 0; key Ctrl+C; select 3; answer ReplaceStagesQuestion Cancel; key Ctrl+V", "ABCD", 1,
              "ReplaceStagesQuestion"},
             {"select 0; key Ctrl+C; select 5; key Ctrl+V", "ABCD.A", 1, ""},
+            // What was copied is pasted, whatever its stage holds since.
+            {"select 0; key Ctrl+C; select 0 2; menu Swap; select 3; answer ReplaceStagesQuestion Replace; key Ctrl+V",
+             "CBAA", 1, "ReplaceStagesQuestion"},
             // The live stage's record is replaced: loaded again, or asked first while it is unsaved.
             {"select 0; key Ctrl+C; select 1; answer ReplaceStagesQuestion Replace; key Ctrl+V", "AACD", 1,
              "ReplaceStagesQuestion"},
