@@ -332,6 +332,8 @@ private:
     // (read as `found`, or none): the baseline, the origin and what is
     // remembered of that record follow.
     void TakeAsSaved(const StageRecord* found);
+    // UndoStageSet (`undo`) or RedoStageSet.
+    TStageSetOutcome StepStageSetHistory(bool undo, bool discardUnsaved);
     // The transaction of ChangeStageSet, UndoStageSet and RedoStageSet.
     TStageSetOutcome RunStageSetEdit(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate);
     // The live stage follows `step`, which the editor just made.

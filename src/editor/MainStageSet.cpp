@@ -53,23 +53,22 @@ std::optional<TStageSetEdit> TMainForm::RedoStageSetEdit() const
 
 TStageSetOutcome TMainForm::UndoStageSet(bool discardUnsaved)
 {
-    const std::optional<TStageSetEdit> edit = UndoStageSetEdit();
-    if (!edit)
-        return TStageSetOutcome{"there is nothing to undo", {}, 0};
-    TStageSetOutcome outcome = RunStageSetEdit(*edit, discardUnsaved, false);
-    if (outcome)
-        StageSetHistory.Undone();
-    return outcome;
+    return StepStageSetHistory(true, discardUnsaved);
 }
 
 TStageSetOutcome TMainForm::RedoStageSet(bool discardUnsaved)
 {
-    const std::optional<TStageSetEdit> edit = RedoStageSetEdit();
+    return StepStageSetHistory(false, discardUnsaved);
+}
+
+TStageSetOutcome TMainForm::StepStageSetHistory(bool undo, bool discardUnsaved)
+{
+    const std::optional<TStageSetEdit> edit = undo ? UndoStageSetEdit() : RedoStageSetEdit();
     if (!edit)
-        return TStageSetOutcome{"there is nothing to redo", {}, 0};
+        return TStageSetOutcome{undo ? "there is nothing to undo" : "there is nothing to redo", {}, 0};
     TStageSetOutcome outcome = RunStageSetEdit(*edit, discardUnsaved, false);
     if (outcome)
-        StageSetHistory.Redone();
+        undo ? StageSetHistory.Undone() : StageSetHistory.Redone();
     return outcome;
 }
 

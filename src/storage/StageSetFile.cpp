@@ -32,15 +32,6 @@ TStageSetOutcome Plan(const TStageRecords& current, const TStageSetEdit& edit, b
     return outcome;
 }
 
-std::string FileBytes(const std::vector<StageRecord>& records)
-{
-    std::string bytes;
-    bytes.reserve(records.size() * sizeof(StageRecord));
-    for (const StageRecord& record : records)
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    return bytes;
-}
-
 bool Missing(const std::filesystem::path& file)
 {
     std::error_code error;
@@ -48,6 +39,15 @@ bool Missing(const std::filesystem::path& file)
 }
 
 }  // namespace
+
+std::string StageFileBytes(const std::vector<StageRecord>& records)
+{
+    std::string bytes;
+    bytes.reserve(records.size() * sizeof(StageRecord));
+    for (const StageRecord& record : records)
+        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
+    return bytes;
+}
 
 TStageSetOutcome PreviewStageSet(const std::filesystem::path& file, const TStageSetEdit& edit, bool mayCreate)
 {
@@ -72,7 +72,7 @@ TStageSetOutcome ChangeStageSet(const std::filesystem::path& file, const TStageS
             if (!outcome || unchanged)
                 // Either way the file stays as it is; the outcome says which.
                 return TStageFileContent{{}, outcome ? std::string("unchanged") : outcome.Error};
-            return TStageFileContent{FileBytes(after), {}};
+            return TStageFileContent{StageFileBytes(after), {}};
         });
     if (unchanged)
         return outcome;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // The most records an operation reads: a stage file holds 100; a file far
 // larger is the wrong file and is left alone.
@@ -23,6 +24,9 @@ struct TStageSetOutcome {
     std::int64_t TrailingBytes = 0;
     explicit operator bool() const { return Error.empty(); }
 };
+
+// The bytes of a stage file holding `records`, one after another.
+std::string StageFileBytes(const std::vector<StageRecord>& records);
 
 // What `edit` would do to the file as it is now, read under a shared lock;
 // nothing is written. A missing file holds no records when `mayCreate`, else

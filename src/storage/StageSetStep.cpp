@@ -113,8 +113,8 @@ TStageSetEdit ReplayStageSetStep(const TStageSetStep& step)
         TStageSetResult result;
         const auto count = static_cast<std::int64_t>(records.size());
         if (step.CountBefore != step.CountAfter && count != step.CountBefore) {
-            result.Error =
-                "the file holds " + std::to_string(count) + " records now, not " + std::to_string(step.CountBefore);
+            result.Error = "the file holds " + std::to_string(count) + " records now, not "
+                           + std::to_string(step.CountBefore) + " (another program or a Save changed it)";
             return result;
         }
         for (const TStageSetStep::TChange& change : step.Changes) {
