@@ -1,8 +1,8 @@
 #pragma once
-// The parts of the field that hold something of their own: the flag's square
-// at the bottom centre and the two top corners. Random stages keep them clear,
-// the stage check warns about what they hold, and the art generator draws its
-// stages around them. Areas are in field cells (columns 0..39, rows 0..29).
+// The parts of the field that stages keep clear: the flag's square at the
+// bottom centre and the two top corners. Random stages clear them, the stage
+// check warns about what they hold, and the art generator draws its stages
+// around them. Areas are in field cells (columns 0..39, rows 0..29).
 
 #include "stage/TileCodes.h"
 
