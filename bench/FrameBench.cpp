@@ -160,7 +160,7 @@ void BM_FrameSkipped(benchmark::State& state)
     if (editor.VerticalBlankWaits() != waitsBefore)
         state.SkipWithError("a frame was drawn");
 }
-BENCHMARK(BM_FrameSkipped)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameSkipped)->Unit(benchmark::kNanosecond);
 
 void BM_FrameFloor(benchmark::State& state)
 {
