@@ -37,9 +37,9 @@ const TVerticalBlankRecord& VerticalBlankRecord()
     return BlankRecord();
 }
 
-void NoteFrameBegan(std::optional<std::chrono::nanoseconds> at)
+void NoteFrameDue(std::optional<std::chrono::nanoseconds> at)
 {
-    BlankRecord().FrameBegan = at;
+    BlankRecord().FrameDue = at;
 }
 
 HRESULT DirectDrawCreate(const void* driver, std::unique_ptr<IDirectDraw4>& directDraw)
@@ -242,8 +242,8 @@ HRESULT IDirectDraw4::WaitForVerticalBlank(std::uint32_t flags, void*)
     ++FVBlankWaits;
     // Blanks are numbered by the clock: blank n starts at n * period.
     const std::int64_t latest = FloorDiv(now, period);
-    const bool beganBefore = !record.FrameBegan || record.FrameBegan->count() < latest * period;
-    if (latest > FLastBlank && beganBefore) {
+    const bool dueBefore = !record.FrameDue || record.FrameDue->count() < latest * period;
+    if (latest > FLastBlank && dueBefore) {
         FLastBlank = latest;
         return DD_OK;
     }

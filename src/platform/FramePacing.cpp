@@ -44,11 +44,18 @@ std::chrono::nanoseconds TFrameCost::Lead(std::chrono::nanoseconds period) const
     return std::min(*middle + FramePacing::Margin, std::max(period, std::chrono::nanoseconds::zero()));
 }
 
+std::chrono::nanoseconds TFramePacer::NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period)
+{
+    FNextStart = FramePacing::NextStart(now, period, FCost.Lead(period), FPresented);
+    return *FNextStart;
+}
+
 void TFramePacer::CallStarted(std::chrono::nanoseconds now)
 {
     FStarted = now;
     FWaits = VerticalBlankRecord().Waits;
-    NoteFrameBegan(now);
+    NoteFrameDue(std::min(FNextStart.value_or(now), now));
+    FNextStart.reset();
 }
 
 bool TFramePacer::CallEnded()
@@ -59,9 +66,4 @@ bool TFramePacer::CallEnded()
     if (FPresented)
         FCost.Add(record.LastAsked - FStarted);
     return FPresented;
-}
-
-std::chrono::nanoseconds TFramePacer::NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period) const
-{
-    return FramePacing::NextStart(now, period, FCost.Lead(period), FPresented);
 }

@@ -72,6 +72,26 @@ TEST(FramePacing, LeadIsTheMedianRecentCostPlusTheMargin)
     EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "a negative cost counts as none";
 }
 
+TEST(FramePacing, AFrameIsDueWhenItsCallWasSetToStart)
+{
+    const nanoseconds period = 16ms;
+    TFramePacer pacer;
+    pacer.CallStarted(5ms);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 5ms) << "no start given: due now";
+    pacer.CallEnded();
+    EXPECT_EQ(pacer.NextStart(17ms, period), 30ms);
+    pacer.CallStarted(40ms);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 30ms) << "its timer fired late, after the blank it aimed at";
+    pacer.CallEnded();
+    pacer.NextStart(41ms, period);
+    pacer.CallStarted(41ms - 1us);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 41ms - 1us) << "called before its start";
+    pacer.CallEnded();
+    pacer.CallStarted(50ms);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 50ms) << "the start given is used once";
+    NoteFrameDue(std::nullopt);
+}
+
 // The idle loop of the editor on a clock that only moves when told: each
 // call starts when the pacer says (on a timer of whole milliseconds), and
 // every `drawEvery`-th call draws a frame, which takes `work`, and waits for
@@ -112,7 +132,7 @@ TSimulation Simulate(nanoseconds work, int drawEvery = 1)
             result.Late += shown && clock.NowNs % period.count() != 0;
         }
     }
-    NoteFrameBegan(std::nullopt);
+    NoteFrameDue(std::nullopt);
     return result;
 }
 
