@@ -45,13 +45,13 @@ void CreateDisplayComponents(TMainForm& form, TApplicationHooks* application)
     flag.Picture = LoadArt(ArtFlag);
     flag.PatternWidth = 32;
     flag.PatternHeight = 32;
-    flag.TransparentColor = RGBColor(255, 0, 255);
+    flag.TransparentColor = RGBColor(ArtFlagKey.Red, ArtFlagKey.Green, ArtFlagKey.Blue);
     TPictureCollectionItem& back = items.Add();
     back.SetName("Back");
     back.Picture = LoadArt(ArtBack);
     back.PatternWidth = 16;
     back.PatternHeight = 16;
-    back.TransparentColor = 16253176;  // RGB 248, 0, 248
+    back.TransparentColor = RGBColor(ArtBackKey.Red, ArtBackKey.Green, ArtBackKey.Blue);  // 16253176
     for (TPictureCollectionItem* item : {&flag, &back}) {
         item->SystemMemory = false;
         item->Transparent = true;

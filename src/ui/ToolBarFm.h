@@ -5,7 +5,7 @@
 // editor, and it hands the keyboard focus back to the main window after each
 // toolbar button.
 
-#include "stage/ToolMode.h"
+#include "editor/ToolMode.h"
 
 #include <QWidget>
 

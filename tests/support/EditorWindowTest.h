@@ -4,6 +4,7 @@
 // for its recovery copies: the base of the window tests.
 
 #include "editor/Main.h"
+#include "ui/DiskWatch.h"
 #include "ui/MainWindow.h"
 #include "ui/ToolBarFm.h"
 
@@ -57,6 +58,8 @@ private:
 
 class TEditorWindowTest : public QObject {
 protected:
+    static constexpr int NeverSettles = 24 * 3600 * 1000;  // milliseconds
+
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<QTemporaryDir> stateFolder;
     QString oldFolder;
@@ -88,10 +91,14 @@ protected:
         stateFolder.reset();
     }
 
-    // The main window and its tool window, as the editor starts them.
+    // The main window and its tool window, as the editor starts them. The
+    // folder watch never settles on its own (a test's own writes would
+    // otherwise raise questions at a moment that depends on the machine's
+    // speed); a test of it settles it itself.
     void openWindows()
     {
         window = std::make_unique<TMainWindow>();
+        window->DiskWatch().SetSettleTime(NeverSettles);
         tool = std::make_unique<TfmTool>(window.get());
         window->SetToolWindow(tool.get());
         window->show();

@@ -84,8 +84,6 @@ private:
         QVERIFY(PutStageRecord("Stage.Dat", 1, Stage("One")));
         QVERIFY(PutStageRecord("Stage.Dat", 0, Stage("Zero", "sky.bmp")));
         openWindows();
-        // Changes wait for the test's settle, however long it takes.
-        window->DiskWatch().SetSettleTime(24 * 3600 * 1000);
         stages = std::make_unique<TfmStages>(window.get());
         window->SetStagesWindow(stages.get());
         QTRY_VERIFY_WITH_TIMEOUT(form().DXDraw->Initialized(), 60000);
