@@ -9,11 +9,6 @@
 
 namespace {
 
-std::string Two(int number)
-{
-    return (number < 10 ? "0" : "") + std::to_string(number);
-}
-
 // The line break mark shows as a space and control bytes as '?', so every
 // stage stays on its line (as list prints captions).
 std::string CaptionOnALine(const TShortString& caption)
@@ -50,8 +45,8 @@ int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, st
         if (!after)
             continue;
         const int source = outcome.Step.Source[static_cast<std::size_t>(change.Number)];
-        out << Two(change.Number) << '\t' << CaptionOnALine(after->Caption) << '\t'
-            << (source >= 0 ? "moved from " + Two(source)
+        out << StageNumberText(change.Number) << '\t' << CaptionOnALine(after->Caption) << '\t'
+            << (source >= 0 ? "moved from " + StageNumberText(source)
                 : note      ? note(change.Number)
                             : "empty")
             << '\n';
@@ -82,7 +77,7 @@ int RunCopy(const TArgs& args, std::ostream& out, std::ostream& err)
     const int to = Number(args, 1);
     return Change(
         "copy", args, [=](const std::vector<StageRecord>& r) { return CopyStages(r, {from}, to); }, out, err,
-        [=](int number) { return number == to ? "copy of " + Two(from) : std::string("empty"); });
+        [=](int number) { return number == to ? "copy of " + StageNumberText(from) : std::string("empty"); });
 }
 
 int RunSwap(const TArgs& args, std::ostream& out, std::ostream& err)

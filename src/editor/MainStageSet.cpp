@@ -7,15 +7,6 @@
 
 #include <utility>
 
-namespace {
-
-std::string Two(int number)
-{
-    return (number < 10 ? "0" : "") + std::to_string(number);
-}
-
-}  // namespace
-
 TStageSetOutcome TMainForm::PreviewStageSet(const TStageSetEdit& edit, bool mayCreate) const
 {
     return ::PreviewStageSet(FindStageFile(StageFileName), edit, mayCreate);
@@ -80,7 +71,8 @@ TStageSetOutcome TMainForm::RunStageSetEdit(const TStageSetEdit& edit, bool disc
     const TStageSetEdit guarded = [&](const std::vector<StageRecord>& records) {
         TStageSetResult result = edit(records);
         if (result.Error.empty() && keepLive && ReplacesLiveStage(MakeStageSetStep(records, result)))
-            result = TStageSetResult{{}, {}, "stage " + Two(Saved.Origin) + " has changes that are not saved"};
+            result =
+                TStageSetResult{{}, {}, "stage " + StageNumberText(Saved.Origin) + " has changes that are not saved"};
         return result;
     };
     TStageSetOutcome outcome = ::ChangeStageSet(FindStageFile(StageFileName), guarded, mayCreate);

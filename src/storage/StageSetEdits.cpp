@@ -5,11 +5,6 @@
 
 namespace {
 
-std::string Two(int number)
-{
-    return (number < 10 ? "0" : "") + std::to_string(number);
-}
-
 TStageSetResult Refused(std::string why)
 {
     TStageSetResult result;
@@ -23,9 +18,9 @@ std::string OutOfRange(int first, int last)
     if (first < 0)
         return "there is no stage " + std::to_string(first);
     if (last >= StageSetNumbers)
-        return first == last ? "stage " + std::to_string(first) + " is past " + Two(StageSetNumbers - 1)
-                             : "stages " + Two(first) + ".." + std::to_string(last) + " would run past "
-                                   + Two(StageSetNumbers - 1);
+        return first == last ? "stage " + std::to_string(first) + " is past " + StageNumberText(StageSetNumbers - 1)
+                             : "stages " + StageNumberText(first) + ".." + std::to_string(last) + " would run past "
+                                   + StageNumberText(StageSetNumbers - 1);
     return {};
 }
 
@@ -63,6 +58,11 @@ void MakeEmpty(TStageSetResult& result, std::size_t at)
 }
 
 }  // namespace
+
+std::string StageNumberText(std::int64_t number)
+{
+    return (number >= 0 && number < 10 ? "0" : "") + std::to_string(number);
+}
 
 TStageSetResult MoveStages(const std::vector<StageRecord>& records, int from, int count, int to)
 {
@@ -125,7 +125,7 @@ TStageSetResult InsertStage(const std::vector<StageRecord>& records, int number)
     const bool full = static_cast<int>(records.size()) >= StageSetNumbers;
     if (full && !IsEmptyRecord(records.back()))
         return Refused("the file already holds " + std::to_string(records.size()) + " stages and the last, "
-                       + Two(static_cast<int>(records.size()) - 1) + ", is not empty");
+                       + StageNumberText(static_cast<int>(records.size()) - 1) + ", is not empty");
     TStageSetResult result = Start(records, number);
     StageRecord empty;
     EmptyStage(empty);

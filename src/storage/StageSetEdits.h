@@ -9,11 +9,15 @@
 
 #include "stage/StageRecord.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 constexpr int StageSetNumbers = 100;  // stages 0..99
+
+// "07": a stage number as the windows and messages show it, two digits at least.
+std::string StageNumberText(std::int64_t number);
 
 // The records after an operation, or why it is refused (Error; nothing else
 // is set then).

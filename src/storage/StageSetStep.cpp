@@ -7,11 +7,6 @@
 
 namespace {
 
-std::string Two(std::int64_t number)
-{
-    return (number < 10 ? "0" : "") + std::to_string(number);
-}
-
 // Records, each content kept once.
 class TRecordPool {
 public:
@@ -123,8 +118,8 @@ TStageSetEdit ReplayStageSetStep(const TStageSetStep& step)
                                   : !there
                                         || !RecordsEqual(records[static_cast<std::size_t>(change.Number)],
                                                          step.Records[static_cast<std::size_t>(change.Before)])) {
-                result.Error =
-                    "stage " + Two(change.Number) + " has changed since (another program or a Save wrote it)";
+                result.Error = "stage " + StageNumberText(change.Number)
+                               + " has changed since (another program or a Save wrote it)";
                 return result;
             }
         }

@@ -87,6 +87,8 @@ void TStageSetActions::MakeActions()
     };
     acMoveTo = add(QStringLiteral("Move To\u2026"), {}, [this, askNumber] {
         const std::vector<int> selected = FWindow.SelectedStages();
+        if (selected.empty())
+            return;
         const int count = static_cast<int>(selected.size());
         if (const int to = askNumber(QStringLiteral("Move Stages"),
                                      QStringLiteral("Move %1 to stage:").arg(Range(selected.front(), count)), count);
@@ -95,6 +97,8 @@ void TStageSetActions::MakeActions()
     });
     acCopyTo = add(QStringLiteral("Copy To\u2026"), {}, [this, askNumber] {
         const std::vector<int> selected = FWindow.SelectedStages();
+        if (selected.empty())
+            return;
         const int count = static_cast<int>(selected.size());
         if (const int to = askNumber(QStringLiteral("Copy Stages"),
                                      QStringLiteral("Copy %1 from stage:").arg(Stages(selected)), count);
@@ -124,8 +128,10 @@ void TStageSetActions::UpdateActions()
     const TStageSetHistory::TEntry* redo = FForm ? FForm->StageSetHistory.NextRedo() : nullptr;
     acUndo->setEnabled(undo != nullptr);
     acRedo->setEnabled(redo != nullptr);
-    acUndo->setText(undo ? QStringLiteral("Undo %1").arg(QString::fromStdString(undo->Label)) : QStringLiteral("Undo"));
-    acRedo->setText(redo ? QStringLiteral("Redo %1").arg(QString::fromStdString(redo->Label)) : QStringLiteral("Redo"));
+    acUndo->setText(undo ? QStringLiteral("Undo: %1").arg(QString::fromStdString(undo->Label))
+                         : QStringLiteral("Undo"));
+    acRedo->setText(redo ? QStringLiteral("Redo: %1").arg(QString::fromStdString(redo->Label))
+                         : QStringLiteral("Redo"));
 }
 
 bool TStageSetActions::MoveSelection(int to)
