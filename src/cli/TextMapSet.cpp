@@ -1,8 +1,8 @@
 #include "cli/TextMapSet.h"
 
 #include "cli/ToolArgs.h"
-#include "editor/CliHost.h"
 #include "editor/Main.h"
+#include "editor/WindowlessEditor.h"
 #include "storage/TextMap.h"
 
 #include <algorithm>
@@ -48,14 +48,14 @@ bool Inside(const std::filesystem::path& path, const std::filesystem::path& fold
 
 std::string ExportedTextMap(int number, const StageRecord& record)
 {
-    TCliEditor editor(number);
+    TWindowlessEditor editor(number);
     editor.Form.ApplyStage(record);
     return editor.Form.ExportTextMap();
 }
 
 TImportedStage BuildImportedStage(const TTextMap& map)
 {
-    TCliEditor editor(0);
+    TWindowlessEditor editor(0);
     StageRecord empty;
     TMainForm::EmptyStage(empty);
     editor.Form.ApplyStage(empty);

@@ -3,8 +3,8 @@
 #include "art/ArtData.h"
 #include "cli/TextMapSet.h"
 #include "cli/ToolArgs.h"
-#include "editor/CliHost.h"
 #include "editor/Main.h"
+#include "editor/WindowlessEditor.h"
 #include "engine/Graphics.h"
 #include "platform/PngEncode.h"
 #include "storage/FileLookup.h"
@@ -30,7 +30,7 @@ std::string RelativePath(const fs::path& to, const fs::path& from)
 
 TTiledStage TiledStageOf(const StageRecord& record, const fs::path& stageFolder, const fs::path& mapFolder)
 {
-    TCliEditor editor(0);
+    TWindowlessEditor editor(0);
     editor.Form.ApplyStage(record);
     TTiledStage stage;
     editor.Form.CaptureStage(stage.Stage);

@@ -2,6 +2,8 @@
 // stagetool's command lines: the commands' argument rules, the parsed
 // arguments, and the checks and output every command shares.
 
+#include "stage/StageRecord.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -11,8 +13,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-constexpr int MaxStageNumber = 99;
 
 // A command line the tool cannot take (exit 2), and a command that failed (exit 1).
 struct TUsageError : std::runtime_error {

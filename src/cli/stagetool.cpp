@@ -8,9 +8,9 @@
 #include "cli/TextMapSet.h"
 #include "cli/TiledCommands.h"
 #include "cli/ToolArgs.h"
-#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
+#include "editor/WindowlessEditor.h"
 #include "platform/PngEncode.h"
 #include "platform/WithoutWindows.h"
 #include "storage/FileLookup.h"
@@ -107,7 +107,7 @@ int RunImport(const TArgs& args)
 int RunRandom(const TArgs& args)
 {
     const int number = ParseStageNumber(args.Positional[0]);
-    TCliEditor editor(number, TFormUse::Editor);  // seeded from the clock, as the editor is
+    TWindowlessEditor editor(number, TFormUse::Editor);  // seeded from the clock, as the editor is
     if (args.Has("--seed"))
         RandomSeed = static_cast<std::uint32_t>(ParseNumber(args.Get("--seed", ""), 0, UINT32_MAX, "seed"));
     editor.Form.GenerateRandomStage();

@@ -19,7 +19,7 @@ set(cases
   "editor/A.cpp|ui/MainWindow.h|editor may not use ui"
   "ui/A.cpp|app/SplashFm.h|ui may not use app"
   "cli/A.cpp|ui/MainWindow.h|cli may not use ui"
-  "ui/A.cpp|cli/CliHost.h|ui may not use cli"
+  "ui/A.cpp|cli/ToolArgs.h|ui may not use cli"
   "editor/A.cpp|../ui/X.h|climbs out of its folder"
   "editor/A.cpp|tools/X.h|tools/ is no layer"
   "tools/A.cpp|stage/B.h|tools/: a folder that is on no level")
