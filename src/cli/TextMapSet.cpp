@@ -1,8 +1,8 @@
 #include "cli/TextMapSet.h"
 
 #include "cli/ToolArgs.h"
-#include "editor/Main.h"
-#include "editor/WindowlessEditor.h"
+#include "stage/StageRules.h"
+#include "stage/TextMapStage.h"
 #include "storage/TextMap.h"
 
 #include <algorithm>
@@ -48,22 +48,14 @@ bool Inside(const std::filesystem::path& path, const std::filesystem::path& fold
 
 std::string ExportedTextMap(int number, const StageRecord& record)
 {
-    TWindowlessEditor editor(number);
-    editor.Form.ApplyStage(record);
-    return editor.Form.ExportTextMap();
+    return WriteTextMap(AppliedStage(record), number);
 }
 
 TImportedStage BuildImportedStage(const TTextMap& map)
 {
-    TWindowlessEditor editor(0);
     StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    editor.Form.ApplyStage(empty);
-    editor.Form.ApplyTextMap(map);
-    TImportedStage stage;
-    editor.Form.CaptureStage(stage.Record);
-    stage.Number = editor.Form.StageNum;
-    return stage;
+    EmptyStage(empty);
+    return TImportedStage{ImportedStage(map, empty), ImportedStageNumber(map.StageNumber)};
 }
 
 std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)

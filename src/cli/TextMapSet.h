@@ -15,8 +15,8 @@
 
 struct TTextMap;
 
-// The text map `export N` writes for `record` as stage `number`: the record
-// goes through the editor (applied to a freshly started one) first.
+// The text map `export N` writes for `record` as stage `number`: the stage
+// as the editor holds it once it has loaded the record.
 std::string ExportedTextMap(int number, const StageRecord& record);
 
 struct TImportedStage {
@@ -24,10 +24,9 @@ struct TImportedStage {
     int Number = 0;      // the header's number as the import takes it: cut to 16 bits, kept within 0..99
 };
 
-// The record `import` makes of a map as read: its settings and cells go into
-// a freshly started editor holding an empty stage, through the editor's change
-// rules, and the editor's stage is taken back. Every format imports through
-// this.
+// The record `import` makes of a map as read: its settings and cells go onto
+// the empty stage as the editor's import puts them onto the live one. Every
+// format imports through this.
 TImportedStage BuildImportedStage(const TTextMap& map);
 
 // A text map file's bytes read as `import` reads them (lines normalised,
