@@ -76,35 +76,46 @@ void TMainForm::SetBGBitmap(const TShortString& name)
     Host.RestoreDisplay();
 }
 
-// The exclusion rule: the layer written last keeps its code. A BG write
-// empties FG through the notifying write (so FGLayerChange refreshes the
-// shadows); an FG write empties BG silently.
+namespace {
+
+// The exclusion rule on the live layers' cell (x, y). An FG code is emptied
+// through the notifying write, so that FGLayerChange refreshes the shadows
+// around it; a BG code silently, as it casts none.
+void KeepLayersApart(TBackgroundSprite* bgLayer, TBackgroundSprite* fgLayer, TStageLayer written, int x, int y)
+{
+    KeepApart(
+        written, [=](TStageLayer layer) { return (layer == TStageLayer::BG ? bgLayer : fgLayer)->Cell(x, y); },
+        [=](TStageLayer layer) {
+            if (layer == TStageLayer::FG)
+                fgLayer->SetCell(x, y, EmptyCode);
+            else
+                bgLayer->PutCell(x, y, EmptyCode);
+        });
+}
+
+}  // namespace
+
 void TMainForm::BGLayerChange(TBackgroundSprite* /*sender*/, int x, int y)
 {
-    const TCellCodes kept = AfterWrite(TStageLayer::BG, {BGLayer->Cell(x, y), FGLayer->Cell(x, y)});
-    if (kept.FG != FGLayer->Cell(x, y))
-        FGLayer->SetCell(x, y, kept.FG);
+    KeepLayersApart(BGLayer, FGLayer, TStageLayer::BG, x, y);
 }
 
 void TMainForm::FGLayerChange(TBackgroundSprite* sender, int x, int y)
 {
-    const TCellCodes kept = AfterWrite(TStageLayer::FG, {BGLayer->Cell(x, y), FGLayer->Cell(x, y)});
-    if (kept.BG != BGLayer->Cell(x, y))
-        BGLayer->PutCell(x, y, kept.BG);
+    KeepLayersApart(BGLayer, FGLayer, TStageLayer::FG, x, y);
     RefreshShadow(sender, x, y);
 }
 
-// Layer cell (x, y) is field cell (x - 1, y - 1), and shadow cell (x, y)
-// lies on the display where field cell (x, y) does; shadow writes that miss
-// the 40 x 30 grid (for the FG ring) are ignored.
+// Layer cell (x, y) is field cell (x - 1, y - 1); shadow cell (x - 1, y - 1)
+// lies on the display where it does. Shadow writes that miss the 40 x 30
+// grid (for the FG ring) are ignored.
 void TMainForm::RefreshShadow(TBackgroundSprite* layer, int x, int y)
 {
-    RefreshShadowsAround([layer](int fx, int fy) { return layer->Cell(fx + 1, fy + 1); }, x - 1, y - 1,
-                         [this](int sx, int sy, int pattern) { ShadowLayer->PutCell(sx, sy, pattern); });
+    RefreshShadowsAround([layer](int cx, int cy) { return layer->Cell(cx, cy); }, x, y,
+                         [this](int cx, int cy, int pattern) { ShadowLayer->PutCell(cx - 1, cy - 1, pattern); });
 }
 
 void TMainForm::ShadowCode(TBackgroundSprite* layer, int x, int y)
 {
-    ShadowLayer->PutCell(x - 1, y - 1,
-                         ShadowAt([layer](int fx, int fy) { return layer->Cell(fx + 1, fy + 1); }, x - 1, y - 1));
+    ShadowLayer->PutCell(x - 1, y - 1, ShadowAt([layer](int cx, int cy) { return layer->Cell(cx, cy); }, x, y));
 }

@@ -15,15 +15,12 @@ void WriteCell(StageRecord& record, TStageLayer layer, int x, int y, std::int16_
 {
     if (!InField(x, y))
         return;
-    std::int16_t& bg = record.BG[x][y];
-    std::int16_t& fg = record.FG[x][y];
-    if ((layer == TStageLayer::BG ? bg : fg) == code)
+    std::int16_t* const cell[] = {&record.BG[x][y], &record.FG[x][y]};
+    const auto at = [&cell](TStageLayer of) -> std::int16_t& { return *cell[of == TStageLayer::FG]; };
+    if (at(layer) == code)
         return;
-    (layer == TStageLayer::BG ? bg : fg) = code;
-    // Both codes are 16-bit ones; the rule only ever empties one of them.
-    const TCellCodes kept = AfterWrite(layer, {bg, fg});
-    bg = static_cast<std::int16_t>(kept.BG);
-    fg = static_cast<std::int16_t>(kept.FG);
+    at(layer) = code;
+    KeepApart(layer, at, [&at](TStageLayer emptied) { at(emptied) = EmptyCode; });
 }
 
 int FGCodeAround(const StageRecord& record, int x, int y)
@@ -35,7 +32,7 @@ int FGCodeAround(const StageRecord& record, int x, int y)
 
 void ComputeShadows(const StageRecord& record, TShadowCells& shadows)
 {
-    const auto fg = [&record](int x, int y) { return FGCodeAround(record, x, y); };
+    const auto fg = [&record](int fx, int fy) { return FGCodeAround(record, fx, fy); };
     for (int x = 0; x < FieldColumns; ++x)
         for (int y = 0; y < FieldRows; ++y)
             shadows[x][y] = static_cast<std::int16_t>(ShadowAt(fg, x, y));

@@ -5,9 +5,9 @@
 // on its live layers, so the command line and every file format get the
 // editor's stage from a record without running an editor.
 //
-// Coordinates are field cells: column 0..39, row 0..29. The editor's layers
-// hold the field one cell in from their edges (its ring); a record has no
-// ring, and the code of its cells around the field is BorderCode.
+// A record's cells are field cells: column 0..39, row 0..29. The editor's
+// layers hold the field one cell in from their edges (its ring); a record
+// has no ring, and the code of its cells around the field is BorderCode.
 
 #include "stage/StageRecord.h"
 #include "stage/TileCodes.h"
@@ -16,28 +16,21 @@
 
 enum class TStageLayer : std::uint8_t { BG, FG };
 
-// The two codes of one cell.
-struct TCellCodes {
-    int BG = EmptyCode;
-    int FG = EmptyCode;
-
-    friend bool operator==(const TCellCodes&, const TCellCodes&) = default;
-};
-
-// The cell as it stays once `written` was written into it: a BG code 4..7
-// and an FG code 24..63 never stay together; the layer written last keeps
-// its code and the other one is emptied.
-constexpr TCellCodes AfterWrite(TStageLayer written, TCellCodes cell)
+// The exclusion rule, after `written` changed in a cell: a BG code 4..7 and
+// an FG code 24..63 never stay together; the layer written last keeps its
+// code and the other one is emptied. `code(layer)` reads the cell's code in
+// a layer (the FG code only when the BG code is exclusive, which is rare, so
+// that the rule costs one read per write); `empty(layer)` empties it.
+template <class TCode, class TEmpty>
+constexpr void KeepApart(TStageLayer written, const TCode& code, const TEmpty& empty)
 {
-    if (!IsExclusiveBG(cell.BG) || !IsExclusiveFG(cell.FG))
-        return cell;
-    (written == TStageLayer::BG ? cell.FG : cell.BG) = EmptyCode;
-    return cell;
+    if (IsExclusiveBG(code(TStageLayer::BG)) && IsExclusiveFG(code(TStageLayer::FG)))
+        empty(written == TStageLayer::BG ? TStageLayer::FG : TStageLayer::BG);
 }
 
 // Writes `code` into field cell (x, y) of `layer` as the editor's notifying
 // write does: nothing happens when the cell holds the code already;
-// otherwise the code goes in and AfterWrite decides what stays. A cell
+// otherwise the code goes in and KeepApart decides what stays. A cell
 // outside the field is left alone, as the editor's ring is not stored.
 void WriteCell(StageRecord& record, TStageLayer layer, int x, int y, std::int16_t code);
 
@@ -45,22 +38,24 @@ void WriteCell(StageRecord& record, TStageLayer layer, int x, int y, std::int16_
 // further out, as a layer reads there).
 int FGCodeAround(const StageRecord& record, int x, int y);
 
-// The shadow pattern (16..23, or -1) that falls on field cell (x, y).
-// `fg(x, y)` gives the FG code of field cell (x, y), for x from -1 and y
-// from -1: the cells to the left and above the field are the ring's.
+// The shadow pattern (16..23, or -1) that falls on the cell (x, y) of an FG
+// layer, from the codes `fg(x, y)` reads there and above, to the left and
+// above-left of it (in the layer's own coordinates; for a record's field,
+// FGCodeAround reads them).
 template <class TFGCode>
 constexpr int ShadowAt(const TFGCode& fg, int x, int y)
 {
     return ShadowPatternOfCodes(fg(x, y), fg(x, y - 1), fg(x - 1, y), fg(x - 1, y - 1));
 }
 
-// What a change of FG cell (x, y) does to the shadows: the patterns of that
+// What a change of the FG cell (x, y) does to the shadows: ShadowAt of that
 // cell and of its neighbours to the right, below and below-right, in that
-// order, each given to put(x, y, pattern). Reads the nine cells around
-// once. Cells handed to put may lie outside the field (column 40, row 30,
-// or -1 for a ring cell); the caller ignores them.
+// order, each given to put(x, y, pattern), reading the nine cells around
+// once. A cell handed to put may lie beyond the caller's shadow grid; the
+// caller drops it. The accessors are small and taken by value, so that they
+// live in registers: this runs for every FG cell a load or an undo changes.
 template <class TFGCode, class TPutShadow>
-void RefreshShadowsAround(const TFGCode& fg, int x, int y, TPutShadow&& put)
+void RefreshShadowsAround(TFGCode fg, int x, int y, TPutShadow put)
 {
     std::uint8_t sets[3][3];  // [row][column] from (x - 1, y - 1)
     for (int r = 0; r < 3; ++r)
