@@ -7,11 +7,12 @@
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
 
-#include <cstdio>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
-void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output)
+void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output,
+                        std::ostream& err)
 {
     // As the editor loads a stage, but a record that cannot be read is an
     // error here: the random stage is only the editor's fallback. Read
@@ -25,7 +26,7 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     const TRenderedStage stage = renderer.Render(record);
     // A picture that cannot be read leaves the stage's colour; it is reported here.
     if (!stage.PictureError.empty())
-        std::fprintf(stderr, "stagetool render: %s: %s\n", record.BG_Bitmap.Str().c_str(), stage.PictureError.c_str());
+        err << "stagetool render: " << record.BG_Bitmap.Str().c_str() << ": " << stage.PictureError << "\n";
 
     WritePngFile(output, stage.Pixels, DisplayWidth, DisplayHeight, "the picture of stage " + std::to_string(number));
 }

@@ -3,7 +3,7 @@
 #include "cli/ToolArgs.h"
 #include "storage/SafeWrite.h"
 
-#include <cstdio>
+#include <ostream>
 #include <system_error>
 
 namespace {
@@ -54,7 +54,7 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
 }
 
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
-                         const char* command)
+                         const char* command, std::ostream& err)
 {
     StageRecord empty;
     EmptyStage(empty);
@@ -84,8 +84,8 @@ void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, 
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
     if (dropped > 0)
-        std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s are no whole record and are dropped\n", command,
-                     static_cast<long long>(dropped), file.string().c_str());
+        err << "stagetool " << command << ": the last " << dropped << " bytes of " << file.string()
+            << " are no whole record and are dropped\n";
 }
 
 void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records)

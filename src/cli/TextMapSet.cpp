@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <string_view>
 #include <system_error>
 
@@ -144,7 +145,7 @@ int StageFileNumber(std::string_view name, std::string_view extension)
 }
 
 std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
-                                                     const char* command,
+                                                     const char* command, std::ostream& err,
                                                      const std::vector<std::string_view>& passedOver)
 {
     std::map<int, std::filesystem::path> files;
@@ -162,8 +163,7 @@ std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path
         throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
     std::sort(ignored.begin(), ignored.end());
     for (const std::string& name : ignored)
-        std::fprintf(stderr, "stagetool %s: ignoring %s (not named NN%s)\n", command, name.c_str(),
-                     std::string(extension).c_str());
+        err << "stagetool " << command << ": ignoring " << name << " (not named NN" << extension << ")\n";
     return files;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <iosfwd>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,11 +55,11 @@ std::string StageFileName(int number, std::string_view extension);
 // 0..99 for a name of two decimal digits and `extension`, else -1.
 int StageFileNumber(std::string_view name, std::string_view extension);
 // The entries of `dir` named as StageFileName names them, by number. Every
-// other entry, but those named in `passedOver`, is named on stderr as
+// other entry, but those named in `passedOver`, is named on `err` as
 // ignored by stagetool's `command`. Raises TToolError when the folder cannot
 // be read.
 std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
-                                                     const char* command,
+                                                     const char* command, std::ostream& err,
                                                      const std::vector<std::string_view>& passedOver = {});
 // The same for text maps: "07.txt".
 std::string TextMapName(int number);
