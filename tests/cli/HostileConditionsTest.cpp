@@ -105,7 +105,7 @@ TEST_F(HostileTest, PackRefusesAMapCutShortAndChangesNothing)
     for (const Case& c : cases) {
         Write("maps/03.txt", c.Text);
         EXPECT_EQ(Run("pack maps").Status, 1) << c.Error;
-        const std::string err = Read("err");
+        const std::string err = Stderr();
         EXPECT_NE(err.find(c.Error), std::string::npos) << err;
         EXPECT_EQ(Read("Stage.Dat"), Stages);
         EXPECT_EQ(Run("import maps/03.txt --file lenient.dat").Status, 0) << c.Error;

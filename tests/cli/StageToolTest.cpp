@@ -40,10 +40,6 @@ TEST_F(StageToolTest, ExportWritesTheEditorsTextMap)
         {"export -1", 2},
         {"export abc", 2},
         {"export 1x", 2},
-        {"export", 2},
-        {"export 0 1", 2},
-        {"export 0 --bogus 1", 2},
-        {"export 0 -o", 2},
         {"export 0 -o no-such-dir/out.txt", 1},
     };
     for (const auto& c : cases) {
@@ -76,7 +72,7 @@ TEST_F(StageToolTest, RandomIsRepeatableWithASeed)
     EXPECT_EQ(Read("r.txt"), first.Out);
     EXPECT_EQ(Run("random 7 --seed 4294967295").Status, 0);
     EXPECT_EQ(Run("random 7").Status, 0);  // seeded from the clock
-    for (const char* args : {"random 7 --seed 4294967296", "random 7 --seed -1", "random 100 --seed 1", "random"})
+    for (const char* args : {"random 7 --seed 4294967296", "random 7 --seed -1", "random 100 --seed 1"})
         EXPECT_EQ(Run(args).Status, 2) << args;
 }
 
@@ -170,12 +166,23 @@ TEST_F(StageToolTest, EveryCommandFindsTheStageFileIgnoringCase)
     EXPECT_EQ(names.count("Stage.Dat"), 0u);
 }
 
+// The program's own: its command line and exit codes.
 TEST_F(StageToolTest, UsageErrors)
 {
-    for (const char* args : {"", "bogus", "list extra", "list --file", "new --count"}) {
-        EXPECT_EQ(Run(args).Status, 2) << args;
+    for (const char* args : {"", "bogus", "list extra", "list --file", "new --count", "export", "export 0 1",
+                             "export 0 --bogus 1", "export 0 -o", "random", "check --json x", "check --json --json"}) {
+        const TRun run = RunProgram(args);
+        EXPECT_EQ(run.Status, 2) << args;
+        EXPECT_EQ(run.Out, "") << args;
+        EXPECT_NE(Stderr().find("stagetool"), std::string::npos) << args;
     }
-    EXPECT_EQ(Run("--help").Status, 0);
+    const TRun help = RunProgram("--help");
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.substr(0, 7), "usage:\n");
+    ASSERT_EQ(RunProgram("new").Status, 0);
+    EXPECT_EQ(RunProgram("export 0").Out, Golden("EmptyStage00.txt"));
+    EXPECT_EQ(RunProgram("export 1").Status, 1);
+    EXPECT_EQ(ErrorLine().rfind("stagetool export: ", 0), 0u);
 }
 
 TEST_F(StageToolTest, OutputsAreWrittenWholeOrNotAtAll)
