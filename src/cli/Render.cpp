@@ -19,8 +19,9 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
     // before the drawing starts, so a failure is one line with no notices of
     // the window system's around it.
     StageRecord record;
-    if (!ReadStageRecord(stageFile, number, record))
-        throw std::runtime_error("cannot read stage " + std::to_string(number) + " from " + stageFile.string());
+    if (const TRecordResult read = ReadStageRecord(stageFile, number, record); !read)
+        throw std::runtime_error("cannot read stage " + std::to_string(number) + " from " + stageFile.string() + ": "
+                                 + read.Error);
 
     TStageRenderer renderer(stageFile.parent_path());
     const TRenderedStage stage = renderer.Render(record);

@@ -28,7 +28,7 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
 {
     TStageRecords records = ReadStageRecords(file, maxRecords);
     if (!records.Read)
-        throw TToolError("cannot read " + file.string());
+        throw TToolError("cannot read " + file.string() + ": " + records.Error);
     if (records.TooMany)
         throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
     return records;
@@ -49,8 +49,9 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
         // Another program made it meanwhile: save into it as into any file.
     }
     // As the editor saves: into the file found ignoring case, padded with empty records.
-    if (!WriteStageRecord(file, number, record, empty))
-        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
+    if (const TRecordResult written = WriteStageRecord(file, number, record, empty); !written)
+        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string() + ": "
+                         + written.Error);
 }
 
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,

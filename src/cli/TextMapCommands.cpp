@@ -35,8 +35,8 @@ int RunExport(const TArgs& args, std::ostream& out, std::ostream& /*err*/)
     CheckOutputIsNotStageFile(args, file);
     // As the editor loads it (the file found ignoring case), then as it exports.
     StageRecord record;
-    if (!ReadStageRecord(file, number, record))
-        throw TToolError("cannot read stage " + std::to_string(number) + " from " + file.string());
+    if (const TRecordResult read = ReadStageRecord(file, number, record); !read)
+        throw TToolError("cannot read stage " + std::to_string(number) + " from " + file.string() + ": " + read.Error);
     WriteOutput(args, ExportedTextMap(number, record), out);
     return 0;
 }

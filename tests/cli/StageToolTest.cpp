@@ -196,10 +196,12 @@ TEST_F(StageToolTest, OutputsAreWrittenWholeOrNotAtAll)
     // Each would write a file far beyond 1 KB.
     for (const char* args :
          {"export 1 --file S.dat -o map.txt", "random 5 -o map.txt", "render 0 --file S.dat -o old.png",
-          "render 0 --file S.dat -o new.png", "import map.txt --file new.dat", "new --count 2 --file new.dat"}) {
+          "render 0 --file S.dat -o new.png", "import map.txt --file new.dat", "new --count 2 --file new.dat",
+          "import map.txt --file S.dat"}) {
         EXPECT_EQ(RunOnFullDisk(args).Status, 1) << args;
         EXPECT_NE(ErrorLine().find("File too large"), std::string::npos) << args;
     }
+    EXPECT_EQ(Stderr(), "stagetool import: cannot write stage 2 to S.dat: File too large\n");
     EXPECT_EQ(Read("map.txt"), map);
     EXPECT_EQ(Read("old.png"), "an older picture");
     EXPECT_EQ(Read("S.dat"), stages);

@@ -48,20 +48,38 @@ protected:
 
 }  // namespace
 
-TEST_F(StageFileTest, UnopenableAndUnwritableFilesFail)
+// Each failure says why, in the system's words where the system gave one.
+TEST_F(StageFileTest, UnopenableAndUnwritableFilesFailSayingWhy)
 {
-    // A folder where the file should be: neither opens.
-    fs::create_directories(File);
     StageRecord record;
     EmptyStage(record);
-    EXPECT_FALSE(ReadStageRecord(File, 0, record));
-    EXPECT_FALSE(WriteStageRecord(File, 0, record, record));
-    EXPECT_FALSE(WriteStageRecord(File, -1, record, record));
-    // A device that accepts the open but fails every write (disk full).
-    if (fs::exists("/dev/full")) {
-        EXPECT_FALSE(WriteStageRecord("/dev/full", 0, record, record));
-        EXPECT_FALSE(WriteStageRecord("/dev/full", 3, record, record));
+    fs::create_directories(Dir / "folder");
+    ASSERT_EQ(::mkfifo((Dir / "fifo").c_str(), 0644), 0);
+    WriteBytes(EmptyBytes() + "piece");
+    struct Case {
+        fs::path File;
+        int Number;
+        const char* Read;  // why a read fails
+        const char* Write;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {Dir / "missing", 0,  "No such file or directory", "No such file or directory"},
+        {Dir / "folder",  0,  "it is a directory",         "Is a directory"},
+        {Dir / "fifo",    0,  "it is not a regular file",  "it is not a regular file"},
+        {File,            1,  "it holds 1 whole record",   nullptr},
+        {File,            -1, "there is no record of that number", "there is no record of that number"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadStageRecord(c.File, c.Number, record).Error, c.Read) << c.File;
+        if (c.Write) {
+            EXPECT_EQ(WriteStageRecord(c.File, c.Number, record, record).Error, c.Write) << c.File;
+        }
     }
+    const TStageRecords none = ReadStageRecords(Dir / "missing", 100);
+    EXPECT_FALSE(none.Read);
+    EXPECT_EQ(none.Error, "No such file or directory");
 }
 
 TEST_F(StageFileTest, RecordCountAndCreation)

@@ -14,5 +14,5 @@ inline bool PutStageRecord(const std::filesystem::path& file, int number, const 
     std::ofstream(file, std::ios::app).close();
     StageRecord padding;
     EmptyStage(padding);
-    return WriteStageRecord(file, number, record, padding);
+    return static_cast<bool>(WriteStageRecord(file, number, record, padding));
 }
