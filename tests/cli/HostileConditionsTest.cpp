@@ -1,7 +1,6 @@
 // stagetool against what a stage folder, a shell or a desktop may throw at
 // it: links, streams, names that differ in case, maps cut short, a file
 // replaced while a command waits for it, no display, damaged pictures.
-#include "editor/Main.h"
 #include "support/HostileKit.h"
 #include "support/StageToolRun.h"
 
@@ -24,7 +23,7 @@ std::string Bytes(const StageRecord& record)
 StageRecord Captioned(const std::string& caption)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign(caption);
     return record;
 }

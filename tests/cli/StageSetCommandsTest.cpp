@@ -1,5 +1,4 @@
 // stagetool's commands over a whole stage file: sheet, check, unpack, pack.
-#include "editor/Main.h"
 #include "support/EngineTestKit.h"
 #include "support/StageToolRun.h"
 
@@ -15,7 +14,7 @@ std::string Bytes(const StageRecord& record)
 StageRecord Empty()
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     return record;
 }
 

@@ -1,5 +1,5 @@
 // stagetool as designers and scripts run it: exit codes, files and outputs.
-#include "support/FakeHost.h"
+#include "stage/StageRecord.h"
 #include "support/HostileKit.h"
 #include "support/StageToolRun.h"
 
@@ -53,7 +53,7 @@ TEST_F(StageToolTest, ExportWritesTheEditorsTextMap)
 TEST_F(StageToolTest, ExportAppliesTheLayerRules)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.BG[0][0] = 5;
     record.FG[0][0] = 30;    // both exclusive codes: the FG code wins
     record.BG[1][0] = 1000;  // a damaged code: written as the empty code
@@ -131,7 +131,7 @@ TEST_F(StageToolTest, ImportFailuresWriteNothing)
 TEST_F(StageToolTest, ListShowsWholeRecordsOnly)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign(std::string("Two\x80lines\tand\ttabs"));
     record.EnemyCount[0] = 3;
     record.EnemyCount[15] = 4;
@@ -152,7 +152,7 @@ TEST_F(StageToolTest, ListShowsWholeRecordsOnly)
 TEST_F(StageToolTest, EveryCommandFindsTheStageFileIgnoringCase)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign(std::string("Upper"));
     Write("STAGE.DAT", std::string(reinterpret_cast<const char*>(&record), sizeof record));
     EXPECT_EQ(Run("list").Out, "00\tUpper\t0\t5\t\n");
@@ -313,7 +313,7 @@ TEST_F(StageToolTest, TwoImportsAtOnceLoseNoRecord)
 TEST_F(StageToolTest, RenderReportsADamagedPictureAndDrawsTheColour)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.BG_Bitmap.Assign(std::string("cut.bmp"));
     Write("Stage.Dat", std::string(reinterpret_cast<const char*>(&record), sizeof record));
     fs::create_directories(Dir / "Map");
