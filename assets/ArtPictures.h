@@ -1,13 +1,18 @@
 #pragma once
 // The pictures of the program, each drawn by code.
 #include "ArtCanvas.h"
+#include "art/ArtData.h"
 
 namespace art {
 
-constexpr Color BackKey = rgb(248, 0, 248);    // transparent colour of the tile set
-constexpr Color FlagKey = rgb(255, 0, 255);    // transparent colour of the flag
-constexpr Color UiKey = rgb(255, 0, 255);      // transparent colour of the UI images
-constexpr Color StageColor = rgb(40, 32, 16);  // default stage background
+constexpr Color keyColor(TArtKey key)
+{
+    return rgb(key.Red, key.Green, key.Blue);
+}
+constexpr Color BackKey = keyColor(ArtBackKey);  // transparent colour of the tile set
+constexpr Color FlagKey = keyColor(ArtFlagKey);  // transparent colour of the flag
+constexpr Color UiKey = keyColor(ArtUiKey);      // transparent colour of the UI images
+constexpr Color StageColor = rgb(40, 32, 16);    // default stage background
 
 Image drawTiles();                                        // 256x64, 64 tiles of 16x16
 Image drawFlag();                                         // 256x96, 24 patterns of 32x32

@@ -1,8 +1,9 @@
 // The editor's own pictures: tool buttons, option images with the enemy
 // tanks, the application icon, the splash and the example backgrounds.
 #include "ArtPictures.h"
+#include "ArtScene.h"
+#include "editor/Palette.h"
 #include "stage/StageRecord.h"
-#include "stage/TileCodes.h"
 
 #include <array>
 #include <map>
@@ -564,11 +565,10 @@ Image drawTank(int type)
 
 Image drawToolButtons(const Image& tiles)
 {
-    static const int paletteCodes[20] = {-1, 0, 4, 8, 12, 24, 28, 30, 32, 34, 36, 37, 38, 39, 40, 44, 48, 52, 56, 60};
     Image sheet(448, 16);
     sheet.draw(iconEraser(), 0, 0);
-    for (int i = 1; i < 20; ++i) {
-        int c = paletteCodes[i];
+    for (int i = 1; i < PaletteButtonCount; ++i) {
+        int c = PaletteTable[i];
         Image t = tiles.crop(16 * (c % 16), 16 * (c / 16), 16, 16);
         // Tiles with see-through parts show on the stage colour, as in the game.
         sheet.draw(t.flattened(StageColor), i * 16, 0);
@@ -693,60 +693,8 @@ Image drawSplash(const Image& tiles, const Image& flag)
 {
     const int W = 400, H = 300;
     Image img(W, H, StageColor);
-    auto tile = [&](int code, int cx, int cy) {
-        Image t = tiles.crop(16 * (code % 16), 16 * (code / 16), 16, 16);
-        img.draw(t.scaled(2), cx * 32 - 8, cy * 32 - 4);
-    };
-    // The battlefield, two screen pixels per tile pixel (13 x 10 cells).
-    std::vector<int> fg(13 * 10, -1);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 14; ++x) {
-            bool river = x == 1 || x == 2;
-            tile(river ? 4 + (x + y) % 4 : (x + y) % 4, x, y);
-        }
-    auto F = [&](int x, int y, int c) { fg[std::size_t(y * 13 + x)] = c; };
-    F(3, 0, 8);
-    F(4, 0, 9);
-    F(3, 1, 9);
-    F(4, 1, 10);
-    F(5, 0, 10);
-    F(5, 1, 11);
-    F(0, 0, 12);
-    F(0, 1, 13);
-    F(10, 3, 40);
-    F(11, 3, 41);
-    F(11, 4, 42);
-    F(8, 3, 44);
-    F(9, 3, 45);
-    F(0, 7, 12);
-    F(0, 8, 13);
-    F(0, 9, 14);
-    F(11, 0, 8);
-    F(12, 0, 9);
-    F(11, 1, 9);
-    F(12, 1, 10);
-    F(3, 8, 30);
-    F(4, 8, 31);
-    F(8, 8, 38);
-    // The base: a brick wall around the flag at the bottom centre.
-    for (int x = 5; x <= 8; ++x)
-        F(x, 7, 24 + x % 4);
-    F(5, 8, 25);
-    F(5, 9, 26);
-    F(8, 8, 27);
-    F(8, 9, 24);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 13; ++x) {
-            auto at = [&](int i, int j) { return i < 0 || j < 0 ? -1 : fg[std::size_t(j * 13 + i)]; };
-            int sh = ShadowPatternOfCodes(at(x, y), at(x, y - 1), at(x - 1, y), at(x - 1, y - 1));
-            if (sh >= 0)
-                tile(sh, x, y);
-        }
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 13; ++x)
-            if (fg[std::size_t(y * 13 + x)] >= 0)
-                tile(fg[std::size_t(y * 13 + x)], x, y);
-    img.draw(flag.crop(3 * 32, 0, 32, 32).scaled(2), 6 * 32 - 8, 8 * 32 - 4);
+    // The battlefield, two screen pixels per tile pixel.
+    drawScene(img, splashScene(), tiles, flag, -8, -4, 2);
 
     // Tanks: the player's below left, firing at an enemy coming down on the right.
     auto tank = [&](int type, int x, int y, int quarter) {

@@ -302,6 +302,7 @@ void writeFile(const std::string& path, const Bytes& data)
 {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    f.close();  // a full disk may only show here
     if (!f)
         throw std::runtime_error("cannot write " + path);
 }

@@ -1,7 +1,7 @@
 // The frame against its memory floor: a full DXTimerTimer frame of a busy
-// stage into a 32-bit back buffer (presenting goes to an empty window and a
-// clock that never waits), the same bytes moved by clear and memcpy, and one
-// keyed tile.
+// stage drawn into a 32-bit back buffer (presenting goes to an empty window
+// and a clock that never waits), the same bytes moved by clear and memcpy, a
+// frame that is skipped because nothing in it changed, and one keyed tile.
 #include "editor/Main.h"
 #include "editor/WindowlessEditor.h"
 #include "engine/DXClass.h"
@@ -100,6 +100,9 @@ struct TBusyEditor {
         DisplayPlatformSettings().Clock = nullptr;
     }
 
+    // The frames presented so far.
+    int VerticalBlankWaits() const { return Form->DXDraw->DDraw()->IDraw()->VerticalBlankWaits(); }
+
     // Pixels of the tiles the frame draws on screen.
     std::size_t VisibleTilePixels() const
     {
@@ -117,18 +120,47 @@ struct TBusyEditor {
     }
 };
 
+// Every frame drawn, as when the stage changes all the time (a pencil stroke).
 void BM_Frame(benchmark::State& state)
 {
     TBusyEditor editor;
     if (!editor.Form->PictureLoaded)
         state.SkipWithError("the background picture did not load");
+    TMainForm::DrawUnchangedFrames = true;
+    const int waitsBefore = editor.VerticalBlankWaits();
     for (auto _ : state) {
         editor.Form->DXTimerTimer(16);
         benchmark::ClobberMemory();
     }
+    TMainForm::DrawUnchangedFrames = false;
+    if (editor.VerticalBlankWaits() - waitsBefore != static_cast<int>(state.iterations()))
+        state.SkipWithError("a frame was not drawn");
     state.counters["tile_px"] = static_cast<double>(editor.VisibleTilePixels());
 }
 BENCHMARK(BM_Frame)->Unit(benchmark::kMicrosecond);
+
+// A frame equal to the last one: the tick runs, nothing is drawn. Each
+// iteration starts from the same tick and flag position, one whose next tick
+// turns no tile and moves the flag within its pattern.
+void BM_FrameSkipped(benchmark::State& state)
+{
+    TBusyEditor editor;
+    TMainForm& form = *editor.Form;
+    constexpr std::int32_t QuietTick = 4;
+    form.FrameTick = QuietTick;
+    form.FlagSprite->FramePos = 0;
+    form.DXTimerTimer(16);  // drawn: the state every iteration finds
+    const int waitsBefore = editor.VerticalBlankWaits();
+    for (auto _ : state) {
+        form.FrameTick = QuietTick;
+        form.FlagSprite->FramePos = 0;
+        form.DXTimerTimer(16);
+        benchmark::ClobberMemory();
+    }
+    if (editor.VerticalBlankWaits() != waitsBefore)
+        state.SkipWithError("a frame was drawn");
+}
+BENCHMARK(BM_FrameSkipped)->Unit(benchmark::kNanosecond);
 
 void BM_FrameFloor(benchmark::State& state)
 {

@@ -23,4 +23,4 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-"$root/build/editor-probe" "$root/build/stage-editor" "$root/build/stage-editor-probe" "$work" "${extras[@]}"
+"$root/build/editor-meter" "$root/build/stage-editor" "$root/build/stage-editor-probe" "$work" "${extras[@]}"

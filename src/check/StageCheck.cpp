@@ -1,8 +1,10 @@
 #include "check/StageCheck.h"
 
 #include "check/PictureCheck.h"
+#include "stage/FieldAreas.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -44,14 +46,10 @@ const char* BadCode(int code)
     return nullptr;
 }
 
-bool InCorner(int column, int row)
+bool InTopCorner(int column, int row)
 {
-    return row < CornerRows && (column < CornerColumns || column >= FieldColumns - CornerColumns);
-}
-
-bool InFlagSquare(int column, int row)
-{
-    return InCodeRange(column, FlagLeft, FlagRight) && InCodeRange(row, FlagTop, FlagBottom);
+    return std::any_of(std::begin(TopCorners), std::end(TopCorners),
+                       [&](const TFieldArea& corner) { return corner.Contains(column, row); });
 }
 
 const char* LayerName(TFindingLayer layer)
@@ -98,10 +96,10 @@ std::vector<TFinding> CheckStage(int number, const StageRecord& record, TPicture
                 if (code == EmptyCode)
                     continue;
                 const std::string held = std::string(LayerName(layer)) + " code " + std::to_string(code);
-                if (InFlagSquare(column, row))
+                if (FlagSquare.Contains(column, row))
                     findings.push_back(
                         CellFinding(TSeverity::Warning, number, layer, column, row, "the flag's square holds " + held));
-                else if (layer == TFindingLayer::FG && InCorner(column, row))
+                else if (layer == TFindingLayer::FG && InTopCorner(column, row))
                     findings.push_back(CellFinding(TSeverity::Warning, number, layer, column, row,
                                                    "a top corner, which random stages keep clear, holds " + held));
             }

@@ -31,11 +31,6 @@ struct TFinding {
     bool IsCell() const { return Layer != TFindingLayer::None; }
 };
 
-// The field cells every random stage keeps clear: the flag's square and the
-// two top corners.
-constexpr int FlagLeft = 19, FlagRight = 20, FlagTop = 28, FlagBottom = 29;
-constexpr int CornerRows = 2, CornerColumns = 3;
-
 // The findings of record `number`, errors first, then warnings, then notes;
 // cells in reading order (row by row, BG before FG in each cell).
 // - error: BG_Bitmap or SI_Bitmap names a picture that would not show (see

@@ -3,7 +3,7 @@
 // implements it; tests implement it with plain fields. Every call comes from
 // the user-interface thread.
 
-#include "stage/ToolMode.h"
+#include "editor/ToolMode.h"
 
 #include <string>
 
@@ -30,7 +30,7 @@ public:
     virtual void SetOptionCaption(const std::string& caption) = 0;
 
     // Sets the stage number control; the control keeps it within 0..99 and, when
-    // its position changes, calls the core's StageNumChanged.
+    // its position changes, calls the core's edStageNumChange.
     virtual void SetStageNumControl(int value) = 0;
 
     // The display must reload its surfaces (the background picture changed).

@@ -10,6 +10,7 @@
 #include "engine/DXSprite.h"
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
+#include "storage/FileLookup.h"
 
 #include <chrono>
 #include <cstdint>
@@ -26,6 +27,7 @@ class TDXSpriteEngine;
 class TDXTimer;
 class TDirectDrawSurface;
 struct TTextMap;
+struct TWriteResult;
 
 constexpr int DisplayWidth = 640;
 constexpr int DisplayHeight = 480;
@@ -122,6 +124,14 @@ public:
     // folder, the command-line tool may point elsewhere.
     std::filesystem::path StageFileName = "Stage.Dat";
     std::filesystem::path PictureFolder = "";  // "Map" is looked up inside it
+    // The folder the stage file is in, absolute, without "." or "..".
+    std::filesystem::path GameFolder() const;
+    // Works in `folder` from now on: its "Stage.Dat" (found ignoring case) and
+    // its "Map". The history is emptied, nothing of the old stage file is
+    // remembered and the stage number is 0; nothing is loaded yet (FormShow
+    // follows, as at start-up). The live stage's work must be saved or given
+    // up first.
+    void EnterGameFolder(const std::filesystem::path& folder);
     // Where background pictures are decoded; none (the editor): each load
     // reads its file. Not owned.
     TPictureCache* Pictures = nullptr;
@@ -207,6 +217,11 @@ public:
     bool ReadStageFile();
     // Also makes what it wrote the baseline and StageNum the origin.
     bool WriteStageFile();
+    // The stage file does not exist: creates it with the safe write as
+    // WriteStageFile would leave an empty one (empty records up to StageNum,
+    // then the live stage), and takes that as saved. Fails, leaving nothing,
+    // when anything is already at its name.
+    TWriteResult WriteNewStageFile();
 
     // --- Saved or not (MainSaved.cpp).
     // True when the record Save would write now differs from the baseline.
@@ -275,6 +290,9 @@ public:
     void DXDrawInitialize();
     void DXDrawFinalize();
     void DXDrawRestoreSurface();
+    // The background picture's file changed since the display last loaded
+    // it (replaced, changed, come or gone); false while the display is down.
+    bool PictureChangedOnDisk() const;
 
 private:
     void InstallLayers();
@@ -304,6 +322,8 @@ private:
 
     std::string FWindowCaption;
     std::string FOptionCaption;
+    // What the display's last picture load found; none while it is down.
+    std::optional<TPictureState> FPictureSeen;
     // The state of the frame the back buffer holds; none after the display's
     // surfaces were made or restored.
     std::optional<TFrameState> FDrawnFrame;

@@ -45,13 +45,13 @@ void CreateDisplayComponents(TMainForm& form, TApplicationHooks* application)
     flag.Picture = LoadArt(ArtFlag);
     flag.PatternWidth = 32;
     flag.PatternHeight = 32;
-    flag.TransparentColor = RGBColor(255, 0, 255);
+    flag.TransparentColor = RGBColor(ArtFlagKey.Red, ArtFlagKey.Green, ArtFlagKey.Blue);
     TPictureCollectionItem& back = items.Add();
     back.SetName("Back");
     back.Picture = LoadArt(ArtBack);
     back.PatternWidth = 16;
     back.PatternHeight = 16;
-    back.TransparentColor = 16253176;  // RGB 248, 0, 248
+    back.TransparentColor = RGBColor(ArtBackKey.Red, ArtBackKey.Green, ArtBackKey.Blue);  // 16253176
     for (TPictureCollectionItem* item : {&flag, &back}) {
         item->SystemMemory = false;
         item->Transparent = true;
@@ -96,6 +96,7 @@ void TMainForm::DXDrawFinalize()
     if (DXTimer)
         DXTimer->SetEnabled(false);
     BackPicture.reset();
+    FPictureSeen.reset();
 }
 
 // Loads "Map\" + BG_Bitmap. A missing file or another extension leaves the
@@ -120,9 +121,12 @@ void TMainForm::DXDrawRestoreSurface()
     }
 }
 
+// What was found is kept also when decoding fails: a damaged picture that is
+// then mended on disk counts as changed.
 bool TMainForm::LoadBackPicture()
 {
-    const TPictureLookup found = LookUpPicture(PictureFolder, BG_Bitmap.Str());
+    FPictureSeen = PictureStateOf(PictureFolder, BG_Bitmap.Str());
+    const TPictureLookup& found = FPictureSeen->Lookup;
     if (found.Outcome != TPictureLookup::TOutcome::Found)
         return false;
     const std::shared_ptr<const TGraphic> graphic =
@@ -130,4 +134,9 @@ bool TMainForm::LoadBackPicture()
     BackPicture->LoadGraphic(*graphic);
     BackPicture->SetKeyColor(0);
     return true;
+}
+
+bool TMainForm::PictureChangedOnDisk() const
+{
+    return BackPicture && FPictureSeen && *FPictureSeen != PictureStateOf(PictureFolder, BG_Bitmap.Str());
 }

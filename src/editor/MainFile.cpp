@@ -5,7 +5,10 @@
 #include "editor/Main.h"
 
 #include "storage/FileLookup.h"
+#include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
+
+#include <system_error>
 
 void TMainForm::LoadStage()
 {
@@ -39,4 +42,35 @@ bool TMainForm::WriteStageFile()
         return false;
     TakeAsSaved(&record);
     return true;
+}
+
+TWriteResult TMainForm::WriteNewStageFile()
+{
+    StageRecord padding;
+    ::EmptyStage(padding);
+    StageRecord record;
+    CaptureStage(record);
+    TWriteResult written = CreateStageFileWith(FindStageFile(StageFileName), StageNum, record, padding);
+    if (written)
+        TakeAsSaved(&record);
+    return written;
+}
+
+std::filesystem::path TMainForm::GameFolder() const
+{
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::absolute(StageFileName, error);
+    return (error ? StageFileName : file).lexically_normal().parent_path();
+}
+
+void TMainForm::EnterGameFolder(const std::filesystem::path& folder)
+{
+    StageFileName = folder / "Stage.Dat";
+    PictureFolder = folder;
+    History = THistory();
+    UpdateUndoButtons();
+    Saved = TSaveState();
+    // The control reports its new position back through edStageNumChange.
+    Host.SetStageNumControl(0);
+    StageNum = 0;
 }

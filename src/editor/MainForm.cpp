@@ -7,6 +7,7 @@
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 #include "platform/Application.h"
+#include "stage/FieldAreas.h"
 
 #include <cstdio>
 
@@ -84,8 +85,9 @@ void TMainForm::InstallLayers()
     FlagSprite = new TImageSprite(&engine);
     FlagSprite->SetSpriteImage(&DXImageList->Items.Find("flag"));
     FlagSprite->FrameCount = FlagSprite->FrameCount / 3;  // the animation runs over the first third
-    FlagSprite->X = 319.0;
-    FlagSprite->Y = 464.0;
+    // At its pixel on the display, which the engine's position shifts.
+    FlagSprite->X = FlagPixelX - engine.X;
+    FlagSprite->Y = FlagPixelY - engine.Y;
     FlagSprite->SetZ(10);
     FlagSprite->FrameSpeed = 0.003;
     FlagSprite->Looping = true;

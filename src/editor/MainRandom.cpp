@@ -3,6 +3,17 @@
 #include "editor/Main.h"
 
 #include "editor/RandomGen.h"
+#include "stage/FieldAreas.h"
+
+namespace {
+
+// FillBlock over an area of field cells (layer cell = field cell + 1).
+void FillArea(TMainForm& form, TBackgroundSprite* layer, const TFieldArea& area, int code)
+{
+    form.FillBlock(layer, area.Left + 1, area.Top + 1, area.Width, area.Height, code);
+}
+
+}  // namespace
 
 // A non-negative code lays the four variants of its group in diagonal stripes
 // starting with the code itself at the top-left cell.
@@ -43,16 +54,16 @@ void TMainForm::GenerateRandomStage()
                 FGLayer->SetCell(x, y, 60 + static_cast<int>(Random(4)));
         }
 
-    // Cleared corners at the top, the cleared bottom centre and the wall
-    // around the flag's square.
-    FillBlock(BGLayer, 1, 1, 3, 3, EmptyCode);
-    FillBlock(FGLayer, 1, 1, 3, 2, EmptyCode);
-    FillBlock(BGLayer, 38, 1, 3, 3, EmptyCode);
-    FillBlock(FGLayer, 38, 1, 3, 2, EmptyCode);
-    FillBlock(BGLayer, 15, 27, 12, 4, EmptyCode);
-    FillBlock(FGLayer, 15, 27, 12, 4, EmptyCode);
-    FillBlock(FGLayer, 19, 28, 4, 3, 24 + static_cast<int>(Random(4)));
-    FillBlock(FGLayer, 20, 29, 2, 2, EmptyCode);
+    // Cleared corners at the top (BG one row deeper than FG), the cleared
+    // bottom centre and the wall around the flag's square.
+    for (const TFieldArea& corner : TopCorners) {
+        FillArea(*this, BGLayer, TFieldArea{corner.Left, corner.Top, corner.Width, corner.Height + 1}, EmptyCode);
+        FillArea(*this, FGLayer, corner, EmptyCode);
+    }
+    FillArea(*this, BGLayer, FlagGround, EmptyCode);
+    FillArea(*this, FGLayer, FlagGround, EmptyCode);
+    FillArea(*this, FGLayer, FlagWall, 24 + static_cast<int>(Random(4)));
+    FillArea(*this, FGLayer, FlagSquare, EmptyCode);
 
     MaxCount = static_cast<std::uint16_t>(s / 3 + 8);
     for (auto& count : EnemyCount)

@@ -7,9 +7,9 @@
 // lies outside the layers either way, and all arithmetic here stays in int.
 #include "editor/Main.h"
 
+#include "editor/Palette.h"
 #include "editor/RandomGen.h"
-#include "stage/TileCodes.h"
-#include "stage/ToolMode.h"
+#include "editor/ToolMode.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -37,6 +37,11 @@ const TVerticalBlankRecord& VerticalBlankRecord()
     return BlankRecord();
 }
 
+void NoteFrameDue(std::optional<std::chrono::nanoseconds> at)
+{
+    BlankRecord().FrameDue = at;
+}
+
 HRESULT DirectDrawCreate(const void* driver, std::unique_ptr<IDirectDraw4>& directDraw)
 {
     directDraw.reset();
@@ -237,11 +242,12 @@ HRESULT IDirectDraw4::WaitForVerticalBlank(std::uint32_t flags, void*)
     ++FVBlankWaits;
     // Blanks are numbered by the clock: blank n starts at n * period.
     const std::int64_t latest = FloorDiv(now, period);
-    if (latest > FLastBlank) {
+    const bool dueBefore = !record.FrameDue || record.FrameDue->count() < latest * period;
+    if (latest > FLastBlank && dueBefore) {
         FLastBlank = latest;
         return DD_OK;
     }
-    ++FLastBlank;
+    FLastBlank = std::max(FLastBlank, latest) + 1;
     clock.SleepUntil(std::chrono::nanoseconds(FLastBlank * period));
     return DD_OK;
 }

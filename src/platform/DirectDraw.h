@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -279,11 +280,15 @@ public:
     HRESULT CreateClipper(std::uint32_t flags, std::shared_ptr<IDirectDrawClipper>& clipper);
     HRESULT CreatePalette(std::uint32_t flags, const TPaletteEntry* entries,
                           std::shared_ptr<IDirectDrawPalette>& palette);
-    // Blocks until the start of the next vertical blank. A caller that comes
-    // after a blank that no wait has been answered with yet is late for it and
-    // is answered at once, as if its frame were shown at that blank: a frame
-    // that misses its blank costs the time it is late, not a whole refresh.
-    // At most one wait is answered per blank.
+    // Blocks until the start of the next vertical blank. A frame that missed
+    // the blank under way (it was due to start before that blank, and no wait
+    // has been answered with that blank yet) is answered at once, as if it
+    // were shown at that blank: a frame that misses its blank costs the time
+    // it is late, not a whole refresh. A frame due after the blank under way
+    // waits for the next one, also when blanks passed with nothing shown.
+    // When no one said when the frame was due (VerticalBlankRecord), any wait
+    // after an unanswered blank counts as late. At most one wait is answered
+    // per blank.
     HRESULT WaitForVerticalBlank(std::uint32_t flags, void* event);
     HRESULT SetDisplayMode(int width, int height, int bitCount, int refreshRate, std::uint32_t flags);
     HRESULT RestoreDisplayMode();
@@ -321,12 +326,15 @@ private:
 
 // What the display's vertical-blank waits tell the idle loop: how many frames
 // waited to be shown and when the last one asked to. The idle loop paces the
-// next frame by it.
+// next frame by it, and says in turn when the frame it runs was due to start.
 struct TVerticalBlankRecord {
     std::uint64_t Waits = 0;
     std::chrono::nanoseconds LastAsked{0};  // on the clock the display waits on
+    // On the same clock; none where no idle loop paces frames.
+    std::optional<std::chrono::nanoseconds> FrameDue;
 };
 const TVerticalBlankRecord& VerticalBlankRecord();
+void NoteFrameDue(std::optional<std::chrono::nanoseconds> at);
 
 // The display object of the default driver (driver must be null). Fails with
 // DDERR_GENERIC when the settings say so.

@@ -1,5 +1,7 @@
 #include "platform/FramePacing.h"
 
+#include "platform/DirectDraw.h"
+
 #include <algorithm>
 
 namespace FramePacing {
@@ -16,7 +18,7 @@ std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::na
     if (blanks * period > now)
         --blanks;
     const nanoseconds start = (blanks + 1) * period - lead;
-    if (start >= now)
+    if (start > now)
         return start;
     return presented ? now : start + period;
 }
@@ -40,4 +42,28 @@ std::chrono::nanoseconds TFrameCost::Lead(std::chrono::nanoseconds period) const
     const auto middle = costs.begin() + costs.size() / 2;
     std::nth_element(costs.begin(), middle, costs.end());
     return std::min(*middle + FramePacing::Margin, std::max(period, std::chrono::nanoseconds::zero()));
+}
+
+std::chrono::nanoseconds TFramePacer::NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period)
+{
+    FNextStart = FramePacing::NextStart(now, period, FCost.Lead(period), FPresented);
+    return *FNextStart;
+}
+
+void TFramePacer::CallStarted(std::chrono::nanoseconds now)
+{
+    FStarted = now;
+    FWaits = VerticalBlankRecord().Waits;
+    NoteFrameDue(std::min(FNextStart.value_or(now), now));
+    FNextStart.reset();
+}
+
+bool TFramePacer::CallEnded()
+{
+    // A frame was shown when the display waited for a blank to show it.
+    const TVerticalBlankRecord& record = VerticalBlankRecord();
+    FPresented = record.Waits != FWaits;
+    if (FPresented)
+        FCost.Add(record.LastAsked - FStarted);
+    return FPresented;
 }

@@ -9,6 +9,8 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace FramePacing {
 
@@ -21,7 +23,8 @@ constexpr std::chrono::nanoseconds Margin = std::chrono::milliseconds(2);
 // last call showed a frame and the next one cannot start in time for the
 // coming blank, it starts at once (the display shows it as soon as it is
 // ready); when the last call showed nothing (nothing to draw), the next start
-// is never before now, so an idle loop with nothing to draw does not spin.
+// is after now, aimed at a later blank than the last call was, so an idle
+// loop with nothing to draw neither spins nor calls twice for one blank.
 std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period,
                                    std::chrono::nanoseconds lead, bool presented);
 
@@ -50,4 +53,32 @@ private:
     // within a quarter of a second.
     std::array<std::chrono::nanoseconds, 30> FCosts{};
     std::size_t FNext = 0;
+};
+
+// The idle loop's side of pacing a handler that runs frames: between calls it
+// says when to start the next; around each call it tells the display when the
+// frame was due to start and learns from the display's blank waits whether the
+// call showed a frame and what the frame cost. Every call aims at a later
+// blank than the one before, and a frame due after a blank is shown at the
+// next, so calls (the frame timer's ticks) come at most once per refresh. A
+// call whose timer fired late is still due when it was set to start: its
+// frame is late for its blank and shown at once. Times are on the clock the
+// display waits on.
+class TFramePacer {
+public:
+    // When to start the next call, at `now` after the last one ended, on a
+    // display that refreshes every `period` (0: unknown, at once).
+    std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period);
+    // A call started at `now`: due at the start NextStart gave, or now when it
+    // gave none since the last call or now is earlier.
+    void CallStarted(std::chrono::nanoseconds now);
+    // Whether the call that started last showed a frame.
+    bool CallEnded();
+
+private:
+    TFrameCost FCost;
+    std::optional<std::chrono::nanoseconds> FNextStart;
+    std::chrono::nanoseconds FStarted{};
+    std::uint64_t FWaits = 0;
+    bool FPresented = true;
 };

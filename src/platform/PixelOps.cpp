@@ -3,11 +3,13 @@
 #include <cstring>
 #include <functional>
 
-// The loops work on 32-byte vectors of pixels (the compiler's vector types,
-// built for AVX-512, AVX2 and baseline x86-64 and picked at run time) with a
-// scalar tail, so they do not depend on the optimiser choosing to vectorise:
-// at -O2 it did not, and a keyed tile cost a branch per pixel. Rows are copied
-// with memcpy, which picks the machine's fastest copy.
+// The loops work on 32-byte vectors of pixels (the compiler's vector types)
+// with a scalar tail, so they do not depend on the optimiser choosing to
+// vectorise: at -O2 it did not, and a keyed tile cost a branch per pixel.
+// GCC on x86-64 builds them for AVX-512, AVX2 and baseline x86-64 and picks
+// one at run time (target_clones, below); other compilers, such as the fuzz
+// build's clang, and other machines get the baseline build alone. Rows are
+// copied with memcpy, which picks the machine's fastest copy.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(STAGE_NO_CLONES)
 #define STAGE_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else

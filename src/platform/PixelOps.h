@@ -2,8 +2,10 @@
 // The inner loops of fills and blits. Callers clip first: every rectangle here
 // lies wholly inside both surfaces, widths and heights are at least 1, and
 // pitches are in bytes (negative pitches are allowed for bottom-up rows).
-// Fills and keyed copies are built for AVX-512, AVX2 and baseline x86-64 and
-// picked at run time; plain copies use the C library's memcpy.
+// Fills and keyed copies work on 32-byte vectors; built with GCC for x86-64,
+// they come in AVX-512, AVX2 and baseline versions picked at run time, with
+// other compilers or machines in the baseline version only. Plain copies use
+// the C library's memcpy.
 
 #include <cstddef>
 #include <cstdint>

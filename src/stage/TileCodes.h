@@ -1,9 +1,9 @@
 #pragma once
 // Tile codes and the rules that belong to the codes themselves, shared by the
 // editor, the file formats and the art generator: the field's size, the
-// special codes, which codes may not share a cell, the shadow rule and the
-// palette's brush groups. Codes 0..7 are ground (BG), 8..15 and 24..63
-// objects (FG), 16..23 the shadow patterns.
+// special codes, which codes may not share a cell and the shadow rule. Codes
+// 0..7 are ground (BG), 8..15 and 24..63 objects (FG), 16..23 the shadow
+// patterns.
 
 #include <array>
 #include <cstdint>
@@ -87,20 +87,4 @@ constexpr int ShadowPattern(std::uint8_t c, std::uint8_t a, std::uint8_t l, std:
 constexpr int ShadowPatternOfCodes(int code, int above, int left, int aboveLeft)
 {
     return ShadowPattern(ShadowSetsOf(code), ShadowSetsOf(above), ShadowSetsOf(left), ShadowSetsOf(aboveLeft));
-}
-
-// --- The palette: the first tile code of each of the 20 buttons, with a
-// sentinel at the end. A button's brush holds the codes up to the next
-// button's first, at most four. Button 0 is the eraser.
-constexpr int PaletteButtonCount = 20;
-inline constexpr std::int16_t PaletteTable[PaletteButtonCount + 1] = {-1, 0,  4,  8,  12, 24, 28, 30, 32, 34, 36,
-                                                                      37, 38, 39, 40, 44, 48, 52, 56, 60, 64};
-// The first FG code: a brush starting here or above paints the FG layer.
-constexpr int FirstFGCode = 8;
-
-// Palettes 14..17 (codes 40..55): the fill tool gives each cell one of three
-// variants at random instead of diagonal stripes.
-constexpr bool IsScatteredGroup(int firstCode)
-{
-    return InCodeRange(firstCode, 40, 55);
 }

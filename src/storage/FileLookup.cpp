@@ -1,5 +1,7 @@
 #include "storage/FileLookup.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <system_error>
@@ -92,6 +94,17 @@ TPictureLookup LookUpPicture(const std::filesystem::path& folder, const std::str
     return lookup;
 }
 
+TPictureState PictureStateOf(const std::filesystem::path& folder, const std::string& name)
+{
+    // No name, no picture: whatever becomes of "Map" itself changes nothing.
+    if (name.empty())
+        return {};
+    TPictureState state{LookUpPicture(folder, name), std::nullopt};
+    if (state.Lookup.Outcome == TPictureLookup::TOutcome::Found)
+        state.Stamp = StampPicture(state.Lookup.Path, state.Lookup.Format);
+    return state;
+}
+
 std::filesystem::path FindStageFile(const std::filesystem::path& file)
 {
     if (!file.has_filename())
@@ -106,7 +119,10 @@ std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPi
     TPictureStamp stamp{file, format, std::filesystem::file_size(file, error), {}};
     if (!error)
         stamp.Modified = std::filesystem::last_write_time(file, error);
-    if (error)
+    struct stat status {};
+    if (error || ::stat(file.c_str(), &status) != 0)
         return std::nullopt;
+    stamp.Device = status.st_dev;
+    stamp.Inode = status.st_ino;
     return stamp;
 }

@@ -28,6 +28,8 @@ struct TPictureLookup {
     TOutcome Outcome = TOutcome::NotFound;
     std::filesystem::path Path;                   // the entry, unless NotFound
     TPictureFormat Format = TPictureFormat::Bmp;  // when Found
+
+    bool operator==(const TPictureLookup&) const = default;
 };
 
 // The display's lookup of the picture `name`: FindPictureFile, then a regular
@@ -44,12 +46,28 @@ struct TPictureStamp {
     TPictureFormat Format = TPictureFormat::Bmp;
     std::uintmax_t Size = 0;
     std::filesystem::file_time_type Modified;
+    // The file's identity: a file put in its place by a rename (as a
+    // checkout does it) differs even when written in the same clock tick.
+    std::uintmax_t Device = 0;
+    std::uintmax_t Inode = 0;
 
     bool operator==(const TPictureStamp&) const = default;
 };
 
 // The stamp of `file`; nothing when its size or time cannot be read.
 std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPictureFormat format);
+
+// What a picture name finds now: the lookup and, when it found a picture, its
+// stamp. Two states that differ mean whatever was made of the name (a loaded
+// picture, a thumbnail, a check) is out of date.
+struct TPictureState {
+    TPictureLookup Lookup;
+    std::optional<TPictureStamp> Stamp;
+
+    bool operator==(const TPictureState&) const = default;
+};
+
+TPictureState PictureStateOf(const std::filesystem::path& folder, const std::string& name);
 
 // The stage file named `file`, found the way pictures are: the entry of its
 // folder with exactly that name, else the one entry whose name matches it

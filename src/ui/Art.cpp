@@ -16,13 +16,14 @@ QImage Decode(const TArtBlob& blob)
     return QImage::fromData(blob.Data, static_cast<int>(blob.Size), "BMP");
 }
 
-// The UI images key out fuchsia; everything else is opaque.
+// The UI images key out one colour; everything else is opaque.
 QPixmap Keyed(const QImage& image)
 {
     if (image.isNull())
         return {};
     QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskInColor)));
+    pixmap.setMask(QBitmap::fromImage(
+        image.createMaskFromColor(qRgb(ArtUiKey.Red, ArtUiKey.Green, ArtUiKey.Blue), Qt::MaskInColor)));
     return pixmap;
 }
 

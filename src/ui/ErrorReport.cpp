@@ -56,9 +56,10 @@ void RunGuarded(const std::function<void()>& handler)
     }
 }
 
-void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text)
+void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text, const QString& detail)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
     box.setObjectName("FailureMessage");
+    box.setInformativeText(detail);
     box.exec();
 }

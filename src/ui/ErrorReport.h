@@ -21,5 +21,6 @@ void QueueErrorReport(const QString& text);
 void RunGuarded(const std::function<void()>& handler);
 
 // The editor's own failure messages: a title, a one-line text, OK and Cancel,
-// no icon. The answer is not used.
-void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text);
+// no icon. The answer is not used. A `detail` (why, when it is known) is
+// shown below the text.
+void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text, const QString& detail = {});

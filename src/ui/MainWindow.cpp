@@ -1,11 +1,13 @@
 #include "ui/MainWindow.h"
 
+#include "editor/DiskChanges.h"
 #include "editor/Main.h"
 #include "editor/Recovery.h"
 #include "engine/DXDraws.h"
 #include "platform/DirectDraw.h"
 #include "storage/FileLookup.h"
 #include "storage/RecoveryFolder.h"
+#include "ui/DiskWatch.h"
 #include "ui/DisplayWidget.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
@@ -44,6 +46,10 @@ TMainWindow::TMainWindow()
     FDisplay->SetMainForm(FForm.get());
     FUnsavedTimer.setInterval(100);
     connect(&FUnsavedTimer, &QTimer::timeout, this, &TMainWindow::RefreshUnsaved);
+    FDiskChanges = std::make_unique<TDiskChanges>(*FForm);
+    FDiskWatch = new TDiskWatch(this);
+    connect(FDiskWatch, &TDiskWatch::Settled, this, &TMainWindow::FollowDiskChanges);
+    MakeShortcuts();
 }
 
 TMainWindow::~TMainWindow()
@@ -119,8 +125,10 @@ TfmStages* TMainWindow::StagesWindow() const
 void TMainWindow::SetStagesWindow(TfmStages* stages)
 {
     FStages = stages;
-    if (FStages)
+    if (FStages) {
         FStages->SetMainForm(FForm.get(), FTool);
+        connect(FStages, &TfmStages::OpenFolderClicked, this, &TMainWindow::OpenFolderClick);
+    }
 }
 
 TToolMode TMainWindow::ToolMode() const
@@ -191,6 +199,8 @@ void TMainWindow::SetStageNumControl(int value)
 void TMainWindow::RestoreDisplay()
 {
     FDisplay->RestoreSurfaces();
+    // Another picture may be shown now: it is the one watched.
+    WatchGameFolder();
 }
 
 void TMainWindow::ReportError(const std::string& text)
@@ -242,13 +252,19 @@ void TMainWindow::showEvent(QShowEvent* event)
 void TMainWindow::StartWithStageFile()
 {
     // FormShow: the tool window, then the stage.
-    if (FTool)
+    if (FTool) {
         FTool->show();
+        FTool->SetGameFolder(PathText(FForm->GameFolder()));
+    }
+    if (FStages)
+        FStages->GameFolderChanged();
     FForm->FormShow();
     if (FForm->Recovery)
         FForm->Recovery->Close();
     FForm->Recovery =
         std::make_unique<TRecovery>(RecoveryFolder(RecoveryProgramName), FindStageFile(FForm->StageFileName));
+    FDiskChanges->Forget();
+    WatchGameFolder();
     QTimer::singleShot(0, this, [this] { RunGuarded([this] { OfferRecovery(); }); });
 }
 
@@ -293,6 +309,7 @@ void TMainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     FUnsavedTimer.stop();
+    FDiskWatch->Watch({});
     if (FForm->Recovery)
         RunGuarded([this] { FForm->Recovery->Close(); });
     RunGuarded([this] { FDisplay->FinalizeDisplay(); });

@@ -11,11 +11,14 @@
 
 #include <memory>
 
+class QFileDialog;
+class QScreen;
+class TDiskChanges;
+class TDiskWatch;
+class TDisplayWidget;
 class TMainForm;
 class TfmStages;
 class TfmTool;
-class TDisplayWidget;
-class QScreen;
 
 class TMainWindow : public QWidget, public TEditorHost {
     Q_OBJECT
@@ -33,11 +36,12 @@ public:
     TfmStages* StagesWindow() const;
     void SetStagesWindow(TfmStages* stages);
 
-    // The start-up path for the stage file of the current folder: the tool
+    // The start-up path for the stage file of the game folder: the tool
     // window shown, stage StageNum loaded (or made at random), recovery
     // copies kept for that file from now on, and the copies an ended editor
-    // left for it offered once the display runs. Callable again for another
-    // folder, once the live stage may be replaced.
+    // left for it offered once the display runs; the text map dialogs and
+    // the Stages window follow the folder, and the folder is watched.
+    // Callable again for another folder, once the live stage may be replaced.
     void StartWithStageFile();
     // Offers each copy an ended editor left for this stage file, newest
     // first, until one is restored.
@@ -45,6 +49,23 @@ public:
     // The unsaved marks and the recovery copy follow the live stage; runs
     // every tenth of a second while the window shows, and after each save.
     void RefreshUnsaved();
+
+    // "Open Folder..." (Ctrl+O, and the Stages window's button): picks a game
+    // folder in OpenFolderDialog and opens it.
+    void OpenFolderClick();
+    // Opens the game folder `folder`, asking first when the live stage is
+    // unsaved: the editor starts over there as at start-up, at stage 0 with
+    // an empty history. False when the designer cancelled.
+    bool OpenGameFolder(const QString& folder);
+    QFileDialog* OpenFolderDialog = nullptr;
+
+    // Changes on disk, once they settled: the Stages window reads the file
+    // again, a changed picture is reloaded, and when the live stage's record
+    // changed the designer is asked to load it (or told, when the live stage
+    // has changes of its own). Waits while a modal window is open or a mouse
+    // button is held.
+    void FollowDiskChanges();
+    TDiskWatch& DiskWatch() const { return *FDiskWatch; }
 
     // TEditorHost
     TToolMode ToolMode() const override;
@@ -79,6 +100,9 @@ private:
     // that is being removed.
     void TakeScreens(const QScreen* leaving);
     void ScreensChanged(const QScreen* leaving = nullptr);
+    // The folders and files of the game folder that are watched now.
+    void WatchGameFolder();
+    void MakeShortcuts();
 
     std::unique_ptr<TMainForm> FForm;
     TDisplayWidget* FDisplay = nullptr;
@@ -86,4 +110,7 @@ private:
     QPointer<TfmStages> FStages;  // made and freed by whoever starts the editor
     bool FShownOnce = false;
     QTimer FUnsavedTimer;
+    TDiskWatch* FDiskWatch = nullptr;
+    std::unique_ptr<TDiskChanges> FDiskChanges;
+    bool FFollowing = false;  // FollowDiskChanges has a question open
 };

@@ -96,8 +96,7 @@ void TQtApplicationHooks::RunIdle()
         return;
     using namespace std::chrono;
     TMonotonicClock& clock = SteadyClock();
-    const nanoseconds started = clock.Now();
-    const std::uint64_t waits = VerticalBlankRecord().Waits;
+    FPacer.CallStarted(clock.Now());
     const TFrameProbe& probe = FrameProbe();
     if (probe.Started)
         probe.Started();
@@ -105,10 +104,7 @@ void TQtApplicationHooks::RunIdle()
     // Copy: the handler may replace itself.
     const TIdleHandler idle = FIdle;
     RunGuarded([&] { idle(done); });
-    // A frame was drawn when the display waited for a blank to show it.
-    const bool presented = VerticalBlankRecord().Waits != waits;
-    if (presented)
-        FFrameCost.Add(VerticalBlankRecord().LastAsked - started);
+    const bool presented = FPacer.CallEnded();
     if (probe.Ended)
         probe.Ended(presented);
     // A handler that is not done is called again in time for the next
@@ -118,7 +114,7 @@ void TQtApplicationHooks::RunIdle()
         const double rate = DisplayPlatformSettings().RefreshRate;
         const nanoseconds period(rate > 0 ? static_cast<std::int64_t>(1e9 / rate) : 0);
         const nanoseconds now = clock.Now();
-        const nanoseconds start = FramePacing::NextStart(now, period, FFrameCost.Lead(period), presented);
+        const nanoseconds start = FPacer.NextStart(now, period);
         FNextStart = start;
         FIdleTimer.start(FramePacing::TimerDelay(now, start));
     }

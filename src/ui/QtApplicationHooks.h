@@ -57,7 +57,7 @@ private:
     // not done, not before it is time for the next frame).
     QTimer FIdleTimer;
     TIdleHandler FIdle;
-    TFrameCost FFrameCost;
+    TFramePacer FPacer;
     // The idle handler was not done: it runs frames, the next at FNextStart.
     bool FFramesRunning = false;
     std::chrono::nanoseconds FNextStart{};

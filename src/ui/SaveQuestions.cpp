@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include <initializer_list>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -42,6 +44,12 @@ int Ask(QWidget* parent, const char* name, const QString& text, std::initializer
     return escape;
 }
 
+// Yes (the default) or No (also Escape); true for Yes.
+bool AskYes(QWidget* parent, const char* name, const QString& text)
+{
+    return Ask(parent, name, text, {{"Yes", QMessageBox::YesRole}, {"No", QMessageBox::NoRole}}, 0, 1) == 0;
+}
+
 }  // namespace
 
 QString CaptionText(const TShortString& caption)
@@ -52,6 +60,13 @@ QString CaptionText(const TShortString& caption)
 QString FileNameText(const std::filesystem::path& file)
 {
     return QFile::decodeName(file.filename().c_str());
+}
+
+QString PathText(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return QDir::toNativeSeparators(QFile::decodeName((error ? path : absolute).lexically_normal().c_str()));
 }
 
 TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)
@@ -86,4 +101,24 @@ TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileNa
          {"Later", QMessageBox::RejectRole}},
         0, 2);
     return static_cast<TRestoreAnswer>(answer);
+}
+
+bool AskCreateStageFile(QWidget* parent, const QString& fileName, const QString& folder)
+{
+    return AskYes(parent, "CreateQuestion",
+                  QStringLiteral("%1 does not exist in %2. Create it?").arg(fileName, folder));
+}
+
+bool AskLoadChangedStage(QWidget* parent, int number)
+{
+    return AskYes(parent, "ChangedQuestion", QStringLiteral("Stage %1 changed on disk. Load it?").arg(Number(number)));
+}
+
+void TellStageChanged(QWidget* parent, int number, const QString& fileName)
+{
+    Ask(parent, "ChangedNote",
+        QStringLiteral(
+            "Stage %1 changed on disk. Your changes to it are kept; Save will ask before replacing it in %2.")
+            .arg(Number(number), fileName),
+        {{"OK", QMessageBox::AcceptRole}}, 0, 0);
 }

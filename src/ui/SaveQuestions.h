@@ -1,10 +1,12 @@
 #pragma once
 // The questions the editor asks before a designer's work could be lost or
 // overwritten: unsaved changes before a close or a load, a save that would
-// replace another stage, and work an ended editor left to restore. Each is a
-// modal message box named by its objectName ("UnsavedQuestion",
-// "ReplaceQuestion", "RestoreQuestion") and titled with the application's
-// title. Captions are the stage's bytes shown as the window title shows them.
+// replace another stage, work an ended editor left to restore, a stage file
+// to create, and a stage another program changed. Each is a modal message
+// box named by its objectName ("UnsavedQuestion", "ReplaceQuestion",
+// "RestoreQuestion", "CreateQuestion", "ChangedQuestion", "ChangedNote") and
+// titled with the application's title. Captions are the stage's bytes shown
+// as the window title shows them.
 
 #include "stage/StageRecord.h"
 
@@ -36,7 +38,21 @@ enum class TRestoreAnswer { Restore, Discard, Later };
 // seconds since 1970, shown in local time.
 TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when);
 
+// "Stage.Dat does not exist in /home/ann/game. Create it?" Yes (the
+// default) or No (also Escape). True to create.
+bool AskCreateStageFile(QWidget* parent, const QString& fileName, const QString& folder);
+
+// "Stage 03 changed on disk. Load it?" Yes (the default) or No (also
+// Escape). True to load.
+bool AskLoadChangedStage(QWidget* parent, int number);
+
+// Says that stage `number` changed on disk while the live stage has changes
+// of its own, which stay; the next Save asks before replacing it. OK only.
+void TellStageChanged(QWidget* parent, int number, const QString& fileName);
+
 // A stage's caption as the title shows it (each byte one character).
 QString CaptionText(const TShortString& caption);
 // The name a question gives a file: its last part ("Stage.Dat").
 QString FileNameText(const std::filesystem::path& file);
+// A file or folder as the windows name it: its whole path, without "." or "..".
+QString PathText(const std::filesystem::path& path);

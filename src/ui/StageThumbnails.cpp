@@ -10,15 +10,6 @@
 #include <exception>
 #include <utility>
 
-namespace {
-
-bool NamesPicture(const StageRecord& record)
-{
-    return record.BG_Bitmap.Length > 0 || record.SI_Bitmap.Length > 0;
-}
-
-}  // namespace
-
 TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
     : FStageFile(std::move(stageFile)),
       FPictureFolder(std::move(pictureFolder)),
@@ -43,6 +34,7 @@ bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
     // between two records.
     const TStageRecords records = ReadFirstStageRecords(FindStageFile(FStageFile), BrowserStageCount);
     bool changed = false;
+    TFoundPictures found;  // many stages name the same few pictures
     for (int number = 0; number < BrowserStageCount; ++number) {
         const auto index = static_cast<std::size_t>(number);
         TStageThumbnail& stage = FStages[index];
@@ -58,11 +50,23 @@ bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
             stage.Present = true;
             stage.Record = record;
             stage.Stale = true;
-        } else if (picturesMayHaveChanged && NamesPicture(record)) {
+        } else if (picturesMayHaveChanged && !stage.Stale && !PicturesAsMade(stage, found)) {
             stage.Stale = true;
         }
     }
     return changed;
+}
+
+bool TStageThumbnails::PicturesAsMade(const TStageThumbnail& stage, TFoundPictures& found) const
+{
+    auto now = [&](const TShortString& name) -> const TPictureState& {
+        const std::string key = name.Str();
+        auto at = found.find(key);
+        if (at == found.end())
+            at = found.emplace(key, PictureStateOf(FPictureFolder, key)).first;
+        return at->second;
+    };
+    return stage.BGPicture == now(stage.Record.BG_Bitmap) && stage.SIPicture == now(stage.Record.SI_Bitmap);
 }
 
 int TStageThumbnails::StaleCount() const
@@ -88,6 +92,9 @@ int TStageThumbnails::MakeNext(int first, int last)
     TStageThumbnail& stage = FStages[static_cast<std::size_t>(number)];
     stage.Stale = false;
     stage.Failure.clear();
+    // Before the pictures are read: a change meanwhile makes it stale again.
+    stage.BGPicture = PictureStateOf(FPictureFolder, stage.Record.BG_Bitmap.Str());
+    stage.SIPicture = PictureStateOf(FPictureFolder, stage.Record.SI_Bitmap.Str());
     // The checks and the drawing fail on their own: a stage that cannot be
     // drawn is still checked, and the other way round.
     try {

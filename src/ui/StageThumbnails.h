@@ -6,9 +6,11 @@
 
 #include "check/StageCheck.h"
 #include "stage/StageRecord.h"
+#include "storage/FileLookup.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +38,9 @@ struct TStageThumbnail {
     // Why the stage could not be checked or drawn (then no pixels), a line
     // each; empty when it was both.
     std::string Failure;
+    // What its BG_Bitmap and SI_Bitmap found when it was made.
+    TPictureState BGPicture;
+    TPictureState SIPicture;
 };
 
 class TStageThumbnails {
@@ -53,10 +58,10 @@ public:
 
     // Reads records 0..99 anew. A record whose bytes changed, or that came,
     // is to be made again; one the file no longer holds whole is emptied.
-    // With `picturesMayHaveChanged`, every present record that names a
-    // picture is to be made again as well (its file may have been replaced).
-    // A file that cannot be read holds no records. Returns whether any
-    // stage's record or presence changed.
+    // With `picturesMayHaveChanged`, a made stage whose pictures find
+    // something else now (a file replaced, changed, come or gone) is to be
+    // made again as well. A file that cannot be read holds no records.
+    // Returns whether any stage's record or presence changed.
     bool ReadFile(bool picturesMayHaveChanged);
 
     // Makes one stale stage's thumbnail and checks: the first stale one in
@@ -69,6 +74,11 @@ public:
     const TStageThumbnail& Stage(int number) const { return FStages[static_cast<std::size_t>(number)]; }
 
 private:
+    // What picture names find now, each looked up once per reading.
+    using TFoundPictures = std::map<std::string, TPictureState>;
+    // The pictures of a made stage find what they found when it was made.
+    bool PicturesAsMade(const TStageThumbnail& stage, TFoundPictures& found) const;
+
     std::filesystem::path FStageFile;
     std::filesystem::path FPictureFolder;
     std::vector<TStageThumbnail> FStages;

@@ -5,12 +5,14 @@
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 #include "ui/QtApplicationHooks.h"
+#include "ui/SaveQuestions.h"
 #include "ui/StageCells.h"
 #include "ui/StageThumbnails.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -18,6 +20,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -145,12 +148,27 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     stStatus->setContentsMargins(6, 2, 6, 2);
     // The status never widens the window: a narrow one cuts it short.
     stStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Beside the status's two lines, small enough for a window one cell wide.
+    btOpenFolder = new QToolButton(this);
+    btOpenFolder->setObjectName(QStringLiteral("btOpenFolder"));
+    btOpenFolder->setText(QStringLiteral("Open Folder\u2026"));
+    btOpenFolder->setToolTip(QStringLiteral("Open Folder\u2026 (Ctrl+O): work in another game folder"));
+    btOpenFolder->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    btOpenFolder->setIconSize(QSize(24, 24));
+    btOpenFolder->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    btOpenFolder->setAutoRaise(true);
+    btOpenFolder->setFocusPolicy(Qt::NoFocus);
+    connect(btOpenFolder, &QToolButton::clicked, this, &TfmStages::OpenFolderClicked);
 
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setContentsMargins(0, 0, 2, 0);
+    statusRow->addWidget(stStatus, 1);
+    statusRow->addWidget(btOpenFolder);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(lvStages, 1);
-    layout->addWidget(stStatus);
+    layout->addLayout(statusRow);
 
     FWork = new TBetweenFrames([this] { return MakeOne(); }, FSchedule, this);
     connect(FWork, &TBetweenFrames::Finished, this, [this] {
@@ -170,7 +188,8 @@ QSize TfmStages::ChromeSize() const
     const int scrollBar = lvStages->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lvStages);
     // The list wraps a row once a cell would reach its right edge exactly,
     // so whole cells need one pixel more than their width.
-    return {scrollBar + 2 * lvStages->frameWidth() + 1, stStatus->sizeHint().height() + 2 * lvStages->frameWidth()};
+    const int statusRow = std::max(stStatus->sizeHint().height(), btOpenFolder->sizeHint().height());
+    return {scrollBar + 2 * lvStages->frameWidth() + 1, statusRow + 2 * lvStages->frameWidth()};
 }
 
 void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
@@ -180,8 +199,7 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
     FForm = form;
     FTool = tool;
     if (FForm) {
-        FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
-        FCells->Reload();
+        GameFolderChanged();
         SetCurrentStage(FForm->StageNum);
     }
     if (FTool)
@@ -193,10 +211,33 @@ void TfmStages::SetCurrentStage(int number)
     FCells->SetCurrentStage(number);
 }
 
+void TfmStages::GameFolderChanged()
+{
+    if (!FForm)
+        return;
+    FWork->Stop();
+    FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
+    const QString folder = PathText(FForm->GameFolder());
+    setWindowTitle(QStringLiteral("Stages - %1").arg(folder));
+    stStatus->setToolTip(folder);
+    if (isVisible()) {
+        ReadFile(false);
+    } else {
+        FCells->Reload();
+        UpdateStatus();
+    }
+}
+
 void TfmStages::StageFileWritten()
 {
     if (isVisible())
         ReadFile(false);
+}
+
+void TfmStages::FilesChangedOnDisk()
+{
+    if (isVisible())
+        ReadFile(true);
 }
 
 void TfmStages::OpenStage(int number)
@@ -264,7 +305,18 @@ void TfmStages::UpdateStatus()
     const int stale = FThumbnails->StaleCount();
     if (stale > 0)
         text += QStringLiteral(" \u00b7 drawing %1").arg(stale);
-    stStatus->setText(text);
+    // The game folder on a line of its own, giving way in its middle when
+    // the window is narrow; the tooltip and the title name it whole.
+    const QString folder = FForm ? PathText(FForm->GameFolder()) : QString();
+    const QFontMetrics metrics = stStatus->fontMetrics();
+    stStatus->setText(text + QLatin1Char('\n')
+                      + metrics.elidedText(folder, Qt::ElideMiddle, stStatus->contentsRect().width()));
+}
+
+void TfmStages::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateStatus();
 }
 
 void TfmStages::setVisible(bool visible)

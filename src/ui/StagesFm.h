@@ -3,9 +3,10 @@
 // thumbnail with its number and caption, the current stage (StageNum)
 // marked (and marked unsaved while it is), stages with check errors badged.
 // Double-click or Enter on a stage opens it as the tool window's stage
-// number and Load do. Thumbnails are
-// made one per piece of work between the display's frames (TBetweenFrames),
-// so the window shows at once and fills in.
+// number and Load do. Thumbnails are made one per piece of work between the
+// display's frames (TBetweenFrames), so the window shows at once and fills
+// in. The game folder in use is named in the title and the status line, and
+// "Open Folder..." beside the status opens another.
 
 #include <QRect>
 #include <QSize>
@@ -16,6 +17,7 @@
 class QKeyEvent;
 class QLabel;
 class QListView;
+class QToolButton;
 class QModelIndex;
 class TBetweenFrames;
 class TFrameSchedule;
@@ -39,8 +41,13 @@ public:
 
     // The mark follows the stage number (called whenever it may have changed).
     void SetCurrentStage(int number);
+    // The editor works in another game folder: every stage is read anew.
+    void GameFolderChanged();
     // The stage file was written (a save): its records are read again.
     void StageFileWritten();
+    // Another program changed the game folder: the stages whose records or
+    // pictures changed are drawn again.
+    void FilesChangedOnDisk();
     // Opens stage `number` as the tool window's number and Load would, once
     // the designer agreed to what happens to unsaved work; the keyboard focus
     // then goes to the main window.
@@ -50,6 +57,7 @@ public:
 
     QListView* lvStages = nullptr;
     QLabel* stStatus = nullptr;
+    QToolButton* btOpenFolder = nullptr;
     TStageCellModel& Cells() const { return *FCells; }
     const TStageThumbnails& Thumbnails() const { return *FThumbnails; }
     TBetweenFrames& Work() const { return *FWork; }
@@ -64,10 +72,13 @@ signals:
     // A thumbnail was made (with its checks), and all are made.
     void ThumbnailMade(int number);
     void ThumbnailsDone();
+    // "Open Folder..." was pressed.
+    void OpenFolderClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -13,7 +13,6 @@
 #include "ui/UpDown.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -22,7 +21,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -55,7 +56,6 @@ QFileDialog* MakeTextMapDialog(QWidget* parent, QFileDialog::AcceptMode mode)
     dialog->setAcceptMode(mode);
     dialog->setNameFilter(TextMapFilter);
     dialog->setDefaultSuffix(QStringLiteral("txt"));
-    dialog->setDirectory(QCoreApplication::applicationDirPath());
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setSizeGripEnabled(true);
     return dialog;
@@ -216,6 +216,12 @@ void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)
     FMainWindow = mainWindow;
 }
 
+void TfmTool::SetGameFolder(const QString& folder)
+{
+    OpenDialog1->setDirectory(folder);
+    SaveDialog1->setDirectory(folder);
+}
+
 QToolButton* TfmTool::MakeButton(int imageIndex, const QString& caption, const QString& hint, bool checkable)
 {
     auto* button = new QToolButton(this);
@@ -336,10 +342,29 @@ bool TfmTool::SaveStage()
                              CaptionText(question->LiveCaption)))
             return false;
     }
-    const bool saved = FForm->WriteStageFile();
+    return WriteStage();
+}
+
+bool TfmTool::WriteStage()
+{
+    const std::filesystem::path file = FindStageFile(FForm->StageFileName);
+    std::error_code error;
+    const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(file, error));
+    QString why;
+    bool saved = false;
+    if (!missing) {
+        saved = FForm->WriteStageFile();
+    } else {
+        if (!AskCreateStageFile(FMainWindow ? FMainWindow : this, FileNameText(file), PathText(FForm->GameFolder())))
+            return false;
+        const TWriteResult created = FForm->WriteNewStageFile();
+        saved = static_cast<bool>(created);
+        why = QString::fromStdString(created.Error);
+    }
     emit StageFileWritten();
     if (!saved)
-        ShowFailureMessage(this, QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"));
+        ShowFailureMessage(this, QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"),
+                           why);
     return saved;
 }
 
@@ -380,7 +405,11 @@ void TfmTool::btLoadFileClick()
 
 void TfmTool::btSaveFileClick()
 {
-    if (!FForm || SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+    if (!FForm)
+        return;
+    // The name unpack and pack give the stage's map.
+    SaveDialog1->selectFile(QStringLiteral("%1.txt").arg(static_cast<int>(FForm->StageNum), 2, 10, QLatin1Char('0')));
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
         return;
     const QString name = SaveDialog1->selectedFiles().constFirst();
     const std::string text = FForm->ExportTextMap();

@@ -5,7 +5,7 @@
 // editor, and it hands the keyboard focus back to the main window after each
 // toolbar button.
 
-#include "stage/ToolMode.h"
+#include "editor/ToolMode.h"
 
 #include <QWidget>
 
@@ -28,6 +28,10 @@ public:
 
     // The editor the buttons act on and the window that gets the focus back.
     void SetMainForm(TMainForm* form, QWidget* mainWindow);
+    // The text map dialogs open in the game folder (at start and after
+    // another folder was opened); within one folder they stay where the
+    // designer last went.
+    void SetGameFolder(const QString& folder);
 
     TToolMode ToolMode = TToolMode::Select;
     std::int16_t CurTile = 0;
@@ -70,8 +74,9 @@ public:
     void btSaveFileClick();
 
     // Save as the Save button does: asks before replacing another stage
-    // (Cancel: nothing is written), writes, and shows the failure message
-    // when the write fails. True when the stage was saved.
+    // (Cancel: nothing is written) or, when there is no stage file, whether
+    // to create it (No: nothing is made), writes, and shows the failure
+    // message when the write fails. True when the stage was saved.
     bool SaveStage();
     // Load as the Load button does once the designer agreed.
     void LoadStage();
@@ -105,6 +110,10 @@ private:
     void MakeStageControls();
     // Places a row of one or two tool buttons at FNextY and moves down past it.
     void PlaceRow(QToolButton* left, QToolButton* right);
+    // Save's write once the designer agreed: into the stage file, or into a
+    // new one when there is none and the designer wants it. False when
+    // nothing was saved (refused, or failed with the message shown).
+    bool WriteStage();
 
     TMainForm* FForm = nullptr;
     QWidget* FMainWindow = nullptr;

@@ -1,7 +1,8 @@
 // A background picture that cannot be read, met in the middle of loading,
 // undo, redo, a text map import and the display's own start-up: the whole
 // stage is applied, the picture's failure is reported once, and a save right
-// after writes exactly the stage shown.
+// after writes exactly the stage shown. A picture mended or otherwise
+// changed on disk is noticed.
 #include "engine/DXClass.h"
 #include "storage/StageFile.h"
 #include "support/EngineTestKit.h"
@@ -189,6 +190,46 @@ TEST(DamagedPicture, TheDisplaysOwnStartAndRepairReportAndGoOn)
     EXPECT_NO_THROW(s.E.Form.DXTimerTimer(0));  // no tick, so nothing animates
     EXPECT_TRUE(s.E.Form.DXDraw->CanDraw());
     s.ExpectShownAndSaved(s.After, "restore");
+}
+
+// Whatever another program does to the picture's file counts as a change
+// until the display loads it again; the display's own loads never do.
+TEST(DamagedPicture, APictureChangedOnDiskIsNoticedUntilReloaded)
+{
+    TScene s("changed");
+    const fs::path good = s.Folder / "Map" / "good.bmp";
+    const fs::path cut = s.Folder / "Map" / "cut.bmp";
+    const auto other = MakeBmpFile(CheckerSpec(32, 32, 8, {0x111111, 0x222222}));
+    // The damaged picture mended: a change, though nothing was shown.
+    s.Show(s.After);
+    ASSERT_FALSE(s.E.Form.PictureLoaded);
+    EXPECT_FALSE(s.E.Form.PictureChangedOnDisk());
+    WriteFile(cut.string(), other);
+    EXPECT_TRUE(s.E.Form.PictureChangedOnDisk());
+    s.E.Form.DXDraw->Restore();
+    EXPECT_TRUE(s.E.Form.PictureLoaded);
+
+    s.Show(s.Before);
+    const struct {
+        const char* Name;
+        std::function<void()> Change;
+    } cases[] = {
+        {"nothing", [] {}},
+        {"rewritten", [&] { WriteFile(good.string(), other); }},
+        {"replaced by a rename", [&] { fs::rename(cut, good); }},
+        {"removed", [&] { fs::remove(good); }},
+        {"come back", [&] { WriteFile(cut.string(), other), fs::rename(cut, good); }},
+    };
+    for (const auto& c : cases) {
+        c.Change();
+        EXPECT_EQ(s.E.Form.PictureChangedOnDisk(), std::string(c.Name) != "nothing") << c.Name;
+        s.E.Form.DXDraw->Restore();
+        EXPECT_FALSE(s.E.Form.PictureChangedOnDisk()) << c.Name;
+    }
+    // Without a display nothing is loaded, so nothing is out of date.
+    s.E.Form.DXDraw->Finalize();
+    fs::remove(good);
+    EXPECT_FALSE(s.E.Form.PictureChangedOnDisk());
 }
 
 }  // namespace

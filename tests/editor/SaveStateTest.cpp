@@ -1,7 +1,9 @@
 // What the editor counts as unsaved, what it takes as saved after a load or
-// a save, and when a save would replace another stage without asking. Cases
-// are written as steps ("paint; load 1; undo"), run on a new editor over a
-// stage file holding 0 "Zero", 1 "One" and the empty record 2.
+// a save, when a save would replace another stage without asking, and when
+// another program changed the live stage's record on disk. Cases are written
+// as steps ("paint; load 1; undo"), run on a new editor over a stage file
+// holding 0 "Zero", 1 "One" and the empty record 2.
+#include "editor/DiskChanges.h"
 #include "storage/StageFile.h"
 #include "support/FakeHost.h"
 #include "support/ScratchDir.h"
@@ -30,6 +32,7 @@ StageRecord Stage(const std::string& caption)
 
 struct SaveStateTest : TScratchDirTest {
     std::unique_ptr<TEditorFixture> E;
+    std::unique_ptr<TDiskChanges> Disk;
 
     SaveStateTest() : TScratchDirTest("save-state") {}
 
@@ -37,6 +40,7 @@ struct SaveStateTest : TScratchDirTest {
     {
         TScratchDirTest::SetUp();
         E = std::make_unique<TEditorFixture>();
+        Disk = std::make_unique<TDiskChanges>(E->Form);
         E->Form.StageFileName = Dir / "Stage.Dat";
         StageRecord empty;
         EmptyStage(empty);
@@ -58,8 +62,10 @@ struct SaveStateTest : TScratchDirTest {
     // OK without a change), "setting", "ticks N", "mirror twice", "copy
     // paste" (the whole field, with ticks between), "import other", "import
     // same", "import as N" (a text map), "save", "put N Caption" (another
-    // program writes record N). "paint" puts 40 into FG cell (5, 5), or 41
-    // when it holds 40; "paint back" empties it, as the stages have it.
+    // program writes record N), "remove" (another program removes the
+    // file), "look" (at changes on disk). "paint" puts 40 into FG cell
+    // (5, 5), or 41 when it holds 40; "paint back" empties it, as the stages
+    // have it.
     void Run(const std::string& steps)
     {
         TMainForm& form = E->Form;
@@ -118,7 +124,10 @@ struct SaveStateTest : TScratchDirTest {
                 std::string caption;
                 words >> caption;
                 ASSERT_TRUE(PutStageRecord(form.StageFileName, number, Stage(caption)));
-            }
+            } else if (verb == "remove")
+                std::filesystem::remove(form.StageFileName);
+            else if (verb == "look")
+                Disk->Look();
         }
     }
 };
@@ -239,6 +248,74 @@ TEST_F(SaveStateTest, ARestoredStageIsUnsavedUntilSaved)
     E->Form.RestoreStage(Stage("Seven"), 7);
     EXPECT_EQ(E->Form.Saved.Baseline(), nullptr);
     EXPECT_TRUE(E->Form.StageUnsaved());
+}
+
+// Another program's change to the record the live stage came from is told
+// once per new content, with whether the live stage has changes of its own;
+// the editor's own saves and loads never count.
+TEST_F(SaveStateTest, ChangesOnDiskToTheLiveStagesRecordAreToldOncePerContent)
+{
+    const struct {
+        const char* Steps;  // after "load 1"
+        int Number;         // the record told changed; -1: none
+        bool Unsaved;
+    } cases[] = {
+        {"", -1, false},
+        {"put 1 Other", 1, false},
+        {"paint; put 1 Other", 1, true},
+        {"put 1 Other; look", -1, false},                               // told already
+        {"put 1 Other; look; put 1 Another", 1, false},                 // new content
+        {"put 1 Other; look; put 1 One; look; put 1 Other", 1, false},  // back, then changed again
+        {"put 1 One", -1, false},                                       // the same bytes written again
+        {"put 2 Other", -1, false},                                     // another record
+        {"number 2; put 1 Other", 1, false},                            // where the live stage came from
+        {"paint; save", -1, false},                                     // the editor's own save
+        {"number 5; save; put 1 Other", -1, false},                     // saved elsewhere: it comes from there
+        {"put 1 Other; load 1", -1, false},                             // loaded meanwhile
+        {"load 9; put 9 Nine", 9, false},                               // a record came where there was none
+        {"remove", -1, false},                                          // nothing to load
+        {"paint; put 1 Other; undo", 1, false},                         // decided when looked at
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Run("load 1");
+        Run(c.Steps);
+        const TDiskChange change = Disk->Look();
+        EXPECT_EQ(change.StageChanged, c.Number >= 0) << c.Steps;
+        EXPECT_EQ(change.Number, c.Number) << c.Steps;
+        EXPECT_EQ(change.Unsaved, c.Unsaved) << c.Steps;
+        EXPECT_FALSE(change.PictureChanged) << c.Steps;  // no display
+    }
+}
+
+// A stage file that appeared since Save found none is left alone: the
+// creation is refused and the stage stays unsaved.
+TEST_F(SaveStateTest, ANewStageFileNeverReplacesOneThatAppeared)
+{
+    Run("load 1; paint");
+    const std::string before = ReadFile(E->Form.StageFileName);
+    const TWriteResult created = E->Form.WriteNewStageFile();
+    EXPECT_TRUE(created.AlreadyExists);
+    EXPECT_EQ(ReadFile(E->Form.StageFileName), before);
+    EXPECT_TRUE(E->Form.StageUnsaved());
+}
+
+// Another game folder: nothing of the old folder's file is remembered, so
+// its records raise no question there.
+TEST_F(SaveStateTest, EnteringAnotherGameFolderForgetsTheOldOne)
+{
+    Run("load 1; paint");
+    const std::filesystem::path other = Dir / "other";
+    std::filesystem::create_directories(other);
+    ASSERT_TRUE(PutStageRecord(other / "STAGE.DAT", 1, Stage("Elsewhere")));
+    E->Form.EnterGameFolder(other / ".");
+    EXPECT_EQ(E->Form.GameFolder(), other);
+    EXPECT_EQ(E->Form.Saved.Origin, -1);
+    EXPECT_EQ(E->Form.Saved.Remembered(1), nullptr);
+    EXPECT_FALSE(E->Form.StageUnsaved());
+    Run("load 1");  // found ignoring letter case
+    EXPECT_EQ(E->Form.Caption.Str(), "Elsewhere");
+    EXPECT_FALSE(Disk->Look().StageChanged);
 }
 
 }  // namespace

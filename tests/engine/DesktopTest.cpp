@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -136,23 +137,34 @@ TEST(VerticalBlank, ALateFrameIsShownAtOnceAndOnlyOncePerBlank)
     ASSERT_EQ(DirectDrawCreate(nullptr, draw), DD_OK);
     const std::uint64_t waitsBefore = VerticalBlankRecord().Waits;
 
+    constexpr std::int64_t Unknown = -1;
     const struct {
         const char* Step;
+        std::int64_t Due;     // when the frame was due to start, as the idle loop says
         std::int64_t Now;     // when the wait is asked for
         std::int64_t Answer;  // when it returns
     } steps[] = {
-        {"on time: waits for the next blank", 6'000'000, period},
-        {"again within the same refresh: waits for the one after", period + 1'000'000, 2 * period},
-        {"3 ms late for blank 3: at once", 3 * period + 3'000'000, 3 * period + 3'000'000},
-        {"blank 3 is taken: waits for blank 4", 3 * period + 4'000'000, 4 * period},
-        {"after a pause of several refreshes: at once", 9 * period + 15'000'000, 9 * period + 15'000'000},
+        {"on time: waits for the next blank", Unknown, 6'000'000, period},
+        {"again within the same refresh: waits for the one after", Unknown, period + 1'000'000, 2 * period},
+        {"3 ms late for blank 3: at once", Unknown, 3 * period + 3'000'000, 3 * period + 3'000'000},
+        {"blank 3 is taken: waits for blank 4", Unknown, 3 * period + 4'000'000, 4 * period},
+        {"after a pause, not knowing when the frame was due: at once", Unknown, 9 * period + 15'000'000,
+         9 * period + 15'000'000},
+        {"after a pause, a frame due after the last blank: the next blank", 12 * period + 2'000'000,
+         12 * period + 5'000'000, 13 * period},
+        {"after a pause, a frame due before a blank it missed: at once", 19 * period + 14'000'000,
+         20 * period + 1'000'000, 20 * period + 1'000'000},
+        {"due before blank 20, which is taken: the next blank", 19 * period + 15'000'000, 20 * period + 2'000'000,
+         21 * period},
     };
     for (const auto& s : steps) {
+        NoteFrameDue(s.Due == Unknown ? std::nullopt : std::optional(std::chrono::nanoseconds(s.Due)));
         clock.NowNs = s.Now;
         EXPECT_EQ(draw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
         EXPECT_EQ(clock.NowNs, s.Answer) << s.Step;
         EXPECT_EQ(VerticalBlankRecord().LastAsked.count(), s.Now) << s.Step;
     }
+    NoteFrameDue(std::nullopt);
     EXPECT_EQ(VerticalBlankRecord().Waits, waitsBefore + std::size(steps));
 }
 

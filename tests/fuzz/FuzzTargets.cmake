@@ -56,3 +56,4 @@ stage_fuzz_target(textmap LIBS storage SEEDS examples/maps tests/data DICT textm
 stage_fuzz_target(record LIBS cli SEEDS examples/Stage.Dat)
 stage_fuzz_target(bmp LIBS engine SEEDS examples/Map)
 stage_fuzz_target(jpeg LIBS platform SEEDS examples/Map)
+stage_fuzz_target(tiledmap LIBS storage DICT tiledmap.dict)

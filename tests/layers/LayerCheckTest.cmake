@@ -10,7 +10,7 @@ set(cases
   "editor/A.cpp|platform/Types.h|PASS"        # through the engine
   "editor/A.cpp|art/ArtData.h|PASS"
   "ui/A.cpp|storage/TextMap.h|PASS"           # through the editor
-  "app/A.cpp|stage/ToolMode.h|PASS"
+  "app/A.cpp|stage/TileCodes.h|PASS"
   "editor/A.cpp|ArtPictures.h|PASS"           # no folder: not a layer's header
   "storage/A.cpp|editor/Main.h|storage may not use editor"
   "stage/A.h|storage/TextMap.h|stage may not use storage"

@@ -40,6 +40,7 @@ TEST(FramePacing, NextStartAimsAtTheComingBlank)
         {"nothing shown: same aim when still in time", 17ms, 3ms, false, 29ms},
         {"nothing shown and too late: the blank after, no spinning", 30ms, 3ms, false, 45ms},
         {"nothing shown, lead of a whole period: the next blank", 17ms, 16ms, false, 32ms},
+        {"nothing shown, called right at its start: the blank after", 29ms, 3ms, false, 45ms},
         {"a clock before its epoch", -5ms, 3ms, true, -3ms},
         {"a negative lead counts as none", 17ms, -4ms, true, 32ms},
     };
@@ -71,16 +72,39 @@ TEST(FramePacing, LeadIsTheMedianRecentCostPlusTheMargin)
     EXPECT_EQ(cost.Lead(period), FramePacing::Margin) << "a negative cost counts as none";
 }
 
+TEST(FramePacing, AFrameIsDueWhenItsCallWasSetToStart)
+{
+    const nanoseconds period = 16ms;
+    TFramePacer pacer;
+    pacer.CallStarted(5ms);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 5ms) << "no start given: due now";
+    pacer.CallEnded();
+    EXPECT_EQ(pacer.NextStart(17ms, period), 30ms);
+    pacer.CallStarted(40ms);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 30ms) << "its timer fired late, after the blank it aimed at";
+    pacer.CallEnded();
+    pacer.NextStart(41ms, period);
+    pacer.CallStarted(41ms - 1us);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 41ms - 1us) << "called before its start";
+    pacer.CallEnded();
+    pacer.CallStarted(50ms);
+    EXPECT_EQ(VerticalBlankRecord().FrameDue, 50ms) << "the start given is used once";
+    NoteFrameDue(std::nullopt);
+}
+
 // The idle loop of the editor on a clock that only moves when told: each
-// frame starts when NextStart says, takes `work` to draw, and waits for its
-// blank in the display. Counts the frames shown in the second simulated second
-// and those shown after their blank had begun.
+// call starts when the pacer says (on a timer of whole milliseconds), and
+// every `drawEvery`-th call draws a frame, which takes `work`, and waits for
+// its blank in the display; the others find nothing changed and show
+// nothing. Counts, in the second simulated second, the calls (the frame
+// timer's ticks), the frames shown and those shown after their blank began.
 struct TSimulation {
+    int Calls = 0;
     int Shown = 0;
     int Late = 0;
 };
 
-TSimulation Simulate(nanoseconds work)
+TSimulation Simulate(nanoseconds work, int drawEvery = 1)
 {
     TPlatformScope platform;
     auto& clock = platform.Clock;
@@ -88,23 +112,27 @@ TSimulation Simulate(nanoseconds work)
     std::unique_ptr<IDirectDraw4> draw;
     EXPECT_EQ(DirectDrawCreate(nullptr, draw), DD_OK);
     const nanoseconds period(1'000'000'000LL / 60);
-    TFrameCost cost;
+    TFramePacer pacer;
     TSimulation result;
-    bool presented = true;
-    while (clock.NowNs < 2'000'000'000LL) {
-        const nanoseconds start =
-            FramePacing::NextStart(nanoseconds(clock.NowNs), period, cost.Lead(period), presented);
-        clock.NowNs = std::max(clock.NowNs, start.count());
-        const std::int64_t began = clock.NowNs;
-        clock.NowNs += work.count();
-        draw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
-        cost.Add(VerticalBlankRecord().LastAsked - nanoseconds(began));
-        presented = true;
-        if (clock.NowNs >= 1'000'000'000LL && clock.NowNs < 2'000'000'000LL) {
-            ++result.Shown;
-            result.Late += clock.NowNs % period.count() != 0;
+    for (int call = 0; clock.NowNs < 2'000'000'000LL; ++call) {
+        const nanoseconds now(clock.NowNs);
+        clock.NowNs += FramePacing::TimerDelay(now, pacer.NextStart(now, period)).count() * 1'000'000LL;
+        const bool counted = clock.NowNs >= 1'000'000'000LL && clock.NowNs < 2'000'000'000LL;
+        pacer.CallStarted(nanoseconds(clock.NowNs));
+        if (call % drawEvery == 0) {
+            clock.NowNs += work.count();
+            draw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+        } else {
+            clock.NowNs += 20'000;  // comparing the frame with the last one
+        }
+        const bool shown = pacer.CallEnded();
+        if (counted) {
+            ++result.Calls;
+            result.Shown += shown;
+            result.Late += shown && clock.NowNs % period.count() != 0;
         }
     }
+    NoteFrameDue(std::nullopt);
     return result;
 }
 
@@ -124,6 +152,21 @@ TEST(FramePacing, TheRateHoldsTheRefreshUntilAFrameDoesNotFit)
         if (c.AllOnTheirBlank) {
             EXPECT_EQ(s.Late, 0) << c.Work.count() / 1'000'000 << " ms of work";
         }
+    }
+}
+
+// Most frames of a stage nobody touches equal the last and are not drawn.
+// The calls still come once per refresh, so the frame timer's rate reads the
+// refresh rate, and a frame drawn after such calls is shown at its blank.
+// (A drawn frame costs well under a millisecond.)
+TEST(FramePacing, CallsComeOncePerRefreshWhenFramesAreSkipped)
+{
+    for (const int drawEvery : {2, 3, 4, 21, 1000}) {
+        const TSimulation s = Simulate(1ms, drawEvery);
+        EXPECT_NEAR(s.Calls, 60, 1) << "one frame in " << drawEvery << " drawn";
+        EXPECT_LE(s.Calls, 60) << "one frame in " << drawEvery << " drawn";
+        EXPECT_NEAR(s.Shown, 60 / drawEvery, 1) << "one frame in " << drawEvery << " drawn";
+        EXPECT_EQ(s.Late, 0) << "one frame in " << drawEvery << " drawn";
     }
 }
 

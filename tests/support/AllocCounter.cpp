@@ -82,3 +82,26 @@ void operator delete[](void* pointer, std::size_t) noexcept
 {
     Release(pointer);
 }
+// The nothrow forms too: a sanitizer's runtime would otherwise give them
+// blocks without the header, which the deletes above then misread (the
+// standard library's temporary buffers take them).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+void operator delete(void* pointer, const std::nothrow_t&) noexcept
+{
+    Release(pointer);
+}
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept
+{
+    Release(pointer);
+}

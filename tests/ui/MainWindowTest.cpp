@@ -468,14 +468,51 @@ private slots:
         QCOMPARE(tool->edStageNum->text(), QStringLiteral("7"));
     }
 
-    void saveWithoutAStageFileShowsTheMessage()
+    // Without a stage file, Save (and Ctrl+S) asks to create one; a name
+    // taken by a folder cannot be saved to and gets the message.
+    void saveWithoutAStageFileAsksToCreateIt()
     {
-        QString title, text;
-        AnswerMessageBox(&title, &text);
-        QTest::mouseClick(tool->btSave, Qt::LeftButton);
-        QCOMPARE(title, QStringLiteral("Saving Stage"));
-        QCOMPARE(text, QStringLiteral("Cannot Save to File \"Stage.Dat\"!"));
-        QVERIFY(!QFile::exists(QStringLiteral("Stage.Dat")));
+        const QString question =
+            QStringLiteral("CreateQuestion: Stage.Dat does not exist in %1. Create it?").arg(QDir::currentPath());
+        const QString failure = QStringLiteral("FailureMessage: Cannot Save to File \"Stage.Dat\"!");
+        const struct {
+            const char* Answer;
+            bool Folder;  // a folder named Stage.Dat is in the way
+            qint64 Size;  // of the file afterwards; -1: none
+            bool ByKey;   // Ctrl+S instead of the button
+        } cases[] = {
+            {"No", false, -1, false},       {"Escape", false, -1, true}, {"Yes", false, 4 * 6000, false},
+            {"Yes", false, 4 * 6000, true}, {"Yes", true, -1, false},
+        };
+        for (const auto& c : cases) {
+            QDir().rmdir(QStringLiteral("Stage.Dat"));
+            QFile::remove(QStringLiteral("Stage.Dat"));
+            if (c.Folder)
+                QVERIFY(QDir().mkdir(QStringLiteral("Stage.Dat")));
+            tool->udStageNum->setPosition(3);
+            form().Caption.Assign("Created");
+            TQuestionAnswers answers;
+            answers.Answer(QStringLiteral("CreateQuestion"), QString::fromLatin1(c.Answer));
+            answers.Answer(QStringLiteral("FailureMessage"), QStringLiteral("Escape"));
+            if (c.ByKey) {
+                window->activateWindow();  // the key acts in every window of the editor's
+                QTRY_VERIFY(window->isActiveWindow());
+                QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+            } else
+                QTest::mouseClick(tool->btSave, Qt::LeftButton);
+            DrainEvents();
+            QCOMPARE(answers.Asked, c.Folder ? QStringList{failure} : QStringList{question});
+            const QFileInfo file(QStringLiteral("Stage.Dat"));
+            QCOMPARE(file.isFile() ? file.size() : qint64(-1), c.Size);
+            if (c.Size > 0) {
+                StageRecord record{};
+                QVERIFY(ReadStageRecord("Stage.Dat", 3, record));
+                QCOMPARE(QString::fromStdString(record.Caption.Str()), QStringLiteral("Created"));
+                QVERIFY(ReadStageRecord("Stage.Dat", 2, record));
+                QCOMPARE(QString::fromStdString(record.Caption.Str()), QStringLiteral("Undefined Stage"));
+                QVERIFY(!form().StageUnsaved());
+            }
+        }
     }
 
     void saveAndLoadThroughTheButtons()

@@ -135,7 +135,7 @@ private slots:
     void f4ShowsAndHidesTheWindowFromTheMainWindowAndFromItself()
     {
         QVERIFY(!stages->isVisible());
-        QCOMPARE(stages->windowTitle(), QStringLiteral("Stages"));
+        QCOMPARE(stages->windowTitle(), QStringLiteral("Stages - ") + QDir::currentPath());
         QCOMPARE(stages->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
         const bool toolShown = tool->isVisible();
         QTest::keyClick(window.get(), Qt::Key_F4);

@@ -57,7 +57,7 @@ void Drain()
 // One answer to the question over unsaved work, and what must follow.
 struct TAnswerCase {
     const char* Answer;  // a button's caption, or "Escape"
-    bool FailingSave;    // the stage file is gone, so Save fails
+    bool FailingSave;    // a folder took the stage file's name, so Save fails
     bool GoesOn;         // the close, load or open happens
     bool Saved;          // the file holds the edit afterwards
 };
@@ -116,8 +116,10 @@ private:
     // failure message, if any, is answered too.
     QStringList answered(const TAnswerCase& c, const std::function<void()>& action)
     {
-        if (c.FailingSave)
+        if (c.FailingSave) {
             QFile::remove(QStringLiteral("Stage.Dat"));
+            QDir().mkdir(QStringLiteral("Stage.Dat"));
+        }
         TQuestionAnswers answers;
         answers.Answer(QStringLiteral("UnsavedQuestion"), QString::fromLatin1(c.Answer));
         answers.Answer(QStringLiteral("FailureMessage"), QStringLiteral("Escape"));

@@ -117,7 +117,8 @@ click_tool 377  # Option
 expect_window "Option" && answer "Option" Escape
 
 rm "$work/Stage.Dat"
-click_tool 453  # Save, with no stage file
+mkdir "$work/Stage.Dat"
+click_tool 453  # Save, with a folder where the stage file was
 expect_window "Saving Stage" && answer "Saving Stage" Return
 
 click_tool 479  # Load T..., a text without a header

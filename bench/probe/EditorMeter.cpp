@@ -3,7 +3,7 @@
 // the animation running, resident memory, the delay from a pencil press to
 // its pixels on screen, and the frame rate with extra work added to every
 // frame (by the probe build of the editor, which reports the frames it shows).
-// Usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]
+// Usage: editor-meter EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]
 // (the extra work per frame in milliseconds; 0 when none is given).
 // Then the frame rate while the pencil paints without pause (every frame
 // shows a changed stage, which keeps its recovery copy once a second). Last,
@@ -243,7 +243,7 @@ QString HundredStagesFolder(const QString& folder)
 }
 
 // Opens the Stages window with F4 in the probe build, with extraMs of work
-// added to every frame, and reads what it reports; see ProbeEditor.cpp.
+// added to every frame, and reads what it reports; see StageEditorProbe.cpp.
 void MeasureStages(const char* probeEditor, const QString& folder, QPoint watched, int extraMs)
 {
     const QString hundred = HundredStagesFolder(folder);
@@ -315,7 +315,7 @@ int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: editor-probe EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]\n");
+        std::fprintf(stderr, "usage: editor-meter EDITOR PROBE_EDITOR WORKFOLDER [EXTRA_MS...]\n");
         return 2;
     }
     const char* probeEditor = argv[2];
@@ -333,7 +333,7 @@ int main(int argc, char** argv)
     launched.start();
     editor.start();
     if (!editor.waitForStarted(5000)) {
-        std::fprintf(stderr, "editor-probe: the editor did not start\n");
+        std::fprintf(stderr, "editor-meter: the editor did not start\n");
         return 1;
     }
     WaitForFirstFrame(watched);
