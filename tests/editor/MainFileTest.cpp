@@ -2,7 +2,7 @@
 // buttons do: padding, partial records, a file that is missing or no file.
 #include "storage/StageFile.h"
 #include "support/FakeHost.h"
-#include "support/ScratchDir.h"
+#include "support/StageFileKit.h"
 
 #include <gtest/gtest.h>
 
@@ -16,29 +16,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class MainFileTest : public TScratchDirTest {
+class MainFileTest : public TStageFileTest {
 protected:
-    MainFileTest() : TScratchDirTest("mainfile") {}
+    MainFileTest() : TStageFileTest("mainfile") {}
 
     void SetUp() override
     {
-        TScratchDirTest::SetUp();
-        File = Dir / "Stage.Dat";
+        TStageFileTest::SetUp();
         F.Form.StageFileName = File;
     }
 
-    void WriteBytes(const std::string& bytes) const { WriteFile(File, bytes); }
-    std::string ReadBytes() const { return ReadFile(File); }
-    static std::string RecordBytes(const StageRecord& record)
-    {
-        return std::string(reinterpret_cast<const char*>(&record), sizeof record);
-    }
-    static std::string EmptyBytes()
-    {
-        StageRecord record;
-        EmptyStage(record);
-        return RecordBytes(record);
-    }
     // A stage that differs from the empty one everywhere that is stored.
     void PaintSomething()
     {
@@ -49,7 +36,6 @@ protected:
         F.Form.MaxCount = 9;
     }
 
-    fs::path File;
     TEditorFixture F;
 };
 
@@ -80,13 +66,13 @@ TEST_F(MainFileTest, SavingStageThreeIntoAnEmptyFilePadsWithEmptyRecords)
     const std::string bytes = ReadBytes();
     ASSERT_EQ(bytes.size(), 24000u);
     for (int n = 0; n < 3; ++n)
-        EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyBytes()) << "record " << n;
+        EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyRecordBytes()) << "record " << n;
     EXPECT_EQ(bytes.substr(18000), RecordBytes(F.Capture()));
 }
 
 TEST_F(MainFileTest, ATrailingPieceIsNoRecordAndIsOverwrittenFromItsStart)
 {
-    WriteBytes(EmptyBytes() + std::string(500, 'x'));
+    WriteBytes(EmptyRecordBytes() + std::string(500, 'x'));
     F.Form.StageNum = 1;
     F.Form.LoadStage();
     EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
@@ -127,7 +113,7 @@ TEST_F(MainFileTest, LoadingAndSavingBackReproducesTheRecord)
     record.FG[6][6] = 41;
     record.EnemyCount[20] = 3;
     record.Caption.Assign(std::string("Kept"));
-    WriteBytes(EmptyBytes() + RecordBytes(record));
+    WriteBytes(EmptyRecordBytes() + RecordBytes(record));
     F.Form.StageNum = 1;
     ASSERT_TRUE(F.Form.ReadStageFile());
     EXPECT_EQ(F.Form.History.Count(), 0);  // a load records nothing
@@ -142,8 +128,12 @@ TEST_F(MainFileTest, ShortEmptyAndOutOfRangeReadsFailWithoutTouchingTheStage)
         int Stage;
     };
     const Case cases[] = {
-        {"", 0},           {std::string(3000, 'a'), 0}, {std::string(5999, 'a'), 0},
-        {EmptyBytes(), 1}, {EmptyBytes(), 99},          {EmptyBytes(), 65535},
+        {"", 0},
+        {std::string(3000, 'a'), 0},
+        {std::string(5999, 'a'), 0},
+        {EmptyRecordBytes(), 1},
+        {EmptyRecordBytes(), 99},
+        {EmptyRecordBytes(), 65535},
     };
     for (const auto& c : cases) {
         WriteBytes(c.Bytes);
@@ -183,14 +173,14 @@ TEST_F(MainFileTest, TilingBytesSurviveALoadAndASave)
         StageRecord record = F.Capture();
         record.BG_H_Tile = h;
         record.BG_V_Tile = v;
-        WriteBytes(EmptyBytes() + RecordBytes(record));
+        WriteBytes(EmptyRecordBytes() + RecordBytes(record));
         F.Form.StageNum = 1;
         F.ApplyEmpty();
         ASSERT_TRUE(F.Form.ReadStageFile());
         EXPECT_EQ(F.Form.BG_H_Tile, h);
         EXPECT_EQ(F.Form.BG_V_Tile, v);
         ASSERT_TRUE(F.Form.WriteStageFile());
-        EXPECT_EQ(ReadBytes(), EmptyBytes() + RecordBytes(record)) << +h << " " << +v;
+        EXPECT_EQ(ReadBytes(), EmptyRecordBytes() + RecordBytes(record)) << +h << " " << +v;
     }
 }
 
@@ -199,7 +189,7 @@ TEST_F(MainFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
     const fs::path upper = Dir / "STAGE.DAT";
     PaintSomething();
     const std::string saved = RecordBytes(F.Capture());
-    std::ofstream(upper, std::ios::binary) << EmptyBytes();
+    std::ofstream(upper, std::ios::binary) << EmptyRecordBytes();
     F.Form.StageNum = 1;
     ASSERT_TRUE(F.Form.WriteStageFile());
     F.ApplyEmpty();
@@ -208,16 +198,16 @@ TEST_F(MainFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
     // The save went into STAGE.DAT; no "Stage.Dat" was made beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 1);
     std::ifstream in(upper, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), EmptyBytes() + saved);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), EmptyRecordBytes() + saved);
 
     // The name as written wins over another case; two other cases are
     // ambiguous, and then the file counts as missing.
-    WriteBytes(EmptyBytes());
+    WriteBytes(EmptyRecordBytes());
     F.Form.StageNum = 0;
     ASSERT_TRUE(F.Form.ReadStageFile());
     EXPECT_EQ(F.Form.Caption.Str(), "Undefined Stage");
     fs::remove(File);
-    std::ofstream(Dir / "stage.dat", std::ios::binary) << EmptyBytes();
+    std::ofstream(Dir / "stage.dat", std::ios::binary) << EmptyRecordBytes();
     EXPECT_FALSE(F.Form.ReadStageFile());
     EXPECT_FALSE(F.Form.WriteStageFile());
     EXPECT_FALSE(fs::exists(File));

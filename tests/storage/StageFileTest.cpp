@@ -3,7 +3,7 @@
 // tests/editor/MainFileTest.cpp's.
 #include "storage/StageFile.h"
 #include "support/HostileKit.h"
-#include "support/ScratchDir.h"
+#include "support/StageFileKit.h"
 
 #include <gtest/gtest.h>
 
@@ -20,30 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class StageFileTest : public TScratchDirTest {
+class StageFileTest : public TStageFileTest {
 protected:
-    StageFileTest() : TScratchDirTest("stagefile") {}
-
-    void SetUp() override
-    {
-        TScratchDirTest::SetUp();
-        File = Dir / "Stage.Dat";
-    }
-
-    void WriteBytes(const std::string& bytes) const { WriteFile(File, bytes); }
-    std::string ReadBytes() const { return ReadFile(File); }
-    static std::string RecordBytes(const StageRecord& record)
-    {
-        return std::string(reinterpret_cast<const char*>(&record), sizeof record);
-    }
-    static std::string EmptyBytes()
-    {
-        StageRecord record;
-        EmptyStage(record);
-        return RecordBytes(record);
-    }
-
-    fs::path File;
+    StageFileTest() : TStageFileTest("stagefile") {}
 };
 
 }  // namespace
@@ -55,7 +34,7 @@ TEST_F(StageFileTest, UnopenableAndUnwritableFilesFailSayingWhy)
     EmptyStage(record);
     fs::create_directories(Dir / "folder");
     ASSERT_EQ(::mkfifo((Dir / "fifo").c_str(), 0644), 0);
-    WriteBytes(EmptyBytes() + "piece");
+    WriteBytes(EmptyRecordBytes() + "piece");
     struct Case {
         fs::path File;
         int Number;
@@ -149,7 +128,7 @@ TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceTha
             EXPECT_EQ(end.ExitStatus, 0);  // the save reported its failure
         ASSERT_EQ(ReadBytes().size(), 15000u) << "killed " << killed;
         EXPECT_EQ(StageRecordCount(File), 2);
-        EXPECT_EQ(ReadBytes().substr(0, 12000), EmptyBytes() + EmptyBytes());
+        EXPECT_EQ(ReadBytes().substr(0, 12000), EmptyRecordBytes() + EmptyRecordBytes());
         StageRecord record;
         EXPECT_FALSE(ReadStageRecord(File, 2, record));
 
@@ -158,7 +137,7 @@ TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceTha
         const std::string bytes = ReadBytes();
         ASSERT_EQ(bytes.size(), 36000u);
         for (int n = 0; n < 5; ++n)
-            EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyBytes()) << "record " << n;
+            EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyRecordBytes()) << "record " << n;
         EXPECT_EQ(bytes.substr(30000), RecordBytes(saved));
     }
 }
@@ -169,8 +148,8 @@ TEST_F(StageFileTest, TwoProcessesSavingAtOnceLoseNoRecord)
     const StageRecord five = MarkedRecord(5);
     StageRecord empty;
     EmptyStage(empty);
-    const std::string expected =
-        EmptyBytes() + EmptyBytes() + EmptyBytes() + RecordBytes(three) + EmptyBytes() + RecordBytes(five);
+    const std::string expected = EmptyRecordBytes() + EmptyRecordBytes() + EmptyRecordBytes() + RecordBytes(three)
+                                 + EmptyRecordBytes() + RecordBytes(five);
     int wrong = 0;
     for (int round = 0; round < 300; ++round) {
         WriteBytes("");
@@ -220,7 +199,7 @@ TEST_F(StageFileTest, ReadStageRecordsTakesTheWholeFileAtOnce)
     StageRecord marked;
     EmptyStage(marked);
     marked.MaxCount = 77;
-    WriteBytes(EmptyBytes() + RecordBytes(marked) + "tail");
+    WriteBytes(EmptyRecordBytes() + RecordBytes(marked) + "tail");
     const TStageRecords all = ReadStageRecords(File, 2);
     ASSERT_TRUE(all.Read);
     EXPECT_FALSE(all.TooMany);
