@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -47,43 +49,25 @@ protected:
         return record;
     }
 
-    // A text map as designers and damaged files hold them: headers of any
-    // form and number, keys in any order and case or missing, values and
-    // cell pairs of any kind, rows cut short or missing.
+    // A text map as hand edits and damaged files leave it: a random stage's
+    // map under any header number, with lines dropped, cut short, lowered
+    // or given an odd character.
     std::string RandomTextMap()
     {
-        static const char* const headers[] = {"[Stage%02d]", "[stage%d]", "junk[STAGE%d]", "[Stage $%X]"};
-        static const char* const keys[] = {"Caption",    "BG_Bitmap", "BG_Color",  "BG_H_Tile",
-                                           "EnemyCount", "MaxCount",  "SI_Bitmap", "BG_V_Tile"};
-        static const char* const values[] = {
-            "", "5", "-5", "$102028", "$FF", "70000", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17", "sky.bmp", "x=y"};
-        char header[32];
-        std::snprintf(header, sizeof header, headers[Pick(0, 3)], Pick(-300, 300));
-        std::string text = header + std::string("\r\n");
-        for (const char* key : keys)
-            if (Pick(0, 9) > 0)
-                text += std::string(Pick(0, 4) ? key : "caption") + "=" + values[Pick(0, 8)] + "\r\n";
-        static const char digits[] = "0123456789ABCDEFaf z";
-        for (int y = 0; y < FieldRows; ++y)
-            for (const char* layer : {"BG", "FG"}) {
-                if (Pick(0, 40) == 0)
-                    continue;
-                char key[8];
-                std::snprintf(key, sizeof key, "%s%02d=", layer, y);
-                text += key;
-                const int cells = Pick(0, 20) ? FieldColumns : Pick(0, FieldColumns);
-                for (int x = 0; x < cells; ++x) {
-                    char pair[4];
-                    if (Pick(0, 50) == 0)
-                        std::snprintf(pair, sizeof pair, "%c%c ", digits[Pick(0, 19)], digits[Pick(0, 19)]);
-                    else
-                        std::snprintf(pair, sizeof pair, "%02X ", (AnyCode() + 1) & 0xFF);
-                    text += pair;
-                }
-                text += "\r\n";
+        std::istringstream lines(WriteTextMap(RandomRecord(), Pick(-70000, 70000)));
+        std::string text;
+        for (std::string line; std::getline(lines, line); text += line + "\n") {
+            const auto anywhere = [&] { return static_cast<std::size_t>(Pick(0, static_cast<int>(line.size()))); };
+            switch (Pick(0, 40)) {
+            case 0: line.clear(); break;
+            case 1: line.resize(anywhere()); break;
+            case 2: line.insert(anywhere(), 1, " z$\x80"[Pick(0, 3)]); break;
+            case 3:
+                for (char& ch : line)
+                    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                break;
             }
-        if (Pick(0, 9) > 0)
-            text += "[End]\r\n";
+        }
         return text;
     }
 
