@@ -1,7 +1,16 @@
 #pragma once
-// Runs stagetool as designers and scripts do, in a scratch folder of its own
-// per test: exit status, standard output, the error lines, the files left.
+// Runs stagetool's commands as designers and scripts do, in a scratch folder
+// of its own per test (the current folder while the test runs): exit status,
+// standard output, standard error, the files left. Run calls a command's
+// body in this process, as the program's dispatch does once it has found the
+// command; RunProgram, RunScript and RunOnFullDisk run the program itself,
+// for what only a process shows (its exit, its streams, the file size limit,
+// several processes at once).
 
+#include "cli/EditorCommands.h"
+#include "cli/StageFileCommands.h"
+#include "cli/TextMapCommands.h"
+#include "cli/TiledCommands.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +22,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -27,14 +39,60 @@ class StageToolTest : public TScratchDirTest {
 protected:
     StageToolTest() : TScratchDirTest("stagetool") {}
 
-    // Runs the tool in the test's folder; stdout is captured, stderr goes to
-    // the file "err".
-    TRun Run(const std::string& args) const { return RunScript(Tool() + " " + args + " 2>err"); }
-    // The same on a disk that is as good as full: no file may grow past
-    // 1 KB, and a write that tries fails (EFBIG) instead of killing the tool.
-    TRun RunOnFullDisk(const std::string& args) const
+    void SetUp() override
     {
-        return RunScript("trap '' XFSZ; ulimit -f 2; " + Tool() + " " + args + " 2>err");
+        TScratchDirTest::SetUp();
+        FHome = fs::current_path();
+        fs::current_path(Dir);
+    }
+    void TearDown() override
+    {
+        fs::current_path(FHome);
+        TScratchDirTest::TearDown();
+    }
+
+    // "NAME ARGS...": the command's body on the arguments, split at spaces,
+    // each word that starts with '-' taking the next as its value (but
+    // --json). Its standard error is kept for Stderr.
+    TRun Run(const std::string& line)
+    {
+        std::istringstream split(line);
+        std::string name;
+        split >> name;
+        const std::vector<std::string> words{std::istream_iterator<std::string>(split), {}};
+        TCommand command{"", "", {}, 0, words.size(), nullptr, {"--json"}};
+        for (const auto& [known, run] : Bodies())
+            if (name == known) {
+                command.Name = known.c_str();
+                command.Run = run;
+            }
+        EXPECT_NE(command.Run, nullptr) << name;
+        for (std::size_t i = 0; i + 1 < words.size(); ++i)
+            if (words[i].size() > 1 && words[i][0] == '-' && words[i] != "--json")
+                command.Options.push_back(words[i++]);
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = command.Run ? RunCommand(command, words, out, err) : -1;
+        FStderr = err.str();
+        return TRun{status, out.str()};
+    }
+
+    // The program with `args`; its standard error is kept for Stderr.
+    TRun RunProgram(const std::string& args)
+    {
+        const TRun run = RunScript(Tool() + " " + args + " 2>err");
+        FStderr = Read("err");
+        fs::remove(Dir / "err");
+        return run;
+    }
+    // The program on a disk that is as good as full: no file may grow past
+    // 1 KB, and a write that tries fails (EFBIG) instead of killing the tool.
+    TRun RunOnFullDisk(const std::string& args)
+    {
+        const TRun run = RunScript("trap '' XFSZ; ulimit -f 2; " + Tool() + " " + args + " 2>err");
+        FStderr = Read("err");
+        fs::remove(Dir / "err");
+        return run;
     }
     static std::string Tool() { return "'" + std::string(STAGETOOL_PATH) + "'"; }
     // Runs a shell script in the test's folder; stdout is captured.
@@ -54,15 +112,16 @@ protected:
     // A file in the test's folder.
     std::string Read(const std::string& name) const { return ReadFile(Dir / name); }
     void Write(const std::string& name, const std::string& bytes) const { WriteFile(Dir / name, bytes); }
-    // The error line: exactly one line on stderr.
+    // The last command's standard error.
+    const std::string& Stderr() const { return FStderr; }
+    // The error line: exactly one line on the last command's standard error.
     std::string ErrorLine() const
     {
-        const std::string err = Read("err");
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-        return err;
+        EXPECT_EQ(std::count(FStderr.begin(), FStderr.end(), '\n'), 1) << FStderr;
+        return FStderr;
     }
-    // Names in the test's folder other than "err": a left-over temporary file
-    // shows here.
+    // Names in the test's folder other than "err" (a script's standard
+    // error): a left-over temporary file shows here.
     std::set<std::string> Names() const
     {
         std::set<std::string> names;
@@ -72,4 +131,28 @@ protected:
         return names;
     }
     static std::string Golden(const std::string& name) { return ReadFile(std::string(STAGE_TEST_DATA) + "/" + name); }
+
+private:
+    // The commands by their names on the command line.
+    static const std::map<std::string, TCommandRun, std::less<>>& Bodies()
+    {
+        static const std::map<std::string, TCommandRun, std::less<>> bodies = {
+            {"list", RunList},
+            {"export", RunExport},
+            {"import", RunImport},
+            {"random", RunRandom},
+            {"new", RunNew},
+            {"render", RunRender},
+            {"sheet", RunSheet},
+            {"check", RunCheck},
+            {"unpack", RunUnpack},
+            {"pack", RunPack},
+            {"tiled-export", RunTiledExport},
+            {"tiled-import", RunTiledImport},
+        };
+        return bodies;
+    }
+
+    fs::path FHome;
+    std::string FStderr;
 };
