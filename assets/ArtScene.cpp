@@ -2,6 +2,7 @@
 
 #include "ArtPictures.h"
 #include "stage/FieldAreas.h"
+#include "stage/StageRules.h"
 #include "stage/TileCodes.h"
 
 namespace art {
@@ -22,13 +23,11 @@ struct Layers {
     int fgAt(int x, int y) const { return inside(x, y) ? fg[at(x, y)] : EmptyCode; }
     void put(SceneLayer layer, int x, int y, int code)
     {
-        int& mine = (layer == L::BG ? bg : fg)[at(x, y)];
-        int& other = (layer == L::BG ? fg : bg)[at(x, y)];
-        mine = code;
-        const bool clash =
-            layer == L::BG ? IsExclusiveBG(code) && IsExclusiveFG(other) : IsExclusiveFG(code) && IsExclusiveBG(other);
-        if (clash)
-            other = EmptyCode;
+        int* const cell[] = {&bg[at(x, y)], &fg[at(x, y)]};
+        auto of = [&cell](TStageLayer l) -> int& { return *cell[l == TStageLayer::FG]; };
+        const TStageLayer written = layer == L::BG ? TStageLayer::BG : TStageLayer::FG;
+        of(written) = code;
+        KeepApart(written, of, [&of](TStageLayer emptied) { of(emptied) = EmptyCode; });
     }
 };
 
@@ -58,9 +57,7 @@ void drawScene(Image& img, const Scene& scene, const Image& tiles, const Image& 
             tile(layers.bg[layers.at(x, y)], x, y);
     for (int y = 0; y < scene.rows; ++y)
         for (int x = 0; x < scene.cols; ++x)
-            tile(ShadowPatternOfCodes(layers.fgAt(x, y), layers.fgAt(x, y - 1), layers.fgAt(x - 1, y),
-                                      layers.fgAt(x - 1, y - 1)),
-                 x, y);
+            tile(ShadowAt([&layers](int cx, int cy) { return layers.fgAt(cx, cy); }, x, y), x, y);
     for (int y = 0; y < scene.rows; ++y)
         for (int x = 0; x < scene.cols; ++x)
             tile(layers.fg[layers.at(x, y)], x, y);

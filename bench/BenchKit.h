@@ -2,15 +2,15 @@
 // What the benchmarks of the editor core share: a windowless editor on the
 // empty stage, and a scratch folder removed when the benchmark ends.
 
-#include "editor/CliHost.h"
 #include "editor/Main.h"
+#include "editor/WindowlessEditor.h"
 
 #include <unistd.h>
 #include <filesystem>
 #include <string>
 
 struct TBenchEditor {
-    TCliHost Host;
+    TWindowlessHost Host;
     TMainForm Form{Host};
     TBenchEditor()
     {

@@ -14,7 +14,7 @@ namespace {
 void BM_DiskChangesLookUnchanged(benchmark::State& state)
 {
     const TStageSet set;
-    TCliHost host;
+    TWindowlessHost host;
     TMainForm form(host);
     host.Form = &form;
     form.ClearLayers();

@@ -2,8 +2,8 @@
 // stage drawn into a 32-bit back buffer (presenting goes to an empty window
 // and a clock that never waits), the same bytes moved by clear and memcpy, a
 // frame that is skipped because nothing in it changed, and one keyed tile.
-#include "editor/CliHost.h"
 #include "editor/Main.h"
+#include "editor/WindowlessEditor.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 
@@ -57,7 +57,7 @@ void WritePicture(const std::filesystem::path& path)
 struct TBusyEditor {
     TNoWaitClock Clock;
     TMemoryWindow Window{0, 0};  // presenting reaches no pixels
-    TCliHost Host;
+    TWindowlessHost Host;
     std::filesystem::path Folder = std::filesystem::temp_directory_path() / "stage-frame-bench";
     std::unique_ptr<TMainForm> Form;
 

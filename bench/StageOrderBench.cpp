@@ -50,7 +50,7 @@ void BM_StagesWindowAfterMove(benchmark::State& state)
 {
     Application();
     const TStageSet set;
-    TCliEditor editor(0, TFormUse::Offscreen);
+    TWindowlessEditor editor(0, TFormUse::Offscreen);
     editor.Form.StageFileName = set.File;
     editor.Form.PictureFolder = set.Dir;
     editor.Form.LoadStage();

@@ -1,9 +1,9 @@
 #pragma once
 // The stage set the stage-file benchmarks work on.
 
-#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
+#include "editor/WindowlessEditor.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
 
@@ -26,7 +26,7 @@ struct TStageSet {
         const TStageRecords examples = ReadStageRecords(fs::path(STAGE_EXAMPLES) / "Stage.Dat", 100);
         for (const StageRecord& record : examples.Records)
             Bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-        TCliHost host;
+        TWindowlessHost host;
         TMainForm form(host);
         host.Form = &form;
         form.ClearLayers();

@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <iostream>
+
 namespace {
 
 TArgs Arguments(const fs::path& file, const fs::path& dir)
@@ -22,7 +24,7 @@ void BM_TiledExport100(benchmark::State& state)
     const TStageSet set;
     const TArgs args = Arguments(set.File, set.Dir / "tiled");
     for (auto _ : state)
-        if (RunTiledExport(args) != 0)
+        if (RunTiledExport(args, std::cout, std::cerr) != 0)
             state.SkipWithError("the export failed");
 }
 BENCHMARK(BM_TiledExport100)->Unit(benchmark::kMillisecond);
@@ -30,10 +32,10 @@ BENCHMARK(BM_TiledExport100)->Unit(benchmark::kMillisecond);
 void BM_TiledImport100(benchmark::State& state)
 {
     const TStageSet set;
-    RunTiledExport(Arguments(set.File, set.Dir / "tiled"));
+    RunTiledExport(Arguments(set.File, set.Dir / "tiled"), std::cout, std::cerr);
     const TArgs args = Arguments(set.Dir / "Back.Dat", set.Dir / "tiled");
     for (auto _ : state)
-        if (RunTiledImport(args) != 0)
+        if (RunTiledImport(args, std::cout, std::cerr) != 0)
             state.SkipWithError("the import failed");
     const TStageRecords back = ReadStageRecords(set.Dir / "Back.Dat", 100);
     std::string bytes;

@@ -1,6 +1,8 @@
 # Fails when a file under SOURCE_DIR includes a header of a layer that the
-# ladder (Layers.cmake) puts above its own, or of a folder that is no layer.
-#   cmake -DSOURCE_DIR=<dir holding the layer folders> [-DSTAMP=<file>] -P CheckLayers.cmake
+# ladder (Layers.cmake) puts above its own, or of a folder that is no layer,
+# and when a file that works on records alone (STAGE_RECORDS_ONLY, under
+# ROOT_DIR, by default SOURCE_DIR/..) reaches a layer it must avoid.
+#   cmake -DSOURCE_DIR=<dir holding the layer folders> [-DROOT_DIR=<dir>] [-DSTAMP=<file>] -P CheckLayers.cmake
 # Only quoted includes whose first part names a folder are checked: "ui/X.h"
 # is a layer's header, "ArtPictures.h" or <QWidget> are not. Writes STAMP
 # when everything is in order, so the build reruns the check only after a
@@ -45,6 +47,45 @@ foreach(file IN LISTS files)
       string(APPEND faults "  ${file}: #include \"${header}\": ${layer} may not use ${target} (it is not below ${layer})\n")
     endif()
   endforeach()
+endforeach()
+
+# The records-only files, following every header of the tree they include.
+if(NOT ROOT_DIR)
+  get_filename_component(ROOT_DIR "${SOURCE_DIR}/.." ABSOLUTE)
+endif()
+file(RELATIVE_PATH sourceFromRoot "${ROOT_DIR}" "${SOURCE_DIR}")
+set(recordsOnly "")
+foreach(pattern IN LISTS STAGE_RECORDS_ONLY)
+  file(GLOB matched RELATIVE "${ROOT_DIR}" "${ROOT_DIR}/${pattern}")
+  list(APPEND recordsOnly ${matched})
+endforeach()
+list(SORT recordsOnly)
+foreach(file IN LISTS recordsOnly)
+  set(pending "${file}")
+  set(seen "")
+  while(pending)
+    list(POP_FRONT pending current)
+    if(current IN_LIST seen OR NOT EXISTS "${ROOT_DIR}/${current}")
+      continue()
+    endif()
+    list(APPEND seen "${current}")
+    set(through "")
+    if(NOT current STREQUAL file)
+      set(through " (through ${current})")
+    endif()
+    file(STRINGS "${ROOT_DIR}/${current}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
+      string(REGEX MATCH "^[^/]+" target "${header}")
+      if(target IN_LIST STAGE_RECORDS_ONLY_AVOIDS)
+        string(APPEND faults "  ${file}: #include \"${header}\"${through}: it works on stage records alone and may not use ${target}\n")
+      elseif(target STREQUAL "support")
+        list(APPEND pending "tests/${header}")
+      elseif(target IN_LIST STAGE_LAYERS)
+        list(APPEND pending "${sourceFromRoot}/${header}")
+      endif()
+    endforeach()
+  endwhile()
 endforeach()
 
 if(faults)

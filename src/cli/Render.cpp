@@ -7,25 +7,27 @@
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
 
-#include <cstdio>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
-void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output)
+void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output,
+                        std::ostream& err)
 {
     // As the editor loads a stage, but a record that cannot be read is an
     // error here: the random stage is only the editor's fallback. Read
     // before the drawing starts, so a failure is one line with no notices of
     // the window system's around it.
     StageRecord record;
-    if (!ReadStageRecord(stageFile, number, record))
-        throw std::runtime_error("cannot read stage " + std::to_string(number) + " from " + stageFile.string());
+    if (const TRecordResult read = ReadStageRecord(stageFile, number, record); !read)
+        throw std::runtime_error("cannot read stage " + std::to_string(number) + " from " + stageFile.string() + ": "
+                                 + read.Error);
 
     TStageRenderer renderer(stageFile.parent_path());
     const TRenderedStage stage = renderer.Render(record);
     // A picture that cannot be read leaves the stage's colour; it is reported here.
     if (!stage.PictureError.empty())
-        std::fprintf(stderr, "stagetool render: %s: %s\n", record.BG_Bitmap.Str().c_str(), stage.PictureError.c_str());
+        err << "stagetool render: " << record.BG_Bitmap.Str().c_str() << ": " << stage.PictureError << "\n";
 
     WritePngFile(output, stage.Pixels, DisplayWidth, DisplayHeight, "the picture of stage " + std::to_string(number));
 }

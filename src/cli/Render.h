@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,12 @@
 // pictures from the stage file's folder ("Map" inside it), draws one frame
 // without overlay or status text and writes it to `output` as PNG through the
 // safe write. No simulation tick runs, so animated tiles show as stored. A
-// background picture that cannot be read is reported on stderr and the
+// background picture that cannot be read is reported on `err` and the
 // stage's colour shows instead. Raises std::runtime_error, with nothing
 // written, when the record cannot be read (no random stage here) or the PNG
 // cannot be written whole.
-void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output);
+void RenderStagePreview(int number, const std::filesystem::path& stageFile, const std::filesystem::path& output,
+                        std::ostream& err);
 
 // Encodes width x height pixels (0x00RRGGBB, top row first) as PNG whole in
 // memory, then writes it through the safe write, so a full disk or a failing

@@ -4,7 +4,7 @@
 #include "storage/SafeWrite.h"
 #include "storage/StageSetFile.h"
 
-#include <cstdio>
+#include <ostream>
 #include <system_error>
 
 namespace {
@@ -19,7 +19,7 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
 {
     TStageRecords records = ReadStageRecords(file, maxRecords);
     if (!records.Read)
-        throw TToolError("cannot read " + file.string());
+        throw TToolError("cannot read " + file.string() + ": " + records.Error);
     if (records.TooMany)
         throw TToolError(file.string() + " holds " + std::to_string(records.WholeRecords) + " records; " + tooMany);
     return records;
@@ -40,12 +40,13 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
         // Another program made it meanwhile: save into it as into any file.
     }
     // As the editor saves: into the file found ignoring case, padded with empty records.
-    if (!WriteStageRecord(file, number, record, empty))
-        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string());
+    if (const TRecordResult written = WriteStageRecord(file, number, record, empty); !written)
+        throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string() + ": "
+                         + written.Error);
 }
 
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
-                         const char* command)
+                         const char* command, std::ostream& err)
 {
     StageRecord empty;
     EmptyStage(empty);
@@ -75,8 +76,8 @@ void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, 
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
     if (dropped > 0)
-        std::fprintf(stderr, "stagetool %s: the last %lld bytes of %s are no whole record and are dropped\n", command,
-                     static_cast<long long>(dropped), file.string().c_str());
+        err << "stagetool " << command << ": the last " << dropped << " bytes of " << file.string()
+            << " are no whole record and are dropped\n";
 }
 
 void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<St
 // replace, under the file's lock from reading it to replacing it: the file's
 // other whole records stay as they are, empty records
 // pad up to the highest number, and a missing file is made. A trailing piece
-// that is no record is dropped (named on stderr by `command`). Nothing is
+// that is no record is dropped (named on `err` by `command`). Nothing is
 // written when the file cannot be read whole.
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
-                         const char* command);
+                         const char* command, std::ostream& err);

@@ -1,14 +1,15 @@
 #include "cli/TextMapSet.h"
 
 #include "cli/ToolArgs.h"
-#include "editor/CliHost.h"
-#include "editor/Main.h"
+#include "stage/StageRules.h"
+#include "stage/TextMapStage.h"
 #include "storage/TextMap.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <string_view>
 #include <system_error>
 
@@ -48,22 +49,14 @@ bool Inside(const std::filesystem::path& path, const std::filesystem::path& fold
 
 std::string ExportedTextMap(int number, const StageRecord& record)
 {
-    TCliEditor editor(number);
-    editor.Form.ApplyStage(record);
-    return editor.Form.ExportTextMap();
+    return WriteTextMap(AppliedStage(record), number);
 }
 
 TImportedStage BuildImportedStage(const TTextMap& map)
 {
-    TCliEditor editor(0);
     StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    editor.Form.ApplyStage(empty);
-    editor.Form.ApplyTextMap(map);
-    TImportedStage stage;
-    editor.Form.CaptureStage(stage.Record);
-    stage.Number = editor.Form.StageNum;
-    return stage;
+    EmptyStage(empty);
+    return TImportedStage{ImportedStage(map, empty), ImportedStageNumber(map.StageNumber)};
 }
 
 std::optional<TImportedStage> ImportedTextMap(const std::string& bytes)
@@ -152,7 +145,7 @@ int StageFileNumber(std::string_view name, std::string_view extension)
 }
 
 std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
-                                                     const char* command,
+                                                     const char* command, std::ostream& err,
                                                      const std::vector<std::string_view>& passedOver)
 {
     std::map<int, std::filesystem::path> files;
@@ -170,8 +163,7 @@ std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path
         throw TToolError("cannot read the folder " + dir.string() + ": " + error.message());
     std::sort(ignored.begin(), ignored.end());
     for (const std::string& name : ignored)
-        std::fprintf(stderr, "stagetool %s: ignoring %s (not named NN%s)\n", command, name.c_str(),
-                     std::string(extension).c_str());
+        err << "stagetool " << command << ": ignoring " << name << " (not named NN" << extension << ")\n";
     return files;
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <iosfwd>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,8 +16,8 @@
 
 struct TTextMap;
 
-// The text map `export N` writes for `record` as stage `number`: the record
-// goes through the editor (applied to a freshly started one) first.
+// The text map `export N` writes for `record` as stage `number`: the stage
+// as the editor holds it once it has loaded the record.
 std::string ExportedTextMap(int number, const StageRecord& record);
 
 struct TImportedStage {
@@ -24,10 +25,9 @@ struct TImportedStage {
     int Number = 0;      // the header's number as the import takes it: cut to 16 bits, kept within 0..99
 };
 
-// The record `import` makes of a map as read: its settings and cells go into
-// a freshly started editor holding an empty stage, through the editor's change
-// rules, and the editor's stage is taken back. Every format imports through
-// this.
+// The record `import` makes of a map as read: its settings and cells go onto
+// the empty stage as the editor's import puts them onto the live one. Every
+// format imports through this.
 TImportedStage BuildImportedStage(const TTextMap& map);
 
 // A text map file's bytes read as `import` reads them (lines normalised,
@@ -55,11 +55,11 @@ std::string StageFileName(int number, std::string_view extension);
 // 0..99 for a name of two decimal digits and `extension`, else -1.
 int StageFileNumber(std::string_view name, std::string_view extension);
 // The entries of `dir` named as StageFileName names them, by number. Every
-// other entry, but those named in `passedOver`, is named on stderr as
+// other entry, but those named in `passedOver`, is named on `err` as
 // ignored by stagetool's `command`. Raises TToolError when the folder cannot
 // be read.
 std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path& dir, std::string_view extension,
-                                                     const char* command,
+                                                     const char* command, std::ostream& err,
                                                      const std::vector<std::string_view>& passedOver = {});
 // The same for text maps: "07.txt".
 std::string TextMapName(int number);

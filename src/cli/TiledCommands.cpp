@@ -10,8 +10,8 @@
 #include "storage/TiledWorld.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
+#include <ostream>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -52,15 +52,15 @@ struct TMapFile {
 };
 
 // The record of one map file, or what is wrong with it. Notes on what is
-// ignored or taken in its place go to stderr.
-std::string ReadMapFile(const TMapFile& file, StageRecord& record)
+// ignored or taken in its place go to `err`.
+std::string ReadMapFile(const TMapFile& file, StageRecord& record, std::ostream& err)
 {
     const TTextMapRead bytes = ReadTextMapFile(file.Path);
     if (!bytes)
         return bytes.Error;
     const TTiledMapRead map = ReadTiledMap(bytes.Bytes);
     for (const std::string& note : map.Notes)
-        std::fprintf(stderr, "stagetool tiled-import: %s: %s\n", file.Path.string().c_str(), note.c_str());
+        err << "stagetool tiled-import: " << file.Path.string() << ": " << note << "\n";
     if (!map)
         return map.Error;
     record = TiledMapRecord(map.Map, file.Number);
@@ -69,7 +69,7 @@ std::string ReadMapFile(const TMapFile& file, StageRecord& record)
 
 }  // namespace
 
-int RunTiledExport(const TArgs& args)
+int RunTiledExport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
 {
     const fs::path dir = args.Positional[0];
     const auto file = StageFileArg(args);
@@ -93,31 +93,28 @@ int RunTiledExport(const TArgs& args)
         const StageRecord& record = records.Records[static_cast<std::size_t>(n)];
         const std::string map = WriteTiledMap(TiledStageOf(record, file.parent_path(), dir));
         if (const std::string losses = Joined(TiledLosses(record, map)); !losses.empty())
-            std::fprintf(stderr, "stagetool tiled-export: stage %02d will not come back byte for byte: %s\n", n,
-                         losses.c_str());
+            err << "stagetool tiled-export: stage " << TwoDigits(n) << " will not come back byte for byte: " << losses
+                << "\n";
         const std::string name = StageFileName(n, MapExtension);
         files.emplace_back(dir / name, map);
         world.emplace_back(n, name);
     }
     files.emplace_back(dir / TiledWorldFile, WriteTiledWorld(world));
     if (records.TrailingBytes > 0)
-        std::fprintf(stderr,
-                     "stagetool tiled-export: the last %lld bytes of %s are no whole record and are not "
-                     "exported\n",
-                     static_cast<long long>(records.TrailingBytes), file.string().c_str());
+        err << "stagetool tiled-export: the last " << records.TrailingBytes << " bytes of " << file.string()
+            << " are no whole record and are not exported\n";
     for (int n = count; n <= MaxStageNumber; ++n) {
         const fs::path stale = dir / StageFileName(n, MapExtension);
         if (fs::exists(fs::symlink_status(stale, error)))
-            std::fprintf(stderr,
-                         "stagetool tiled-export: %s is past the last record; importing the folder adds it back\n",
-                         stale.string().c_str());
+            err << "stagetool tiled-export: " << stale.string()
+                << " is past the last record; importing the folder adds it back\n";
     }
     WriteFiles(files);
     // Losses are warnings, as unpack's are: the exit status stays 0.
     return 0;
 }
 
-int RunTiledImport(const TArgs& args)
+int RunTiledImport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
 {
     const auto file = StageFileArg(args);
     std::vector<TMapFile> maps;
@@ -127,7 +124,7 @@ int RunTiledImport(const TArgs& args)
         if (fs::is_directory(input, error)) {
             oneFile = false;
             // The files tiled-export writes beside the maps are passed over.
-            for (const auto& [number, path] : NumberedFilesIn(input, MapExtension, "tiled-import",
+            for (const auto& [number, path] : NumberedFilesIn(input, MapExtension, "tiled-import", err,
                                                               {TiledTilesetFile, TiledTileImageFile, TiledWorldFile}))
                 maps.push_back({number, path});
             continue;
@@ -155,14 +152,14 @@ int RunTiledImport(const TArgs& args)
     int failed = 0;
     for (const TMapFile& map : maps) {
         StageRecord record;
-        const std::string problem = ReadMapFile(map, record);
+        const std::string problem = ReadMapFile(map, record, err);
         if (problem.empty()) {
             records.emplace(map.Number, record);
             continue;
         }
         if (oneFile)
             throw TToolError(map.Path.string() + ": " + problem + "; nothing written");
-        std::fprintf(stderr, "stagetool tiled-import: %s: %s\n", map.Path.string().c_str(), problem.c_str());
+        err << "stagetool tiled-import: " << map.Path.string() << ": " << problem << "\n";
         ++failed;
     }
     if (failed > 0)
@@ -171,6 +168,6 @@ int RunTiledImport(const TArgs& args)
     if (oneFile)
         SaveStageRecord(file, maps[0].Number, records.begin()->second);
     else
-        ReplaceStageRecords(file, records, "tiled-import");
+        ReplaceStageRecords(file, records, "tiled-import", err);
     return 0;
 }

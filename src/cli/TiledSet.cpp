@@ -3,10 +3,9 @@
 #include "art/ArtData.h"
 #include "cli/TextMapSet.h"
 #include "cli/ToolArgs.h"
-#include "editor/CliHost.h"
-#include "editor/Main.h"
 #include "engine/Graphics.h"
 #include "platform/PngEncode.h"
+#include "stage/StageRules.h"
 #include "storage/FileLookup.h"
 #include "storage/TiledProperties.h"
 
@@ -30,13 +29,9 @@ std::string RelativePath(const fs::path& to, const fs::path& from)
 
 TTiledStage TiledStageOf(const StageRecord& record, const fs::path& stageFolder, const fs::path& mapFolder)
 {
-    TCliEditor editor(0);
-    editor.Form.ApplyStage(record);
     TTiledStage stage;
-    editor.Form.CaptureStage(stage.Stage);
-    for (int x = 0; x < FieldColumns; ++x)
-        for (int y = 0; y < FieldRows; ++y)
-            stage.Shadows[x][y] = static_cast<std::int16_t>(editor.Form.ShadowLayer->Cell(x, y));
+    stage.Stage = AppliedStage(record);
+    ComputeShadows(stage.Stage, stage.Shadows);
 
     const std::string name = stage.Stage.BG_Bitmap.Str();
     if (!name.empty()) {

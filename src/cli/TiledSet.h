@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-// The map of `record` as the editor shows it: the record is applied to a
-// freshly started editor, whose stage and shadow layer are taken back. The
+// The map of `record` as the editor shows it: the stage and the shadow layer
+// the editor holds once it has loaded the record. The
 // picture is looked up as the editor looks it up, in "Map" of
 // `stageFolder`, and named by its path from `mapFolder`.
 TTiledStage TiledStageOf(const StageRecord& record, const std::filesystem::path& stageFolder,

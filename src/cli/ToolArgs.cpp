@@ -7,13 +7,15 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <ostream>
 #include <system_error>
 
-TArgs ParseArgs(const TCommand& command, int argc, char** argv)
+TArgs ParseArgs(const TCommand& command, const std::vector<std::string>& words)
 {
     TArgs args;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+    const std::size_t count = words.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view arg = words[i];
         if (arg.size() > 1 && arg[0] == '-') {
             if (std::find(command.Flags.begin(), command.Flags.end(), arg) != command.Flags.end()) {
                 if (args.Has(arg))
@@ -26,11 +28,11 @@ TArgs ParseArgs(const TCommand& command, int argc, char** argv)
                 known = known || option == arg;
             if (!known)
                 throw TUsageError("unknown option " + std::string(arg));
-            if (i + 1 >= argc)
+            if (i + 1 >= count)
                 throw TUsageError(std::string(arg) + " needs a value");
             if (args.Has(arg))
                 throw TUsageError(std::string(arg) + " given twice");
-            args.Options.emplace(std::string(arg), argv[++i]);
+            args.Options.emplace(std::string(arg), words[++i]);
         } else {
             args.Positional.emplace_back(arg);
         }
@@ -38,6 +40,19 @@ TArgs ParseArgs(const TCommand& command, int argc, char** argv)
     if (args.Positional.size() < command.MinPositional || args.Positional.size() > command.MaxPositional)
         throw TUsageError("wrong number of arguments");
     return args;
+}
+
+int RunCommand(const TCommand& command, const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
+{
+    try {
+        return command.Run(ParseArgs(command, words), out, err);
+    } catch (const TUsageError& error) {
+        err << "stagetool " << command.Name << ": " << error.what() << " (usage: stagetool " << command.Usage << ")\n";
+        return ExitUsage;
+    } catch (const std::exception& error) {
+        err << "stagetool " << command.Name << ": " << error.what() << "\n";
+        return ExitError;
+    }
 }
 
 std::int64_t ParseNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what)
@@ -56,17 +71,16 @@ int ParseStageNumber(const std::string& text)
     return static_cast<int>(ParseNumber(text, 0, MaxStageNumber, "stage number"));
 }
 
-void WriteOutput(const TArgs& args, const std::string& text)
+void WriteOutput(const TArgs& args, const std::string& text, std::ostream& out)
 {
     if (!args.Has("-o")) {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-            throw TToolError("cannot write to standard output");
+        WriteAll(out, text);
         return;
     }
-    const std::string out = args.Get("-o", "");
-    const TWriteResult written = SafeWriteFile(out, text);
+    const std::string output = args.Get("-o", "");
+    const TWriteResult written = SafeWriteFile(output, text);
     if (!written)
-        throw TToolError("cannot write " + out + ": " + written.Error);
+        throw TToolError("cannot write " + output + ": " + written.Error);
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b)
@@ -104,6 +118,19 @@ void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& s
 std::filesystem::path StageFileArg(const TArgs& args)
 {
     return FindStageFile(args.Get("--file", "Stage.Dat"));
+}
+
+void WriteAll(std::ostream& out, const std::string& text)
+{
+    if (!out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush())
+        throw TToolError("cannot write to standard output");
+}
+
+std::string TwoDigits(std::int64_t number)
+{
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%02lld", static_cast<long long>(number));
+    return digits;
 }
 
 std::string Counted(int count, const char* what)

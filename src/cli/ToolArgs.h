@@ -1,18 +1,23 @@
 #pragma once
 // stagetool's command lines: the commands' argument rules, the parsed
-// arguments, and the checks and output every command shares.
+// arguments, running a command, and the checks and output every command
+// shares.
+
+#include "stage/StageRecord.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-constexpr int MaxStageNumber = 99;
+constexpr int ExitError = 1;
+constexpr int ExitUsage = 2;
 
 // A command line the tool cannot take (exit 2), and a command that failed (exit 1).
 struct TUsageError : std::runtime_error {
@@ -34,18 +39,29 @@ struct TArgs {
     }
 };
 
+// A command's body: its standard output and error streams as `out` and
+// `err`; returns its exit status, raises TToolError or TUsageError when it
+// fails.
+using TCommandRun = int (*)(const TArgs& args, std::ostream& out, std::ostream& err);
+
 struct TCommand {
     const char* Name;
     const char* Usage;
     std::vector<std::string_view> Options;  // each takes one value
     std::size_t MinPositional;
     std::size_t MaxPositional;
-    int (*Run)(const TArgs& args);
+    TCommandRun Run;
     std::vector<std::string_view> Flags = {};  // options that take no value
 };
 
-// The arguments after the command's name (argv[2] on), or a usage error.
-TArgs ParseArgs(const TCommand& command, int argc, char** argv);
+// The arguments after the command's name, or a usage error.
+TArgs ParseArgs(const TCommand& command, const std::vector<std::string>& words);
+
+// Parses `words` (the arguments after the command's name) and runs the
+// command: its exit status. A failure is one line on `err`, "stagetool NAME:
+// why", with status 1, or with the usage appended and status 2 for a usage
+// error.
+int RunCommand(const TCommand& command, const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
 // A plain decimal number within low..high, or a usage error naming `what`.
 std::int64_t ParseNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what);
@@ -56,8 +72,16 @@ int ParseStageNumber(const std::string& text);
 // writes the same file.
 std::filesystem::path StageFileArg(const TArgs& args);
 
-// To -o OUT when given (written whole or not at all), else to standard output.
-void WriteOutput(const TArgs& args, const std::string& text);
+// To -o OUT when given (written whole or not at all), else to `out`, the
+// standard output.
+void WriteOutput(const TArgs& args, const std::string& text, std::ostream& out);
+
+// Writes `text` to `out`, the standard output, and flushes it; raises
+// TToolError when it cannot.
+void WriteAll(std::ostream& out, const std::string& text);
+
+// `number` in decimal, at least two digits ("07", "42", "100").
+std::string TwoDigits(std::int64_t number);
 
 // True when `a` and `b` name the same file: the same file on the same device
 // when both exist (so links and other spellings count), else the same path

@@ -328,6 +328,8 @@ private:
     // The settings part of CaptureStage: every byte before the cells, into
     // a record whose bytes are all 0.
     void CaptureSettings(StageRecord& record) const;
+    // The settings part of ApplyStage, without the title.
+    void ApplySettings(const StageRecord& record);
     // The live stage as it stands is what the stage file holds at StageNum
     // (read as `found`, or none): the baseline, the origin and what is
     // remembered of that record follow.

@@ -72,7 +72,7 @@ void TMainForm::RestoreStage(const StageRecord& record, int number)
     FGLayer->Visible = true;
     ApplyStage(record);
     StageRecord found;
-    const bool present = ReadStageRecord(FindStageFile(StageFileName), StageNum, found);
+    const bool present = static_cast<bool>(ReadStageRecord(FindStageFile(StageFileName), StageNum, found));
     Saved.SetBaseline(present ? &found : nullptr);
     Saved.Origin = StageNum;
     Saved.Remember(StageNum, present ? &found : nullptr);

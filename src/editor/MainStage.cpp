@@ -2,7 +2,7 @@
 // rules and the shadow rule.
 #include "editor/Main.h"
 
-#include "stage/TileCodes.h"
+#include "stage/StageRules.h"
 
 #include <cstring>
 
@@ -44,6 +44,12 @@ void TMainForm::ApplyStage(const StageRecord& record)
                 FGLayer->SetCell(c, r, record.FG[c - 1][r - 1]);
             }
         }
+    ApplySettings(record);
+    UpdateTitle();
+}
+
+void TMainForm::ApplySettings(const StageRecord& record)
+{
     MaxCount = record.MaxCount;
     std::memcpy(EnemyCount, record.EnemyCount, sizeof EnemyCount);
     Caption.Assign(record.Caption.Chars, record.Caption.Length);
@@ -53,7 +59,6 @@ void TMainForm::ApplyStage(const StageRecord& record)
     BG_H_Tile = record.BG_H_Tile;
     BG_V_Tile = record.BG_V_Tile;
     EnemyTotal = SumEnemyCounts(EnemyCount);
-    UpdateTitle();
 }
 
 void TMainForm::EmptyStage(StageRecord& record)
@@ -71,39 +76,46 @@ void TMainForm::SetBGBitmap(const TShortString& name)
     Host.RestoreDisplay();
 }
 
+namespace {
+
+// The exclusion rule on the live layers' cell (x, y). An FG code is emptied
+// through the notifying write, so that FGLayerChange refreshes the shadows
+// around it; a BG code silently, as it casts none.
+void KeepLayersApart(TBackgroundSprite* bgLayer, TBackgroundSprite* fgLayer, TStageLayer written, int x, int y)
+{
+    KeepApart(
+        written, [=](TStageLayer layer) { return (layer == TStageLayer::BG ? bgLayer : fgLayer)->Cell(x, y); },
+        [=](TStageLayer layer) {
+            if (layer == TStageLayer::FG)
+                fgLayer->SetCell(x, y, EmptyCode);
+            else
+                bgLayer->PutCell(x, y, EmptyCode);
+        });
+}
+
+}  // namespace
+
 void TMainForm::BGLayerChange(TBackgroundSprite* /*sender*/, int x, int y)
 {
-    if (IsExclusiveBG(BGLayer->Cell(x, y)) && IsExclusiveFG(FGLayer->Cell(x, y)))
-        FGLayer->SetCell(x, y, EmptyCode);  // runs FGLayerChange, which refreshes shadows
+    KeepLayersApart(BGLayer, FGLayer, TStageLayer::BG, x, y);
 }
 
 void TMainForm::FGLayerChange(TBackgroundSprite* sender, int x, int y)
 {
-    if (IsExclusiveBG(BGLayer->Cell(x, y)) && IsExclusiveFG(FGLayer->Cell(x, y)))
-        BGLayer->PutCell(x, y, EmptyCode);
+    KeepLayersApart(BGLayer, FGLayer, TStageLayer::FG, x, y);
     RefreshShadow(sender, x, y);
 }
 
-// A FG cell's code shapes the shadows of itself and of its neighbours to the
-// right, below and below-right: ShadowCode of those four cells, in that
-// order, sharing the reads of the 3 x 3 cells they look at.
+// Layer cell (x, y) is field cell (x - 1, y - 1); shadow cell (x - 1, y - 1)
+// lies on the display where it does. Shadow writes that miss the 40 x 30
+// grid (for the FG ring) are ignored.
 void TMainForm::RefreshShadow(TBackgroundSprite* layer, int x, int y)
 {
-    std::uint8_t sets[3][3];  // [row][column] from (x - 1, y - 1)
-    for (int r = 0; r < 3; ++r)
-        for (int k = 0; k < 3; ++k)
-            sets[r][k] = ShadowSetsOf(layer->Cell(x - 1 + k, y - 1 + r));
-    for (int r = 1; r < 3; ++r)
-        for (int k = 1; k < 3; ++k)
-            ShadowLayer->PutCell(x - 2 + k, y - 2 + r,
-                                 ShadowPattern(sets[r][k], sets[r - 1][k], sets[r][k - 1], sets[r - 1][k - 1]));
+    RefreshShadowsAround([layer](int cx, int cy) { return layer->Cell(cx, cy); }, x, y,
+                         [this](int cx, int cy, int pattern) { ShadowLayer->PutCell(cx - 1, cy - 1, pattern); });
 }
 
-// Shadow cell (x - 1, y - 1) lies on the display where FG cell (x, y) lies;
-// writes that miss the 40 x 30 shadow grid (the FG ring) are ignored.
 void TMainForm::ShadowCode(TBackgroundSprite* layer, int x, int y)
 {
-    ShadowLayer->PutCell(x - 1, y - 1,
-                         ShadowPatternOfCodes(layer->Cell(x, y), layer->Cell(x, y - 1), layer->Cell(x - 1, y),
-                                              layer->Cell(x - 1, y - 1)));
+    ShadowLayer->PutCell(x - 1, y - 1, ShadowAt([layer](int cx, int cy) { return layer->Cell(cx, cy); }, x, y));
 }

@@ -2,7 +2,10 @@
 // captures the stage for it and applies what it read through the live layers.
 #include "editor/Main.h"
 
+#include "stage/TextMapStage.h"
 #include "storage/TextMap.h"
+
+#include <cstring>
 
 std::string TMainForm::ExportTextMap() const
 {
@@ -25,24 +28,20 @@ bool TMainForm::ImportTextMap(const std::string& text)
     return true;
 }
 
-// The settings go in before the cells, and the cells row by row, BG before FG
-// in each, through the change rules: an FG code read later wins over an
-// exclusive BG code. The border ring stays as it is.
+// The settings a text map carries go in before the cells (the others stay,
+// EnemyCount slots 16..31 among them), and the cells row by row, all BG and
+// then all FG, through the change rules: an FG code read later wins over an
+// exclusive BG code. The border ring stays as it is. ImportedStage builds
+// the same record without an editor.
 void TMainForm::ApplyTextMap(const TTextMap& map)
 {
-    const StageRecord& stage = map.Stage;
-    Caption.Assign(stage.Caption.Chars, stage.Caption.Length);
-    SetBGBitmap(stage.BG_Bitmap);
-    BG_Color = stage.BG_Color;
-    BG_H_Tile = stage.BG_H_Tile;
-    BG_V_Tile = stage.BG_V_Tile;
-    // Only the 16 meaningful slots: the others keep what the stage had.
-    for (int type = 0; type < EnemyTypeCount; ++type)
-        EnemyCount[type] = stage.EnemyCount[type];
-    EnemyTotal = SumEnemyCounts(EnemyCount);
-    MaxCount = stage.MaxCount;
-    SI_Bitmap.Assign(stage.SI_Bitmap.Chars, stage.SI_Bitmap.Length);
+    StageRecord settings;
+    std::memset(static_cast<void*>(&settings), 0, sizeof settings);
+    CaptureSettings(settings);
+    TakeTextMapSettings(settings, map.Stage);
+    ApplySettings(settings);
 
+    const StageRecord& stage = map.Stage;
     for (int y = 0; y < FieldRows; ++y) {
         for (int x = 0; x < FieldColumns; ++x)
             BGLayer->SetCell(x + 1, y + 1, stage.BG[x][y]);

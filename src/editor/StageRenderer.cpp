@@ -1,8 +1,8 @@
 #include "editor/StageRenderer.h"
 
-#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/PictureCache.h"
+#include "editor/WindowlessEditor.h"
 #include "engine/DXDraws.h"
 #include "platform/TextRenderer.h"
 
@@ -20,7 +20,7 @@ struct TNoWaitClock : TMonotonicClock {
 // picture: a full restore would also redraw the tile and flag images, which
 // never change, for every stage. Once the display is made nothing else of
 // its surfaces needs restoring, and every frame covers the whole back buffer.
-class TRendererHost : public TCliHost {
+class TRendererHost : public TWindowlessHost {
 public:
     void RestoreDisplay() override
     {

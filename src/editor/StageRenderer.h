@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-class TCliHost;
+class TWindowlessHost;
 class TMainForm;
 class TMemoryWindow;
 class TPictureCache;
@@ -56,7 +56,7 @@ public:
 private:
     std::unique_ptr<TNoWaitClock> FClock;  // the display's clock, for the renderer's life
     std::unique_ptr<TPictureCache> FPictures;
-    std::unique_ptr<TCliHost> FHost;
+    std::unique_ptr<TWindowlessHost> FHost;
     std::unique_ptr<TMemoryWindow> FWindow;
     std::unique_ptr<TMainForm> FForm;
 };

@@ -28,6 +28,8 @@ constexpr std::chrono::milliseconds LockWait{10000};
 // How often a call follows a file that was replaced while it waited for the
 // lock before it gives up.
 constexpr int ReplacedAttempts = 100;
+constexpr const char* ReplacedAgain = "it was replaced again and again while this waited for it";
+constexpr const char* NoSuchRecord = "there is no record of that number";
 
 // An open descriptor that is closed when it goes.
 class TDescriptor {
@@ -130,7 +132,7 @@ int OpenLocked(const std::filesystem::path& file, int access, int operation, std
         ::close(fd);
     }
     if (why)
-        *why = "it was replaced again and again while this waited for it";
+        *why = ReplacedAgain;
     return -1;
 }
 
@@ -150,42 +152,56 @@ std::optional<std::int64_t> WholeRecords(int fd)
     return static_cast<std::int64_t>(status.st_size) / RecordBytes;
 }
 
+std::string SystemReason()
+{
+    return std::generic_category().message(errno);
+}
+
 // One positioned write of the whole record, so no other reader or writer can
-// see part of it; only what a short write left is written again.
-bool WriteAt(int fd, std::int64_t number, const StageRecord& record)
+// see part of it; only what a short write left is written again. Empty, or
+// why it failed.
+std::string WriteAt(int fd, std::int64_t number, const StageRecord& record)
 {
     const auto offset = RecordOffset(number);
     if (!offset)
-        return false;
+        return NoSuchRecord;
     const auto* bytes = reinterpret_cast<const char*>(&record);
     std::size_t done = 0;
     while (done < sizeof record) {
         const ssize_t written = ::pwrite(fd, bytes + done, sizeof record - done, *offset + static_cast<off_t>(done));
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
-            return false;
+        if (written < 0)
+            return SystemReason();
+        if (written == 0)
+            return "the file takes no more bytes";
         done += static_cast<std::size_t>(written);
     }
-    return true;
+    return {};
 }
 
-bool ReadAt(int fd, std::int64_t number, StageRecord& record)
+// Empty, or why the record could not be read: a read error, or the end of
+// the file inside the record or before it.
+std::string ReadAt(int fd, std::int64_t number, StageRecord& record)
 {
     const auto offset = RecordOffset(number);
     if (!offset)
-        return false;
+        return NoSuchRecord;
     auto* bytes = reinterpret_cast<char*>(&record);
     std::size_t done = 0;
     while (done < sizeof record) {
         const ssize_t got = ::pread(fd, bytes + done, sizeof record - done, *offset + static_cast<off_t>(done));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
-            return false;  // an error, or the end of the file inside the record
+        if (got < 0)
+            return SystemReason();
+        if (got == 0) {
+            const std::int64_t whole = WholeRecords(fd).value_or(0);
+            return "it holds " + std::to_string(whole) + (whole == 1 ? " whole record" : " whole records");
+        }
         done += static_cast<std::size_t>(got);
     }
-    return true;
+    return {};
 }
 
 std::string StageFileBytes(std::int64_t paddingCount, const StageRecord& padding, const StageRecord* last)
@@ -201,44 +217,46 @@ std::string StageFileBytes(std::int64_t paddingCount, const StageRecord& padding
 
 }  // namespace
 
-bool ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record)
+TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record)
 {
     if (number < 0)
-        return false;
-    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH));
+        return {NoSuchRecord};
+    std::string why;
+    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH, &why));
     if (!fd)
-        return false;
+        return {why};
     StageRecord buffer;
-    if (!ReadAt(fd.Get(), number, buffer))
-        return false;
+    if (std::string failed = ReadAt(fd.Get(), number, buffer); !failed.empty())
+        return {failed};
     record = buffer;
-    return true;
+    return {};
 }
 
-bool WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
-                      const StageRecord& padding)
+TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
+                               const StageRecord& padding)
 {
     if (number < 0)
-        return false;
+        return {NoSuchRecord};
     for (int attempt = 0; attempt < ReplacedAttempts; ++attempt) {
-        TDescriptor fd(OpenLocked(file, O_RDWR, LOCK_EX));
+        std::string why;
+        TDescriptor fd(OpenLocked(file, O_RDWR, LOCK_EX, &why));
         if (!fd)
-            return false;
+            return {why};
         // Measured under the lock, so a save that grew the file meanwhile counts.
         const auto count = WholeRecords(fd.Get());
         if (!count)
-            return false;
+            return {SystemReason()};
         for (std::int64_t n = *count; n < number; ++n)
-            if (!WriteAt(fd.Get(), n, padding))
-                return false;
-        if (!WriteAt(fd.Get(), number, record))
-            return false;
+            if (std::string failed = WriteAt(fd.Get(), n, padding); !failed.empty())
+                return {failed};
+        if (std::string failed = WriteAt(fd.Get(), number, record); !failed.empty())
+            return {failed};
         // A program that takes no lock (a copy, a checkout) may have put a
         // new file in place during the write: the record goes into that too.
         if (StillNamed(file, fd.Get()))
-            return fd.Close();
+            return fd.Close() ? TRecordResult{} : TRecordResult{SystemReason()};
     }
-    return false;
+    return {ReplacedAgain};
 }
 
 namespace {
@@ -249,8 +267,10 @@ TStageRecords ReadRecordsFrom(int fd, std::int64_t maxRecords, bool firstOnly)
 {
     TStageRecords result;
     struct stat status {};
-    if (::fstat(fd, &status) != 0)
+    if (::fstat(fd, &status) != 0) {
+        result.Error = SystemReason();
         return result;
+    }
     result.WholeRecords = static_cast<std::int64_t>(status.st_size) / RecordBytes;
     result.TrailingBytes = static_cast<std::int64_t>(status.st_size) % RecordBytes;
     if (result.WholeRecords > maxRecords && !firstOnly) {
@@ -260,8 +280,9 @@ TStageRecords ReadRecordsFrom(int fd, std::int64_t maxRecords, bool firstOnly)
     }
     result.Records.resize(static_cast<std::size_t>(std::min(result.WholeRecords, maxRecords)));
     for (std::size_t n = 0; n < result.Records.size(); ++n)
-        if (!ReadAt(fd, static_cast<std::int64_t>(n), result.Records[n])) {
+        if (std::string failed = ReadAt(fd, static_cast<std::int64_t>(n), result.Records[n]); !failed.empty()) {
             result.Records.clear();
+            result.Error = failed;
             return result;
         }
     result.Read = true;
@@ -270,8 +291,9 @@ TStageRecords ReadRecordsFrom(int fd, std::int64_t maxRecords, bool firstOnly)
 
 TStageRecords ReadRecordsLocked(const std::filesystem::path& file, std::int64_t maxRecords, bool firstOnly)
 {
-    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH));
-    return fd ? ReadRecordsFrom(fd.Get(), maxRecords, firstOnly) : TStageRecords{};
+    TStageRecords records;
+    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH, &records.Error));
+    return fd ? ReadRecordsFrom(fd.Get(), maxRecords, firstOnly) : records;
 }
 
 }  // namespace
@@ -318,7 +340,7 @@ TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t re
         if (fd) {
             const TStageRecords current = ReadRecordsFrom(fd.Get(), std::max<std::int64_t>(readRecords, 0), true);
             if (!current.Read)
-                return TWriteResult{"it cannot be read", false};
+                return TWriteResult{"it cannot be read: " + current.Error, false};
             const TStageFileContent content = build(current);
             if (!content.Error.empty())
                 return TWriteResult{content.Error, false};
@@ -341,5 +363,5 @@ TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t re
         if (!created.AlreadyExists)
             return created;
     }
-    return TWriteResult{"it was replaced again and again while this waited for it", false};
+    return TWriteResult{ReplacedAgain, false};
 }

@@ -23,24 +23,35 @@
 #include <string>
 #include <vector>
 
-// Reads record `number`. Opens the file for reading only; false when it
+// The outcome of reading or writing a record: success, or why it failed in
+// words for the user (the system's reason, such as "No space left on
+// device", or "it holds 3 whole records" for a record past the end); the
+// caller adds the file's name.
+struct TRecordResult {
+    std::string Error;
+
+    explicit operator bool() const { return Error.empty(); }
+};
+
+// Reads record `number`. Opens the file for reading only; fails when it
 // cannot be opened or the record is not wholly in the file (record untouched
 // then).
-bool ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record);
+TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record);
 
 // Writes `record` as record `number` of an existing file; the file is never
 // created. While the file holds fewer than `number` whole records, `padding`
 // is written at the end of the last whole record (so a trailing piece is
 // overwritten from its start). Each record goes out in one positioned write
-// of all its bytes. True when every write succeeded; records already appended
+// of all its bytes. Succeeds when every write succeeded; records already appended
 // stay after a failure, and a write cut short (a full disk) leaves at most a
 // trailing piece, which counts as no record.
-bool WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
-                      const StageRecord& padding);
+TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
+                               const StageRecord& padding);
 
 // The whole file as one snapshot (see ReadStageRecords).
 struct TStageRecords {
-    bool Read = false;               // false: the file could not be opened or read
+    bool Read = false;  // false: the file could not be opened or read, for Error's reason
+    std::string Error;
     std::int64_t WholeRecords = 0;   // in the file
     std::int64_t TrailingBytes = 0;  // past the last whole record: no record
     bool TooMany = false;            // more than the limit: Records is empty

@@ -4,6 +4,7 @@
 // into one, and the number reading that reading uses.
 
 #include "stage/StageRecord.h"
+#include "stage/TextMapStage.h"
 
 #include <cstdint>
 #include <optional>
@@ -38,23 +39,6 @@ std::string NormaliseTextLines(std::string_view bytes);
 // cell code plus one, each followed by a space; a code outside -1..254 is
 // written as the empty code.
 std::string WriteTextMap(const StageRecord& record, int stageNumber);
-
-// What a text map holds, as read.
-struct TTextMap {
-    // The number in the header, read as ReadNumber reads it (any 32 bits).
-    std::int32_t StageNumber = 0;
-    // The settings and cells as the reading rules make them: a missing key
-    // reads as an empty value; BG_Color shorter than 7 characters is the
-    // default colour; a tiling value above 0 is 1, else 0; the 16 enemy
-    // counts are read in turn up to each stop; each cell is its pair read as
-    // hex, minus one, and a pair missing from a short row is -2. Slots 16..31
-    // of EnemyCount and the reserved bytes are zero.
-    StageRecord Stage;
-    // The first line of a whole text map that this one lacks, in the order
-    // they are written: a row ("BG00", "FG00", ... "FG29") or "[End]". Empty
-    // for a whole map. A map that lacks one was cut short or never finished.
-    std::string FirstMissingLine;
-};
 
 // Reads a text (lines split at CR or LF). The first "[Stage" (any case)
 // starts the map and the next "]" closes its number; keys are matched

@@ -1,6 +1,7 @@
 #include "ui/StageClipboard.h"
 
-#include "editor/CliHost.h"
+#include "stage/StageRules.h"
+#include "stage/TextMapStage.h"
 #include "storage/StageSetEdits.h"
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
@@ -27,16 +28,12 @@ QByteArray FileKey(const std::filesystem::path& stageFile)
 }
 
 // The record an import of `map` makes: onto an empty stage, through the
-// editor's change rules.
+// stage's cell rules.
 StageRecord ImportedRecord(const TTextMap& map)
 {
-    TCliEditor editor(0);
-    StageRecord record;
-    TMainForm::EmptyStage(record);
-    editor.Form.ApplyStage(record);
-    editor.Form.ApplyTextMap(map);
-    editor.Form.CaptureStage(record);
-    return record;
+    StageRecord empty;
+    EmptyStage(empty);
+    return ImportedStage(map, empty);
 }
 
 }  // namespace
@@ -47,7 +44,7 @@ QMimeData* StagesMimeData(const std::vector<TCopiedStage>& stages, const std::fi
     QByteArray records;
     QStringList numbers;
     for (const TCopiedStage& stage : stages) {
-        text += WriteTextMap(stage.Record, stage.Number);
+        text += WriteTextMap(AppliedStage(stage.Record), stage.Number);  // as export writes it
         records.append(reinterpret_cast<const char*>(&stage.Record), sizeof stage.Record);
         numbers.append(QString::number(stage.Number));
     }

@@ -1,7 +1,6 @@
 // stagetool against what a stage folder, a shell or a desktop may throw at
 // it: links, streams, names that differ in case, maps cut short, a file
 // replaced while a command waits for it, no display, damaged pictures.
-#include "editor/Main.h"
 #include "support/HostileKit.h"
 #include "support/StageToolRun.h"
 
@@ -24,7 +23,7 @@ std::string Bytes(const StageRecord& record)
 StageRecord Captioned(const std::string& caption)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign(caption);
     return record;
 }
@@ -105,7 +104,7 @@ TEST_F(HostileTest, PackRefusesAMapCutShortAndChangesNothing)
     for (const Case& c : cases) {
         Write("maps/03.txt", c.Text);
         EXPECT_EQ(Run("pack maps").Status, 1) << c.Error;
-        const std::string err = Read("err");
+        const std::string err = Stderr();
         EXPECT_NE(err.find(c.Error), std::string::npos) << err;
         EXPECT_EQ(Read("Stage.Dat"), Stages);
         EXPECT_EQ(Run("import maps/03.txt --file lenient.dat").Status, 0) << c.Error;

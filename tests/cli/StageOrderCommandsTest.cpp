@@ -61,7 +61,7 @@ TEST_F(StageToolTest, StageOrderCommandsPrintWhatTheyChanged)
         EXPECT_EQ(run.Out, c.Out) << c.Args;
         EXPECT_EQ(StageLetters(Read("Stage.Dat")), c.File) << c.Args;
     }
-    EXPECT_EQ(Read("err"), "stagetool clear: wrong number of arguments (usage: stagetool clear N ... [--file F])\n");
+    EXPECT_EQ(Stderr(), "stagetool clear: wrong number of arguments (usage: stagetool clear N ... [--file F])\n");
 }
 
 // A refused operation, a missing file and a disk too full for the new file

@@ -1,5 +1,5 @@
 // stagetool as designers and scripts run it: exit codes, files and outputs.
-#include "support/FakeHost.h"
+#include "stage/StageRecord.h"
 #include "support/HostileKit.h"
 #include "support/StageToolRun.h"
 
@@ -40,10 +40,6 @@ TEST_F(StageToolTest, ExportWritesTheEditorsTextMap)
         {"export -1", 2},
         {"export abc", 2},
         {"export 1x", 2},
-        {"export", 2},
-        {"export 0 1", 2},
-        {"export 0 --bogus 1", 2},
-        {"export 0 -o", 2},
         {"export 0 -o no-such-dir/out.txt", 1},
     };
     for (const auto& c : cases) {
@@ -57,7 +53,7 @@ TEST_F(StageToolTest, ExportWritesTheEditorsTextMap)
 TEST_F(StageToolTest, ExportAppliesTheLayerRules)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.BG[0][0] = 5;
     record.FG[0][0] = 30;    // both exclusive codes: the FG code wins
     record.BG[1][0] = 1000;  // a damaged code: written as the empty code
@@ -76,7 +72,7 @@ TEST_F(StageToolTest, RandomIsRepeatableWithASeed)
     EXPECT_EQ(Read("r.txt"), first.Out);
     EXPECT_EQ(Run("random 7 --seed 4294967295").Status, 0);
     EXPECT_EQ(Run("random 7").Status, 0);  // seeded from the clock
-    for (const char* args : {"random 7 --seed 4294967296", "random 7 --seed -1", "random 100 --seed 1", "random"})
+    for (const char* args : {"random 7 --seed 4294967296", "random 7 --seed -1", "random 100 --seed 1"})
         EXPECT_EQ(Run(args).Status, 2) << args;
 }
 
@@ -135,7 +131,7 @@ TEST_F(StageToolTest, ImportFailuresWriteNothing)
 TEST_F(StageToolTest, ListShowsWholeRecordsOnly)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign(std::string("Two\x80lines\tand\ttabs"));
     record.EnemyCount[0] = 3;
     record.EnemyCount[15] = 4;
@@ -156,7 +152,7 @@ TEST_F(StageToolTest, ListShowsWholeRecordsOnly)
 TEST_F(StageToolTest, EveryCommandFindsTheStageFileIgnoringCase)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign(std::string("Upper"));
     Write("STAGE.DAT", std::string(reinterpret_cast<const char*>(&record), sizeof record));
     EXPECT_EQ(Run("list").Out, "00\tUpper\t0\t5\t\n");
@@ -170,12 +166,23 @@ TEST_F(StageToolTest, EveryCommandFindsTheStageFileIgnoringCase)
     EXPECT_EQ(names.count("Stage.Dat"), 0u);
 }
 
+// The program's own: its command line and exit codes.
 TEST_F(StageToolTest, UsageErrors)
 {
-    for (const char* args : {"", "bogus", "list extra", "list --file", "new --count"}) {
-        EXPECT_EQ(Run(args).Status, 2) << args;
+    for (const char* args : {"", "bogus", "list extra", "list --file", "new --count", "export", "export 0 1",
+                             "export 0 --bogus 1", "export 0 -o", "random", "check --json x", "check --json --json"}) {
+        const TRun run = RunProgram(args);
+        EXPECT_EQ(run.Status, 2) << args;
+        EXPECT_EQ(run.Out, "") << args;
+        EXPECT_NE(Stderr().find("stagetool"), std::string::npos) << args;
     }
-    EXPECT_EQ(Run("--help").Status, 0);
+    const TRun help = RunProgram("--help");
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Out.substr(0, 7), "usage:\n");
+    ASSERT_EQ(RunProgram("new").Status, 0);
+    EXPECT_EQ(RunProgram("export 0").Out, Golden("EmptyStage00.txt"));
+    EXPECT_EQ(RunProgram("export 1").Status, 1);
+    EXPECT_EQ(ErrorLine().rfind("stagetool export: ", 0), 0u);
 }
 
 TEST_F(StageToolTest, OutputsAreWrittenWholeOrNotAtAll)
@@ -189,10 +196,12 @@ TEST_F(StageToolTest, OutputsAreWrittenWholeOrNotAtAll)
     // Each would write a file far beyond 1 KB.
     for (const char* args :
          {"export 1 --file S.dat -o map.txt", "random 5 -o map.txt", "render 0 --file S.dat -o old.png",
-          "render 0 --file S.dat -o new.png", "import map.txt --file new.dat", "new --count 2 --file new.dat"}) {
+          "render 0 --file S.dat -o new.png", "import map.txt --file new.dat", "new --count 2 --file new.dat",
+          "import map.txt --file S.dat"}) {
         EXPECT_EQ(RunOnFullDisk(args).Status, 1) << args;
         EXPECT_NE(ErrorLine().find("File too large"), std::string::npos) << args;
     }
+    EXPECT_EQ(Stderr(), "stagetool import: cannot write stage 2 to S.dat: File too large\n");
     EXPECT_EQ(Read("map.txt"), map);
     EXPECT_EQ(Read("old.png"), "an older picture");
     EXPECT_EQ(Read("S.dat"), stages);
@@ -304,7 +313,7 @@ TEST_F(StageToolTest, TwoImportsAtOnceLoseNoRecord)
 TEST_F(StageToolTest, RenderReportsADamagedPictureAndDrawsTheColour)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.BG_Bitmap.Assign(std::string("cut.bmp"));
     Write("Stage.Dat", std::string(reinterpret_cast<const char*>(&record), sizeof record));
     fs::create_directories(Dir / "Map");

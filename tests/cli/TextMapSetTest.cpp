@@ -1,7 +1,6 @@
 // Stages through their text maps: what comes back and what is warned about.
 #include "cli/CheckReport.h"
 #include "cli/TextMapSet.h"
-#include "editor/Main.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Stages through Tiled maps in process: the animation against the editor's
 // ticks, the round trip of editor-made stages, and what is named as lost.
 #include "cli/TiledSet.h"
-#include "editor/CliHost.h"
 #include "editor/Main.h"
+#include "editor/WindowlessEditor.h"
 #include "stage/TileAnimation.h"
 #include "storage/TiledTileset.h"
 #include "support/EditorStages.h"
@@ -65,7 +65,7 @@ TEST(TiledSet, AnimationsTurnWithTheEditorsTicks)
         }
     }
 
-    TCliEditor editor(0);
+    TWindowlessEditor editor(0);
     for (int tick = 1; tick < 4; ++tick)  // the animations count from tick 4
         editor.Form.RunTick();
     StageRecord record;

@@ -1,9 +1,9 @@
 // The offscreen stage renderer: the pixels a freshly started editor shows,
 // for any number of records in a row, without disturbing a running editor.
-#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
 #include "editor/StageRenderer.h"
+#include "editor/WindowlessEditor.h"
 #include "engine/DXDraws.h"
 #include "platform/Application.h"
 #include "storage/StageFile.h"
@@ -27,7 +27,7 @@ fs::path ExamplesFolder()
 std::vector<std::uint32_t> DrawAsFreshEditor(const StageRecord& record, const fs::path& folder)
 {
     TPlatformScope platform;
-    TCliHost host;
+    TWindowlessHost host;
     TMainForm form(host);
     host.Form = &form;
     host.Tool = TToolMode::Pencil;

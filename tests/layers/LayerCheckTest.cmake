@@ -19,10 +19,32 @@ set(cases
   "editor/A.cpp|ui/MainWindow.h|editor may not use ui"
   "ui/A.cpp|app/SplashFm.h|ui may not use app"
   "cli/A.cpp|ui/MainWindow.h|cli may not use ui"
-  "ui/A.cpp|cli/CliHost.h|ui may not use cli"
+  "ui/A.cpp|cli/ToolArgs.h|ui may not use cli"
   "editor/A.cpp|../ui/X.h|climbs out of its folder"
   "editor/A.cpp|tools/X.h|tools/ is no layer"
   "tools/A.cpp|stage/B.h|tools/: a folder that is on no level")
+
+# Runs the check with `args` and adds to `failures` when its verdict is not
+# `expected` (PASS, or a text its failure must name).
+function(run_check what expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} ${ARGN} -P ${CHECK_SCRIPT}
+                  RESULT_VARIABLE result ERROR_VARIABLE output OUTPUT_VARIABLE output)
+  string(REPLACE "\n" " " output "${output}")
+  string(REGEX REPLACE "  +" " " output "${output}")
+  if(expected STREQUAL "PASS")
+    if(NOT result EQUAL 0)
+      string(APPEND failures "${what} was refused: ${output}\n")
+    endif()
+  elseif(result EQUAL 0)
+    string(APPEND failures "${what} was let through\n")
+  else()
+    string(FIND "${output}" "${expected}" at)
+    if(at EQUAL -1)
+      string(APPEND failures "${what}: expected \"${expected}\" in: ${output}\n")
+    endif()
+  endif()
+  set(failures "${failures}" PARENT_SCOPE)
+endfunction()
 
 set(failures "")
 set(index 0)
@@ -35,22 +57,43 @@ foreach(case IN LISTS cases)
   set(tree "${WORK_DIR}/case${index}")
   file(REMOVE_RECURSE "${tree}")
   file(WRITE "${tree}/${file}" "// a case\n#include <vector>\n  #  include \"${header}\"  // why\n")
-  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${tree} -P ${CHECK_SCRIPT}
-                  RESULT_VARIABLE result ERROR_VARIABLE output OUTPUT_VARIABLE output)
-  string(REPLACE "\n" " " output "${output}")
-  string(REGEX REPLACE "  +" " " output "${output}")
-  if(expected STREQUAL "PASS")
-    if(NOT result EQUAL 0)
-      string(APPEND failures "${file} including ${header} was refused: ${output}\n")
+  run_check("${file} including ${header}" "${expected}" -DSOURCE_DIR=${tree})
+endforeach()
+
+# What works on records alone, in trees with src/ and tests/: file (from the
+# top) | included header | what that header includes in turn (none: it is
+# not written) | PASS or the text the failure must name.
+set(recordsCases
+  "src/cli/TextMapSet.cpp|storage/TextMap.h||PASS"
+  "src/cli/Render.cpp|editor/Main.h||PASS"    # draws as the editor does
+  "src/cli/TextMapSet.cpp|editor/Main.h||it works on stage records alone and may not use editor"
+  "src/cli/TiledSet.cpp|cli/Helper.h|editor/Main.h|(through src/cli/Helper.h): it works on stage records alone"
+  "tests/storage/A.cpp|support/Kit.h|stage/StageRecord.h|PASS"
+  "tests/storage/A.cpp|support/Kit.h|editor/Main.h|(through tests/support/Kit.h): it works on stage records alone")
+foreach(case IN LISTS recordsCases)
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts 0 file)
+  list(GET parts 1 header)
+  list(GET parts 2 inner)
+  list(GET parts 3 expected)
+  math(EXPR index "${index} + 1")
+  set(tree "${WORK_DIR}/case${index}")
+  file(REMOVE_RECURSE "${tree}")
+  file(MAKE_DIRECTORY "${tree}/src")
+  file(WRITE "${tree}/${file}" "#include \"${header}\"\n")
+  if(inner)
+    string(REGEX MATCH "^[^/]+" target "${header}")
+    set(headerFile "${tree}/src/${header}")
+    if(target STREQUAL "support")
+      set(headerFile "${tree}/tests/${header}")
     endif()
-  elseif(result EQUAL 0)
-    string(APPEND failures "${file} including ${header} was let through\n")
-  else()
-    string(FIND "${output}" "${expected}" at)
-    if(at EQUAL -1)
-      string(APPEND failures "${file} including ${header}: expected \"${expected}\" in: ${output}\n")
-    endif()
+    file(WRITE "${headerFile}" "#include \"${inner}\"\n")
   endif()
+  set(what "${file} including ${header}")
+  if(inner)
+    string(APPEND what " (which includes ${inner})")
+  endif()
+  run_check("${what}" "${expected}" -DSOURCE_DIR=${tree}/src -DROOT_DIR=${tree})
 endforeach()
 
 # The real tree keeps the ladder.
@@ -66,4 +109,5 @@ if(failures)
   message(FATAL_ERROR "${failures}")
 endif()
 list(LENGTH cases count)
-message(STATUS "${count} include cases and src/ as the ladder says")
+list(LENGTH recordsCases recordsCount)
+message(STATUS "${count} include cases, ${recordsCount} records-only cases and src/ as the ladder says")

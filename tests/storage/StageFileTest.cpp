@@ -1,8 +1,9 @@
-// The stage file: padding, partial records and every way a file can fail.
+// The stage file: padding, partial records, locks, replaces and every way a
+// file can fail. How the editor loads and saves through it is
+// tests/editor/MainFileTest.cpp's.
 #include "storage/StageFile.h"
-#include "support/FakeHost.h"
 #include "support/HostileKit.h"
-#include "support/ScratchDir.h"
+#include "support/StageFileKit.h"
 
 #include <gtest/gtest.h>
 
@@ -19,186 +20,51 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class StageFileTest : public TScratchDirTest {
+class StageFileTest : public TStageFileTest {
 protected:
-    StageFileTest() : TScratchDirTest("stagefile") {}
-
-    void SetUp() override
-    {
-        TScratchDirTest::SetUp();
-        File = Dir / "Stage.Dat";
-        F.Form.StageFileName = File;
-    }
-
-    void WriteBytes(const std::string& bytes) const { WriteFile(File, bytes); }
-    std::string ReadBytes() const { return ReadFile(File); }
-    static std::string RecordBytes(const StageRecord& record)
-    {
-        return std::string(reinterpret_cast<const char*>(&record), sizeof record);
-    }
-    static std::string EmptyBytes()
-    {
-        StageRecord record;
-        TMainForm::EmptyStage(record);
-        return RecordBytes(record);
-    }
-    // A stage that differs from the empty one everywhere that is stored.
-    void PaintSomething()
-    {
-        F.ApplyEmpty();
-        F.SetFG(3, 3, 40);
-        F.SetBG(7, 8, 2);
-        F.Form.Caption.Assign(std::string("Mine"));
-        F.Form.MaxCount = 9;
-    }
-
-    fs::path File;
-    TEditorFixture F;
+    StageFileTest() : TStageFileTest("stagefile") {}
 };
 
 }  // namespace
 
-TEST_F(StageFileTest, MissingFileLoadsARandomStageAndIsNeverCreatedBySave)
-{
-    EXPECT_FALSE(F.Form.ReadStageFile());
-    F.Form.LoadStage();
-    EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
-    EXPECT_FALSE(F.Form.WriteStageFile());
-    EXPECT_FALSE(fs::exists(File));
-    // Once the file is in place the next save and load succeed.
-    WriteBytes("");
-    PaintSomething();
-    EXPECT_TRUE(F.Form.WriteStageFile());
-    F.ApplyEmpty();
-    EXPECT_TRUE(F.Form.ReadStageFile());
-    EXPECT_EQ(F.Form.Caption.Str(), "Mine");
-}
-
-TEST_F(StageFileTest, SavingStageThreeIntoAnEmptyFilePadsWithEmptyRecords)
-{
-    WriteBytes("");
-    PaintSomething();
-    F.Form.StageNum = 3;
-    ASSERT_TRUE(F.Form.WriteStageFile());
-    const std::string bytes = ReadBytes();
-    ASSERT_EQ(bytes.size(), 24000u);
-    for (int n = 0; n < 3; ++n)
-        EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyBytes()) << "record " << n;
-    EXPECT_EQ(bytes.substr(18000), RecordBytes(F.Capture()));
-}
-
-TEST_F(StageFileTest, ATrailingPieceIsNoRecordAndIsOverwrittenFromItsStart)
-{
-    WriteBytes(EmptyBytes() + std::string(500, 'x'));
-    F.Form.StageNum = 1;
-    F.Form.LoadStage();
-    EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
-    ASSERT_TRUE(F.Form.WriteStageFile());
-    const std::string bytes = ReadBytes();
-    ASSERT_EQ(bytes.size(), 12000u);
-    EXPECT_EQ(bytes.substr(6000), RecordBytes(F.Capture()));
-}
-
-TEST_F(StageFileTest, SavingOneRecordTouchesNoOther)
-{
-    std::string original;
-    for (int n = 0; n < 5; ++n) {
-        StageRecord record;
-        TMainForm::EmptyStage(record);
-        record.MaxCount = static_cast<std::uint16_t>(100 + n);
-        original += RecordBytes(record);
-    }
-    WriteBytes(original);
-    PaintSomething();
-    F.Form.StageNum = 0;
-    ASSERT_TRUE(F.Form.WriteStageFile());
-    const std::string bytes = ReadBytes();
-    ASSERT_EQ(bytes.size(), original.size());
-    EXPECT_EQ(bytes.substr(6000), original.substr(6000));
-    EXPECT_EQ(bytes.substr(0, 6000), RecordBytes(F.Capture()));
-    // Saving at the record count extends the file by exactly one record.
-    F.Form.StageNum = 5;
-    ASSERT_TRUE(F.Form.WriteStageFile());
-    EXPECT_EQ(ReadBytes().size(), 36000u);
-}
-
-TEST_F(StageFileTest, LoadingAndSavingBackReproducesTheRecord)
+// Each failure says why, in the system's words where the system gave one.
+TEST_F(StageFileTest, UnopenableAndUnwritableFilesFailSayingWhy)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
-    record.BG[5][5] = 6;
-    record.FG[6][6] = 41;
-    record.EnemyCount[20] = 3;
-    record.Caption.Assign(std::string("Kept"));
-    WriteBytes(EmptyBytes() + RecordBytes(record));
-    F.Form.StageNum = 1;
-    ASSERT_TRUE(F.Form.ReadStageFile());
-    EXPECT_EQ(F.Form.History.Count(), 0);  // a load records nothing
-    ASSERT_TRUE(F.Form.WriteStageFile());
-    EXPECT_EQ(ReadBytes().substr(6000), RecordBytes(record));
-}
-
-TEST_F(StageFileTest, ShortEmptyAndOutOfRangeReadsFailWithoutTouchingTheStage)
-{
+    EmptyStage(record);
+    fs::create_directories(Dir / "folder");
+    ASSERT_EQ(::mkfifo((Dir / "fifo").c_str(), 0644), 0);
+    WriteBytes(EmptyRecordBytes() + "piece");
     struct Case {
-        std::string Bytes;
-        int Stage;
+        fs::path File;
+        int Number;
+        const char* Read;  // why a read fails
+        const char* Write;
     };
+    // clang-format off
     const Case cases[] = {
-        {"", 0},           {std::string(3000, 'a'), 0}, {std::string(5999, 'a'), 0},
-        {EmptyBytes(), 1}, {EmptyBytes(), 99},          {EmptyBytes(), 65535},
+        {Dir / "missing", 0,  "No such file or directory", "No such file or directory"},
+        {Dir / "folder",  0,  "it is a directory",         "Is a directory"},
+        {Dir / "fifo",    0,  "it is not a regular file",  "it is not a regular file"},
+        {File,            1,  "it holds 1 whole record",   nullptr},
+        {File,            -1, "there is no record of that number", "there is no record of that number"},
     };
-    for (const auto& c : cases) {
-        WriteBytes(c.Bytes);
-        PaintSomething();
-        const StageRecord before = F.Capture();
-        F.Form.StageNum = static_cast<std::uint16_t>(c.Stage);
-        EXPECT_FALSE(F.Form.ReadStageFile()) << c.Bytes.size() << " bytes, stage " << c.Stage;
-        EXPECT_TRUE(SameBytes(F.Capture(), before));
+    // clang-format on
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadStageRecord(c.File, c.Number, record).Error, c.Read) << c.File;
+        if (c.Write) {
+            EXPECT_EQ(WriteStageRecord(c.File, c.Number, record, record).Error, c.Write) << c.File;
+        }
     }
-    StageRecord record;
-    EXPECT_FALSE(ReadStageRecord(File, -1, record));
-}
-
-TEST_F(StageFileTest, ArbitraryBytesLoadAsSomeStageWithinBounds)
-{
-    std::string garbage(6000 * 3, '\0');
-    std::uint32_t state = 12345;
-    for (char& ch : garbage) {
-        state = state * 1103515245u + 12345u;
-        ch = static_cast<char>(state >> 24);
-    }
-    WriteBytes(garbage);
-    for (int n = 0; n < 3; ++n) {
-        F.Form.StageNum = static_cast<std::uint16_t>(n);
-        ASSERT_TRUE(F.Form.ReadStageFile());
-        EXPECT_LE(F.Form.Caption.Length, 63);
-        EXPECT_EQ(F.Form.FGLayer->Cell(0, 0), BorderCode);
-        const std::string text = F.Form.ExportTextMap();
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 70);
-    }
-}
-
-TEST_F(StageFileTest, UnopenableAndUnwritableFilesFail)
-{
-    // A folder where the file should be: neither opens.
-    fs::create_directories(File);
-    EXPECT_FALSE(F.Form.ReadStageFile());
-    EXPECT_FALSE(F.Form.WriteStageFile());
-    StageRecord record;
-    TMainForm::EmptyStage(record);
-    EXPECT_FALSE(WriteStageRecord(File, -1, record, record));
-    // A device that accepts the open but fails every write (disk full).
-    if (fs::exists("/dev/full")) {
-        EXPECT_FALSE(WriteStageRecord("/dev/full", 0, record, record));
-        EXPECT_FALSE(WriteStageRecord("/dev/full", 3, record, record));
-    }
+    const TStageRecords none = ReadStageRecords(Dir / "missing", 100);
+    EXPECT_FALSE(none.Read);
+    EXPECT_EQ(none.Error, "No such file or directory");
 }
 
 TEST_F(StageFileTest, RecordCountAndCreation)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     EXPECT_FALSE(StageRecordCount(File).has_value());
     ASSERT_TRUE(CreateStageFile(File, 3, record));
     EXPECT_EQ(StageRecordCount(File), 3);
@@ -215,7 +81,7 @@ namespace {
 StageRecord MarkedRecord(int mark)
 {
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     record.Caption.Assign("Mark " + std::to_string(mark));
     record.MaxCount = static_cast<std::uint16_t>(mark);
     for (auto& column : record.BG)
@@ -235,16 +101,12 @@ TEST_F(StageFileTest, FifosSocketsAndDevicesAreNoStageFileAndNeverWaited)
     const int sock = BindSocket((Dir / "socket.dat").string());
     ASSERT_GE(sock, 0);
     StageRecord record;
-    TMainForm::EmptyStage(record);
+    EmptyStage(record);
     for (const fs::path& file : {File, Dir / "socket.dat", fs::path("/dev/zero"), fs::path("/dev/full")}) {
         EXPECT_FALSE(ReadStageRecord(file, 0, record)) << file;
         EXPECT_FALSE(WriteStageRecord(file, 0, record, record)) << file;
         EXPECT_FALSE(StageRecordCount(file).has_value()) << file;
     }
-    // The editor starts on it as on a file it cannot read.
-    F.Form.LoadStage();
-    EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
-    EXPECT_FALSE(F.Form.WriteStageFile());
     EXPECT_TRUE(fs::is_fifo(File));
     ::close(sock);
 }
@@ -253,7 +115,7 @@ TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceTha
 {
     const StageRecord saved = MarkedRecord(7);
     StageRecord empty;
-    TMainForm::EmptyStage(empty);
+    EmptyStage(empty);
     for (const bool killed : {false, true}) {
         WriteBytes("");
         // No file may grow past two and a half records: the third padding
@@ -266,7 +128,7 @@ TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceTha
             EXPECT_EQ(end.ExitStatus, 0);  // the save reported its failure
         ASSERT_EQ(ReadBytes().size(), 15000u) << "killed " << killed;
         EXPECT_EQ(StageRecordCount(File), 2);
-        EXPECT_EQ(ReadBytes().substr(0, 12000), EmptyBytes() + EmptyBytes());
+        EXPECT_EQ(ReadBytes().substr(0, 12000), EmptyRecordBytes() + EmptyRecordBytes());
         StageRecord record;
         EXPECT_FALSE(ReadStageRecord(File, 2, record));
 
@@ -275,7 +137,7 @@ TEST_F(StageFileTest, ADiskFillingUpOrAKillMidSaveLeavesWholeRecordsAndAPieceTha
         const std::string bytes = ReadBytes();
         ASSERT_EQ(bytes.size(), 36000u);
         for (int n = 0; n < 5; ++n)
-            EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyBytes()) << "record " << n;
+            EXPECT_EQ(bytes.substr(6000 * n, 6000), EmptyRecordBytes()) << "record " << n;
         EXPECT_EQ(bytes.substr(30000), RecordBytes(saved));
     }
 }
@@ -285,9 +147,9 @@ TEST_F(StageFileTest, TwoProcessesSavingAtOnceLoseNoRecord)
     const StageRecord three = MarkedRecord(3);
     const StageRecord five = MarkedRecord(5);
     StageRecord empty;
-    TMainForm::EmptyStage(empty);
-    const std::string expected =
-        EmptyBytes() + EmptyBytes() + EmptyBytes() + RecordBytes(three) + EmptyBytes() + RecordBytes(five);
+    EmptyStage(empty);
+    const std::string expected = EmptyRecordBytes() + EmptyRecordBytes() + EmptyRecordBytes() + RecordBytes(three)
+                                 + EmptyRecordBytes() + RecordBytes(five);
     int wrong = 0;
     for (int round = 0; round < 300; ++round) {
         WriteBytes("");
@@ -326,65 +188,18 @@ TEST_F(StageFileTest, ALoadNeverSeesAHalfWrittenRecord)
     for (int i = 0; i < 3000; ++i) {
         StageRecord record;
         ASSERT_TRUE(ReadStageRecord(File, 1, record));
-        torn += !SameBytes(record, a) && !SameBytes(record, b);
+        torn += !RecordsEqual(record, a) && !RecordsEqual(record, b);
     }
     EXPECT_EQ(WaitChild(writer).ExitStatus, 0);
     EXPECT_EQ(torn, 0);
 }
 
-TEST_F(StageFileTest, TilingBytesSurviveALoadAndASave)
-{
-    for (const auto& [h, v] : {std::pair<std::uint8_t, std::uint8_t>{0, 1}, {2, 255}, {255, 0}, {1, 2}}) {
-        PaintSomething();
-        StageRecord record = F.Capture();
-        record.BG_H_Tile = h;
-        record.BG_V_Tile = v;
-        WriteBytes(EmptyBytes() + RecordBytes(record));
-        F.Form.StageNum = 1;
-        F.ApplyEmpty();
-        ASSERT_TRUE(F.Form.ReadStageFile());
-        EXPECT_EQ(F.Form.BG_H_Tile, h);
-        EXPECT_EQ(F.Form.BG_V_Tile, v);
-        ASSERT_TRUE(F.Form.WriteStageFile());
-        EXPECT_EQ(ReadBytes(), EmptyBytes() + RecordBytes(record)) << +h << " " << +v;
-    }
-}
-
-TEST_F(StageFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
-{
-    const fs::path upper = Dir / "STAGE.DAT";
-    PaintSomething();
-    const std::string saved = RecordBytes(F.Capture());
-    std::ofstream(upper, std::ios::binary) << EmptyBytes();
-    F.Form.StageNum = 1;
-    ASSERT_TRUE(F.Form.WriteStageFile());
-    F.ApplyEmpty();
-    ASSERT_TRUE(F.Form.ReadStageFile());
-    EXPECT_EQ(F.Form.Caption.Str(), "Mine");
-    // The save went into STAGE.DAT; no "Stage.Dat" was made beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 1);
-    std::ifstream in(upper, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), EmptyBytes() + saved);
-
-    // The name as written wins over another case; two other cases are
-    // ambiguous, and then the file counts as missing.
-    WriteBytes(EmptyBytes());
-    F.Form.StageNum = 0;
-    ASSERT_TRUE(F.Form.ReadStageFile());
-    EXPECT_EQ(F.Form.Caption.Str(), "Undefined Stage");
-    fs::remove(File);
-    std::ofstream(Dir / "stage.dat", std::ios::binary) << EmptyBytes();
-    EXPECT_FALSE(F.Form.ReadStageFile());
-    EXPECT_FALSE(F.Form.WriteStageFile());
-    EXPECT_FALSE(fs::exists(File));
-}
-
 TEST_F(StageFileTest, ReadStageRecordsTakesTheWholeFileAtOnce)
 {
     StageRecord marked;
-    TMainForm::EmptyStage(marked);
+    EmptyStage(marked);
     marked.MaxCount = 77;
-    WriteBytes(EmptyBytes() + RecordBytes(marked) + "tail");
+    WriteBytes(EmptyRecordBytes() + RecordBytes(marked) + "tail");
     const TStageRecords all = ReadStageRecords(File, 2);
     ASSERT_TRUE(all.Read);
     EXPECT_FALSE(all.TooMany);
@@ -426,7 +241,7 @@ pid_t StartSave(const fs::path& file, int number, const StageRecord& record, con
     return StartChild([&] {
         start.Wait();
         StageRecord empty;
-        TMainForm::EmptyStage(empty);
+        EmptyStage(empty);
         return WriteStageRecord(file, number, record, empty) ? 0 : 1;
     });
 }

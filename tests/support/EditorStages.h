@@ -2,9 +2,9 @@
 // Stages as the editor makes them: the example stage file's records and
 // random stages, each captured from a running editor.
 
-#include "editor/CliHost.h"
 #include "editor/Main.h"
 #include "editor/RandomGen.h"
+#include "editor/WindowlessEditor.h"
 #include "storage/StageFile.h"
 
 #include <filesystem>
@@ -22,7 +22,7 @@ inline std::filesystem::path ExampleStageFile()
 inline std::vector<StageRecord> EditorMadeStages(int randomCount)
 {
     std::vector<StageRecord> stages = ReadStageRecords(ExampleStageFile(), 100).Records;
-    TCliEditor editor(0);
+    TWindowlessEditor editor(0);
     for (int seed = 1; seed <= randomCount; ++seed) {
         RandomSeed = static_cast<std::uint32_t>(seed);
         editor.Form.GenerateRandomStage();

@@ -1,15 +1,15 @@
 #pragma once
-// A window-less editor for tests: the command-line tool's plain host (whose
-// stage number control clamps to 0..99 and calls back, as the real one does)
-// and a form around it, started as the editor starts.
+// A windowless editor for tests: the windowless host (whose stage number
+// control clamps to 0..99 and calls back, as the real one does) and a form
+// around it, started as the editor starts.
 
-#include "editor/CliHost.h"
 #include "editor/Main.h"
+#include "editor/WindowlessEditor.h"
 
 #include <cstring>
 #include <vector>
 
-class TFakeHost : public TCliHost {
+class TFakeHost : public TWindowlessHost {
 public:
     bool StagesWindowShown = false;
     bool StagesWindowVisible() const override { return StagesWindowShown; }

@@ -4,7 +4,7 @@
 // text (one line each) and as JSON (which always parses, one object per
 // finding).
 #include "cli/CheckReport.h"
-#include "editor/CliHost.h"
+#include "editor/WindowlessEditor.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t MaxRecords = 2;
 
 // The record as the editor loads it and saves it back.
-StageRecord LoadedAndSaved(TCliEditor& editor, const StageRecord& record)
+StageRecord LoadedAndSaved(TWindowlessEditor& editor, const StageRecord& record)
 {
     editor.Form.ClearLayers();
     editor.Form.ApplyStage(record);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::memcpy(static_cast<void*>(records.data()), data, records.size() * sizeof(StageRecord));
 
-    static TCliEditor editor;
+    static TWindowlessEditor editor;
     const StageRecord saved = LoadedAndSaved(editor, records[0]);
     const StageRecord again = LoadedAndSaved(editor, saved);
     Require(std::memcmp(&saved, &again, sizeof saved) == 0, "a saved stage loads and saves unchanged");

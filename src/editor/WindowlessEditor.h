@@ -1,7 +1,9 @@
 #pragma once
-// A host for running the editor without windows (stagetool, the stage
-// renderer, tests): the tool window's state as plain fields. The stage number control behaves as the real one does: it
-// keeps its position within 0..99 and reports a change to the form.
+// The editor without windows, for what draws or makes a stage as the editor
+// does (stagetool's render, sheet and random, the stage renderer, tests):
+// a host holding the tool window's state as plain fields, and a form around
+// it. The stage number control behaves as the real one does: it keeps its
+// position within 0..MaxStageNumber and reports a change to the form.
 
 #include "editor/EditorHost.h"
 #include "editor/Main.h"
@@ -11,7 +13,7 @@
 #include <string>
 #include <vector>
 
-class TCliHost : public TEditorHost {
+class TWindowlessHost : public TEditorHost {
 public:
     // The form whose edStageNumChange the stage number control calls; set it
     // once the form exists.
@@ -44,7 +46,7 @@ public:
 
     void SetStageNumControl(int value) override
     {
-        const int position = std::clamp(value, 0, 99);
+        const int position = std::clamp(value, 0, MaxStageNumber);
         if (position == StageNumPosition)
             return;
         StageNumPosition = position;
@@ -68,11 +70,11 @@ public:
 // A freshly started editor around a windowless host, at stage `stageNumber`
 // with empty layers. An offscreen form (the default) leaves the program's
 // random generator alone; the editor's own seeds it, as the editor does.
-struct TCliEditor {
-    TCliHost Host;
+struct TWindowlessEditor {
+    TWindowlessHost Host;
     TMainForm Form;
 
-    explicit TCliEditor(int stageNumber = 0, TFormUse use = TFormUse::Offscreen) : Form(Host, use)
+    explicit TWindowlessEditor(int stageNumber = 0, TFormUse use = TFormUse::Offscreen) : Form(Host, use)
     {
         Host.Form = &Form;
         Host.StageNumPosition = stageNumber;
