@@ -2,6 +2,7 @@
 
 #include "cli/ToolArgs.h"
 #include "storage/SafeWrite.h"
+#include "storage/StageSetFile.h"
 
 #include <ostream>
 #include <system_error>
@@ -11,16 +12,6 @@ namespace {
 // The most records a replace keeps: a stage file holds 100; a file far
 // larger is the wrong file.
 constexpr std::int64_t MaxKeptRecords = 1000;
-
-// Whole records as the bytes of a stage file.
-std::string StageFileBytes(const std::vector<StageRecord>& records)
-{
-    std::string bytes;
-    bytes.reserve(records.size() * sizeof(StageRecord));
-    for (const StageRecord& record : records)
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    return bytes;
-}
 
 }  // namespace
 

@@ -1,12 +1,8 @@
 // stagetool: the editor's stage file and text map operations from the command
 // line, run through the same core as the editor. The commands are the cli
-// library's; this is their table and the dispatch. Errors: one line on
+// library's (StageToolCommands); this is the dispatch. Errors: one line on
 // stderr and exit status 1; usage errors exit 2.
-#include "cli/EditorCommands.h"
-#include "cli/StageFileCommands.h"
-#include "cli/TextMapCommands.h"
-#include "cli/TiledCommands.h"
-#include "cli/ToolArgs.h"
+#include "cli/StageToolCommands.h"
 #include "platform/WithoutWindows.h"
 
 #include <iostream>
@@ -16,40 +12,10 @@
 
 namespace {
 
-// One line per subcommand.
-const std::vector<TCommand>& Commands()
-{
-    static const std::vector<TCommand> commands = {
-        {"list", "list [--file F]", {"--file"}, 0, 0, RunList},
-        {"export", "export N [--file F] [-o OUT]", {"--file", "-o"}, 1, 1, RunExport},
-        {"import", "import IN [--file F] [--stage N]", {"--file", "--stage"}, 1, 1, RunImport},
-        {"random", "random N [--seed S] [-o OUT]", {"--seed", "-o"}, 1, 1, RunRandom},
-        {"new", "new [--file F] [--count K]", {"--file", "--count"}, 0, 0, RunNew},
-        {"render", "render N [--file F] -o OUT.png", {"--file", "-o"}, 1, 1, RunRender},
-        {"sheet",
-         "sheet [--file F] -o OUT.png [--columns C] [--scale 1|2|4|8]",
-         {"--file", "-o", "--columns", "--scale"},
-         0,
-         0,
-         RunSheet},
-        {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
-        {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
-        {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
-        {"tiled-export", "tiled-export [--file F] DIR", {"--file"}, 1, 1, RunTiledExport},
-        {"tiled-import",
-         "tiled-import [--file F] [--stage N] DIR|FILE.tmx ...",
-         {"--file", "--stage"},
-         1,
-         MaxTiledImportInputs,
-         RunTiledImport},
-    };
-    return commands;
-}
-
 void PrintUsage(std::ostream& out)
 {
     out << "usage:\n";
-    for (const auto& command : Commands())
+    for (const auto& command : StageToolCommands())
         out << "  stagetool " << command.Usage << "\n";
 }
 
@@ -67,9 +33,8 @@ int main(int argc, char** argv)
         PrintUsage(std::cout);
         return 0;
     }
-    for (const auto& command : Commands())
-        if (name == command.Name)
-            return RunCommand(command, std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (const TCommand* command = FindStageToolCommand(name))
+        return RunCommand(*command, std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     std::cerr << "stagetool: unknown command \"" << argv[1] << "\" (try stagetool --help)\n";
     return ExitUsage;
 }

@@ -19,10 +19,11 @@ TDiskChange TDiskChanges::Look()
         FTold.reset();
         return change;
     }
-    if (FTold && FToldNumber == number && RecordsEqual(*FTold, now))
+    // Told once per content, also when the editor's own set operations moved
+    // the record to another number meanwhile.
+    if (FTold && RecordsEqual(*FTold, now))
         return change;
     FTold = now;
-    FToldNumber = number;
     change.StageChanged = true;
     change.Number = number;
     change.Unsaved = FForm.StageUnsaved();

@@ -34,7 +34,6 @@ public:
 
 private:
     TMainForm& FForm;
-    // What the file held at FToldNumber when that was last told.
+    // What the live stage's record held when that was last told.
     std::optional<StageRecord> FTold;
-    int FToldNumber = -1;
 };

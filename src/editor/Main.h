@@ -7,10 +7,12 @@
 #include "editor/History.h"
 #include "editor/Keys.h"
 #include "editor/SaveState.h"
+#include "editor/StageSetHistory.h"
 #include "engine/DXSprite.h"
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
 #include "storage/FileLookup.h"
+#include "storage/StageSetFile.h"
 
 #include <chrono>
 #include <cstdint>
@@ -130,7 +132,7 @@ public:
     // its "Map". The history is emptied, nothing of the old stage file is
     // remembered and the stage number is 0; nothing is loaded yet (FormShow
     // follows, as at start-up). The live stage's work must be saved or given
-    // up first.
+    // up first. The stage set history is emptied too.
     void EnterGameFolder(const std::filesystem::path& folder);
     // Where background pictures are decoded; none (the editor): each load
     // reads its file. Not owned.
@@ -241,6 +243,33 @@ public:
     // saved; a copy that cannot be kept is reported once.
     void KeepRecoveryCopy(std::chrono::steady_clock::time_point now);
 
+    // --- Stage set operations on the stage file (MainStageSet.cpp).
+    // Their undo history; another game folder empties it.
+    TStageSetHistory StageSetHistory;
+    // What `edit` would do to the stage file now; nothing is written.
+    TStageSetOutcome PreviewStageSet(const TStageSetEdit& edit, bool mayCreate = false) const;
+    // True when `step` replaces or removes the record the live stage came
+    // from (its origin), or puts one where there was none.
+    bool ReplacesLiveStage(const TStageSetStep& step) const;
+    // Does `edit` to the stage file as one transaction, then the live stage
+    // follows its record: a moved record takes the stage number (when it
+    // was the origin's) and the origin with it, unsaved changes staying as
+    // they are; a replaced one is loaded again as Load does. While the live
+    // stage is unsaved, an edit that would replace its record is refused,
+    // nothing changed, unless `discardUnsaved`. A step that changed anything
+    // goes on StageSetHistory as `label`. Failures change nothing and say why.
+    TStageSetOutcome ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate = false,
+                                    std::string label = {});
+    // Takes back StageSetHistory's newest step, or makes the undone one
+    // again, as ChangeStageSet does an edit; refused, nothing changed, when
+    // the file no longer holds what that step left (another program or a
+    // Save changed those records since).
+    TStageSetOutcome UndoStageSet(bool discardUnsaved);
+    TStageSetOutcome RedoStageSet(bool discardUnsaved);
+    // The edits Undo and Redo would make now; none when there is no step.
+    std::optional<TStageSetEdit> UndoStageSetEdit() const;
+    std::optional<TStageSetEdit> RedoStageSetEdit() const;
+
     // --- Text map.
     std::string ExportTextMap() const;
     bool ImportTextMap(const std::string& text);
@@ -305,6 +334,12 @@ private:
     // (read as `found`, or none): the baseline, the origin and what is
     // remembered of that record follow.
     void TakeAsSaved(const StageRecord* found);
+    // UndoStageSet (`undo`) or RedoStageSet.
+    TStageSetOutcome StepStageSetHistory(bool undo, bool discardUnsaved);
+    // The transaction of ChangeStageSet, UndoStageSet and RedoStageSet.
+    TStageSetOutcome RunStageSetEdit(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate);
+    // The live stage follows `step`, which the editor just made.
+    void FollowStageSet(const TStageSetStep& step);
     // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such
     // picture. Raises when the file cannot be read.
     bool LoadBackPicture();

@@ -69,6 +69,7 @@ void TMainForm::EnterGameFolder(const std::filesystem::path& folder)
     PictureFolder = folder;
     History = THistory();
     UpdateUndoButtons();
+    StageSetHistory.Clear();
     Saved = TSaveState();
     // The control reports its new position back through edStageNumChange.
     Host.SetStageNumControl(0);

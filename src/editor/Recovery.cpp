@@ -68,7 +68,10 @@ void TRecovery::Keep(const StageRecord& record, int number, TClock::time_point n
 {
     if (FHasCopy && number == FWrittenNumber && RecordsEqual(record, FWritten))
         return;
-    if (FLastTry && now - *FLastTry < Interval)
+    // A copy that names another number is wrong at once (the stage file's
+    // records were put in another order): it is written again without waiting.
+    const bool renumbered = FHasCopy && FWrittenNumber >= 0 && number != FWrittenNumber;
+    if (FLastTry && now - *FLastTry < Interval && !renumbered)
         return;
     Write(record, number, now);
 }

@@ -41,7 +41,8 @@ public:
 
     // The live stage is unsaved and Save would write `record` as stage
     // `number`: the copy is written when it differs from the last one, at
-    // most once per Interval (`now` on the steady clock).
+    // most once per Interval (`now` on the steady clock), but at once when
+    // the number differs from the last copy's.
     void Keep(const StageRecord& record, int number, TClock::time_point now);
     // The live stage is saved or was discarded: the copy goes.
     void Drop();

@@ -7,6 +7,7 @@
 // stage.
 
 #include "stage/StageRecord.h"
+#include "storage/StageSetStep.h"
 
 #include <cstdint>
 #include <map>
@@ -33,6 +34,11 @@ public:
     // Null when the editor never read or wrote record `number`; else what it
     // remembers (an empty optional: no record there).
     const std::optional<StageRecord>* Remembered(int number) const;
+    // The editor changed the stage file by `step`: what it remembers of a
+    // record moves with the record (so a change another program made to it
+    // still shows), and a number the step gave a new record, or took one
+    // from, is remembered as the step left it. The origin is the caller's.
+    void FollowRecords(const TStageSetStep& step);
 
     // The last comparison of the live cells with the baseline, valid while
     // the layers' code revisions and the baseline's revision are these.

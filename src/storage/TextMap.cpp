@@ -317,3 +317,28 @@ std::optional<TTextMap> ReadTextMap(std::string_view text)
         map->FirstMissingLine = "[End]";
     return map;
 }
+
+std::vector<std::string_view> SplitTextMaps(std::string_view text)
+{
+    std::vector<std::string_view> maps;
+    auto findFrom = [text](std::size_t from, std::string_view upper) {
+        const std::size_t at = from <= text.size() ? FindIgnoreCase(text.substr(from), upper) : std::string_view::npos;
+        return at == std::string_view::npos ? at : from + at;
+    };
+    std::size_t start = findFrom(0, "[STAGE");
+    while (start != std::string_view::npos) {
+        std::size_t next = std::string_view::npos;
+        const std::size_t close = text.find(']', start + 6);
+        if (close != std::string_view::npos) {
+            // The next header that starts a line, unless this map's [End] comes first.
+            std::size_t header = findFrom(close + 1, "[STAGE");
+            while (header != std::string_view::npos && text[header - 1] != '\r' && text[header - 1] != '\n')
+                header = findFrom(header + 1, "[STAGE");
+            const std::size_t end = findFrom(close + 1, "[END]");
+            next = end != std::string_view::npos && end < header ? findFrom(end + 5, "[STAGE") : header;
+        }
+        maps.push_back(text.substr(start, next == std::string_view::npos ? next : next - start));
+        start = next;
+    }
+    return maps;
+}

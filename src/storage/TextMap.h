@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TNumberRead {
     // The value read up to the stop (0 when no digit was read). Hexadecimal
@@ -44,3 +45,10 @@ std::string WriteTextMap(const StageRecord& record, int stageNumber);
 // ignoring case and the first line of a key wins; the first "[End]" is cut
 // out of the text, wherever it stands. Nothing without such a header.
 std::optional<TTextMap> ReadTextMap(std::string_view text);
+
+// The text maps in one text, one after another (as copied stages are): each
+// piece starts at a "[Stage" header and runs up to the first "[Stage" after
+// its "[End]", or up to the next header that starts a line when that comes
+// before any "[End]" (a map cut short), or to the end of the text. Each piece reads with ReadTextMap as that map
+// read alone; a text without a header has none.
+std::vector<std::string_view> SplitTextMaps(std::string_view text);

@@ -128,6 +128,7 @@ void TMainWindow::SetStagesWindow(TfmStages* stages)
     if (FStages) {
         FStages->SetMainForm(FForm.get(), FTool);
         connect(FStages, &TfmStages::OpenFolderClicked, this, &TMainWindow::OpenFolderClick);
+        connect(FStages, &TfmStages::StageFileChanged, this, &TMainWindow::RefreshUnsaved);
     }
 }
 

@@ -50,6 +50,19 @@ bool AskYes(QWidget* parent, const char* name, const QString& text)
     return Ask(parent, name, text, {{"Yes", QMessageBox::YesRole}, {"No", QMessageBox::NoRole}}, 0, 1) == 0;
 }
 
+// `03 "Desert Fort", 05 "Caves"`, the first few of them and how many more.
+QString StageList(const TStageNames& stages)
+{
+    constexpr std::size_t Named = 6;
+    QStringList names;
+    for (std::size_t i = 0; i < stages.size() && i < Named; ++i)
+        names.append(QStringLiteral("%1 \"%2\"").arg(Number(stages[i].first), stages[i].second));
+    QString list = names.join(QStringLiteral(", "));
+    if (stages.size() > Named)
+        list += QStringLiteral(" and %1 more").arg(stages.size() - Named);
+    return list;
+}
+
 }  // namespace
 
 QString CaptionText(const TShortString& caption)
@@ -121,4 +134,41 @@ void TellStageChanged(QWidget* parent, int number, const QString& fileName)
             "Stage %1 changed on disk. Your changes to it are kept; Save will ask before replacing it in %2.")
             .arg(Number(number), fileName),
         {{"OK", QMessageBox::AcceptRole}}, 0, 0);
+}
+
+TUnsavedAnswer AskReplacesUnsaved(QWidget* parent, int number)
+{
+    const int answer =
+        Ask(parent, "ReplacesUnsavedQuestion",
+            QStringLiteral("Stage %1 has changes that are not saved; this replaces it.").arg(Number(number)),
+            {{"Save first", QMessageBox::AcceptRole},
+             {"Discard", QMessageBox::DestructiveRole},
+             {"Cancel", QMessageBox::RejectRole}},
+            0, 2);
+    return static_cast<TUnsavedAnswer>(answer);
+}
+
+bool AskReplaceStages(QWidget* parent, const TStageNames& stages)
+{
+    const QString text =
+        stages.size() == 1
+            ? QStringLiteral("This replaces stage %1, which is not empty. Replace it?")
+            : QStringLiteral("This replaces %1 stages that are not empty: %2. Replace them?").arg(stages.size());
+    return Ask(parent, "ReplaceStagesQuestion", text.arg(StageList(stages)),
+               {{"Replace", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
+           == 0;
+}
+
+bool AskClearStages(QWidget* parent, const TStageNames& stages, bool remove)
+{
+    const QString verb = remove ? QStringLiteral("Delete") : QStringLiteral("Clear");
+    QString text = stages.size() == 1
+                       ? QStringLiteral("%1 stage %2?").arg(verb, StageList(stages))
+                       : QStringLiteral("%1 %2 stages: %3?").arg(verb).arg(stages.size()).arg(StageList(stages));
+    if (remove)
+        text += stages.size() == 1 ? QStringLiteral(" The stages after it move up.")
+                                   : QStringLiteral(" The stages after them move up.");
+    return Ask(parent, remove ? "DeleteQuestion" : "ClearQuestion", text,
+               {{remove ? "Delete" : "Clear", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
+           == 0;
 }

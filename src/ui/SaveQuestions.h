@@ -2,10 +2,12 @@
 // The questions the editor asks before a designer's work could be lost or
 // overwritten: unsaved changes before a close or a load, a save that would
 // replace another stage, work an ended editor left to restore, a stage file
-// to create, and a stage another program changed. Each is a modal message
-// box named by its objectName ("UnsavedQuestion", "ReplaceQuestion",
-// "RestoreQuestion", "CreateQuestion", "ChangedQuestion", "ChangedNote") and
-// titled with the application's title. Captions are the stage's bytes shown
+// to create, a stage another program changed, and stage set operations that
+// replace, clear or delete stages. Each is a modal message box named by its
+// objectName ("UnsavedQuestion", "ReplaceQuestion", "RestoreQuestion",
+// "CreateQuestion", "ChangedQuestion", "ChangedNote",
+// "ReplacesUnsavedQuestion", "ReplaceStagesQuestion", "ClearQuestion",
+// "DeleteQuestion") and titled with the application's title. Captions are the stage's bytes shown
 // as the window title shows them.
 
 #include "stage/StageRecord.h"
@@ -14,6 +16,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -49,6 +53,22 @@ bool AskLoadChangedStage(QWidget* parent, int number);
 // Says that stage `number` changed on disk while the live stage has changes
 // of its own, which stay; the next Save asks before replacing it. OK only.
 void TellStageChanged(QWidget* parent, int number, const QString& fileName);
+
+// "Stage 03 has changes that are not saved; this replaces it." Save first
+// (the default), Discard, Cancel (also Escape and the window's close).
+TUnsavedAnswer AskReplacesUnsaved(QWidget* parent, int number);
+
+// Stages by number and caption, as the stage set questions name them.
+using TStageNames = std::vector<std::pair<int, QString>>;
+
+// "This replaces 2 stages that are not empty: 04 "Desert Fort", 05 "Caves".
+// Replace them?" Replace or Cancel (the default, also Escape).
+bool AskReplaceStages(QWidget* parent, const TStageNames& stages);
+
+// "Clear stage 03 "Desert Fort"?" (or "Clear 3 stages: ...?"), and with
+// `remove` "Delete stage 03 ...? The stages after it move up." Clear or
+// Delete, or Cancel (the default, also Escape).
+bool AskClearStages(QWidget* parent, const TStageNames& stages, bool remove);
 
 // A stage's caption as the title shows it (each byte one character).
 QString CaptionText(const TShortString& caption);

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace {
 
 // Cell layout in pixels: the thumbnail inset by Pad, the label line below it.
@@ -35,13 +37,13 @@ QString ToolTip(int number, const TStageThumbnail& stage)
     if (!stage.Present)
         return QStringLiteral("Stage %1: no record in the stage file").arg(Number(number));
     QString tip = QStringLiteral("Stage %1: %2").arg(Number(number), Caption(stage));
-    if (stage.Errors > 0) {
+    if (stage.Errors() > 0) {
         tip += QLatin1Char('\n') + QString::fromLatin1(stage.FirstError);
-        if (stage.Errors > 1)
-            tip += QStringLiteral("\n(%1 errors in all)").arg(stage.Errors);
+        if (stage.Errors() > 1)
+            tip += QStringLiteral("\n(%1 errors in all)").arg(stage.Errors());
     }
-    if (!stage.Failure.empty())
-        tip += QLatin1Char('\n') + QString::fromLatin1(stage.Failure);
+    if (stage.Look && !stage.Look->Failure.empty())
+        tip += QLatin1Char('\n') + QString::fromLatin1(stage.Look->Failure);
     return tip;
 }
 
@@ -54,7 +56,10 @@ void DrawCentredText(QPainter& painter, const QRect& area, const QString& text, 
 }  // namespace
 
 TStageCellModel::TStageCellModel(const TStageThumbnails& stages, QObject* parent)
-    : QAbstractListModel(parent), FStages(stages), FImages(static_cast<std::size_t>(BrowserStageCount))
+    : QAbstractListModel(parent),
+      FStages(stages),
+      FImages(static_cast<std::size_t>(BrowserStageCount)),
+      FLooks(static_cast<std::size_t>(BrowserStageCount))
 {
     for (int number = 0; number < BrowserStageCount; ++number)
         TakeImage(number);
@@ -82,36 +87,53 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     case CaptionRole: return stage.Present ? Caption(stage) : QString();
     case PresentRole: return stage.Present;
     case StaleRole: return stage.Stale;
-    case ErrorsRole: return stage.Errors;
+    case ErrorsRole: return stage.Errors();
     case CurrentRole: return number == FCurrent;
     case UnsavedRole: return number == FCurrent && FUnsaved;
-    case FailedRole: return !stage.Failure.empty();
+    case FailedRole: return stage.Look && !stage.Look->Failure.empty();
     default: return {};
     }
 }
 
-void TStageCellModel::TakeImage(int number)
+Qt::ItemFlags TStageCellModel::flags(const QModelIndex& index) const
 {
-    const TStageThumbnail& stage = FStages.Stage(number);
-    QImage& image = FImages[static_cast<std::size_t>(number)];
-    if (stage.Pixels.size() != static_cast<std::size_t>(ThumbnailWidth) * ThumbnailHeight) {
-        image = QImage();
-        return;
-    }
-    if (image.isNull())
-        image = QImage(ThumbnailWidth, ThumbnailHeight, QImage::Format_RGB32);
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QImage TStageCellModel::ImageOf(const std::shared_ptr<const TStageLook>& look)
+{
+    if (!look || look->Pixels.size() != static_cast<std::size_t>(ThumbnailWidth) * ThumbnailHeight)
+        return QImage();
+    if (const auto made = FImageOf.find(look); made != FImageOf.end())
+        return made->second;
+    QImage image(ThumbnailWidth, ThumbnailHeight, QImage::Format_RGB32);
     for (int y = 0; y < ThumbnailHeight; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const std::uint32_t* source = stage.Pixels.data() + static_cast<std::size_t>(y) * ThumbnailWidth;
+        const std::uint32_t* source = look->Pixels.data() + static_cast<std::size_t>(y) * ThumbnailWidth;
         for (int x = 0; x < ThumbnailWidth; ++x)
             line[x] = 0xFF000000u | source[x];
     }
+    FImageOf.emplace(look, image);
+    return image;
+}
+
+void TStageCellModel::TakeImage(int number)
+{
+    const auto index = static_cast<std::size_t>(number);
+    FLooks[index] = FStages.Stage(number).Look;
+    FImages[index] = ImageOf(FLooks[index]);
 }
 
 void TStageCellModel::Reload()
 {
     for (int number = 0; number < BrowserStageCount; ++number)
         TakeImage(number);
+    // Pictures of looks no cell shows any more go; those shown stay made.
+    std::erase_if(FImageOf, [this](const auto& made) {
+        return std::find(FLooks.begin(), FLooks.end(), made.first) == FLooks.end();
+    });
     emit dataChanged(index(0), index(BrowserStageCount - 1));
 }
 

@@ -8,9 +8,12 @@
 #include <QImage>
 #include <QStyledItemDelegate>
 
+#include <map>
+#include <memory>
 #include <vector>
 
 class TStageThumbnails;
+struct TStageLook;
 
 class TStageCellModel : public QAbstractListModel {
     Q_OBJECT
@@ -33,6 +36,8 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Cells are selected, dragged and dropped on (the window does the rest).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // The thumbnails and records changed: every cell is read again.
     void Reload();
@@ -45,9 +50,15 @@ public:
 
 private:
     void TakeImage(int number);
+    // The picture of a look, made from its pixels once while a cell shows it.
+    QImage ImageOf(const std::shared_ptr<const TStageLook>& look);
 
     const TStageThumbnails& FStages;
-    std::vector<QImage> FImages;  // made from the thumbnails' pixels
+    std::vector<QImage> FImages;
+    // The look each cell's picture was taken from: a look moved to another
+    // cell keeps its picture.
+    std::vector<std::shared_ptr<const TStageLook>> FLooks;
+    std::map<std::shared_ptr<const TStageLook>, QImage> FImageOf;
     int FCurrent = -1;
     bool FUnsaved = false;
 };

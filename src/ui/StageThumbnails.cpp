@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <set>
+#include <string_view>
 #include <utility>
 
 TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
@@ -19,11 +21,21 @@ TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesys
 
 TStageThumbnails::~TStageThumbnails() = default;
 
+namespace {
+
+std::size_t ContentHash(const StageRecord& record)
+{
+    return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(&record), sizeof record));
+}
+
+}  // namespace
+
 void TStageThumbnails::SetFiles(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
 {
     FStageFile = std::move(stageFile);
     FPictureFolder = std::move(pictureFolder);
     std::fill(FStages.begin(), FStages.end(), TStageThumbnail{});
+    FLooks.clear();
     FRenderer.reset();
     FPictureCheck.reset();
 }
@@ -45,19 +57,31 @@ bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
             continue;
         }
         const StageRecord& record = records.Records[index];
-        if (!stage.Present || !RecordsEqual(stage.Record, record)) {
+        const bool same = stage.Present && RecordsEqual(stage.Record, record);
+        if (!same) {
             changed = true;
             stage.Present = true;
             stage.Record = record;
             stage.Stale = true;
-        } else if (picturesMayHaveChanged && !stage.Stale && !PicturesAsMade(stage, found)) {
+            if (std::shared_ptr<const TStageLook> look = FindLook(record))
+                TakeLook(number, std::move(look));
+        }
+        // A look taken just now was checked against the pictures when made
+        // or at an earlier reading; checked again, once per look.
+        if (picturesMayHaveChanged && !stage.Stale && !PicturesAsMade(*stage.Look, found)) {
+            ForgetLook(*stage.Look);
             stage.Stale = true;
         }
     }
+    // A forgotten look may still stand for another stage taken before it was found out.
+    for (TStageThumbnail& stage : FStages)
+        if (stage.Present && !stage.Stale && !FindLook(stage.Record))
+            stage.Stale = true;
+    TrimLooks();
     return changed;
 }
 
-bool TStageThumbnails::PicturesAsMade(const TStageThumbnail& stage, TFoundPictures& found) const
+bool TStageThumbnails::PicturesAsMade(const TStageLook& look, TFoundPictures& found) const
 {
     auto now = [&](const TShortString& name) -> const TPictureState& {
         const std::string key = name.Str();
@@ -66,7 +90,66 @@ bool TStageThumbnails::PicturesAsMade(const TStageThumbnail& stage, TFoundPictur
             at = found.emplace(key, PictureStateOf(FPictureFolder, key)).first;
         return at->second;
     };
-    return stage.BGPicture == now(stage.Record.BG_Bitmap) && stage.SIPicture == now(stage.Record.SI_Bitmap);
+    return look.BGPicture == now(look.Record.BG_Bitmap) && look.SIPicture == now(look.Record.SI_Bitmap);
+}
+
+std::shared_ptr<const TStageLook> TStageThumbnails::FindLook(const StageRecord& record) const
+{
+    const auto bucket = FLooks.find(ContentHash(record));
+    if (bucket == FLooks.end())
+        return nullptr;
+    for (const std::shared_ptr<const TStageLook>& look : bucket->second)
+        if (RecordsEqual(look->Record, record))
+            return look;
+    return nullptr;
+}
+
+void TStageThumbnails::KeepLook(std::shared_ptr<const TStageLook> look)
+{
+    ForgetLook(*look);
+    FLooks[ContentHash(look->Record)].push_back(std::move(look));
+}
+
+void TStageThumbnails::ForgetLook(const TStageLook& look)
+{
+    const auto bucket = FLooks.find(ContentHash(look.Record));
+    if (bucket == FLooks.end())
+        return;
+    std::erase_if(bucket->second, [&look](const std::shared_ptr<const TStageLook>& kept) {
+        return RecordsEqual(kept->Record, look.Record);
+    });
+    if (bucket->second.empty())
+        FLooks.erase(bucket);
+}
+
+void TStageThumbnails::TrimLooks()
+{
+    std::size_t kept = 0;
+    for (const auto& [hash, looks] : FLooks)
+        kept += looks.size();
+    if (kept <= SpareLooks + BrowserStageCount)
+        return;
+    std::set<const TStageLook*> shown;
+    for (const TStageThumbnail& stage : FStages)
+        shown.insert(stage.Look.get());
+    for (auto bucket = FLooks.begin(); bucket != FLooks.end();) {
+        std::erase_if(bucket->second,
+                      [&shown](const std::shared_ptr<const TStageLook>& look) { return !shown.contains(look.get()); });
+        bucket = bucket->second.empty() ? FLooks.erase(bucket) : std::next(bucket);
+    }
+}
+
+void TStageThumbnails::TakeLook(int number, std::shared_ptr<const TStageLook> look)
+{
+    TStageThumbnail& stage = FStages[static_cast<std::size_t>(number)];
+    stage.Stale = false;
+    stage.FirstError.clear();
+    if (look->FirstError) {
+        TFinding finding = *look->FirstError;
+        finding.Stage = number;
+        stage.FirstError = FindingLine(finding);
+    }
+    stage.Look = std::move(look);
 }
 
 int TStageThumbnails::StaleCount() const
@@ -88,40 +171,50 @@ int TStageThumbnails::MakeNext(int first, int last)
             number = n;
     if (number < 0)
         return -1;
+    const StageRecord& record = FStages[static_cast<std::size_t>(number)].Record;
+    std::shared_ptr<const TStageLook> look = FindLook(record);
+    if (!look) {
+        look = MakeLook(number, record);
+        KeepLook(look);
+    }
+    TakeLook(number, std::move(look));
+    return number;
+}
 
-    TStageThumbnail& stage = FStages[static_cast<std::size_t>(number)];
-    stage.Stale = false;
-    stage.Failure.clear();
+std::shared_ptr<const TStageLook> TStageThumbnails::MakeLook(int number, const StageRecord& record)
+{
+    auto look = std::make_shared<TStageLook>();
+    look->Record = record;
     // Before the pictures are read: a change meanwhile makes it stale again.
-    stage.BGPicture = PictureStateOf(FPictureFolder, stage.Record.BG_Bitmap.Str());
-    stage.SIPicture = PictureStateOf(FPictureFolder, stage.Record.SI_Bitmap.Str());
+    look->BGPicture = PictureStateOf(FPictureFolder, record.BG_Bitmap.Str());
+    look->SIPicture = PictureStateOf(FPictureFolder, record.SI_Bitmap.Str());
     // The checks and the drawing fail on their own: a stage that cannot be
     // drawn is still checked, and the other way round.
     try {
         if (!FPictureCheck)
             FPictureCheck = std::make_unique<TPictureCheck>(FPictureFolder);
-        const std::vector<TFinding> findings = CheckStage(number, stage.Record, *FPictureCheck);
-        stage.Errors = static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const TFinding& finding) {
+        const std::vector<TFinding> findings = CheckStage(number, record, *FPictureCheck);
+        look->Errors = static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const TFinding& finding) {
             return finding.Severity == TSeverity::Error;
         }));
         // Errors come first.
-        stage.FirstError = stage.Errors > 0 ? FindingLine(findings.front()) : std::string();
+        if (look->Errors > 0)
+            look->FirstError = findings.front();
     } catch (const std::exception& error) {
-        stage.Errors = 0;
-        stage.FirstError.clear();
-        stage.Failure = std::string("Cannot check the stage: ") + error.what() + "\n";
+        look->Errors = 0;
+        look->Failure = std::string("Cannot check the stage: ") + error.what() + "\n";
     }
     try {
         if (!FRenderer)
             FRenderer = std::make_unique<TStageRenderer>(FPictureFolder);
-        const TRenderedStage drawn = FRenderer->Render(stage.Record);
-        stage.Pixels =
+        const TRenderedStage drawn = FRenderer->Render(record);
+        look->Pixels =
             Downscale(drawn.Pixels, ThumbnailWidth * ThumbnailScale, ThumbnailHeight * ThumbnailScale, ThumbnailScale);
     } catch (const std::exception& error) {
-        stage.Pixels.clear();
-        stage.Failure += std::string("Cannot draw the stage: ") + error.what() + "\n";
+        look->Pixels.clear();
+        look->Failure += std::string("Cannot draw the stage: ") + error.what() + "\n";
     }
-    if (!stage.Failure.empty())
-        stage.Failure.pop_back();
-    return number;
+    if (!look->Failure.empty())
+        look->Failure.pop_back();
+    return look;
 }

@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TPictureCheck;
@@ -23,24 +25,39 @@ constexpr int ThumbnailScale = 4;
 constexpr int ThumbnailWidth = 640 / ThumbnailScale;   // 160
 constexpr int ThumbnailHeight = 480 / ThumbnailScale;  // 120
 
-struct TStageThumbnail {
-    // The file holds the record whole; nothing else is set when it does not.
-    bool Present = false;
-    StageRecord Record{};
+// What a record's content looks like: its thumbnail and its checks, made
+// once per content and shared by every stage that holds it (a moved stage
+// keeps its look).
+struct TStageLook {
+    StageRecord Record{};  // the content it is the look of
     // ThumbnailWidth x ThumbnailHeight pixels, 0x00RRGGBB, top row first:
-    // the stage as the editor shows it, box-averaged. Empty until made; a
-    // thumbnail that is to be made again keeps showing the old one.
+    // the stage as the editor shows it, box-averaged. Empty when it could
+    // not be drawn.
     std::vector<std::uint32_t> Pixels;
-    bool Stale = false;  // to be made (again)
-    // The check's errors when the thumbnail was made, and the first as a line.
+    // The check's errors, and the first (its stage number is the one it was
+    // made for).
     int Errors = 0;
-    std::string FirstError;
-    // Why the stage could not be checked or drawn (then no pixels), a line
-    // each; empty when it was both.
+    std::optional<TFinding> FirstError;
+    // Why the stage could not be checked or drawn, a line each; empty when
+    // it was both.
     std::string Failure;
     // What its BG_Bitmap and SI_Bitmap found when it was made.
     TPictureState BGPicture;
     TPictureState SIPicture;
+};
+
+struct TStageThumbnail {
+    // The file holds the record whole; nothing else is set when it does not.
+    bool Present = false;
+    StageRecord Record{};
+    // Its look; null until made. A stage whose look is to be made again
+    // keeps showing the old one.
+    std::shared_ptr<const TStageLook> Look;
+    bool Stale = false;  // to be made (again)
+    // The look's first check error as a line, numbered for this stage.
+    std::string FirstError;
+
+    int Errors() const { return Look ? Look->Errors : 0; }
 };
 
 class TStageThumbnails {
@@ -57,31 +74,47 @@ public:
     void SetFiles(std::filesystem::path stageFile, std::filesystem::path pictureFolder);
 
     // Reads records 0..99 anew. A record whose bytes changed, or that came,
-    // is to be made again; one the file no longer holds whole is emptied.
-    // With `picturesMayHaveChanged`, a made stage whose pictures find
-    // something else now (a file replaced, changed, come or gone) is to be
-    // made again as well. A file that cannot be read holds no records.
-    // Returns whether any stage's record or presence changed.
+    // takes the look made for its content when there is one, else is to be
+    // made again; one the file no longer holds whole is emptied. With
+    // `picturesMayHaveChanged`, a look whose pictures find something else
+    // now (a file replaced, changed, come or gone) is to be made again as
+    // well. A file that cannot be read holds no records. Returns whether any
+    // stage's record or presence changed.
     bool ReadFile(bool picturesMayHaveChanged);
 
-    // Makes one stale stage's thumbnail and checks: the first stale one in
-    // first..last when there is one, else the first stale one from 0.
-    // Returns its number, or -1 when none is stale. Never raises: a stage
-    // that cannot be drawn keeps its failure.
+    // Gives one stale stage its look (the first stale one in first..last
+    // when there is one, else the first stale one from 0): the look made
+    // for its content, or one made now (thumbnail and checks). Returns its
+    // number, or -1 when none is stale. Never raises: a stage that cannot
+    // be drawn keeps its failure.
     int MakeNext(int first = 0, int last = BrowserStageCount - 1);
 
     int StaleCount() const;
     const TStageThumbnail& Stage(int number) const { return FStages[static_cast<std::size_t>(number)]; }
 
+    // Looks kept for contents no stage holds now (a stage moved away and
+    // back, an undone clear), at most this many.
+    static constexpr std::size_t SpareLooks = 200;
+
 private:
     // What picture names find now, each looked up once per reading.
     using TFoundPictures = std::map<std::string, TPictureState>;
-    // The pictures of a made stage find what they found when it was made.
-    bool PicturesAsMade(const TStageThumbnail& stage, TFoundPictures& found) const;
+    // The pictures of a look find what they found when it was made.
+    bool PicturesAsMade(const TStageLook& look, TFoundPictures& found) const;
+    // The look made for `record`'s content; null when there is none.
+    std::shared_ptr<const TStageLook> FindLook(const StageRecord& record) const;
+    void KeepLook(std::shared_ptr<const TStageLook> look);
+    void ForgetLook(const TStageLook& look);
+    // Drops the looks no stage shows beyond SpareLooks.
+    void TrimLooks();
+    void TakeLook(int number, std::shared_ptr<const TStageLook> look);
+    std::shared_ptr<const TStageLook> MakeLook(int number, const StageRecord& record);
 
     std::filesystem::path FStageFile;
     std::filesystem::path FPictureFolder;
     std::vector<TStageThumbnail> FStages;
+    // Looks by a hash of their content.
+    std::unordered_map<std::size_t, std::vector<std::shared_ptr<const TStageLook>>> FLooks;
     // Made with the first thumbnail and kept: they keep decoded pictures.
     std::unique_ptr<TStageRenderer> FRenderer;
     std::unique_ptr<TPictureCheck> FPictureCheck;

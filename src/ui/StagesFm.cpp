@@ -7,6 +7,9 @@
 #include "ui/QtApplicationHooks.h"
 #include "ui/SaveQuestions.h"
 #include "ui/StageCells.h"
+#include "ui/StageClipboard.h"
+#include "ui/StageListView.h"
+#include "ui/StageSetActions.h"
 #include "ui/StageThumbnails.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
@@ -15,16 +18,19 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 namespace {
 
@@ -120,16 +126,15 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     setObjectName(QStringLiteral("fmStages"));
 
     FCells = new TStageCellModel(*FThumbnails, this);
-    lvStages = new QListView(this);
+    FActions = new TStageSetActions(*this);
+    lvStages = new TStageListView(this);
     lvStages->setObjectName(QStringLiteral("lvStages"));
-    lvStages->setViewMode(QListView::IconMode);
     lvStages->setFlow(QListView::LeftToRight);
     lvStages->setWrapping(true);
     lvStages->setResizeMode(QListView::Adjust);
-    lvStages->setMovement(QListView::Static);
     lvStages->setUniformItemSizes(true);
     lvStages->setGridSize(TStageCellDelegate::CellSize());
-    lvStages->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvStages->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvStages->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvStages->setFrameShape(QFrame::NoFrame);
     lvStages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -142,6 +147,20 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
         if (index.isValid())
             OpenStage(index.row());
     });
+    lvStages->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lvStages, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        FActions->UpdateActions();
+        FActions->Menu()->exec(lvStages->viewport()->mapToGlobal(at));
+    });
+    lvStages->DragData = [this] { return FActions->SelectionMimeData(); };
+    // The stages are taken from the drop now; the operation, with its
+    // questions, runs once the drag has ended.
+    lvStages->Dropped = [this](int target, const QMimeData& mime, bool copy) {
+        const TStagesOnClipboard dropped =
+            StagesFromMimeData(mime, FForm ? FindStageFile(FForm->StageFileName) : std::filesystem::path());
+        QTimer::singleShot(
+            0, this, [this, target, dropped, copy] { RunGuarded([&] { FActions->Drop(target, dropped, copy); }); });
+    };
 
     stStatus = new QLabel(this);
     stStatus->setObjectName(QStringLiteral("stStatus"));
@@ -198,6 +217,7 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
         disconnect(FTool, nullptr, this, nullptr);
     FForm = form;
     FTool = tool;
+    FActions->SetMainForm(form, tool);
     if (FForm) {
         GameFolderChanged();
         SetCurrentStage(FForm->StageNum);
@@ -217,6 +237,7 @@ void TfmStages::GameFolderChanged()
         return;
     FWork->Stop();
     FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
+    FOutcome.clear();
     const QString folder = PathText(FForm->GameFolder());
     setWindowTitle(QStringLiteral("Stages - %1").arg(folder));
     stStatus->setToolTip(folder);
@@ -260,6 +281,52 @@ void TfmStages::SetUnsavedMark(bool unsaved)
     FCells->SetUnsaved(unsaved);
 }
 
+std::vector<int> TfmStages::SelectedStages() const
+{
+    std::vector<int> numbers;
+    for (const QModelIndex& index : lvStages->selectionModel()->selectedIndexes())
+        numbers.push_back(index.row());
+    if (numbers.empty() && lvStages->currentIndex().isValid())
+        numbers.push_back(lvStages->currentIndex().row());
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+void TfmStages::SelectStages(int first, int count)
+{
+    first = std::clamp(first, 0, BrowserStageCount - 1);
+    const int last = std::clamp(first + count - 1, first, BrowserStageCount - 1);
+    lvStages->setCurrentIndex(FCells->index(first));
+    lvStages->selectionModel()->select(QItemSelection(FCells->index(first), FCells->index(last)),
+                                       QItemSelectionModel::ClearAndSelect);
+    lvStages->scrollTo(FCells->index(first));
+}
+
+void TfmStages::SelectStagesNumbered(const std::vector<int>& numbers)
+{
+    QItemSelection selection;
+    for (const int number : numbers)
+        if (number >= 0 && number < BrowserStageCount)
+            selection.select(FCells->index(number), FCells->index(number));
+    lvStages->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TfmStages::StageSetChanged(const QString& outcome, int first, int count)
+{
+    FOutcome = outcome;
+    ReadFile(false);
+    if (first >= 0)
+        SelectStages(first, count);
+    emit StageFileChanged();
+}
+
+void TfmStages::ShowOutcome(const QString& outcome)
+{
+    FOutcome = outcome;
+    UpdateStatus();
+}
+
 void TfmStages::ReadFile(bool picturesMayHaveChanged)
 {
     RunGuarded([&] { FThumbnails->ReadFile(picturesMayHaveChanged); });
@@ -297,9 +364,11 @@ void TfmStages::UpdateStatus()
     for (int number = 0; number < BrowserStageCount; ++number) {
         const TStageThumbnail& stage = FThumbnails->Stage(number);
         records += stage.Present;
-        withErrors += stage.Present && stage.Errors > 0;
+        withErrors += stage.Present && stage.Errors() > 0;
     }
     QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(BrowserStageCount);
+    if (!FOutcome.isEmpty())
+        text = FOutcome + QStringLiteral(" \u00b7 ") + text;
     if (withErrors > 0)
         text += QStringLiteral(" \u00b7 %1 with errors").arg(withErrors);
     const int stale = FThumbnails->StaleCount();
@@ -377,6 +446,21 @@ bool TfmStages::ForwardFunctionKey(QKeyEvent* event)
     return true;
 }
 
+bool TfmStages::StageSetKey(QKeyEvent* event)
+{
+    const QKeySequence pressed(event->keyCombination());
+    for (QAction* action : FActions->Menu()->actions())
+        if (action != FActions->acOpen && action->shortcuts().contains(pressed)) {
+            FActions->UpdateActions();
+            if (action->isEnabled())
+                action->trigger();
+            else if (action == FActions->acUndo || action == FActions->acRedo)
+                RunGuarded([&] { action == FActions->acUndo ? FActions->Undo() : FActions->Redo(); });  // says why not
+            return true;
+        }
+    return false;
+}
+
 bool TfmStages::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lvStages && event->type() == QEvent::KeyPress) {
@@ -386,8 +470,18 @@ bool TfmStages::eventFilter(QObject* watched, QEvent* event)
                 OpenStage(lvStages->currentIndex().row());
             return true;
         }
-        if (ForwardFunctionKey(key))
+        if (ForwardFunctionKey(key) || StageSetKey(key))
             return true;
+    }
+    // The list view would take these keys for itself (Ctrl+C copies its
+    // texts): they are the stage set actions' here.
+    if (watched == lvStages && event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        for (QAction* action : FActions->Menu()->actions())
+            if (action->shortcuts().contains(QKeySequence(key->keyCombination()))) {
+                event->accept();
+                return true;
+            }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -3,26 +3,31 @@
 // thumbnail with its number and caption, the current stage (StageNum)
 // marked (and marked unsaved while it is), stages with check errors badged.
 // Double-click or Enter on a stage opens it as the tool window's stage
-// number and Load do. Thumbnails are made one per piece of work between the
+// number and Load do. Stages are put in order here too (TStageSetActions):
+// click selects, Shift and Ctrl extend, a drag moves (Ctrl: copies), the
+// context menu and the keys do the rest. Thumbnails are made one per piece of work between the
 // display's frames (TBetweenFrames), so the window shows at once and fills
 // in. The game folder in use is named in the title and the status line, and
 // "Open Folder..." beside the status opens another.
+
+#include "ui/StageListView.h"
 
 #include <QRect>
 #include <QSize>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QKeyEvent;
 class QLabel;
-class QListView;
 class QToolButton;
 class QModelIndex;
 class TBetweenFrames;
 class TFrameSchedule;
 class TMainForm;
 class TStageCellModel;
+class TStageSetActions;
 class TStageThumbnails;
 class TfmTool;
 
@@ -55,7 +60,20 @@ public:
     // Marks the current stage's cell as unsaved (or not).
     void SetUnsavedMark(bool unsaved);
 
-    QListView* lvStages = nullptr;
+    // The selected stages, in order; the current one when none is selected.
+    std::vector<int> SelectedStages() const;
+    // Selects `count` stages from `first` on, the first of them current.
+    void SelectStages(int first, int count);
+    void SelectStagesNumbered(const std::vector<int>& numbers);
+    // A stage set operation changed the stage file: the file is read again
+    // (a stage that moved keeps its thumbnail), the stages from `first` on
+    // are selected (-1: the selection stays) and `outcome` is shown.
+    void StageSetChanged(const QString& outcome, int first, int count);
+    // What the last operation did, in the status line until the next.
+    void ShowOutcome(const QString& outcome);
+    TStageSetActions& Actions() const { return *FActions; }
+
+    TStageListView* lvStages = nullptr;
     QLabel* stStatus = nullptr;
     QToolButton* btOpenFolder = nullptr;
     TStageCellModel& Cells() const { return *FCells; }
@@ -74,6 +92,8 @@ signals:
     void ThumbnailsDone();
     // "Open Folder..." was pressed.
     void OpenFolderClicked();
+    // A stage set operation changed the stage file.
+    void StageFileChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -90,6 +110,8 @@ private:
     void PlaceBesideMainWindow();
     // F4..F9 go to the editor's key handler; true when the key was one.
     bool ForwardFunctionKey(QKeyEvent* event);
+    // The keys of the stage set actions; true when the key was one.
+    bool StageSetKey(QKeyEvent* event);
 
     TMainForm* FForm = nullptr;
     TfmTool* FTool = nullptr;
@@ -97,6 +119,8 @@ private:
     TStageCellModel* FCells = nullptr;
     TBetweenFrames* FWork = nullptr;
     TFrameSchedule* FSchedule = nullptr;
+    TStageSetActions* FActions = nullptr;
+    QString FOutcome;  // the last operation's, for the status line
     bool FPlaced = false;
 };
 

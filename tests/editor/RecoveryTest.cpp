@@ -160,4 +160,28 @@ TEST_F(RecoveryTest, TheEditorKeepsTheCopyWhileTheStageIsUnsaved)
     EXPECT_TRUE(e.Host.Errors.empty());
 }
 
+// When a set operation moves the live stage's record, the copy names its
+// new number at once, not a second later.
+TEST_F(RecoveryTest, TheCopyFollowsTheStageToItsNewNumberAtOnce)
+{
+    TEditorFixture e;
+    e.Form.StageFileName = StageFile();
+    ASSERT_TRUE(PutStageRecord(StageFile(), 1, Numbered(1)));
+    e.Host.SetStageNumControl(1);
+    e.Form.LoadStage();
+    e.Form.Recovery = Make();
+    e.Form.PushHistory();
+    e.SetFG(5, 5, 40);
+    const TTime start{};
+    e.Form.KeepRecoveryCopy(start);
+    ASSERT_TRUE(e.Form.ChangeStageSet(
+        [](const std::vector<StageRecord>& records) { return MoveStages(records, 1, 1, 3); }, false));
+    e.Form.KeepRecoveryCopy(start + 10ms);
+    e.Form.Recovery->Finish();
+    const std::optional<TRecoveryCopy> copy = Read(e.Form.Recovery->CopyFile());
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_EQ(copy->StageNumber, 3);
+    EXPECT_TRUE(RecordsEqual(copy->Record, e.Capture()));
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -33,6 +34,8 @@ StageRecord Stage(const std::string& caption)
 struct SaveStateTest : TScratchDirTest {
     std::unique_ptr<TEditorFixture> E;
     std::unique_ptr<TDiskChanges> Disk;
+    int Told = 0;
+    std::string SetError;  // the last stage set operation's
 
     SaveStateTest() : TScratchDirTest("save-state") {}
 
@@ -63,9 +66,39 @@ struct SaveStateTest : TScratchDirTest {
     // paste" (the whole field, with ticks between), "import other", "import
     // same", "import as N" (a text map), "save", "put N Caption" (another
     // program writes record N), "remove" (another program removes the
-    // file), "look" (at changes on disk). "paint" puts 40 into FG cell
+    // file), "look" (at changes on disk, counting what is told), "set move A
+    // B", "set copy A B", "set swap A B", "set insert N", "set delete N", "set
+    // clear N", "set undo", "set redo" (stage set operations; "discard" after
+    // them gives up unsaved changes). "paint" puts 40 into FG cell
     // (5, 5), or 41 when it holds 40; "paint back" empties it, as the stages
     // have it.
+    void RunSet(const std::string& what, std::istream& words)
+    {
+        TMainForm& form = E->Form;
+        int a = 0;
+        int b = 0;
+        if (what != "undo" && what != "redo")
+            words >> a;
+        if (what == "move" || what == "copy" || what == "swap")
+            words >> b;
+        std::string discard;
+        words >> discard;
+        using TRecords = const std::vector<StageRecord>&;
+        const std::map<std::string, TStageSetEdit> edits = {
+            {"move", [&](TRecords r) { return MoveStages(r, a, 1, b); }},
+            {"copy", [&](TRecords r) { return CopyStages(r, {a}, b); }},
+            {"swap", [&](TRecords r) { return SwapStages(r, a, b); }},
+            {"insert", [&](TRecords r) { return InsertStage(r, a); }},
+            {"delete", [&](TRecords r) { return DeleteStages(r, {a}); }},
+            {"clear", [&](TRecords r) { return ClearStages(r, {a}); }},
+        };
+        const bool discarding = discard == "discard";
+        const TStageSetOutcome outcome = what == "undo"   ? form.UndoStageSet(discarding)
+                                         : what == "redo" ? form.RedoStageSet(discarding)
+                                                          : form.ChangeStageSet(edits.at(what), discarding);
+        SetError = outcome.Error;
+    }
+
     void Run(const std::string& steps)
     {
         TMainForm& form = E->Form;
@@ -127,7 +160,9 @@ struct SaveStateTest : TScratchDirTest {
             } else if (verb == "remove")
                 std::filesystem::remove(form.StageFileName);
             else if (verb == "look")
-                Disk->Look();
+                Told += Disk->Look().StageChanged;
+            else if (verb == "set")
+                RunSet(word, words);
         }
     }
 };
@@ -286,6 +321,66 @@ TEST_F(SaveStateTest, ChangesOnDiskToTheLiveStagesRecordAreToldOncePerContent)
         EXPECT_EQ(change.Unsaved, c.Unsaved) << c.Steps;
         EXPECT_FALSE(change.PictureChanged) << c.Steps;  // no display
     }
+}
+
+// The live stage follows its record through the stage set operations: to
+// its new number when it moves, loaded again when it is replaced (asked
+// first while it has changes that are not saved), back again on undo.
+TEST_F(SaveStateTest, TheLiveStageFollowsItsRecordThroughSetOperations)
+{
+    const struct {
+        const char* Steps;  // after "load 1"
+        int Number;
+        int Origin;
+        const char* Caption;
+        bool Unsaved;
+        const char* Error;
+    } cases[] = {
+        {"set move 1 2", 2, 2, "One", false, ""},
+        {"paint; set move 0 2", 0, 0, "One", true, ""},
+        {"set swap 0 1", 0, 0, "One", false, ""},
+        {"set insert 0", 2, 2, "One", false, ""},
+        {"set delete 0", 0, 0, "One", false, ""},
+        {"set copy 1 0", 1, 1, "One", false, ""},
+        {"set clear 1", 1, 1, "Undefined Stage", false, ""},
+        {"set copy 0 1", 1, 1, "Zero", false, ""},
+        {"paint; set clear 1", 1, 1, "One", true, "stage 01 has changes that are not saved"},
+        {"paint; set clear 1 discard", 1, 1, "Undefined Stage", false, ""},
+        {"set delete 1", 1, 1, "Undefined Stage", false, ""},
+        {"number 7; set move 1 2", 7, 2, "One", false, ""},
+        {"set move 1 2; set undo", 1, 1, "One", false, ""},
+        {"set move 1 2; set undo; set redo", 2, 2, "One", false, ""},
+        {"set clear 1; set undo", 1, 1, "One", false, ""},
+        {"set move 1 2; put 1 Other; set undo", 2, 2, "One", false,
+         "stage 01 has changed since (another program or a Save wrote it)"},
+        {"set move 1 2; paint; save; set undo", 2, 2, "One", false,
+         "stage 02 has changed since (another program or a Save wrote it)"},
+        {"set undo", 1, 1, "One", false, "there is nothing to undo"},
+        {"set insert 100", 1, 1, "One", false, "stage 100 is past 99"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Run("load 1");
+        Run(c.Steps);
+        EXPECT_EQ(SetError, c.Error) << c.Steps;
+        EXPECT_EQ(E->Form.StageNum, c.Number) << c.Steps;
+        EXPECT_EQ(E->Form.Saved.Origin, c.Origin) << c.Steps;
+        EXPECT_EQ(E->Form.Caption.Str(), c.Caption) << c.Steps;
+        EXPECT_EQ(E->Form.StageUnsaved(), c.Unsaved) << c.Steps;
+        EXPECT_EQ(E->Host.Caption.substr(E->Host.Caption.find(" - Stage ") + 9, 2),
+                  (c.Number < 10 ? "0" : "") + std::to_string(c.Number))
+            << c.Steps;
+        // What the editor remembers followed: Save asks nothing, and no
+        // change on disk is told.
+        EXPECT_FALSE(E->Form.ReplaceQuestion().has_value()) << c.Steps;
+        EXPECT_FALSE(Disk->Look().StageChanged) << c.Steps;
+    }
+
+    // Another program's change, told once, is not told again when the stage moves.
+    SetUp();
+    Run("load 1; put 1 Other; look; set move 1 2; look");
+    EXPECT_EQ(Told, 1);
+    EXPECT_EQ(E->Form.StageNum, 2);
 }
 
 // A stage file that appeared since Save found none is left alone: the

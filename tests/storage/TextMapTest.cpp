@@ -234,3 +234,39 @@ TEST(ReadTextMap, NamesTheFirstLineACutMapLacks)
         EXPECT_EQ(map->FirstMissingLine, c.Missing);
     }
 }
+
+// Several maps in one text (copied stages) split into maps that each read
+// as when read alone.
+TEST(SplitTextMaps, EachMapOfATextReadsAsAlone)
+{
+    StageRecord other = Sample();
+    other.Caption.Assign(std::string("Other"));
+    const std::string first = WriteTextMap(Sample(), 3);
+    const std::string second = WriteTextMap(other, 7);
+    std::string lacking = first;
+    lacking.erase(lacking.find("Caption="), lacking.find("BG_Bitmap=") - lacking.find("Caption="));
+    const std::string unfinished = first.substr(0, first.find("[End]"));
+    struct Case {
+        const char* What;
+        std::string Text;
+        std::vector<std::string> Maps;
+    };
+    const Case cases[] = {
+        {"two", "copied:\r\n" + first + second, {first, second}},
+        {"a key the first lacks stays its own", lacking + second, {lacking, second}},
+        {"the first unfinished", unfinished + second, {unfinished, second}},
+        {"a header in a caption",
+         "[Stage1]\r\nCaption=[Stage2]\r\n[End]\r\n",
+         {"[Stage1]\r\nCaption=[Stage2]\r\n[End]\r\n"}},
+        {"none", "no map here", {}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string_view> maps = SplitTextMaps(c.Text);
+        ASSERT_EQ(maps.size(), c.Maps.size()) << c.What;
+        for (std::size_t i = 0; i < maps.size(); ++i) {
+            EXPECT_EQ(maps[i], c.Maps[i]) << c.What;
+            EXPECT_TRUE(SameBytes(ReadTextMap(maps[i])->Stage, ReadTextMap(c.Maps[i])->Stage)) << c.What;
+        }
+    }
+    EXPECT_EQ(ReadTextMap(SplitTextMaps(lacking + second)[0])->Stage.Caption.Length, 0);
+}

@@ -7,10 +7,7 @@
 // for what only a process shows (its exit, its streams, the file size limit,
 // several processes at once).
 
-#include "cli/EditorCommands.h"
-#include "cli/StageFileCommands.h"
-#include "cli/TextMapCommands.h"
-#include "cli/TiledCommands.h"
+#include "cli/StageToolCommands.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +19,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -51,28 +47,19 @@ protected:
         TScratchDirTest::TearDown();
     }
 
-    // "NAME ARGS...": the command's body on the arguments, split at spaces,
-    // each word that starts with '-' taking the next as its value (but
-    // --json). Its standard error is kept for Stderr.
+    // "NAME ARGS...": the command, found and parsed as the program does,
+    // on the words split at spaces. Its standard error is kept for Stderr.
     TRun Run(const std::string& line)
     {
         std::istringstream split(line);
         std::string name;
         split >> name;
         const std::vector<std::string> words{std::istream_iterator<std::string>(split), {}};
-        TCommand command{"", "", {}, 0, words.size(), nullptr, {"--json"}};
-        for (const auto& [known, run] : Bodies())
-            if (name == known) {
-                command.Name = known.c_str();
-                command.Run = run;
-            }
-        EXPECT_NE(command.Run, nullptr) << name;
-        for (std::size_t i = 0; i + 1 < words.size(); ++i)
-            if (words[i].size() > 1 && words[i][0] == '-' && words[i] != "--json")
-                command.Options.push_back(words[i++]);
+        const TCommand* command = FindStageToolCommand(name);
+        EXPECT_NE(command, nullptr) << name;
         std::ostringstream out;
         std::ostringstream err;
-        const int status = command.Run ? RunCommand(command, words, out, err) : -1;
+        const int status = command ? RunCommand(*command, words, out, err) : -1;
         FStderr = err.str();
         return TRun{status, out.str()};
     }
@@ -133,26 +120,6 @@ protected:
     static std::string Golden(const std::string& name) { return ReadFile(std::string(STAGE_TEST_DATA) + "/" + name); }
 
 private:
-    // The commands by their names on the command line.
-    static const std::map<std::string, TCommandRun, std::less<>>& Bodies()
-    {
-        static const std::map<std::string, TCommandRun, std::less<>> bodies = {
-            {"list", RunList},
-            {"export", RunExport},
-            {"import", RunImport},
-            {"random", RunRandom},
-            {"new", RunNew},
-            {"render", RunRender},
-            {"sheet", RunSheet},
-            {"check", RunCheck},
-            {"unpack", RunUnpack},
-            {"pack", RunPack},
-            {"tiled-export", RunTiledExport},
-            {"tiled-import", RunTiledImport},
-        };
-        return bodies;
-    }
-
     fs::path FHome;
     std::string FStderr;
 };

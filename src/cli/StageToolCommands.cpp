@@ -1,0 +1,50 @@
+#include "cli/StageToolCommands.h"
+
+#include "cli/EditorCommands.h"
+#include "cli/StageFileCommands.h"
+#include "cli/StageOrderCommands.h"
+#include "cli/TextMapCommands.h"
+#include "cli/TiledCommands.h"
+
+const std::vector<TCommand>& StageToolCommands()
+{
+    static const std::vector<TCommand> commands = {
+        {"list", "list [--file F]", {"--file"}, 0, 0, RunList},
+        {"export", "export N [--file F] [-o OUT]", {"--file", "-o"}, 1, 1, RunExport},
+        {"import", "import IN [--file F] [--stage N]", {"--file", "--stage"}, 1, 1, RunImport},
+        {"random", "random N [--seed S] [-o OUT]", {"--seed", "-o"}, 1, 1, RunRandom},
+        {"new", "new [--file F] [--count K]", {"--file", "--count"}, 0, 0, RunNew},
+        {"render", "render N [--file F] -o OUT.png", {"--file", "-o"}, 1, 1, RunRender},
+        {"sheet",
+         "sheet [--file F] -o OUT.png [--columns C] [--scale 1|2|4|8]",
+         {"--file", "-o", "--columns", "--scale"},
+         0,
+         0,
+         RunSheet},
+        {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
+        {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
+        {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
+        {"tiled-export", "tiled-export [--file F] DIR", {"--file"}, 1, 1, RunTiledExport},
+        {"tiled-import",
+         "tiled-import [--file F] [--stage N] DIR|FILE.tmx ...",
+         {"--file", "--stage"},
+         1,
+         MaxTiledImportInputs,
+         RunTiledImport},
+        {"move", "move A B [--file F]", {"--file"}, 2, 2, RunMove},
+        {"copy", "copy A B [--file F]", {"--file"}, 2, 2, RunCopy},
+        {"swap", "swap A B [--file F]", {"--file"}, 2, 2, RunSwap},
+        {"insert", "insert N [--file F]", {"--file"}, 1, 1, RunInsert},
+        {"delete", "delete N [--file F]", {"--file"}, 1, 1, RunDelete},
+        {"clear", "clear N ... [--file F]", {"--file"}, 1, 100, RunClear},
+    };
+    return commands;
+}
+
+const TCommand* FindStageToolCommand(std::string_view name)
+{
+    for (const TCommand& command : StageToolCommands())
+        if (name == command.Name)
+            return &command;
+    return nullptr;
+}

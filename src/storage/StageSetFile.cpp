@@ -1,0 +1,84 @@
+#include "storage/StageSetFile.h"
+
+#include "storage/StageFile.h"
+
+#include <optional>
+#include <system_error>
+
+namespace {
+
+// The edit worked out on the file's records as read.
+TStageSetOutcome Plan(const TStageRecords& current, const TStageSetEdit& edit, bool mayCreate,
+                      std::vector<StageRecord>* after)
+{
+    TStageSetOutcome outcome;
+    if (!current.Read && !mayCreate) {
+        outcome.Error = "there is no stage file";
+        return outcome;
+    }
+    if (current.WholeRecords > MaxStageSetRecords) {
+        outcome.Error = "it holds " + std::to_string(current.WholeRecords) + " records, more than a stage file holds";
+        return outcome;
+    }
+    TStageSetResult result = edit(current.Records);
+    if (!result.Error.empty()) {
+        outcome.Error = std::move(result.Error);
+        return outcome;
+    }
+    outcome.Step = MakeStageSetStep(current.Records, result);
+    outcome.TrailingBytes = current.TrailingBytes;
+    if (after)
+        *after = std::move(result.Records);
+    return outcome;
+}
+
+bool Missing(const std::filesystem::path& file)
+{
+    std::error_code error;
+    return !std::filesystem::exists(std::filesystem::symlink_status(file, error));
+}
+
+}  // namespace
+
+std::string StageFileBytes(const std::vector<StageRecord>& records)
+{
+    std::string bytes;
+    bytes.reserve(records.size() * sizeof(StageRecord));
+    for (const StageRecord& record : records)
+        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
+    return bytes;
+}
+
+TStageSetOutcome PreviewStageSet(const std::filesystem::path& file, const TStageSetEdit& edit, bool mayCreate)
+{
+    TStageRecords current = ReadFirstStageRecords(file, MaxStageSetRecords);
+    if (!current.Read && !Missing(file)) {
+        TStageSetOutcome outcome;
+        outcome.Error = "it cannot be read";
+        return outcome;
+    }
+    return Plan(current, edit, mayCreate, nullptr);
+}
+
+TStageSetOutcome ChangeStageSet(const std::filesystem::path& file, const TStageSetEdit& edit, bool mayCreate)
+{
+    TStageSetOutcome outcome;
+    bool unchanged = false;
+    const TWriteResult written =
+        ReplaceStageFile(file, MaxStageSetRecords, [&](const TStageRecords& current) -> TStageFileContent {
+            std::vector<StageRecord> after;
+            outcome = Plan(current, edit, mayCreate, &after);
+            unchanged = outcome && outcome.Step.Empty();
+            if (!outcome || unchanged)
+                // Either way the file stays as it is; the outcome says which.
+                return TStageFileContent{{}, outcome ? std::string("unchanged") : outcome.Error};
+            return TStageFileContent{StageFileBytes(after), {}};
+        });
+    if (unchanged)
+        return outcome;
+    if (!written) {
+        outcome = TStageSetOutcome{};
+        outcome.Error = written.Error;
+    }
+    return outcome;
+}

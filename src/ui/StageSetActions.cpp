@@ -1,0 +1,397 @@
+#include "ui/StageSetActions.h"
+
+#include "editor/Main.h"
+#include "storage/FileLookup.h"
+#include "storage/StageFile.h"
+#include "ui/ErrorReport.h"
+#include "ui/SaveQuestions.h"
+#include "ui/StageClipboard.h"
+#include "ui/StageThumbnails.h"
+#include "ui/StagesFm.h"
+#include "ui/ToolBarFm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMimeData>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+QString Number(int number)
+{
+    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
+// "07", or "07..09" for three stages from 07 on.
+QString Range(int first, int count)
+{
+    return count == 1 ? Number(first) : Number(first) + QStringLiteral("..") + Number(first + count - 1);
+}
+
+// "03", or "3 stages".
+QString Stages(const std::vector<int>& numbers)
+{
+    return numbers.size() == 1 ? Number(numbers.front()) : QStringLiteral("%1 stages").arg(numbers.size());
+}
+
+bool IsRun(const std::vector<int>& numbers)
+{
+    return !numbers.empty() && numbers.back() - numbers.front() + 1 == static_cast<int>(numbers.size());
+}
+
+}  // namespace
+
+TStageSetActions::TStageSetActions(TfmStages& window) : QObject(&window), FWindow(window)
+{
+    MakeActions();
+}
+
+void TStageSetActions::SetMainForm(TMainForm* form, TfmTool* tool)
+{
+    FForm = form;
+    FTool = tool;
+}
+
+void TStageSetActions::MakeActions()
+{
+    FMenu = new QMenu(&FWindow);
+    FMenu->setObjectName(QStringLiteral("StagesMenu"));
+    auto add = [this](const QString& text, const QKeySequence& keys, auto handler) {
+        auto* action = FMenu->addAction(text);
+        action->setShortcut(keys);
+        // The keys are the window's (TfmStages sends them here): shown in
+        // the menu, never taken from another window.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [handler] { RunGuarded(handler); });
+        return action;
+    };
+    acOpen = add(QStringLiteral("Open"), QKeySequence(Qt::Key_Return), [this] {
+        FWindow.OpenStage(FWindow.SelectedStages().empty() ? -1 : FWindow.SelectedStages().front());
+    });
+    FMenu->addSeparator();
+    acCopy = add(QStringLiteral("Copy"), QKeySequence::Copy, [this] { CopyToClipboard(); });
+    acPaste = add(QStringLiteral("Paste"), QKeySequence::Paste, [this] { Paste(); });
+    FMenu->addSeparator();
+    auto askNumber = [this](const QString& title, const QString& label, int count) {
+        const std::vector<int> selected = FWindow.SelectedStages();
+        bool ok = false;
+        const int to = QInputDialog::getInt(&FWindow, title, label, selected.empty() ? 0 : selected.front(), 0,
+                                            StageSetNumbers - count, 1, &ok);
+        return ok ? to : -1;
+    };
+    acMoveTo = add(QStringLiteral("Move To\u2026"), {}, [this, askNumber] {
+        const std::vector<int> selected = FWindow.SelectedStages();
+        if (selected.empty())
+            return;
+        const int count = static_cast<int>(selected.size());
+        if (const int to = askNumber(QStringLiteral("Move Stages"),
+                                     QStringLiteral("Move %1 to stage:").arg(Range(selected.front(), count)), count);
+            to >= 0)
+            MoveSelection(to);
+    });
+    acCopyTo = add(QStringLiteral("Copy To\u2026"), {}, [this, askNumber] {
+        const std::vector<int> selected = FWindow.SelectedStages();
+        if (selected.empty())
+            return;
+        const int count = static_cast<int>(selected.size());
+        if (const int to = askNumber(QStringLiteral("Copy Stages"),
+                                     QStringLiteral("Copy %1 from stage:").arg(Stages(selected)), count);
+            to >= 0)
+            CopySelection(to);
+    });
+    acSwap = add(QStringLiteral("Swap"), {}, [this] { SwapSelection(); });
+    acInsert = add(QStringLiteral("Insert Empty Stage"), QKeySequence(Qt::Key_Insert), [this] { InsertStage(); });
+    acDelete = add(QStringLiteral("Delete\u2026"), {}, [this] { DeleteSelection(); });
+    acClear = add(QStringLiteral("Clear\u2026"), QKeySequence(Qt::Key_Delete), [this] { ClearSelection(); });
+    FMenu->addSeparator();
+    acUndo = add(QStringLiteral("Undo"), QKeySequence::Undo, [this] { Undo(); });
+    acRedo = add(QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { Redo(); });
+    acRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+}
+
+void TStageSetActions::UpdateActions()
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    const bool any = !selected.empty();
+    for (QAction* action : {acOpen, acCopy, acPaste, acCopyTo, acInsert, acDelete, acClear})
+        action->setEnabled(any && FForm);
+    acPaste->setEnabled(any && FForm && MayHoldStages(QApplication::clipboard()->mimeData()));
+    acMoveTo->setEnabled(FForm && IsRun(selected));
+    acSwap->setEnabled(FForm && selected.size() == 2);
+    const TStageSetHistory::TEntry* undo = FForm ? FForm->StageSetHistory.NextUndo() : nullptr;
+    const TStageSetHistory::TEntry* redo = FForm ? FForm->StageSetHistory.NextRedo() : nullptr;
+    acUndo->setEnabled(undo != nullptr);
+    acRedo->setEnabled(redo != nullptr);
+    acUndo->setText(undo ? QStringLiteral("Undo: %1").arg(QString::fromStdString(undo->Label))
+                         : QStringLiteral("Undo"));
+    acRedo->setText(redo ? QStringLiteral("Redo: %1").arg(QString::fromStdString(redo->Label))
+                         : QStringLiteral("Redo"));
+}
+
+bool TStageSetActions::MoveSelection(int to)
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    if (!FForm || selected.empty())
+        return false;
+    const int first = selected.front();
+    const int count = static_cast<int>(selected.size());
+    if (!IsRun(selected)) {
+        ShowFailureMessage(&FWindow, QStringLiteral("Stages"), QStringLiteral("Cannot move the stages."),
+                           QStringLiteral("Only a run of consecutive stages moves as one: copy these, or move them "
+                                          "one run at a time. Nothing was changed."));
+        return false;
+    }
+    return Run({QStringLiteral("Cannot move the stages."),
+                QStringLiteral("Moved %1 to %2").arg(Range(first, count), Range(to, count)),
+                [=](const std::vector<StageRecord>& records) { return MoveStages(records, first, count, to); }, false,
+                false, to, count});
+}
+
+bool TStageSetActions::CopySelection(int to)
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    if (!FForm || selected.empty())
+        return false;
+    const int count = static_cast<int>(selected.size());
+    return Run({QStringLiteral("Cannot copy the stages."),
+                QStringLiteral("Copied %1 to %2").arg(Stages(selected), Range(to, count)),
+                [=](const std::vector<StageRecord>& records) { return CopyStages(records, selected, to); }, true, false,
+                to, count});
+}
+
+bool TStageSetActions::SwapSelection()
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    if (!FForm || selected.size() != 2)
+        return false;
+    const int a = selected[0];
+    const int b = selected[1];
+    return Run({QStringLiteral("Cannot swap the stages."),
+                QStringLiteral("Swapped %1 and %2").arg(Number(a), Number(b)),
+                [=](const std::vector<StageRecord>& records) { return SwapStages(records, a, b); }});
+}
+
+bool TStageSetActions::InsertStage()
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    if (!FForm || selected.empty())
+        return false;
+    const int at = selected.front();
+    return Run(
+        {QStringLiteral("Cannot insert a stage."), QStringLiteral("Inserted an empty stage at %1").arg(Number(at)),
+         [=](const std::vector<StageRecord>& records) { return ::InsertStage(records, at); }, false, false, at, 1});
+}
+
+bool TStageSetActions::DeleteSelection()
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    if (!FForm || selected.empty())
+        return false;
+    TStageNames names;
+    for (const int number : selected)
+        names.emplace_back(number, CaptionText(FWindow.Thumbnails().Stage(number).Record.Caption));
+    if (!AskClearStages(&FWindow, names, true))
+        return false;
+    return Run({QStringLiteral("Cannot delete the stages."), QStringLiteral("Deleted %1").arg(Stages(selected)),
+                [=](const std::vector<StageRecord>& records) { return DeleteStages(records, selected); }, false, false,
+                selected.front(), 1});
+}
+
+bool TStageSetActions::ClearSelection()
+{
+    std::vector<int> selected = FWindow.SelectedStages();
+    if (!FForm)
+        return false;
+    // Stages the file does not hold, or that are empty already, lose nothing.
+    TStageNames names;
+    for (const int number : selected) {
+        const TStageThumbnail& stage = FWindow.Thumbnails().Stage(number);
+        if (stage.Present && !IsEmptyRecord(stage.Record))
+            names.emplace_back(number, CaptionText(stage.Record.Caption));
+    }
+    if (names.empty()) {
+        FWindow.ShowOutcome(QStringLiteral("Nothing to clear: these stages are empty"));
+        return false;
+    }
+    if (!AskClearStages(&FWindow, names, false))
+        return false;
+    selected.clear();
+    for (const auto& [number, caption] : names)
+        selected.push_back(number);
+    return Run({QStringLiteral("Cannot clear the stages."), QStringLiteral("Cleared %1").arg(Stages(selected)),
+                [=](const std::vector<StageRecord>& records) { return ClearStages(records, selected); }});
+}
+
+QMimeData* TStageSetActions::SelectionMimeData() const
+{
+    if (!FForm)
+        return nullptr;
+    std::vector<TCopiedStage> stages;
+    for (const int number : FWindow.SelectedStages())
+        if (const TStageThumbnail& stage = FWindow.Thumbnails().Stage(number); stage.Present)
+            stages.push_back({number, stage.Record});
+    if (stages.empty())
+        return nullptr;
+    return StagesMimeData(stages, FindStageFile(FForm->StageFileName));
+}
+
+void TStageSetActions::CopyToClipboard()
+{
+    QMimeData* mime = SelectionMimeData();
+    if (!mime) {
+        FWindow.ShowOutcome(QStringLiteral("Nothing copied: the file holds none of these stages"));
+        return;
+    }
+    const int count = static_cast<int>(StagesFromMimeData(*mime, {}).Records.size());
+    QApplication::clipboard()->setMimeData(mime);
+    FWindow.ShowOutcome(count == 1 ? QStringLiteral("Copied a stage") : QStringLiteral("Copied %1 stages").arg(count));
+}
+
+bool TStageSetActions::Paste()
+{
+    const std::vector<int> selected = FWindow.SelectedStages();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    if (!FForm || selected.empty() || !mime)
+        return false;
+    // What was copied, as it was then: the stages at those numbers may have
+    // changed since.
+    TStagesOnClipboard stages = StagesFromMimeData(*mime, FindStageFile(FForm->StageFileName));
+    stages.Numbers.clear();
+    return Drop(selected.front(), stages, true);
+}
+
+bool TStageSetActions::Drop(int target, const TStagesOnClipboard& stages, bool copy)
+{
+    if (!FForm || target < 0)
+        return false;
+    if (!stages.Error.empty() || stages.Records.empty()) {
+        Fail(QStringLiteral("Cannot paste stages."),
+             stages.Error.empty() ? "there is no stage text map to paste" : stages.Error);
+        return false;
+    }
+    const int count = static_cast<int>(stages.Records.size());
+    if (!stages.Numbers.empty() && !copy) {
+        FWindow.SelectStagesNumbered(stages.Numbers);
+        return MoveSelection(target);
+    }
+    if (!stages.Numbers.empty()) {
+        FWindow.SelectStagesNumbered(stages.Numbers);
+        return CopySelection(target);
+    }
+    const std::filesystem::path file = FindStageFile(FForm->StageFileName);
+    std::error_code error;
+    const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(file, error));
+    if (missing && !AskCreateStageFile(&FWindow, FileNameText(file), PathText(FForm->GameFolder())))
+        return false;
+    const std::vector<StageRecord> records = stages.Records;
+    return Run({QStringLiteral("Cannot paste stages."),
+                count == 1 ? QStringLiteral("Pasted a stage at %1").arg(Number(target))
+                           : QStringLiteral("Pasted %1 stages at %2").arg(count).arg(Range(target, count)),
+                [=](const std::vector<StageRecord>& current) { return PutStages(current, target, records); }, true,
+                missing, target, count});
+}
+
+bool TStageSetActions::Undo()
+{
+    return RunHistory(true);
+}
+
+bool TStageSetActions::Redo()
+{
+    return RunHistory(false);
+}
+
+bool TStageSetActions::RunHistory(bool undo)
+{
+    if (!FForm)
+        return false;
+    const TStageSetHistory::TEntry* entry =
+        undo ? FForm->StageSetHistory.NextUndo() : FForm->StageSetHistory.NextRedo();
+    if (!entry) {
+        FWindow.ShowOutcome(undo ? QStringLiteral("Nothing to undo") : QStringLiteral("Nothing to redo"));
+        return false;
+    }
+    const QString label = QString::fromStdString(entry->Label);
+    TRun run;
+    run.Failure = undo ? QStringLiteral("Cannot undo \u201c%1\u201d.").arg(label)
+                       : QStringLiteral("Cannot redo \u201c%1\u201d.").arg(label);
+    run.Done = (undo ? QStringLiteral("Undone: ") : QStringLiteral("Redone: ")) + label;
+    run.Edit = undo ? *FForm->UndoStageSetEdit() : *FForm->RedoStageSetEdit();
+    TStageSetOutcome preview = FForm->PreviewStageSet(run.Edit);
+    bool discard = false;
+    if (!preview) {
+        Fail(run.Failure, preview.Error);
+        return false;
+    }
+    if (!Agree(run, preview, discard))
+        return false;
+    const TStageSetOutcome outcome = undo ? FForm->UndoStageSet(discard) : FForm->RedoStageSet(discard);
+    if (!outcome) {
+        Fail(run.Failure, outcome.Error);
+        return false;
+    }
+    FWindow.StageSetChanged(run.Done, -1, 0);
+    return true;
+}
+
+bool TStageSetActions::Run(const TRun& run)
+{
+    const TStageSetOutcome preview = FForm->PreviewStageSet(run.Edit, run.MayCreate);
+    if (!preview) {
+        Fail(run.Failure, preview.Error);
+        return false;
+    }
+    if (preview.Step.Empty()) {
+        FWindow.ShowOutcome(run.Done + QStringLiteral(": nothing changed"));
+        return true;
+    }
+    bool discard = false;
+    if (!Agree(run, preview, discard))
+        return false;
+    const TStageSetOutcome outcome = FForm->ChangeStageSet(run.Edit, discard, run.MayCreate, run.Done.toStdString());
+    if (!outcome) {
+        Fail(run.Failure, outcome.Error);
+        return false;
+    }
+    QString done = run.Done;
+    if (outcome.TrailingBytes > 0)
+        done += QStringLiteral(" (the last %1 bytes, no whole record, are gone)").arg(outcome.TrailingBytes);
+    FWindow.StageSetChanged(done, run.SelectFirst, run.SelectCount);
+    return true;
+}
+
+bool TStageSetActions::Agree(const TRun& run, const TStageSetOutcome& preview, bool& discard)
+{
+    if (run.AskReplacing) {
+        TStageNames replaced;
+        for (const TStageSetStep::TChange& change : preview.Step.Changes) {
+            const StageRecord* before = preview.Step.Before(change.Number);
+            if (before && !IsEmptyRecord(*before) && preview.Step.Source[static_cast<std::size_t>(change.Number)] < 0)
+                replaced.emplace_back(change.Number, CaptionText(before->Caption));
+        }
+        if (!replaced.empty() && !AskReplaceStages(&FWindow, replaced))
+            return false;
+    }
+    discard = false;
+    if (!FForm->ReplacesLiveStage(preview.Step) || !FForm->StageUnsaved())
+        return true;
+    switch (AskReplacesUnsaved(&FWindow, FForm->Saved.Origin)) {
+    case TUnsavedAnswer::Save: return FTool && FTool->SaveStage();
+    case TUnsavedAnswer::Discard: discard = true; return true;
+    case TUnsavedAnswer::Cancel: break;
+    }
+    return false;
+}
+
+void TStageSetActions::Fail(const QString& text, const std::string& why) const
+{
+    const QString file = FForm ? FileNameText(FindStageFile(FForm->StageFileName)) : QStringLiteral("Stage.Dat");
+    ShowFailureMessage(&FWindow, QStringLiteral("Stages"), text,
+                       QStringLiteral("%1: %2. Nothing was changed.").arg(file, QString::fromStdString(why)));
+}

@@ -1,0 +1,101 @@
+#pragma once
+// What the Stages window does to the stage file: move, copy, swap, insert,
+// delete and clear stages, copy them to the clipboard and paste them, undo
+// and redo. Each asks first where work could be lost (stages that are not
+// empty replaced, cleared or deleted; the live stage's unsaved changes),
+// then runs as one transaction; a failure is shown once, after, and leaves
+// the file as it was. The actions are the window's context menu and keys.
+
+#include "storage/StageSetEdits.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMimeData;
+class TMainForm;
+class TfmStages;
+class TfmTool;
+struct TStageSetOutcome;
+struct TStagesOnClipboard;
+
+class TStageSetActions : public QObject {
+    Q_OBJECT
+public:
+    // `window` (which owns this) names the selection and shows the outcome.
+    explicit TStageSetActions(TfmStages& window);
+
+    void SetMainForm(TMainForm* form, TfmTool* tool);
+
+    // The context menu, its actions enabled for the selection as it is when
+    // it opens (UpdateActions).
+    QMenu* Menu() const { return FMenu; }
+    void UpdateActions();
+    QAction* acOpen = nullptr;
+    QAction* acCopy = nullptr;
+    QAction* acPaste = nullptr;
+    QAction* acMoveTo = nullptr;
+    QAction* acCopyTo = nullptr;
+    QAction* acSwap = nullptr;
+    QAction* acInsert = nullptr;
+    QAction* acDelete = nullptr;
+    QAction* acClear = nullptr;
+    QAction* acUndo = nullptr;
+    QAction* acRedo = nullptr;
+
+    // The operations on the window's selection (its stages in order). Each
+    // returns whether the file was changed as asked.
+    // The selection, a run of consecutive stages, moves so it starts at `to`.
+    bool MoveSelection(int to);
+    // Copies of the selected stages from `to` on.
+    bool CopySelection(int to);
+    // The two selected stages change places.
+    bool SwapSelection();
+    // An empty stage at the first selected one.
+    bool InsertStage();
+    bool DeleteSelection();
+    bool ClearSelection();
+    // The selected stages the file holds, to the system clipboard.
+    void CopyToClipboard();
+    // The stages on the clipboard, from the first selected stage on.
+    bool Paste();
+    bool Undo();
+    bool Redo();
+    // A drop of `stages` on stage `target`: stages of this file from this
+    // window move there (a run) or, with `copy`, are copied; any other
+    // stages are put in from there on, as a paste.
+    bool Drop(int target, const TStagesOnClipboard& stages, bool copy);
+
+    // The selected stages the file holds, as a drag or the clipboard carries
+    // them; null when there are none.
+    QMimeData* SelectionMimeData() const;
+
+private:
+    // An operation as the designer gave it.
+    struct TRun {
+        QString Failure;  // "Cannot move the stages."
+        QString Done;     // "Moved 03 to 07": the status, and the step's name in the history
+        TStageSetEdit Edit;
+        bool AskReplacing = false;  // ask before stages that are not empty get new ones
+        bool MayCreate = false;     // a missing stage file is made (after asking)
+        int SelectFirst = -1;       // the stages selected after it; -1: as they are
+        int SelectCount = 0;
+    };
+    bool Run(const TRun& run);
+    // Undo or Redo: `edit` as the history gives it, `make` the transaction.
+    bool RunHistory(bool undo);
+    // The questions before an operation that `preview` describes; false when
+    // the designer cancelled. `discard` says the live stage's changes may go.
+    bool Agree(const TRun& run, const TStageSetOutcome& preview, bool& discard);
+    void Fail(const QString& text, const std::string& why) const;
+    void MakeActions();
+
+    TfmStages& FWindow;
+    TMainForm* FForm = nullptr;
+    TfmTool* FTool = nullptr;
+    QMenu* FMenu = nullptr;
+};
