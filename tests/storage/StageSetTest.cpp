@@ -75,7 +75,6 @@ TEST(StageSetStep, UndoAndRedoPutBackExactlyWhatChanged)
     const std::vector<StageRecord> after = MoveStages(before, 0, 1, 3).Records;
     const TStageSetStep step = MakeStageSetStep(before, MoveStages(before, 0, 1, 3));
     EXPECT_EQ(step.Changes.size(), 4u);  // E stays
-    EXPECT_EQ(step.Records.size(), 4u);  // each content once
     EXPECT_EQ(step.Destination(0), 3);
     EXPECT_EQ(step.Destination(4), 4);
 
