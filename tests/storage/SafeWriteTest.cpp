@@ -229,11 +229,11 @@ TEST_F(SafeWriteTest, AReplacedFileKeepsWhoMayWriteItOrIsLeftAlone)
     };
     // clang-format off
     const Case cases[] = {
-        {Nobody, NoGroup, 0664, NoGroup,     "",                                            Writer, NoGroup},      // shared through the group
-        {Nobody, Other,   0664, Other,       "its owner nobody (uid 65534) could no longer write it", Nobody, Other},       // the owner is not in the group
-        {Writer, Other,   0664, WriterGroup, "its group gid 4343 could no longer write it", Writer, Other},            // the writer is not in the group
-        {Writer, Other,   0644, WriterGroup, "",                                            Writer, WriterGroup},  // the group could not write
-        {Nobody, Other,   0666, WriterGroup, "",                                            Writer, WriterGroup},  // anyone may write
+        {Nobody, NoGroup, 0664, NoGroup,     "",                                                      Writer, NoGroup},      // shared through the group
+        {Nobody, Other,   0664, Other,       "its owner nobody (uid 65534) could no longer write it", Nobody, Other},        // the owner is not in the group
+        {Writer, Other,   0664, WriterGroup, "its group gid 4343 could no longer write it",           Writer, Other},        // the writer is not in the group
+        {Writer, Other,   0644, WriterGroup, "",                                                      Writer, WriterGroup},  // the group could not write
+        {Nobody, Other,   0666, WriterGroup, "",                                                      Writer, WriterGroup},  // anyone may write
     };
     // clang-format on
     const fs::path target = Dir / "shared.dat";
