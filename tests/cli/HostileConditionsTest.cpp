@@ -2,6 +2,7 @@
 // it: links, streams, names that differ in case, maps cut short, a file
 // replaced while a command waits for it, no display, damaged pictures.
 #include "support/HostileKit.h"
+#include "support/StageFileKit.h"
 #include "support/StageToolRun.h"
 
 #include <fcntl.h>
@@ -13,19 +14,6 @@ namespace {
 fs::path Examples()
 {
     return fs::path(STAGE_TEST_DATA) / ".." / ".." / "examples";
-}
-
-std::string Bytes(const StageRecord& record)
-{
-    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
-}
-
-StageRecord Captioned(const std::string& caption)
-{
-    StageRecord record;
-    EmptyStage(record);
-    record.Caption.Assign(caption);
-    return record;
 }
 
 class HostileTest : public StageToolTest {
@@ -182,14 +170,12 @@ TEST_F(HostileTest, ListShowsOneFileEvenWhenItIsReplacedMeanwhile)
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     start.ReleaseAll();
     ASSERT_TRUE(WaitUntilOpen(list, Dir / "Stage.Dat"));
-    Write("new.dat", Bytes(Captioned("One")) + Bytes(Captioned("Two")) + Bytes(Captioned("Three"))
-                         + Bytes(Captioned("Four")) + Bytes(Captioned("Five")) + Bytes(Captioned("Six")));
+    Write("new.dat", RecordBytes(LetterStages("ABCDEF")));
     fs::rename(Dir / "new.dat", Dir / "Stage.Dat");
     ::close(held);
     EXPECT_EQ(WaitChild(list).ExitStatus, 0);
     EXPECT_EQ(Read("out"),
-              "00\tOne\t0\t5\t\n01\tTwo\t0\t5\t\n02\tThree\t0\t5\t\n03\tFour\t0\t5\t\n"
-              "04\tFive\t0\t5\t\n05\tSix\t0\t5\t\n");
+              "00\tA\t0\t5\t\n01\tB\t0\t5\t\n02\tC\t0\t5\t\n03\tD\t0\t5\t\n04\tE\t0\t5\t\n05\tF\t0\t5\t\n");
 }
 
 // The command-line tool draws off screen, whatever display the environment
@@ -211,9 +197,9 @@ TEST_F(HostileTest, DrawingNeedsNoDisplayAndLibrariesSayNothing)
     bmp += std::string(16 * 4 + 4 * 4, '\x40');
     put32(2, static_cast<std::uint32_t>(bmp.size()));
     Write("Map/odd.bmp", bmp);
-    StageRecord record = Captioned("Odd palette");
+    StageRecord record = LetterStages("O")[0];
     record.BG_Bitmap.Assign(std::string("odd.bmp"));
-    Write("Stage.Dat", Bytes(record) + Stages);
+    Write("Stage.Dat", RecordBytes(record) + Stages);
 
     const std::string clean = "env -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM DISPLAY=:4711 ";
     for (const std::string& environment : {clean, clean + "QT_QPA_PLATFORM=xcb "}) {

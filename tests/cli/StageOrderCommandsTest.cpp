@@ -1,36 +1,13 @@
 // stagetool move, copy, swap, insert, delete and clear: what each prints and
 // leaves in the stage file, and nothing changed when one fails.
-#include "stage/StageRecord.h"
+#include "support/StageFileKit.h"
 #include "support/StageToolRun.h"
-
-#include <cstring>
 
 namespace {
 
-// Stages named by one letter; '.' is the empty stage.
 std::string Bytes(std::string_view names)
 {
-    std::string bytes;
-    for (const char name : names) {
-        StageRecord record;
-        EmptyStage(record);
-        if (name != '.')
-            record.Caption.Assign(std::string(1, name));
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    }
-    return bytes;
-}
-
-// The stages' letters; '.' for an empty stage, '?' for anything else.
-std::string StageLetters(const std::string& bytes)
-{
-    std::string names;
-    for (std::size_t at = 0; at + sizeof(StageRecord) <= bytes.size(); at += sizeof(StageRecord)) {
-        StageRecord record;
-        std::memcpy(static_cast<void*>(&record), bytes.data() + at, sizeof record);
-        names += IsEmptyRecord(record) ? '.' : record.Caption.Length == 1 ? record.Caption.Chars[0] : '?';
-    }
-    return names;
+    return RecordBytes(LetterStages(names));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -178,7 +177,8 @@ TEST_F(SafeWriteTest, AWriteProtectedFileOrFolderIsNotReplaced)
 }
 
 // /dev/stdout and its kin name a descriptor the process has open: written
-// through it, where it stands, never renamed over what it writes to.
+// through it, where it stands, never renamed over what it writes to. (How
+// stagetool's outputs reach streams and pipes is HostileConditionsTest's.)
 TEST_F(SafeWriteTest, AStreamOfTheProcessIsWrittenThroughItsDescriptor)
 {
     WriteFile(Dir / "log.txt", "first line\n");
@@ -186,47 +186,22 @@ TEST_F(SafeWriteTest, AStreamOfTheProcessIsWrittenThroughItsDescriptor)
     const ino_t log = Status(Dir / "log.txt").st_ino;
     const int append = ::open((Dir / "log.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     const int positioned = ::open((Dir / "at.txt").c_str(), O_WRONLY | O_CLOEXEC);
-    int pipe[2] = {-1, -1};
-    ASSERT_EQ(::pipe(pipe), 0);
     ASSERT_EQ(::lseek(positioned, 4, SEEK_SET), 4);
     const std::string appendFd = std::to_string(append);
     fs::create_symlink("/dev/fd/" + appendFd, Dir / "link.txt");
-
-    struct Case {
-        std::string Target;
-        std::string Bytes;
-    };
-    const Case cases[] = {
-        {"/dev/fd/" + appendFd, "via /dev/fd\n"},
-        {"/proc/self/fd/" + appendFd, "via /proc/self/fd\n"},
+    const std::pair<std::string, std::string> cases[] = {
         {(Dir / "link.txt").string(), "via a link\n"},
         {"/proc/" + std::to_string(::getpid()) + "/fd/" + appendFd, "via /proc/PID/fd\n"},
         {"/dev/fd/" + std::to_string(positioned), "AB"},  // where it stands, not at 0
-        {"/dev/fd/" + std::to_string(pipe[1]), "into a pipe"},
     };
-    for (const Case& c : cases) {
-        const TWriteResult result = SafeWriteFile(c.Target, c.Bytes);
-        EXPECT_TRUE(result) << c.Target << ": " << result.Error;
+    for (const auto& [target, bytes] : cases) {
+        const TWriteResult result = SafeWriteFile(target, bytes);
+        EXPECT_TRUE(result) << target << ": " << result.Error;
     }
-    // Standard output, pointed at the log for the moment.
-    std::fflush(stdout);
-    const int savedOut = ::dup(1);
-    ::dup2(append, 1);
-    const TWriteResult out = SafeWriteFile("/dev/stdout", "via /dev/stdout\n");
-    ::dup2(savedOut, 1);
-    ::close(savedOut);
-    EXPECT_TRUE(out) << out.Error;
     EXPECT_FALSE(SafeWriteFile("/dev/fd/987", "nowhere"));  // no such descriptor
-
     ::close(append);
     ::close(positioned);
-    ::close(pipe[1]);
-    char piped[64] = {};
-    EXPECT_EQ(::read(pipe[0], piped, sizeof piped), 11);
-    ::close(pipe[0]);
-    EXPECT_EQ(std::string(piped), "into a pipe");
-    EXPECT_EQ(ReadFile(Dir / "log.txt"),
-              "first line\nvia /dev/fd\nvia /proc/self/fd\nvia a link\nvia /proc/PID/fd\nvia /dev/stdout\n");
+    EXPECT_EQ(ReadFile(Dir / "log.txt"), "first line\nvia a link\nvia /proc/PID/fd\n");
     EXPECT_EQ(Status(Dir / "log.txt").st_ino, log);
     EXPECT_EQ(ReadFile(Dir / "at.txt"), "0123AB6789");
     EXPECT_EQ(Names(), (std::set<std::string>{"at.txt", "link.txt", "log.txt"}));
@@ -248,17 +223,17 @@ TEST_F(SafeWriteTest, AReplacedFileKeepsWhoMayWriteItOrIsLeftAlone)
         gid_t Group;
         mode_t Mode;
         gid_t Joined;         // the writer's other group, besides its own
-        std::string Refusal;  // empty: replaced, by a file of NewOwner and NewGroup
-        uid_t NewOwner;
+        std::string Refusal;  // the start of why it is not replaced; empty: replaced
+        uid_t NewOwner;       // of the file after
         gid_t NewGroup;
     };
     // clang-format off
     const Case cases[] = {
-        {Nobody, NoGroup, 0664, NoGroup,     "",                                            Writer, NoGroup},      // shared through the group
-        {Nobody, Other,   0664, Other,       "its owner nobody (uid 65534) could no longer write it", 0, 0},       // the owner is not in the group
-        {Writer, Other,   0664, WriterGroup, "its group gid 4343 could no longer write it", 0,      0},            // the writer is not in the group
-        {Writer, Other,   0644, WriterGroup, "",                                            Writer, WriterGroup},  // the group could not write
-        {Nobody, Other,   0666, WriterGroup, "",                                            Writer, WriterGroup},  // anyone may write
+        {Nobody, NoGroup, 0664, NoGroup,     "",                                                      Writer, NoGroup},      // shared through the group
+        {Nobody, Other,   0664, Other,       "its owner nobody (uid 65534) could no longer write it", Nobody, Other},        // the owner is not in the group
+        {Writer, Other,   0664, WriterGroup, "its group gid 4343 could no longer write it",           Writer, Other},        // the writer is not in the group
+        {Writer, Other,   0644, WriterGroup, "",                                                      Writer, WriterGroup},  // the group could not write
+        {Nobody, Other,   0666, WriterGroup, "",                                                      Writer, WriterGroup},  // anyone may write
     };
     // clang-format on
     const fs::path target = Dir / "shared.dat";
@@ -267,34 +242,21 @@ TEST_F(SafeWriteTest, AReplacedFileKeepsWhoMayWriteItOrIsLeftAlone)
         ASSERT_EQ(::chown(target.c_str(), c.Owner, c.Group), 0);
         ASSERT_EQ(::chmod(target.c_str(), c.Mode), 0);
         const ino_t before = Status(target).st_ino;
-        int report[2] = {-1, -1};
-        ASSERT_EQ(::pipe(report), 0);
+        const bool replaced = c.Refusal.empty();
         const TChildEnd end = RunChild([&] {
             const gid_t groups[] = {c.Joined};
             if (::setgroups(1, groups) != 0 || ::setresgid(WriterGroup, WriterGroup, WriterGroup) != 0
                 || ::setresuid(Writer, Writer, Writer) != 0)
                 return 10;
-            const TWriteResult result = SafeWriteFile(target, "new");
-            return ::write(report[1], result.Error.data(), result.Error.size()) < 0 ? 11 : 0;
+            const std::string error = SafeWriteFile(target, "new").Error;
+            return (replaced ? error.empty() : error.rfind(c.Refusal, 0) == 0) ? 0 : 11;
         });
-        ::close(report[1]);
-        char error[512] = {};
-        EXPECT_GE(::read(report[0], error, sizeof error - 1), 0);
-        ::close(report[0]);
-        ASSERT_EQ(end.ExitStatus, 0);
+        ASSERT_EQ(end.ExitStatus, 0) << std::oct << c.Mode << ": not " << (replaced ? "replaced" : c.Refusal);
         const struct stat after = Status(target);
-        if (c.Refusal.empty()) {
-            EXPECT_EQ(std::string(error), "") << std::oct << c.Mode;
-            EXPECT_EQ(ReadFile(target), "new");
-            EXPECT_EQ(after.st_uid, c.NewOwner);
-            EXPECT_EQ(after.st_gid, c.NewGroup);
-        } else {
-            EXPECT_EQ(std::string(error).substr(0, c.Refusal.size()), c.Refusal);
-            EXPECT_EQ(ReadFile(target), "old");
-            EXPECT_EQ(after.st_ino, before);
-            EXPECT_EQ(after.st_uid, c.Owner);
-            EXPECT_EQ(after.st_gid, c.Group);
-        }
+        EXPECT_EQ(ReadFile(target), replaced ? "new" : "old");
+        EXPECT_EQ(after.st_ino != before, replaced);
+        EXPECT_EQ(after.st_uid, c.NewOwner);
+        EXPECT_EQ(after.st_gid, c.NewGroup);
         EXPECT_EQ(after.st_mode & 07777, c.Mode);
         EXPECT_EQ(Names(), std::set<std::string>{"shared.dat"}) << std::oct << c.Mode;
     }

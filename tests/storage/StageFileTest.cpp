@@ -232,77 +232,50 @@ TEST_F(StageFileTest, ReadStageRecordsTakesTheWholeFileAtOnce)
     }
 }
 
-namespace {
-
-// A save in a child process that starts once `start` is released. Started
-// before the test locks the file, it holds no copy of the test's lock.
-pid_t StartSave(const fs::path& file, int number, const StageRecord& record, const TStartLine& start)
-{
-    return StartChild([&] {
-        start.Wait();
-        StageRecord empty;
-        EmptyStage(empty);
-        return WriteStageRecord(file, number, record, empty) ? 0 : 1;
-    });
-}
-
-std::string Repeated(const std::string& bytes, int times)
-{
-    std::string out;
-    for (int i = 0; i < times; ++i)
-        out += bytes;
-    return out;
-}
-
-}  // namespace
-
 // A save that opened the file before a replace put a new one in its place
 // waits for the lock, then writes into the new file rather than the old one
 // that no name leads to any more (and reports success for a lost stage).
+// ReplaceStageFile holds the lock until its new file is in place.
 TEST_F(StageFileTest, ASaveThatWaitedForTheLockWritesIntoTheFileThatReplacedIt)
 {
     const std::string old = RecordBytes(MarkedRecord(1));
     const std::string replaced = RecordBytes(MarkedRecord(2));
     const StageRecord saved = MarkedRecord(3);
-    WriteBytes(old + old);
-    TStartLine start;
-    const pid_t saver = StartSave(File, 1, saved, start);
-    const int held = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    start.ReleaseAll();
-    ASSERT_TRUE(WaitUntilOpen(saver, File));
-    // As a replace does it: renamed into place while the old file is locked.
-    WriteFile(Dir / "new.dat", Repeated(replaced, 3));
-    ASSERT_EQ(::rename((Dir / "new.dat").c_str(), File.c_str()), 0);
-    ::close(held);
-    EXPECT_EQ(WaitChild(saver).ExitStatus, 0);
-    EXPECT_EQ(ReadBytes(), replaced + RecordBytes(saved) + replaced);
-}
-
-TEST_F(StageFileTest, AReplaceHoldsTheLockUntilTheNewFileIsInPlace)
-{
-    const StageRecord old = MarkedRecord(1);
-    const std::string replaced = RecordBytes(MarkedRecord(2));
-    const StageRecord saved = MarkedRecord(3);
-    WriteBytes(RecordBytes(old) + RecordBytes(old) + "tail");
-    TStartLine start;
-    const pid_t saver = StartSave(File, 2, saved, start);
-    const TWriteResult result = ReplaceStageFile(File, 100, [&](const TStageRecords& current) {
-        // Locked: no one may even read it now.
-        const int other = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
-        EXPECT_NE(::flock(other, LOCK_SH | LOCK_NB), 0);
-        ::close(other);
-        EXPECT_TRUE(current.Read);
-        EXPECT_EQ(current.TrailingBytes, 4);
-        EXPECT_EQ(current.Records.size(), 2u);
-        // An import that starts now waits, and then saves into the new file.
-        start.ReleaseAll();
-        EXPECT_TRUE(WaitUntilOpen(saver, File));
-        return TStageFileContent{Repeated(replaced, 3), {}};
-    });
-    EXPECT_TRUE(result) << result.Error;
-    EXPECT_EQ(WaitChild(saver).ExitStatus, 0);
-    EXPECT_EQ(ReadBytes(), replaced + replaced + RecordBytes(saved));
+    for (const bool byReplaceStageFile : {false, true}) {
+        WriteBytes(old + old + "tail");
+        // Started before the file is locked, the save holds no copy of the lock.
+        TStartLine start;
+        const pid_t saver = StartChild([&] {
+            start.Wait();
+            return WriteStageRecord(File, 1, saved, LetterStages(".")[0]) ? 0 : 1;
+        });
+        // Locked: no one may even read it now, and a save that starts waits.
+        const auto newFile = [&] {
+            const int other = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+            EXPECT_NE(::flock(other, LOCK_SH | LOCK_NB), 0);
+            ::close(other);
+            start.ReleaseAll();
+            EXPECT_TRUE(WaitUntilOpen(saver, File));
+            return replaced + replaced + replaced;
+        };
+        if (byReplaceStageFile) {
+            const TWriteResult result = ReplaceStageFile(File, 100, [&](const TStageRecords& current) {
+                EXPECT_EQ(current.TrailingBytes, 4);
+                EXPECT_EQ(current.Records.size(), 2u);
+                return TStageFileContent{newFile(), {}};
+            });
+            EXPECT_TRUE(result) << result.Error;
+        } else {
+            // As a replace by another program: renamed into place under the lock.
+            const int held = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_EQ(::flock(held, LOCK_EX), 0);
+            WriteFile(Dir / "new.dat", newFile());
+            ASSERT_EQ(::rename((Dir / "new.dat").c_str(), File.c_str()), 0);
+            ::close(held);
+        }
+        EXPECT_EQ(WaitChild(saver).ExitStatus, 0);
+        EXPECT_EQ(ReadBytes(), replaced + RecordBytes(saved) + replaced) << byReplaceStageFile;
+    }
 }
 
 TEST_F(StageFileTest, AReplaceIsAllOrNothing)

@@ -4,7 +4,7 @@
 #include "storage/StageFile.h"
 #include "storage/StageSetFile.h"
 #include "support/HostileKit.h"
-#include "support/ScratchDir.h"
+#include "support/StageFileKit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,46 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A stage named by one letter; '.' is the empty stage.
-StageRecord Named(char name)
-{
-    StageRecord record;
-    EmptyStage(record);
-    if (name != '.')
-        record.Caption.Assign(std::string(1, name));
-    return record;
-}
-
-std::vector<StageRecord> Records(std::string_view names)
-{
-    std::vector<StageRecord> records;
-    for (const char name : names)
-        records.push_back(Named(name));
-    return records;
-}
-
 std::string Names(const std::vector<StageRecord>& records)
 {
-    std::string names;
-    for (const StageRecord& record : records)
-        names += IsEmptyRecord(record) ? '.' : record.Caption.Chars[0];
-    return names;
-}
-
-std::string Bytes(std::string_view names)
-{
-    std::string bytes;
-    for (const StageRecord& record : Records(names))
-        bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    return bytes;
-}
-
-std::vector<int> Hundred()
-{
-    std::vector<int> numbers(100);
-    for (int n = 0; n < 100; ++n)
-        numbers[static_cast<std::size_t>(n)] = n;
-    return numbers;
+    return StageLetters(RecordBytes(records));
 }
 
 }  // namespace
@@ -85,7 +48,7 @@ TEST(StageSetEdits, EachOperationsRecordsAndWhereTheyCameFrom)
         {"delete",        "ABCD",  [](Records_ r) { return DeleteStages(r, {1}); }, "ACD.", {0, 2, 3, -1}},
         {"delete some",   "ABCD",  [](Records_ r) { return DeleteStages(r, {2, 0, 2}); }, "BD..", {1, 3, -1, -1}},
         {"clear",         "ABC",   [](Records_ r) { return ClearStages(r, {1, 3}); }, "A.C.", {0, -1, 2, -1}},
-        {"put",           "AB",    [](Records_ r) { return PutStages(r, 3, Records("XY")); }, "AB.XY", {0, 1, -1, -1, -1}},
+        {"put",           "AB",    [](Records_ r) { return PutStages(r, 3, LetterStages("XY")); }, "AB.XY", {0, 1, -1, -1, -1}},
         // Refused, with why.
         {"insert full",   full + "B", [](Records_ r) { return InsertStage(r, 0); }, "the file already holds 100 stages and the last, 99, is not empty", {}},
         {"block past",    "AB",    [](Records_ r) { return MoveStages(r, 0, 2, 99); }, "stages 99..100 would run past 99", {}},
@@ -96,7 +59,7 @@ TEST(StageSetEdits, EachOperationsRecordsAndWhereTheyCameFrom)
     };
     // clang-format on
     for (const auto& c : cases) {
-        const TStageSetResult result = c.Edit(Records(c.Before));
+        const TStageSetResult result = c.Edit(LetterStages(c.Before));
         EXPECT_EQ(result.Error.empty() ? Names(result.Records) : result.Error, c.After) << c.What;
         if (!c.Source.empty()) {
             EXPECT_EQ(result.Source, c.Source) << c.What;
@@ -108,11 +71,10 @@ TEST(StageSetEdits, EachOperationsRecordsAndWhereTheyCameFrom)
 // once a number they change holds something else.
 TEST(StageSetStep, UndoAndRedoPutBackExactlyWhatChanged)
 {
-    const std::vector<StageRecord> before = Records("ABCDE");
+    const std::vector<StageRecord> before = LetterStages("ABCDE");
     const std::vector<StageRecord> after = MoveStages(before, 0, 1, 3).Records;
     const TStageSetStep step = MakeStageSetStep(before, MoveStages(before, 0, 1, 3));
     EXPECT_EQ(step.Changes.size(), 4u);  // E stays
-    EXPECT_EQ(step.Records.size(), 4u);  // each content once
     EXPECT_EQ(step.Destination(0), 3);
     EXPECT_EQ(step.Destination(4), 4);
 
@@ -122,54 +84,46 @@ TEST(StageSetStep, UndoAndRedoPutBackExactlyWhatChanged)
     EXPECT_EQ(Names(ReplayStageSetStep(step)(before).Records), "BCDAE");
 
     std::vector<StageRecord> saved = after;
-    saved[2] = Named('Z');  // a save into a changed stage
-    EXPECT_EQ(ReplayStageSetStep(inverse)(saved).Error,
-              "stage 02 has changed since (another program or a Save wrote it)");
-    saved = after;
-    saved[4] = Named('Z');  // one it did not change
-    saved.push_back(Named('F'));
+    saved[4] = LetterStages("Z")[0];  // one it did not change
+    saved.push_back(LetterStages("F")[0]);
     EXPECT_EQ(Names(ReplayStageSetStep(inverse)(saved).Records), "ABCDZF");
 
     // An insert grew the list: undone only while it holds as many records.
-    const TStageSetStep grown = MakeStageSetStep(Records("AB"), InsertStage(Records("AB"), 0));
+    const TStageSetStep grown = MakeStageSetStep(LetterStages("AB"), InsertStage(LetterStages("AB"), 0));
     EXPECT_EQ(grown.Destination(1), 2);
-    EXPECT_EQ(Names(ReplayStageSetStep(InverseStageSetStep(grown))(Records(".AB")).Records), "AB");
-    EXPECT_EQ(ReplayStageSetStep(InverseStageSetStep(grown))(Records(".ABC")).Error,
+    EXPECT_EQ(Names(ReplayStageSetStep(InverseStageSetStep(grown))(LetterStages(".AB")).Records), "AB");
+    EXPECT_EQ(ReplayStageSetStep(InverseStageSetStep(grown))(LetterStages(".ABC")).Error,
               "the file holds 4 records now, not 3 (another program or a Save changed it)");
 
     // Copying a stage onto its equal, or clearing an empty one, changes nothing.
-    EXPECT_TRUE(MakeStageSetStep(Records("AA"), CopyStages(Records("AA"), {0}, 1)).Empty());
-    const TStageSetStep cleared = MakeStageSetStep(Records("A."), ClearStages(Records("A."), {1}));
+    EXPECT_TRUE(MakeStageSetStep(LetterStages("AA"), CopyStages(LetterStages("AA"), {0}, 1)).Empty());
+    const TStageSetStep cleared = MakeStageSetStep(LetterStages("A."), ClearStages(LetterStages("A."), {1}));
     EXPECT_TRUE(cleared.Empty());
     EXPECT_EQ(cleared.Destination(1), 1);
 }
 
-class StageSetFileTest : public TScratchDirTest {
+class StageSetFileTest : public TStageFileTest {
 protected:
-    StageSetFileTest() : TScratchDirTest("stageset") {}
-    void SetUp() override
-    {
-        TScratchDirTest::SetUp();
-        File = Dir / "Stage.Dat";
-    }
-    fs::path File;
+    StageSetFileTest() : TStageFileTest("stageset") {}
 };
 
+// An operation replaces the file whole, keeping its mode; its undo puts it
+// back, unless another program changed those records since.
 TEST_F(StageSetFileTest, AnOperationReplacesTheFileAndItsUndoPutsItBack)
 {
-    WriteFile(File, Bytes("ABCD") + "piece");
+    WriteBytes(RecordBytes(LetterStages("ABCD")) + "piece");
     ::chmod(File.c_str(), 0640);
     const TStageSetOutcome moved =
         ChangeStageSet(File, [](const std::vector<StageRecord>& r) { return MoveStages(r, 0, 1, 2); });
     ASSERT_TRUE(moved) << moved.Error;
-    EXPECT_EQ(ReadFile(File), Bytes("BCAD"));  // the piece that was no record is gone
+    EXPECT_EQ(ReadBytes(), RecordBytes(LetterStages("BCAD")));  // the piece that was no record is gone
     EXPECT_EQ(moved.TrailingBytes, 5);
     struct stat status {};
     ::stat(File.c_str(), &status);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
 
     ASSERT_TRUE(ChangeStageSet(File, ReplayStageSetStep(InverseStageSetStep(moved.Step))));
-    EXPECT_EQ(ReadFile(File), Bytes("ABCD"));
+    EXPECT_EQ(ReadBytes(), RecordBytes(LetterStages("ABCD")));
 
     // An operation that changes nothing writes nothing.
     ::stat(File.c_str(), &status);
@@ -180,44 +134,35 @@ TEST_F(StageSetFileTest, AnOperationReplacesTheFileAndItsUndoPutsItBack)
     ::stat(File.c_str(), &again);
     EXPECT_EQ(again.st_ino, status.st_ino);
 
+    const TStageSetOutcome cleared =
+        ChangeStageSet(File, [](const std::vector<StageRecord>& r) { return ClearStages(r, {1}); });
+    ASSERT_TRUE(cleared);
+    ASSERT_TRUE(PutStageRecord(File, 1, LetterStages("S")[0]));  // a save into the cleared stage
+    const TStageSetOutcome undone = ChangeStageSet(File, ReplayStageSetStep(InverseStageSetStep(cleared.Step)));
+    EXPECT_EQ(undone.Error, "stage 01 has changed since (another program or a Save wrote it)");
+    EXPECT_EQ(ReadBytes(), RecordBytes(LetterStages("ASCD")));
+
     // No file: made only when the operation may make one.
     const fs::path none = Dir / "none.dat";
-    const TStageSetEdit put = [](const std::vector<StageRecord>& r) { return PutStages(r, 1, Records("X")); };
+    const TStageSetEdit put = [](const std::vector<StageRecord>& r) { return PutStages(r, 1, LetterStages("X")); };
     EXPECT_EQ(ChangeStageSet(none, put).Error, "there is no stage file");
     EXPECT_EQ(PreviewStageSet(none, put).Error, "there is no stage file");
     EXPECT_FALSE(fs::exists(none));
     ASSERT_TRUE(ChangeStageSet(none, put, true));
-    EXPECT_EQ(ReadFile(none), Bytes(".X"));
-}
-
-TEST_F(StageSetFileTest, UndoIsRefusedOnceAnotherProgramChangedThoseRecords)
-{
-    WriteFile(File, Bytes("ABCD"));
-    const TStageSetOutcome cleared =
-        ChangeStageSet(File, [](const std::vector<StageRecord>& r) { return ClearStages(r, {1}); });
-    ASSERT_TRUE(cleared);
-    StageRecord padding;
-    EmptyStage(padding);
-    ASSERT_TRUE(WriteStageRecord(File, 1, Named('S'), padding));  // a save into the cleared stage
-    const TStageSetOutcome undone = ChangeStageSet(File, ReplayStageSetStep(InverseStageSetStep(cleared.Step)));
-    EXPECT_EQ(undone.Error, "stage 01 has changed since (another program or a Save wrote it)");
-    EXPECT_EQ(ReadFile(File), Bytes("ASCD"));
+    EXPECT_EQ(ReadFile(none), RecordBytes(LetterStages(".X")));
 }
 
 // The new file is written whole before it takes the old one's place: a
 // disk that fills up or a kill in the middle leaves the old file.
 TEST_F(StageSetFileTest, AFullDiskOrAKillHalfwayLeavesTheFileAsItWas)
 {
-    const std::string names(100, 'A');
-    std::string before = Bytes(names);
-    StageRecord marked = Named('B');
+    const std::string before = RecordBytes(LetterStages("B" + std::string(99, 'A')));
     for (const bool killed : {false, true}) {
-        WriteFile(File, before);
+        WriteBytes(before);
         const TChildEnd end = RunChild(
             [&] {
-                const TStageSetOutcome outcome = ChangeStageSet(File, [&](const std::vector<StageRecord>& r) {
-                    return PutStages(ClearStages(r, Hundred()).Records, 0, {marked});
-                });
+                const TStageSetOutcome outcome =
+                    ChangeStageSet(File, [](const std::vector<StageRecord>& r) { return SwapStages(r, 0, 99); });
                 return outcome ? 0 : 1;
             },
             before.size() / 2, killed);
@@ -226,6 +171,6 @@ TEST_F(StageSetFileTest, AFullDiskOrAKillHalfwayLeavesTheFileAsItWas)
         } else {
             EXPECT_EQ(end.ExitStatus, 1);  // it said so
         }
-        EXPECT_EQ(ReadFile(File), before) << "killed " << killed;
+        EXPECT_EQ(ReadBytes(), before) << "killed " << killed;
     }
 }

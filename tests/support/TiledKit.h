@@ -1,6 +1,6 @@
 #pragma once
-// Tiled maps as a designer's copy of Tiled may write them: a layer's cells
-// packed in each of Tiled's layer encodings and swapped into a map's text.
+// Tiled's layer data as a designer's copy of Tiled may pack it, and edits of
+// a map's text.
 
 #include "stage/TileCodes.h"
 
@@ -15,13 +15,31 @@
 #include <string>
 #include <vector>
 
-enum class TPacking { Csv, Base64, Zlib, Gzip, Zstd, XmlTiles };
-
-// zlib's or gzip's stream of `bytes`.
-inline std::string Deflated(const std::string& bytes, bool gzip)
+// The compressions of base64 layer data this build reads.
+inline std::vector<std::string> TiledCompressions()
 {
+#if STAGE_HAVE_ZSTD
+    return {"zlib", "gzip", "zstd"};
+#else
+    return {"zlib", "gzip"};
+#endif
+}
+
+// `bytes` compressed as Tiled names it: "zlib", "gzip", "zstd" or "" (none).
+inline std::string Compressed(const std::string& bytes, const std::string& compression)
+{
+    if (compression.empty())
+        return bytes;
+#if STAGE_HAVE_ZSTD
+    if (compression == "zstd") {
+        std::string out(ZSTD_compressBound(bytes.size()), '\0');
+        out.resize(ZSTD_compress(out.data(), out.size(), bytes.data(), bytes.size(), 3));
+        return out;
+    }
+#endif
     z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, gzip ? 16 + MAX_WBITS : MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, compression == "gzip" ? 16 + MAX_WBITS : MAX_WBITS, 8,
+                 Z_DEFAULT_STRATEGY);
     std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     stream.avail_in = static_cast<uInt>(bytes.size());
@@ -31,18 +49,6 @@ inline std::string Deflated(const std::string& bytes, bool gzip)
     out.resize(stream.total_out);
     deflateEnd(&stream);
     return out;
-}
-
-inline std::string ZstdPacked(const std::string& bytes)
-{
-#if STAGE_HAVE_ZSTD
-    std::string out(ZSTD_compressBound(bytes.size()), '\0');
-    out.resize(ZSTD_compress(out.data(), out.size(), bytes.data(), bytes.size(), 3));
-    return out;
-#else
-    (void)bytes;
-    throw std::logic_error("no zstd in this build");
-#endif
 }
 
 inline std::string Base64(const std::string& bytes)
@@ -58,41 +64,6 @@ inline std::string LittleEndian(const std::vector<std::uint32_t>& gids)
         for (int shift = 0; shift < 32; shift += 8)
             bytes.push_back(static_cast<char>((gid >> shift) & 0xFFu));
     return bytes;
-}
-
-// A <data> element holding `gids` packed as `packing` asks.
-inline std::string DataElement(const std::vector<std::uint32_t>& gids, TPacking packing)
-{
-    std::string csv;
-    for (const std::uint32_t gid : gids)
-        csv += (csv.empty() ? "" : ",") + std::to_string(gid);
-    const std::string bytes = LittleEndian(gids);
-    switch (packing) {
-    case TPacking::Csv: return "<data encoding=\"csv\">\n" + csv + "\n</data>";
-    case TPacking::Base64: return "<data encoding=\"base64\">\n   " + Base64(bytes) + "\n  </data>";
-    case TPacking::Zlib:
-        return "<data encoding=\"base64\" compression=\"zlib\">" + Base64(Deflated(bytes, false)) + "</data>";
-    case TPacking::Gzip:
-        return "<data encoding=\"base64\" compression=\"gzip\">" + Base64(Deflated(bytes, true)) + "</data>";
-    case TPacking::Zstd:
-        return "<data encoding=\"base64\" compression=\"zstd\">" + Base64(ZstdPacked(bytes)) + "</data>";
-    case TPacking::XmlTiles: break;
-    }
-    std::string tiles = "<data>";
-    for (const std::uint32_t gid : gids)
-        tiles += gid == 0 ? "<tile/>" : "<tile gid=\"" + std::to_string(gid) + "\"/>";
-    return tiles + "</data>";
-}
-
-// `map` with the <data> element of the layer named `layer` replaced.
-inline std::string WithLayerData(std::string map, const std::string& layer, const std::string& data)
-{
-    const std::size_t at = map.find("name=\"" + layer + "\"");
-    const std::size_t start = map.find("<data", at);
-    const std::size_t end = map.find("</data>", start);
-    if (at == std::string::npos || start == std::string::npos || end == std::string::npos)
-        throw std::logic_error("no data of layer " + layer);
-    return map.replace(start, end + 7 - start, data);
 }
 
 // `text` with its first `from` replaced by `to`.
