@@ -84,8 +84,8 @@ std::vector<std::string> StoredLosses(const StageRecord& record)
         for (int y = 0; y < FieldRows; ++y)
             pairs += IsExclusiveBG(record.BG[x][y]) && IsExclusiveFG(record.FG[x][y]);
     if (pairs > 0)
-        losses.push_back(Counted(pairs, "cell")
-                         + " hold BG 4..7 under FG 24..63, of which the editor keeps the FG code");
+        losses.push_back(Counted(pairs, "cell") + Holds(pairs)
+                         + " BG 4..7 under FG 24..63, of which the editor keeps the FG code");
     return losses;
 }
 
@@ -116,7 +116,7 @@ std::vector<std::string> TextMapLosses(const StageRecord& record, const std::str
         if (tile > 1)
             losses.push_back(std::string(name) + " is " + std::to_string(tile) + " (a text map keeps 0 or 1)");
     if (const int outside = CellsOutside(record, EmptyCode, 254); outside > 0)
-        losses.push_back(Counted(outside, "cell") + " hold codes outside -1..254 (such as -2 from an incomplete "
+        losses.push_back(Counted(outside, "cell") + Holds(outside) + " codes outside -1..254 (such as -2 from an incomplete "
                                                    "import), which come back empty");
 
     // Whatever else the text cannot carry shows in the round trip itself.

@@ -53,8 +53,8 @@ std::vector<std::string> TiledLosses(const StageRecord& record, const std::strin
         if (HasControlBytes(*text))
             losses.push_back(std::string(name) + " holds control bytes, which a map cannot hold and leaves out");
     if (const int outside = CellsOutside(record, EmptyCode, 63); outside > 0)
-        losses.push_back(Counted(outside, "cell")
-                         + " hold codes outside -1..63, which have no tile and are written as empty cells");
+        losses.push_back(Counted(outside, "cell") + Holds(outside)
+                         + " codes outside -1..63, which have no tile and are written as empty cells");
 
     // Whatever else the map cannot carry shows in the round trip itself.
     const TTiledMapRead back = ReadTiledMap(map);

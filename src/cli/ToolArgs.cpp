@@ -137,3 +137,8 @@ std::string Counted(int count, const char* what)
 {
     return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }
+
+const char* Holds(int count)
+{
+    return count == 1 ? " holds" : " hold";
+}

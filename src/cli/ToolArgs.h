@@ -90,6 +90,8 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // "1 cell", "3 cells": a count and its noun for messages.
 std::string Counted(int count, const char* what);
+// " holds" or " hold", the verb that follows Counted(count, ...).
+const char* Holds(int count);
 
 // Refuses, naming `output` (as `label` shows it), an output that would take
 // the stage file's place: the stage file itself (through a link or another

@@ -185,7 +185,7 @@ TEST_F(StageToolTest, UnpackWarnsOfWhatATextMapCannotCarry)
     const std::string err = Stderr();
     EXPECT_EQ(err.find("stage 00"), std::string::npos) << err;
     for (const char* what : {"stage 01 will not come back byte for byte", "EnemyCount slots 16..31", "reserved bytes",
-                             "Caption holds a line break", "BG_H_Tile is 2", "1 cell hold codes"})
+                             "Caption holds a line break", "BG_H_Tile is 2", "1 cell holds codes"})
         EXPECT_NE(err.find(what), std::string::npos) << what << "\n" << err;
     EXPECT_TRUE(fs::exists(Dir / "d" / "01.txt"));
 }

@@ -54,7 +54,7 @@ TEST(TextMapSet, WhatATextMapCannotCarryIsNamed)
         {"SI_Bitmap holds a NUL", [](StageRecord& r) { r.SI_Bitmap.Assign(std::string("a\0b", 3)); }},
         {"Caption holds a line break", [](StageRecord& r) { r.Caption.Assign(std::string("a\nb")); }},
         {"BG_V_Tile is 255", [](StageRecord& r) { r.BG_V_Tile = 255; }},
-        {"1 cell hold codes outside", [](StageRecord& r) { r.FG[39][29] = 255; }},
+        {"1 cell holds codes outside", [](StageRecord& r) { r.FG[39][29] = 255; }},
         {"2 cells hold codes outside",
          [](StageRecord& r) {
              r.BG[0][0] = -2;

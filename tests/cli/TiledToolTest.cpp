@@ -172,7 +172,7 @@ TEST_F(TiledToolTest, LossesAndNotesGoToStderr)
     EXPECT_EQ(Run("tiled-export out").Status, 0);
     EXPECT_EQ(Stderr(),
               "stagetool tiled-export: stage 00 will not come back byte for byte: Caption holds control bytes, which "
-              "a map cannot hold and leaves out; 1 cell hold codes outside -1..63, which have no tile and are "
+              "a map cannot hold and leaves out; 1 cell holds codes outside -1..63, which have no tile and are "
               "written as empty cells\n");
 
     std::string map = Read("out/00.tmx");
