@@ -78,32 +78,35 @@ void TStageSetActions::MakeActions()
     acCopy = add(QStringLiteral("Copy"), QKeySequence::Copy, [this] { CopyToClipboard(); });
     acPaste = add(QStringLiteral("Paste"), QKeySequence::Paste, [this] { Paste(); });
     FMenu->addSeparator();
-    auto askNumber = [this](const QString& title, const QString& label, int count) {
+    // Asks where the selection goes, then `then(to)`; nothing without a
+    // selection or when the designer cancels.
+    auto askTarget = [this](const QString& title, auto label, auto then) {
         const std::vector<int> selected = FWindow.SelectedStages();
+        if (selected.empty())
+            return;
+        const int count = static_cast<int>(selected.size());
         bool ok = false;
-        const int to = QInputDialog::getInt(&FWindow, title, label, selected.empty() ? 0 : selected.front(), 0,
+        const int to = QInputDialog::getInt(&FWindow, title, label(selected), selected.front(), 0,
                                             StageSetNumbers - count, 1, &ok);
-        return ok ? to : -1;
+        if (ok)
+            then(to);
     };
-    acMoveTo = add(QStringLiteral("Move To\u2026"), {}, [this, askNumber] {
-        const std::vector<int> selected = FWindow.SelectedStages();
-        if (selected.empty())
-            return;
-        const int count = static_cast<int>(selected.size());
-        if (const int to = askNumber(QStringLiteral("Move Stages"),
-                                     QStringLiteral("Move %1 to stage:").arg(Range(selected.front(), count)), count);
-            to >= 0)
-            MoveSelection(to);
+    acMoveTo = add(QStringLiteral("Move To\u2026"), {}, [this, askTarget] {
+        askTarget(
+            QStringLiteral("Move Stages"),
+            [](const std::vector<int>& selected) {
+                return QStringLiteral("Move %1 to stage:")
+                    .arg(Range(selected.front(), static_cast<int>(selected.size())));
+            },
+            [this](int to) { MoveSelection(to); });
     });
-    acCopyTo = add(QStringLiteral("Copy To\u2026"), {}, [this, askNumber] {
-        const std::vector<int> selected = FWindow.SelectedStages();
-        if (selected.empty())
-            return;
-        const int count = static_cast<int>(selected.size());
-        if (const int to = askNumber(QStringLiteral("Copy Stages"),
-                                     QStringLiteral("Copy %1 from stage:").arg(Stages(selected)), count);
-            to >= 0)
-            CopySelection(to);
+    acCopyTo = add(QStringLiteral("Copy To\u2026"), {}, [this, askTarget] {
+        askTarget(
+            QStringLiteral("Copy Stages"),
+            [](const std::vector<int>& selected) {
+                return QStringLiteral("Copy %1 from stage:").arg(Stages(selected));
+            },
+            [this](int to) { CopySelection(to); });
     });
     acSwap = add(QStringLiteral("Swap"), {}, [this] { SwapSelection(); });
     acInsert = add(QStringLiteral("Insert Empty Stage"), QKeySequence(Qt::Key_Insert), [this] { InsertStage(); });
