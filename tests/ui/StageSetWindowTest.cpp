@@ -39,12 +39,6 @@ StageRecord Named(char name)
     return record;
 }
 
-void Drain()
-{
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
-}
-
 }  // namespace
 
 class StageSetWindowTest : public TEditorWindowTest {
@@ -72,7 +66,7 @@ private:
     {
         const QKeySequence sequence(keys);
         QTest::keyClick(stages->lvStages, sequence[0].key(), sequence[0].keyboardModifiers());
-        Drain();
+        drain();
     }
 
     QAction* action(const QString& text)
@@ -114,7 +108,7 @@ private:
                 form().PushHistory();
                 form().FGLayer->SetCell(3, 3, 41);
             }
-            Drain();
+            drain();
         }
     }
 
@@ -234,7 +228,7 @@ private slots:
             QVERIFY(move.isAccepted());
             QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, modifiers);
             QCoreApplication::sendEvent(viewport, &dropped);
-            Drain();
+            drain();
             delete mime;
         };
         TQuestionAnswers answers;
