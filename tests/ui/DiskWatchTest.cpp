@@ -102,11 +102,6 @@ private:
         form().DXTimerTimer(0);
         return window->Display()->Shown().pixelColor(x, y);
     }
-    void paint()
-    {
-        form().PushHistory();
-        form().FGLayer->SetCell(5, 5, 40);
-    }
 
 private slots:
     void cleanup()
@@ -146,7 +141,8 @@ private slots:
     void unsavedChangesAreKeptAndTheNextSaveAsks()
     {
         start();
-        paint();
+        form().PushHistory();
+        form().FGLayer->SetCell(5, 5, 40);
         StageRecord edited;
         form().CaptureStage(edited);
         TQuestionAnswers answers;

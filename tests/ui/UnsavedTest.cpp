@@ -238,9 +238,9 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(answers.Asked.size(), 1, 60000);
             drain();
             QVERIFY2(answers.Asked[0].startsWith(QStringLiteral("RestoreQuestion: Stage 01 of Stage.Dat has unsaved "
-                                                                "changes from ")),
+                                                                "changes from "))
+                         && answers.Asked[0].endsWith(QStringLiteral(". Restore them?")),
                      qPrintable(answers.Asked[0]));
-            QVERIFY(answers.Asked[0].endsWith(QStringLiteral(". Restore them?")));
             QCOMPARE(RecordsEqual(live(), recovered), c.Restored);
             QCOMPARE(int(form().StageNum), c.Restored ? 1 : 0);
             QCOMPARE(form().StageUnsaved(), c.Restored);
@@ -268,8 +268,7 @@ private slots:
         paint(6, 5);
         drain();
         QCOMPARE(answers.Asked.size(), 1);
-        QVERIFY2(answers.Asked[0].contains(QStringLiteral("Cannot keep a recovery copy"))
-                     && answers.Asked[0].contains(QFile::decodeName(recoveryFolder().c_str())),
+        QVERIFY2(answers.Asked[0].contains(QStringLiteral("Cannot keep a recovery copy")),
                  qPrintable(answers.Asked[0]));
         QCOMPARE(form().FGLayer->Cell(7, 6), 40);
         closeWindows();
