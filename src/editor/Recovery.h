@@ -65,9 +65,6 @@ public:
     const std::filesystem::path& Folder() const { return FFolder; }
     const std::string& StageFile() const { return FStageFile; }
     std::filesystem::path CopyFile() const { return RecoveryCopyFile(FFolder, FId); }
-    // True from the first write asked for until the copy is removed: a copy
-    // may be on the disk.
-    bool HasCopy() const { return FHasCopy; }
 
 private:
     // This editor's lock, made on the first need; false (the failure kept

@@ -105,7 +105,9 @@ protected:
 
 }  // namespace
 
-TEST_F(StagePathsAgree, OnRandomRecordsAndTheirCellWrites)
+// Each round: a random record applied, random cell writes on it, and a
+// random text map imported onto the result.
+TEST_F(StagePathsAgree, OnRandomRecordsCellWritesAndTextMaps)
 {
     for (int round = 0; round < 300; ++round) {
         ASSERT_NO_FATAL_FAILURE(ExpectAppliedAlike(RandomRecord())) << "round " << round;
@@ -120,13 +122,6 @@ TEST_F(StagePathsAgree, OnRandomRecordsAndTheirCellWrites)
             (layer == TStageLayer::BG ? F.Form.BGLayer : F.Form.FGLayer)->SetCell(x + 1, y + 1, code);
         }
         ASSERT_NO_FATAL_FAILURE(ExpectEditorHolds(written, "written")) << "round " << round;
-    }
-}
-
-TEST_F(StagePathsAgree, OnRandomTextMapsImportedOntoRandomStages)
-{
-    for (int round = 0; round < 300; ++round) {
-        F.Form.ApplyStage(RandomRecord());
         ASSERT_NO_FATAL_FAILURE(ExpectImportedAlike(RandomTextMap())) << "round " << round;
     }
 }

@@ -4,6 +4,7 @@
 // for its recovery copies: the base of the window tests.
 
 #include "editor/Main.h"
+#include "editor/Recovery.h"
 #include "ui/DiskWatch.h"
 #include "ui/MainWindow.h"
 #include "ui/ToolBarFm.h"
@@ -68,6 +69,28 @@ protected:
     std::unique_ptr<TfmTool> tool;
 
     TMainForm& form() { return window->Form(); }
+
+    // Runs the events queued, and those they queue in turn.
+    static void drain()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+    // A stage named `caption` with animated tiles, showing `picture`.
+    static StageRecord stageNamed(const char* caption, const char* picture = "")
+    {
+        StageRecord record;
+        EmptyStage(record);
+        record.Caption.Assign(caption);
+        record.BG_Bitmap.Assign(picture);
+        record.BG[2][2] = 1;
+        record.FG[30][5] = 61;
+        return record;
+    }
+    std::filesystem::path recoveryFolder() const
+    {
+        return std::filesystem::path(QFile::encodeName(stateFolder->path()).toStdString()) / RecoveryProgramName;
+    }
 
     // A new empty folder becomes the current one, and a new empty state
     // folder XDG_STATE_HOME; leaveFolder goes back.

@@ -3,8 +3,6 @@
 // starts over there as at start-up. The folder in use is named, and the
 // text map dialogs open in it.
 
-#include "editor/Main.h"
-#include "editor/Recovery.h"
 #include "storage/StageFile.h"
 #include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
@@ -20,31 +18,15 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 
 namespace {
 
-StageRecord Stage(const char* caption)
-{
-    StageRecord record;
-    EmptyStage(record);
-    record.Caption.Assign(caption);
-    record.FG[30][5] = 61;
-    return record;
-}
-
 std::filesystem::path PathOf(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-void Drain()
-{
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents();
 }
 
 // Answers the next modal file dialog: `look` sees it, then it is accepted
@@ -83,13 +65,13 @@ private:
     void start()
     {
         enterFolder();
-        QVERIFY(PutStageRecord("Stage.Dat", 0, Stage("Alpha")));
-        QVERIFY(PutStageRecord("Stage.Dat", 1, Stage("Alpha One")));
+        QVERIFY(PutStageRecord("Stage.Dat", 0, stageNamed("Alpha")));
+        QVERIFY(PutStageRecord("Stage.Dat", 1, stageNamed("Alpha One")));
         other = std::make_unique<QTemporaryDir>();
-        QVERIFY(PutStageRecord(PathOf(other->filePath(QStringLiteral("STAGE.DAT"))), 0, Stage("Bee")));
+        QVERIFY(PutStageRecord(PathOf(other->filePath(QStringLiteral("STAGE.DAT"))), 0, stageNamed("Bee")));
         {
             TRecovery ended(recoveryFolder(), PathOf(other->filePath(QStringLiteral("STAGE.DAT"))));
-            ended.Keep(Stage("Bee, edited"), 0, {});
+            ended.Keep(stageNamed("Bee, edited"), 0, {});
             ended.Finish();
         }
         openWindows();
@@ -109,17 +91,10 @@ private:
         leaveFolder();
         other.reset();
     }
-    std::filesystem::path recoveryFolder() const { return PathOf(stateFolder->path()) / RecoveryProgramName; }
     // Copies kept for the stage file `file` by editors not running now.
     int recoveryCopiesOf(const QString& file) const
     {
         return static_cast<int>(TRecovery(recoveryFolder(), PathOf(file)).LeftCopies().size());
-    }
-    StageRecord fileRecord(const QString& in, int number)
-    {
-        StageRecord record{};
-        ReadStageRecord(PathOf(in) / "Stage.Dat", number, record);
-        return record;
     }
 
 private slots:
@@ -158,12 +133,13 @@ private slots:
                 QTRY_VERIFY(window->isActiveWindow());
                 QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
             }
-            Drain();
+            drain();
             QCOMPARE(shownIn, first);  // the dialog starts in the folder in use
             QCOMPARE(answers.Asked.value(0),
                      QStringLiteral("UnsavedQuestion: Stage 01 (Alpha One) has changes that are not saved."));
-            const StageRecord saved = fileRecord(first, 1);
-            QCOMPARE(std::memcmp(&saved, &edited, sizeof saved) == 0, std::strcmp(c.Answer, "Save") == 0);
+            StageRecord saved{};
+            ReadStageRecord(PathOf(first) / "Stage.Dat", 1, saved);
+            QCOMPARE(RecordsEqual(saved, edited), QLatin1String(c.Answer) == QLatin1String("Save"));
             const QString in = c.Opened ? second : first;
             QCOMPARE(stages->windowTitle(), QStringLiteral("Stages - ") + in);
             QCOMPARE(stages->stStatus->toolTip(), in);

@@ -39,12 +39,6 @@ StageRecord Named(char name)
     return record;
 }
 
-void Drain()
-{
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
-}
-
 }  // namespace
 
 class StageSetWindowTest : public TEditorWindowTest {
@@ -68,22 +62,6 @@ private:
         stages->SelectStagesNumbered(numbers);
     }
 
-    void key(const QString& keys)
-    {
-        const QKeySequence sequence(keys);
-        QTest::keyClick(stages->lvStages, sequence[0].key(), sequence[0].keyboardModifiers());
-        Drain();
-    }
-
-    QAction* action(const QString& text)
-    {
-        stages->Actions().UpdateActions();
-        for (QAction* item : stages->Actions().Menu()->actions())
-            if (item->text().startsWith(text))
-                return item;
-        return nullptr;
-    }
-
     // Runs steps separated by ";": "select 1 2" (stages), "key Ctrl+C",
     // "menu Swap" (the context menu's item), "move N" (the selection to N),
     // "answer Box Button" (for the questions from then on), "put N X"
@@ -99,9 +77,14 @@ private:
                     numbers.push_back(words[i].toInt());
                 select(numbers);
             } else if (verb == QStringLiteral("key")) {
-                key(words[1]);
+                const QKeySequence sequence(words[1]);
+                QTest::keyClick(stages->lvStages, sequence[0].key(), sequence[0].keyboardModifiers());
             } else if (verb == QStringLiteral("menu")) {
-                QAction* item = action(words.mid(1).join(QLatin1Char(' ')));
+                stages->Actions().UpdateActions();
+                QAction* item = nullptr;
+                for (QAction* each : stages->Actions().Menu()->actions())
+                    if (!item && each->text().startsWith(words.mid(1).join(QLatin1Char(' '))))
+                        item = each;
                 QVERIFY2(item && item->isEnabled(), qPrintable(step));
                 item->trigger();
             } else if (verb == QStringLiteral("move")) {
@@ -114,7 +97,7 @@ private:
                 form().PushHistory();
                 form().FGLayer->SetCell(3, 3, 41);
             }
-            Drain();
+            drain();
         }
     }
 
@@ -234,7 +217,7 @@ private slots:
             QVERIFY(move.isAccepted());
             QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, modifiers);
             QCoreApplication::sendEvent(viewport, &dropped);
-            Drain();
+            drain();
             delete mime;
         };
         TQuestionAnswers answers;
@@ -259,13 +242,10 @@ private slots:
     // Copied stages are text on the clipboard, the text maps one after another.
     void theClipboardHoldsTheTextMaps()
     {
-        select({1, 3});
-        key(QStringLiteral("Ctrl+C"));
-        StageRecord b{};
-        StageRecord d{};
-        ReadStageRecord("Stage.Dat", 1, b);
-        ReadStageRecord("Stage.Dat", 3, d);
-        QCOMPARE(QApplication::clipboard()->text(), QString::fromLatin1(WriteTextMap(b, 1) + WriteTextMap(d, 3)));
+        TQuestionAnswers answers;
+        run(QStringLiteral("select 1 3; key Ctrl+C"), answers);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QString::fromLatin1(WriteTextMap(Named('B'), 1) + WriteTextMap(Named('D'), 3)));
         QVERIFY(stages->stStatus->text().startsWith(QStringLiteral("Copied 2 stages")));
     }
 };

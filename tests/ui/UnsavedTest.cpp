@@ -3,8 +3,6 @@
 // replacing another stage, the unsaved marks follow the stage, and a copy
 // left by an editor that ended is offered at the next start.
 
-#include "editor/Main.h"
-#include "editor/Recovery.h"
 #include "storage/StageFile.h"
 #include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
@@ -20,26 +18,10 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
 namespace {
-
-StageRecord Stage(const char* caption)
-{
-    StageRecord record;
-    EmptyStage(record);
-    record.Caption.Assign(caption);
-    record.BG[2][2] = 1;  // animated ground
-    record.FG[30][5] = 61;
-    return record;
-}
-
-bool Same(const StageRecord& a, const StageRecord& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 StageRecord FileRecord(int number)
 {
@@ -47,25 +29,6 @@ StageRecord FileRecord(int number)
     ReadStageRecord("Stage.Dat", number, record);
     return record;
 }
-
-void Drain()
-{
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents();
-}
-
-// One answer to the question over unsaved work, and what must follow.
-struct TAnswerCase {
-    const char* Answer;  // a button's caption, or "Escape"
-    bool FailingSave;    // a folder took the stage file's name, so Save fails
-    bool GoesOn;         // the close, load or open happens
-    bool Saved;          // the file holds the edit afterwards
-};
-
-const TAnswerCase AnswerCases[] = {
-    {"Save", false, true, true},     {"Discard", false, true, false}, {"Cancel", false, false, false},
-    {"Escape", false, false, false}, {"Save", true, false, false},
-};
 
 }  // namespace
 
@@ -76,12 +39,17 @@ private:
     std::unique_ptr<TfmStages> stages;
     StageRecord edited{};
 
-    // The editor started in a new folder whose stage file holds 0 and 1.
-    void start()
+    // A new folder whose stage file holds 0 and 1.
+    void enterStageFolder()
     {
         enterFolder();
-        QVERIFY(PutStageRecord("Stage.Dat", 0, Stage("Training Ground")));
-        QVERIFY(PutStageRecord("Stage.Dat", 1, Stage("Desert Fort")));
+        QVERIFY(PutStageRecord("Stage.Dat", 0, stageNamed("Training Ground")));
+        QVERIFY(PutStageRecord("Stage.Dat", 1, stageNamed("Desert Fort")));
+    }
+    // The editor started there.
+    void start()
+    {
+        enterStageFolder();
         openWindows();
         stages = std::make_unique<TfmStages>(window.get());
         window->SetStagesWindow(stages.get());
@@ -112,32 +80,6 @@ private:
         form().CaptureStage(record);
         return record;
     }
-    // Runs `action` with the question answered as the case says; the
-    // failure message, if any, is answered too.
-    QStringList answered(const TAnswerCase& c, const std::function<void()>& action)
-    {
-        if (c.FailingSave) {
-            QFile::remove(QStringLiteral("Stage.Dat"));
-            QDir().mkdir(QStringLiteral("Stage.Dat"));
-        }
-        TQuestionAnswers answers;
-        answers.Answer(QStringLiteral("UnsavedQuestion"), QString::fromLatin1(c.Answer));
-        answers.Answer(QStringLiteral("FailureMessage"), QStringLiteral("Escape"));
-        action();
-        Drain();
-        return answers.Asked;
-    }
-    QStringList expectedQuestions(const TAnswerCase& c, const char* stage)
-    {
-        QStringList asked{QStringLiteral("UnsavedQuestion: %1 has changes that are not saved.").arg(stage)};
-        if (c.FailingSave)
-            asked.append(QStringLiteral("FailureMessage: Cannot Save to File \"Stage.Dat\"!"));
-        return asked;
-    }
-    std::filesystem::path recoveryFolder() const
-    {
-        return std::filesystem::path(stateFolder->path().toStdString()) / RecoveryProgramName;
-    }
     int recoveryCopies() const
     {
         int copies = 0;
@@ -158,24 +100,44 @@ private slots:
     // every answer to the question.
     void closingLoadingAndOpeningAskFirst()
     {
+        const struct {
+            const char* Answer;  // a button's caption, or "Escape"
+            bool FailingSave;    // a folder took the stage file's name, so Save fails
+            bool GoesOn;         // the close, load or open happens
+            bool Saved;          // the file holds the edit afterwards
+        } cases[] = {
+            {"Save", false, true, true},     {"Discard", false, true, false}, {"Cancel", false, false, false},
+            {"Escape", false, false, false}, {"Save", true, false, false},
+        };
         enum TAction { Close, Load, Open };
         for (const TAction action : {Close, Load, Open})
-            for (const TAnswerCase& c : AnswerCases) {
+            for (const auto& c : cases) {
                 start();
                 QTest::keyClick(window.get(), Qt::Key_F4);
                 paint(5, 5);
                 stages->lvStages->setCurrentIndex(stages->Cells().index(1));
-                const QStringList asked = answered(c, [&] {
-                    if (action == Close)
-                        window->close();
-                    else if (action == Load)
-                        QTest::mouseClick(tool->btLoad, Qt::LeftButton);
-                    else
-                        QTest::keyClick(stages->lvStages, Qt::Key_Return);
-                });
-                QCOMPARE(asked, expectedQuestions(c, "Stage 00 (Training Ground)"));
+                if (c.FailingSave) {
+                    QFile::remove(QStringLiteral("Stage.Dat"));
+                    QDir().mkdir(QStringLiteral("Stage.Dat"));
+                }
+                TQuestionAnswers answers;
+                answers.Answer(QStringLiteral("UnsavedQuestion"), QString::fromLatin1(c.Answer));
+                answers.Answer(QStringLiteral("FailureMessage"), QStringLiteral("Escape"));
+                if (action == Close)
+                    window->close();
+                else if (action == Load)
+                    QTest::mouseClick(tool->btLoad, Qt::LeftButton);
+                else
+                    QTest::keyClick(stages->lvStages, Qt::Key_Return);
+                drain();
+                QStringList asked{
+                    QStringLiteral("UnsavedQuestion: Stage 00 (Training Ground) has changes that are "
+                                   "not saved.")};
+                if (c.FailingSave)
+                    asked.append(QStringLiteral("FailureMessage: Cannot Save to File \"Stage.Dat\"!"));
+                QCOMPARE(answers.Asked, asked);
                 if (!c.FailingSave)
-                    QCOMPARE(Same(FileRecord(0), edited), c.Saved);
+                    QCOMPARE(RecordsEqual(FileRecord(0), edited), c.Saved);
                 // Cancel changes nothing, not even the number or the marks.
                 const int number = c.GoesOn && action == Open ? 1 : 0;
                 QCOMPARE(int(form().StageNum), number);
@@ -184,15 +146,16 @@ private slots:
                 if (action == Close)
                     QCOMPARE(window->isVisible(), !c.GoesOn);
                 const bool loaded = c.GoesOn && action != Close;
-                QCOMPARE(Same(live(), edited), !loaded || (action == Load && c.Saved));
+                QCOMPARE(RecordsEqual(live(), edited), !loaded || (action == Load && c.Saved));
                 if (loaded)
-                    QVERIFY(Same(live(), FileRecord(number)));
+                    QVERIFY(RecordsEqual(live(), FileRecord(number)));
                 if (loaded && action == Open)  // the keys act on the opened stage at once
                     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window.get()));
                 stop();
             }
     }
 
+    // The number box changed: Save asks; Cancel leaves the file alone.
     void saveAsksBeforeReplacingAnotherStage()
     {
         start();
@@ -202,19 +165,12 @@ private slots:
             TQuestionAnswers answers;
             answers.Answer(QStringLiteral("ReplaceQuestion"), QString::fromLatin1(answer));
             QTest::mouseClick(tool->btSave, Qt::LeftButton);
-            Drain();
+            drain();
             QCOMPARE(answers.Asked, QStringList{QStringLiteral("ReplaceQuestion: Stage 01 in Stage.Dat is \"Desert "
                                                                "Fort\". Replace it with \"Training Ground\"?")});
-            QCOMPARE(Same(FileRecord(1), edited), std::strcmp(answer, "Replace") == 0);
+            QCOMPARE(RecordsEqual(FileRecord(1), edited), QLatin1String(answer) == QLatin1String("Replace"));
         }
         QVERIFY(!form().StageUnsaved());
-        // Saved there, the stage comes from there: the next save asks nothing.
-        paint(6, 5);
-        TQuestionAnswers answers;
-        answers.Answer(QStringLiteral("ReplaceQuestion"), QStringLiteral("Cancel"));
-        QTest::mouseClick(tool->btSave, Qt::LeftButton);
-        QVERIFY(answers.Asked.isEmpty());
-        QVERIFY(Same(FileRecord(1), edited));
     }
 
     // The marks follow the stage and leave every specified text alone.
@@ -268,10 +224,8 @@ private slots:
             int CopiesAfter;  // left ones, or this editor's own
         } cases[] = {{"Restore", true, 1}, {"Discard", false, 0}, {"Later", false, 1}};
         for (const auto& c : cases) {
-            enterFolder();
-            QVERIFY(PutStageRecord("Stage.Dat", 0, Stage("Training Ground")));
-            QVERIFY(PutStageRecord("Stage.Dat", 1, Stage("Desert Fort")));
-            StageRecord recovered = Stage("Desert Fort, edited");
+            enterStageFolder();
+            StageRecord recovered = stageNamed("Desert Fort, edited");
             recovered.FG[7][7] = 40;
             {
                 TRecovery ended(recoveryFolder(), std::filesystem::current_path() / "Stage.Dat");
@@ -282,12 +236,12 @@ private slots:
             answers.Answer(QStringLiteral("RestoreQuestion"), QString::fromLatin1(c.Answer));
             openWindows();
             QTRY_COMPARE_WITH_TIMEOUT(answers.Asked.size(), 1, 60000);
-            Drain();
+            drain();
             QVERIFY2(answers.Asked[0].startsWith(QStringLiteral("RestoreQuestion: Stage 01 of Stage.Dat has unsaved "
-                                                                "changes from ")),
+                                                                "changes from "))
+                         && answers.Asked[0].endsWith(QStringLiteral(". Restore them?")),
                      qPrintable(answers.Asked[0]));
-            QVERIFY(answers.Asked[0].endsWith(QStringLiteral(". Restore them?")));
-            QCOMPARE(Same(live(), recovered), c.Restored);
+            QCOMPARE(RecordsEqual(live(), recovered), c.Restored);
             QCOMPARE(int(form().StageNum), c.Restored ? 1 : 0);
             QCOMPARE(form().StageUnsaved(), c.Restored);
             QCOMPARE(tool->UnsavedMark(), c.Restored);
@@ -302,8 +256,7 @@ private slots:
 
     void aCopyThatCannotBeKeptIsReportedOnceAndEditingGoesOn()
     {
-        enterFolder();
-        QVERIFY(PutStageRecord("Stage.Dat", 0, Stage("Training Ground")));
+        enterStageFolder();
         QFile blocker(stateFolder->filePath(QString::fromLatin1(RecoveryProgramName)));
         QVERIFY(blocker.open(QIODevice::WriteOnly));  // a file where the folder must go
         blocker.close();
@@ -311,9 +264,9 @@ private slots:
         answers.Answer(QStringLiteral("ErrorReport"), QStringLiteral("OK"));
         openWindows();
         paint(5, 5);
-        Drain();
+        drain();
         paint(6, 5);
-        Drain();
+        drain();
         QCOMPARE(answers.Asked.size(), 1);
         QVERIFY2(answers.Asked[0].contains(QStringLiteral("Cannot keep a recovery copy")),
                  qPrintable(answers.Asked[0]));
