@@ -126,17 +126,6 @@ records=$(($(stat -c %s Stage.Dat) / 6000))
 # it on the copy's stage file: the entry's Exec line with %f, from another
 # folder. Its title names stage 0's caption, read from that file.
 # Waits poll with a generous bound; nothing relies on how long a step takes.
-wait_until() {
-  local i
-  for ((i = 0; i < 600; i++)); do
-    if "$@"; then return 0; fi
-    if [ -n "$editor_pid" ] && ! kill -0 "$editor_pid" 2>/dev/null; then
-      return 1
-    fi
-    sleep 0.2
-  done
-  return 1
-}
 if command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 && [ -x "$prefix/bin/stage-editor" ]; then
   start_xvfb "$work" || true
   if [ -n "$xvfb_pid" ]; then

@@ -52,3 +52,29 @@ start_xvfb() {
   xvfb_pid=
   return 1
 }
+
+# require_xvfb: start_xvfb in $work, or fail the script with the server's log.
+require_xvfb() {
+  if ! start_xvfb "$work"; then
+    echo "FAIL: Xvfb did not start:"
+    cat "$work/xvfb.log"
+    exit 1
+  fi
+}
+
+# wait_until COMMAND...: polls the command until it succeeds, up to about two
+# minutes; returns 1 then, or at once when the editor started as $editor_pid
+# has ended (its output, $work/editor.log, goes to standard error).
+wait_until() {
+  local i
+  for ((i = 0; i < 600; i++)); do
+    if "$@"; then return 0; fi
+    if [ -n "$editor_pid" ] && ! kill -0 "$editor_pid" 2>/dev/null; then
+      echo "the editor ended; its output:" >&2
+      cat "$work/editor.log" >&2 2>/dev/null || true
+      return 1
+    fi
+    sleep 0.2
+  done
+  return 1
+}

@@ -29,21 +29,7 @@ fail() {
   exit 1
 }
 
-# Polls the command given until it succeeds, up to about two minutes.
-wait_until() {
-  local i
-  for ((i = 0; i < 600; i++)); do
-    if "$@"; then return 0; fi
-    sleep 0.2
-  done
-  return 1
-}
-
-if ! start_xvfb "$work"; then
-  echo "FAIL: Xvfb did not start:"
-  cat "$work/xvfb.log"
-  exit 1
-fi
+require_xvfb
 
 cp -r "$examples"/. "$work/"
 export XDG_STATE_HOME="$work/state"

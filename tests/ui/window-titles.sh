@@ -18,28 +18,7 @@ export LC_ALL=C.UTF-8
 . "$(dirname "$0")/../support/xvfb.sh"
 skip_without Xvfb xdotool xprop
 start_workspace
-
-# Polls the command given until it succeeds, up to about two minutes, and
-# gives up at once when the editor has ended.
-wait_until() {
-  local i
-  for ((i = 0; i < 600; i++)); do
-    if "$@"; then return 0; fi
-    if [ -n "$editor_pid" ] && ! kill -0 "$editor_pid" 2>/dev/null; then
-      echo "FAIL: the editor ended; its output:" >&2
-      cat "$work/editor.log" >&2
-      exit 1
-    fi
-    sleep 0.2
-  done
-  return 1
-}
-
-if ! start_xvfb "$work"; then
-  echo "FAIL: Xvfb did not start:"
-  cat "$work/xvfb.log"
-  exit 1
-fi
+require_xvfb
 
 title_of() {
   xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
