@@ -128,12 +128,14 @@ protected:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
     }
-    // Closes them as the designer does; unsaved changes are discarded.
+    // Closes them as the designer does; unsaved changes are discarded, and an
+    // error report still waiting is acknowledged rather than left open.
     void closeWindows()
     {
         if (window) {
             TQuestionAnswers answers;
             answers.Answer(QStringLiteral("UnsavedQuestion"), QStringLiteral("Discard"));
+            answers.Answer(QStringLiteral("ErrorReport"), QStringLiteral("OK"));
             window->close();
         }
         tool.reset();

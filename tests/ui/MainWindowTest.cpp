@@ -611,7 +611,9 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("the designer's older map");
         file.close();
-        form().Caption.Assign("Newer");
+        // The stage stays as it started: an unsaved one would have its
+        // recovery copy written meanwhile, on a thread of its own, onto the
+        // same full disk, and that report would come at any moment.
         // The disk is as good as full: no file may grow past 1 KB, and the
         // write that tries fails instead of ending the test.
         rlimit before{};
