@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 void TShortString::Assign(const std::string& text)
 {
@@ -65,6 +67,11 @@ void EmptyStage(StageRecord& record)
 bool RecordsEqual(const StageRecord& a, const StageRecord& b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::size_t RecordHash(const StageRecord& record)
+{
+    return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(&record), sizeof record));
 }
 
 bool IsEmptyRecord(const StageRecord& record)

@@ -90,6 +90,8 @@ void EmptyStage(StageRecord& record);
 
 // True when the two records hold the same 6000 bytes.
 bool RecordsEqual(const StageRecord& a, const StageRecord& b);
+// A hash of the 6000 bytes: equal records hash alike.
+std::size_t RecordHash(const StageRecord& record);
 
 // True when `record` is exactly the empty record (EmptyStage): the padding a
 // new or grown stage file holds where no stage was saved yet.

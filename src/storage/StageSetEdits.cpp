@@ -57,6 +57,16 @@ void MakeEmpty(TStageSetResult& result, std::size_t at)
     result.Source[at] = -1;
 }
 
+// `stages` put in as new records from `to` on (the records reach that far).
+void PutAt(TStageSetResult& result, int to, const std::vector<StageRecord>& stages)
+{
+    for (std::size_t i = 0; i < stages.size(); ++i) {
+        const std::size_t at = static_cast<std::size_t>(to) + i;
+        result.Records[at] = stages[i];
+        result.Source[at] = -1;
+    }
+}
+
 }  // namespace
 
 std::string StageNumberText(std::int64_t number)
@@ -99,12 +109,12 @@ TStageSetResult CopyStages(const std::vector<StageRecord>& records, const std::v
     if (std::string why = OutOfRange(to, to + count - 1); !why.empty())
         return Refused(why);
     TStageSetResult result = Start(records, std::max(*high + 1, to + count));
-    const std::vector<StageRecord> before = result.Records;
-    for (int i = 0; i < count; ++i) {
-        const auto at = static_cast<std::size_t>(to + i);
-        result.Records[at] = before[static_cast<std::size_t>(from[static_cast<std::size_t>(i)])];
-        result.Source[at] = -1;
-    }
+    // Taken before any is put in: the ranges may overlap.
+    std::vector<StageRecord> copied;
+    copied.reserve(from.size());
+    for (const int number : from)
+        copied.push_back(result.Records[static_cast<std::size_t>(number)]);
+    PutAt(result, to, copied);
     return result;
 }
 
@@ -174,10 +184,6 @@ TStageSetResult PutStages(const std::vector<StageRecord>& records, int to, const
     if (std::string why = OutOfRange(to, to + count - 1); !why.empty())
         return Refused(why);
     TStageSetResult result = Start(records, to + count);
-    for (int i = 0; i < count; ++i) {
-        const auto at = static_cast<std::size_t>(to + i);
-        result.Records[at] = stages[static_cast<std::size_t>(i)];
-        result.Source[at] = -1;
-    }
+    PutAt(result, to, stages);
     return result;
 }

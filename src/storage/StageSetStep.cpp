@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -14,8 +13,7 @@ public:
 
     int Add(const StageRecord& record)
     {
-        std::vector<int>& same = FByHash[std::hash<std::string_view>{}(
-            std::string_view(reinterpret_cast<const char*>(&record), sizeof record))];
+        std::vector<int>& same = FByHash[RecordHash(record)];
         for (const int index : same)
             if (RecordsEqual(FRecords[static_cast<std::size_t>(index)], record))
                 return index;
@@ -114,10 +112,12 @@ TStageSetEdit ReplayStageSetStep(const TStageSetStep& step)
         }
         for (const TStageSetStep::TChange& change : step.Changes) {
             const bool there = change.Number < count;
-            if (change.Before < 0 ? there
-                                  : !there
-                                        || !RecordsEqual(records[static_cast<std::size_t>(change.Number)],
-                                                         step.Records[static_cast<std::size_t>(change.Before)])) {
+            const bool asFound = change.Before < 0
+                                     ? !there
+                                     : there
+                                           && RecordsEqual(records[static_cast<std::size_t>(change.Number)],
+                                                           step.Records[static_cast<std::size_t>(change.Before)]);
+            if (!asFound) {
                 result.Error = "stage " + StageNumberText(change.Number)
                                + " has changed since (another program or a Save wrote it)";
                 return result;

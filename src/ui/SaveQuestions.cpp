@@ -1,5 +1,7 @@
 #include "ui/SaveQuestions.h"
 
+#include "storage/StageSetEdits.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -12,11 +14,6 @@
 #include <vector>
 
 namespace {
-
-QString Number(int number)
-{
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-}
 
 struct TChoice {
     const char* Caption;
@@ -56,7 +53,7 @@ QString StageList(const TStageNames& stages)
     constexpr std::size_t Named = 6;
     QStringList names;
     for (std::size_t i = 0; i < stages.size() && i < Named; ++i)
-        names.append(QStringLiteral("%1 \"%2\"").arg(Number(stages[i].first), stages[i].second));
+        names.append(QStringLiteral("%1 \"%2\"").arg(NumberText(stages[i].first), stages[i].second));
     QString list = names.join(QStringLiteral(", "));
     if (stages.size() > Named)
         list += QStringLiteral(" and %1 more").arg(stages.size() - Named);
@@ -64,6 +61,11 @@ QString StageList(const TStageNames& stages)
 }
 
 }  // namespace
+
+QString NumberText(int number)
+{
+    return QString::fromStdString(StageNumberText(number));
+}
 
 QString CaptionText(const TShortString& caption)
 {
@@ -84,12 +86,13 @@ QString PathText(const std::filesystem::path& path)
 
 TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)
 {
-    const int answer = Ask(parent, "UnsavedQuestion",
-                           QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(Number(number), caption),
-                           {{"Save", QMessageBox::AcceptRole},
-                            {"Discard", QMessageBox::DestructiveRole},
-                            {"Cancel", QMessageBox::RejectRole}},
-                           0, 2);
+    const int answer =
+        Ask(parent, "UnsavedQuestion",
+            QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(NumberText(number), caption),
+            {{"Save", QMessageBox::AcceptRole},
+             {"Discard", QMessageBox::DestructiveRole},
+             {"Cancel", QMessageBox::RejectRole}},
+            0, 2);
     return static_cast<TUnsavedAnswer>(answer);
 }
 
@@ -98,7 +101,7 @@ bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const
 {
     return Ask(parent, "ReplaceQuestion",
                QStringLiteral("Stage %1 in %2 is \"%3\". Replace it with \"%4\"?")
-                   .arg(Number(number), fileName, fileCaption, liveCaption),
+                   .arg(NumberText(number), fileName, fileCaption, liveCaption),
                {{"Replace", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
            == 0;
 }
@@ -106,13 +109,13 @@ bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const
 TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when)
 {
     const QString time = QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    const int answer = Ask(
-        parent, "RestoreQuestion",
-        QStringLiteral("Stage %1 of %2 has unsaved changes from %3. Restore them?").arg(Number(number), fileName, time),
-        {{"Restore", QMessageBox::AcceptRole},
-         {"Discard", QMessageBox::DestructiveRole},
-         {"Later", QMessageBox::RejectRole}},
-        0, 2);
+    const int answer = Ask(parent, "RestoreQuestion",
+                           QStringLiteral("Stage %1 of %2 has unsaved changes from %3. Restore them?")
+                               .arg(NumberText(number), fileName, time),
+                           {{"Restore", QMessageBox::AcceptRole},
+                            {"Discard", QMessageBox::DestructiveRole},
+                            {"Later", QMessageBox::RejectRole}},
+                           0, 2);
     return static_cast<TRestoreAnswer>(answer);
 }
 
@@ -124,7 +127,8 @@ bool AskCreateStageFile(QWidget* parent, const QString& fileName, const QString&
 
 bool AskLoadChangedStage(QWidget* parent, int number)
 {
-    return AskYes(parent, "ChangedQuestion", QStringLiteral("Stage %1 changed on disk. Load it?").arg(Number(number)));
+    return AskYes(parent, "ChangedQuestion",
+                  QStringLiteral("Stage %1 changed on disk. Load it?").arg(NumberText(number)));
 }
 
 void TellStageChanged(QWidget* parent, int number, const QString& fileName)
@@ -132,7 +136,7 @@ void TellStageChanged(QWidget* parent, int number, const QString& fileName)
     Ask(parent, "ChangedNote",
         QStringLiteral(
             "Stage %1 changed on disk. Your changes to it are kept; Save will ask before replacing it in %2.")
-            .arg(Number(number), fileName),
+            .arg(NumberText(number), fileName),
         {{"OK", QMessageBox::AcceptRole}}, 0, 0);
 }
 
@@ -140,7 +144,7 @@ TUnsavedAnswer AskReplacesUnsaved(QWidget* parent, int number)
 {
     const int answer =
         Ask(parent, "ReplacesUnsavedQuestion",
-            QStringLiteral("Stage %1 has changes that are not saved; this replaces it.").arg(Number(number)),
+            QStringLiteral("Stage %1 has changes that are not saved; this replaces it.").arg(NumberText(number)),
             {{"Save first", QMessageBox::AcceptRole},
              {"Discard", QMessageBox::DestructiveRole},
              {"Cancel", QMessageBox::RejectRole}},

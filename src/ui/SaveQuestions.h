@@ -70,6 +70,8 @@ bool AskReplaceStages(QWidget* parent, const TStageNames& stages);
 // Delete, or Cancel (the default, also Escape).
 bool AskClearStages(QWidget* parent, const TStageNames& stages, bool remove);
 
+// A stage number as the windows show it: "07".
+QString NumberText(int number);
 // A stage's caption as the title shows it (each byte one character).
 QString CaptionText(const TShortString& caption);
 // The name a question gives a file: its last part ("Stage.Dat").

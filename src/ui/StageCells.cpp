@@ -1,5 +1,6 @@
 #include "ui/StageCells.h"
 
+#include "ui/SaveQuestions.h"
 #include "ui/StageThumbnails.h"
 
 #include <QFontMetrics>
@@ -23,20 +24,14 @@ const QColor PlaceholderColour(48, 48, 52);
 
 QString Caption(const TStageThumbnail& stage)
 {
-    // Bytes as the title shows them: each byte one character (Latin-1).
-    return QString::fromLatin1(stage.Record.Caption.Str());
-}
-
-QString Number(int number)
-{
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+    return CaptionText(stage.Record.Caption);
 }
 
 QString ToolTip(int number, const TStageThumbnail& stage)
 {
     if (!stage.Present)
-        return QStringLiteral("Stage %1: no record in the stage file").arg(Number(number));
-    QString tip = QStringLiteral("Stage %1: %2").arg(Number(number), Caption(stage));
+        return QStringLiteral("Stage %1: no record in the stage file").arg(NumberText(number));
+    QString tip = QStringLiteral("Stage %1: %2").arg(NumberText(number), Caption(stage));
     if (stage.Errors() > 0) {
         tip += QLatin1Char('\n') + QString::fromLatin1(stage.FirstError);
         if (stage.Errors() > 1)
@@ -78,7 +73,7 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     const TStageThumbnail& stage = FStages.Stage(number);
     switch (role) {
     case Qt::DisplayRole:
-        return Number(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
+        return NumberText(number) + QLatin1Char(' ') + (stage.Present ? Caption(stage) : QStringLiteral("no record"));
     case Qt::ToolTipRole:
         return ToolTip(number, stage)
                + (number == FCurrent && FUnsaved ? QStringLiteral("\nThe editor holds unsaved changes to it")
@@ -277,7 +272,7 @@ void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QMo
     QFont font = option.font;
     QFont bold = font;
     bold.setBold(true);
-    const QString number = Number(index.row());
+    const QString number = NumberText(index.row());
     const QFontMetrics boldMetrics(bold);
     const QRect pill(view.Label.left(), view.Label.top() + 1, boldMetrics.horizontalAdvance(number) + 10,
                      view.Label.height() - 2);

@@ -23,21 +23,16 @@
 
 namespace {
 
-QString Number(int number)
-{
-    return QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-}
-
 // "07", or "07..09" for three stages from 07 on.
 QString Range(int first, int count)
 {
-    return count == 1 ? Number(first) : Number(first) + QStringLiteral("..") + Number(first + count - 1);
+    return count == 1 ? NumberText(first) : NumberText(first) + QStringLiteral("..") + NumberText(first + count - 1);
 }
 
 // "03", or "3 stages".
 QString Stages(const std::vector<int>& numbers)
 {
-    return numbers.size() == 1 ? Number(numbers.front()) : QStringLiteral("%1 stages").arg(numbers.size());
+    return numbers.size() == 1 ? NumberText(numbers.front()) : QStringLiteral("%1 stages").arg(numbers.size());
 }
 
 bool IsRun(const std::vector<int>& numbers)
@@ -176,7 +171,7 @@ bool TStageSetActions::SwapSelection()
     const int a = selected[0];
     const int b = selected[1];
     return Run({QStringLiteral("Cannot swap the stages."),
-                QStringLiteral("Swapped %1 and %2").arg(Number(a), Number(b)),
+                QStringLiteral("Swapped %1 and %2").arg(NumberText(a), NumberText(b)),
                 [=](const std::vector<StageRecord>& records) { return SwapStages(records, a, b); }});
 }
 
@@ -187,7 +182,7 @@ bool TStageSetActions::InsertStage()
         return false;
     const int at = selected.front();
     return Run(
-        {QStringLiteral("Cannot insert a stage."), QStringLiteral("Inserted an empty stage at %1").arg(Number(at)),
+        {QStringLiteral("Cannot insert a stage."), QStringLiteral("Inserted an empty stage at %1").arg(NumberText(at)),
          [=](const std::vector<StageRecord>& records) { return ::InsertStage(records, at); }, false, false, at, 1});
 }
 
@@ -294,7 +289,7 @@ bool TStageSetActions::Drop(int target, const TStagesOnClipboard& stages, bool c
         return false;
     const std::vector<StageRecord> records = stages.Records;
     return Run({QStringLiteral("Cannot paste stages."),
-                count == 1 ? QStringLiteral("Pasted a stage at %1").arg(Number(target))
+                count == 1 ? QStringLiteral("Pasted a stage at %1").arg(NumberText(target))
                            : QStringLiteral("Pasted %1 stages at %2").arg(count).arg(Range(target, count)),
                 [=](const std::vector<StageRecord>& current) { return PutStages(current, target, records); }, true,
                 missing, target, count});

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <exception>
 #include <set>
-#include <string_view>
 #include <utility>
 
 TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
@@ -20,15 +19,6 @@ TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesys
 }
 
 TStageThumbnails::~TStageThumbnails() = default;
-
-namespace {
-
-std::size_t ContentHash(const StageRecord& record)
-{
-    return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(&record), sizeof record));
-}
-
-}  // namespace
 
 void TStageThumbnails::SetFiles(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
 {
@@ -95,7 +85,7 @@ bool TStageThumbnails::PicturesAsMade(const TStageLook& look, TFoundPictures& fo
 
 std::shared_ptr<const TStageLook> TStageThumbnails::FindLook(const StageRecord& record) const
 {
-    const auto bucket = FLooks.find(ContentHash(record));
+    const auto bucket = FLooks.find(RecordHash(record));
     if (bucket == FLooks.end())
         return nullptr;
     for (const std::shared_ptr<const TStageLook>& look : bucket->second)
@@ -107,12 +97,12 @@ std::shared_ptr<const TStageLook> TStageThumbnails::FindLook(const StageRecord& 
 void TStageThumbnails::KeepLook(std::shared_ptr<const TStageLook> look)
 {
     ForgetLook(*look);
-    FLooks[ContentHash(look->Record)].push_back(std::move(look));
+    FLooks[RecordHash(look->Record)].push_back(std::move(look));
 }
 
 void TStageThumbnails::ForgetLook(const TStageLook& look)
 {
-    const auto bucket = FLooks.find(ContentHash(look.Record));
+    const auto bucket = FLooks.find(RecordHash(look.Record));
     if (bucket == FLooks.end())
         return;
     std::erase_if(bucket->second, [&look](const std::shared_ptr<const TStageLook>& kept) {

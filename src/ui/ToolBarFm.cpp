@@ -408,7 +408,7 @@ void TfmTool::btSaveFileClick()
     if (!FForm)
         return;
     // The name unpack and pack give the stage's map.
-    SaveDialog1->selectFile(QStringLiteral("%1.txt").arg(static_cast<int>(FForm->StageNum), 2, 10, QLatin1Char('0')));
+    SaveDialog1->selectFile(NumberText(FForm->StageNum) + QStringLiteral(".txt"));
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
         return;
     const QString name = SaveDialog1->selectedFiles().constFirst();
