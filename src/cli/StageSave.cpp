@@ -13,6 +13,25 @@ namespace {
 // larger is the wrong file.
 constexpr std::int64_t MaxKeptRecords = 1000;
 
+// The file's records `current` (none when there is no file to read) with
+// `records` put at their numbers, grown with empty records to reach them.
+TStageFileContent WithRecords(const TStageRecords& current, const std::map<int, StageRecord>& records)
+{
+    if (current.Read && current.WholeRecords > MaxKeptRecords)
+        return TStageFileContent{{},
+                                 "it holds " + std::to_string(current.WholeRecords)
+                                     + " records, more than a stage file holds; nothing written"};
+    std::vector<StageRecord> all = current.Read ? current.Records : std::vector<StageRecord>{};
+    if (!records.empty() && all.size() <= static_cast<std::size_t>(records.rbegin()->first)) {
+        StageRecord empty;
+        EmptyStage(empty);
+        all.resize(static_cast<std::size_t>(records.rbegin()->first) + 1, empty);
+    }
+    for (const auto& [number, record] : records)
+        all[static_cast<std::size_t>(number)] = record;
+    return TStageFileContent{StageFileBytes(all), {}};
+}
+
 }  // namespace
 
 TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t maxRecords, const std::string& tooMany)
@@ -48,31 +67,13 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
                          const char* command, std::ostream& err)
 {
-    StageRecord empty;
-    EmptyStage(empty);
     std::int64_t dropped = 0;
     // Under the file's lock from the read to the rename, so that no save or
     // import lands in between and is lost.
-    const TWriteResult written = ReplaceStageFile(file, MaxKeptRecords,
-                                                  [&](const TStageRecords& current) {
-                                                      std::vector<StageRecord> all;
-                                                      if (current.Read) {
-                                                          if (current.WholeRecords > MaxKeptRecords)
-                                                              return TStageFileContent{{}, "it holds " + std::to_string(current.WholeRecords)
-                                                 + " records, more than a stage file holds; nothing written"};
-                                                          all = current.Records;
-                                                          dropped = current.TrailingBytes;
-                                                      }
-                                                      if (!records.empty()
-                                                          && all.size()
-                                                                 <= static_cast<std::size_t>(records.rbegin()->first))
-                                                          all.resize(
-                                                              static_cast<std::size_t>(records.rbegin()->first) + 1,
-                                                              empty);
-                                                      for (const auto& [number, record] : records)
-                                                          all[static_cast<std::size_t>(number)] = record;
-                                                      return TStageFileContent{StageFileBytes(all), {}};
-                                                  });
+    const TWriteResult written = ReplaceStageFile(file, MaxKeptRecords, [&](const TStageRecords& current) {
+        dropped = current.Read ? current.TrailingBytes : 0;
+        return WithRecords(current, records);
+    });
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
     if (dropped > 0)

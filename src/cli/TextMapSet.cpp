@@ -116,8 +116,8 @@ std::vector<std::string> TextMapLosses(const StageRecord& record, const std::str
         if (tile > 1)
             losses.push_back(std::string(name) + " is " + std::to_string(tile) + " (a text map keeps 0 or 1)");
     if (const int outside = CellsOutside(record, EmptyCode, 254); outside > 0)
-        losses.push_back(Counted(outside, "cell") + Holds(outside) + " codes outside -1..254 (such as -2 from an incomplete "
-                                                   "import), which come back empty");
+        losses.push_back(Counted(outside, "cell") + Holds(outside)
+                         + " codes outside -1..254 (such as -2 from an incomplete import), which come back empty");
 
     // Whatever else the text cannot carry shows in the round trip itself.
     const auto back = ImportedTextMap(exported);

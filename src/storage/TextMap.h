@@ -49,6 +49,7 @@ std::optional<TTextMap> ReadTextMap(std::string_view text);
 // The text maps in one text, one after another (as copied stages are): each
 // piece starts at a "[Stage" header and runs up to the first "[Stage" after
 // its "[End]", or up to the next header that starts a line when that comes
-// before any "[End]" (a map cut short), or to the end of the text. Each piece reads with ReadTextMap as that map
-// read alone; a text without a header has none.
+// before any "[End]" (a map cut short), or to the end of the text. Each
+// piece reads with ReadTextMap as that map read alone; a text without a
+// header has none.
 std::vector<std::string_view> SplitTextMaps(std::string_view text);
