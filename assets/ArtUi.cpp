@@ -2,7 +2,7 @@
 // tanks, the application icon, the splash and the example backgrounds.
 #include "ArtPictures.h"
 #include "ArtScene.h"
-#include "editor/Palette.h"
+#include "stage/Palette.h"
 #include "stage/StageRecord.h"
 
 #include <array>

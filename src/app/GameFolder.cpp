@@ -20,7 +20,7 @@ TGameFolder GameFolderOf(const std::vector<std::string>& arguments)
         return game;
     }
     if (fs::is_directory(given, error)) {
-        game.StageFile = given / "Stage.Dat";
+        game.StageFile = given / DefaultStageFileName;
         game.PictureFolder = given;
         return game;
     }

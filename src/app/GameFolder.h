@@ -3,6 +3,8 @@
 // folder, or a stage file in it), else the current folder. The desktop entry
 // passes the stage file a file manager opened.
 
+#include "storage/FileLookup.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@ struct TGameFolder {
     // The stage file and the folder "Map" is looked up in. Without an
     // argument they stay relative to the current folder, as the editor always
     // worked; a named folder or file gives absolute paths.
-    std::filesystem::path StageFile = "Stage.Dat";
+    std::filesystem::path StageFile = DefaultStageFileName;
     std::filesystem::path PictureFolder;
     // Why the argument was not used (the editor then works in the current
     // folder); empty when it was, or when there was none.

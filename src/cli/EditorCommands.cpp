@@ -39,7 +39,7 @@ int RunSheet(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
         throw TUsageError("-o OUT.png is required");
     TSheetOptions options;
     if (args.Has("--columns"))
-        options.Columns = static_cast<int>(ParseNumber(args.Get("--columns", ""), 1, MaxFileRecords, "columns"));
+        options.Columns = static_cast<int>(ParseNumber(args.Get("--columns", ""), 1, MaxStageFileRecords, "columns"));
     if (args.Has("--scale")) {
         const std::string scale = args.Get("--scale", "");
         if (scale != "1" && scale != "2" && scale != "4" && scale != "8")
@@ -49,7 +49,7 @@ int RunSheet(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     const auto file = StageFileArg(args);
     CheckOutputIsNotStageFile(args, file);
     const TStageRecords records =
-        ReadAllRecords(file, MaxFileRecords, "a sheet shows at most " + std::to_string(MaxFileRecords));
+        ReadAllRecords(file, MaxStageFileRecords, "a sheet shows at most " + std::to_string(MaxStageFileRecords));
     const TSheet sheet = MakeSheet(records, file.parent_path(), options);
     for (const std::string& problem : sheet.PictureProblems)
         err << "stagetool sheet: " << problem << "\n";

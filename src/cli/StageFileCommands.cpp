@@ -31,7 +31,7 @@ int RunList(const TArgs& args, std::ostream& out, std::ostream& /*err*/)
     const auto file = StageFileArg(args);
     // Under one lock, so that a replace cannot mix two files in one listing.
     const TStageRecords records =
-        ReadAllRecords(file, MaxFileRecords, "list shows at most " + std::to_string(MaxFileRecords));
+        ReadAllRecords(file, MaxStageFileRecords, "list shows at most " + std::to_string(MaxStageFileRecords));
     std::string text;
     for (std::size_t n = 0; n < records.Records.size(); ++n) {
         const StageRecord& record = records.Records[n];
@@ -62,7 +62,7 @@ int RunCheck(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const auto file = StageFileArg(args);
     const TStageRecords records =
-        ReadAllRecords(file, MaxFileRecords, "check reads at most " + std::to_string(MaxFileRecords));
+        ReadAllRecords(file, MaxStageFileRecords, "check reads at most " + std::to_string(MaxStageFileRecords));
     if (records.TrailingBytes > 0)
         err << "stagetool check: the last " << records.TrailingBytes << " bytes of " << file.string()
             << " are no whole record and are not checked\n";

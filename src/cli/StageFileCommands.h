@@ -6,10 +6,6 @@
 #include <cstdint>
 #include <iosfwd>
 
-// The most records list, sheet and check read: a stage file holds 100; a
-// file far larger is the wrong file.
-constexpr std::int64_t MaxFileRecords = 1000;
-
 // list [--file F]: one record per line: number, caption, enemies in all,
 // MaxCount, BG_Bitmap, separated by tabs.
 int RunList(const TArgs& args, std::ostream& out, std::ostream& err);

@@ -9,15 +9,11 @@
 
 namespace {
 
-// The most records a replace keeps: a stage file holds 100; a file far
-// larger is the wrong file.
-constexpr std::int64_t MaxKeptRecords = 1000;
-
 // The file's records `current` (none when there is no file to read) with
 // `records` put at their numbers, grown with empty records to reach them.
 TStageFileContent WithRecords(const TStageRecords& current, const std::map<int, StageRecord>& records)
 {
-    if (current.Read && current.WholeRecords > MaxKeptRecords)
+    if (current.Read && current.WholeRecords > MaxStageFileRecords)
         return TStageFileContent{{},
                                  "it holds " + std::to_string(current.WholeRecords)
                                      + " records, more than a stage file holds; nothing written"};
@@ -70,7 +66,7 @@ void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, 
     std::int64_t dropped = 0;
     // Under the file's lock from the read to the rename, so that no save or
     // import lands in between and is lost.
-    const TWriteResult written = ReplaceStageFile(file, MaxKeptRecords, [&](const TStageRecords& current) {
+    const TWriteResult written = ReplaceStageFile(file, MaxStageFileRecords, [&](const TStageRecords& current) {
         dropped = current.Read ? current.TrailingBytes : 0;
         return WithRecords(current, records);
     });

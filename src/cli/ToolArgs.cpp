@@ -117,7 +117,7 @@ void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& s
 
 std::filesystem::path StageFileArg(const TArgs& args)
 {
-    return FindStageFile(args.Get("--file", "Stage.Dat"));
+    return FindStageFile(args.Get("--file", DefaultStageFileName));
 }
 
 void WriteAll(std::ostream& out, const std::string& text)

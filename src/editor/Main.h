@@ -124,7 +124,7 @@ public:
 
     // Where "Stage.Dat" and "Map\" are looked up; the editor uses the current
     // folder, the command-line tool may point elsewhere.
-    std::filesystem::path StageFileName = "Stage.Dat";
+    std::filesystem::path StageFileName = DefaultStageFileName;
     std::filesystem::path PictureFolder = "";  // "Map" is looked up inside it
     // The folder the stage file is in, absolute, without "." or "..".
     std::filesystem::path GameFolder() const;

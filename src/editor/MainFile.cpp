@@ -65,7 +65,7 @@ std::filesystem::path TMainForm::GameFolder() const
 
 void TMainForm::EnterGameFolder(const std::filesystem::path& folder)
 {
-    StageFileName = folder / "Stage.Dat";
+    StageFileName = folder / DefaultStageFileName;
     PictureFolder = folder;
     History = THistory();
     UpdateUndoButtons();

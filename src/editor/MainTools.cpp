@@ -7,9 +7,9 @@
 // lies outside the layers either way, and all arithmetic here stays in int.
 #include "editor/Main.h"
 
-#include "editor/Palette.h"
 #include "editor/RandomGen.h"
 #include "editor/ToolMode.h"
+#include "stage/Palette.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -15,7 +15,8 @@ static_assert(std::endian::native == std::endian::little, "the record layout ass
 constexpr int MaxShortString = 63;
 // Stages are numbered 0..99; a stage file written by the editor holds at
 // most 100 records.
-constexpr int MaxStageNumber = 99;
+constexpr int StageCount = 100;
+constexpr int MaxStageNumber = StageCount - 1;
 // The enemy types a stage counts; the record keeps 32 slots, of which only
 // the first 16 mean anything.
 constexpr int EnemyTypeCount = 16;

@@ -69,6 +69,10 @@ struct TPictureState {
 
 TPictureState PictureStateOf(const std::filesystem::path& folder, const std::string& name);
 
+// The stage file's name in a game folder, as the game writes it; found
+// ignoring letter case (FindStageFile).
+inline constexpr char DefaultStageFileName[] = "Stage.Dat";
+
 // The stage file named `file`, found the way pictures are: the entry of its
 // folder with exactly that name, else the one entry whose name matches it
 // ignoring case (a folder copied from another system may hold "STAGE.DAT").

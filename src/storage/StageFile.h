@@ -23,6 +23,10 @@
 #include <string>
 #include <vector>
 
+// The most records anything reads of a stage file: a stage file holds 100;
+// a file far larger is the wrong file and is left alone.
+constexpr std::int64_t MaxStageFileRecords = 1000;
+
 // The outcome of reading or writing a record: success, or why it failed in
 // words for the user (the system's reason, such as "No space left on
 // device", or "it holds 3 whole records" for a record past the end); the

@@ -17,10 +17,10 @@ std::string OutOfRange(int first, int last)
 {
     if (first < 0)
         return "there is no stage " + std::to_string(first);
-    if (last >= StageSetNumbers)
-        return first == last ? "stage " + std::to_string(first) + " is past " + StageNumberText(StageSetNumbers - 1)
+    if (last >= StageCount)
+        return first == last ? "stage " + std::to_string(first) + " is past " + StageNumberText(StageCount - 1)
                              : "stages " + StageNumberText(first) + ".." + std::to_string(last) + " would run past "
-                                   + StageNumberText(StageSetNumbers - 1);
+                                   + StageNumberText(StageCount - 1);
     return {};
 }
 
@@ -132,7 +132,7 @@ TStageSetResult InsertStage(const std::vector<StageRecord>& records, int number)
 {
     if (std::string why = OutOfRange(number, number); !why.empty())
         return Refused(why);
-    const bool full = static_cast<int>(records.size()) >= StageSetNumbers;
+    const bool full = static_cast<int>(records.size()) >= StageCount;
     if (full && !IsEmptyRecord(records.back()))
         return Refused("the file already holds " + std::to_string(records.size()) + " stages and the last, "
                        + StageNumberText(static_cast<int>(records.size()) - 1) + ", is not empty");

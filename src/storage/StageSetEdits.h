@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-constexpr int StageSetNumbers = 100;  // stages 0..99
-
 // "07": a stage number as the windows and messages show it, two digits at least.
 std::string StageNumberText(std::int64_t number);
 

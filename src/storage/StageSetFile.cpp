@@ -16,7 +16,7 @@ TStageSetOutcome Plan(const TStageRecords& current, const TStageSetEdit& edit, b
         outcome.Error = "there is no stage file";
         return outcome;
     }
-    if (current.WholeRecords > MaxStageSetRecords) {
+    if (current.WholeRecords > MaxStageFileRecords) {
         outcome.Error = "it holds " + std::to_string(current.WholeRecords) + " records, more than a stage file holds";
         return outcome;
     }
@@ -51,7 +51,7 @@ std::string StageFileBytes(const std::vector<StageRecord>& records)
 
 TStageSetOutcome PreviewStageSet(const std::filesystem::path& file, const TStageSetEdit& edit, bool mayCreate)
 {
-    TStageRecords current = ReadFirstStageRecords(file, MaxStageSetRecords);
+    TStageRecords current = ReadFirstStageRecords(file, MaxStageFileRecords);
     if (!current.Read && !Missing(file)) {
         TStageSetOutcome outcome;
         outcome.Error = "it cannot be read";
@@ -65,7 +65,7 @@ TStageSetOutcome ChangeStageSet(const std::filesystem::path& file, const TStageS
     TStageSetOutcome outcome;
     bool unchanged = false;
     const TWriteResult written =
-        ReplaceStageFile(file, MaxStageSetRecords, [&](const TStageRecords& current) -> TStageFileContent {
+        ReplaceStageFile(file, MaxStageFileRecords, [&](const TStageRecords& current) -> TStageFileContent {
             std::vector<StageRecord> after;
             outcome = Plan(current, edit, mayCreate, &after);
             unchanged = outcome && outcome.Step.Empty();

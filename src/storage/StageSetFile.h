@@ -13,10 +13,6 @@
 #include <string>
 #include <vector>
 
-// The most records an operation reads: a stage file holds 100; a file far
-// larger is the wrong file and is left alone.
-constexpr std::int64_t MaxStageSetRecords = 1000;
-
 struct TStageSetOutcome {
     std::string Error;   // why nothing changed, in words for the user
     TStageSetStep Step;  // what changed (nothing, when the operation changed no byte)

@@ -53,21 +53,21 @@ void DrawCentredText(QPainter& painter, const QRect& area, const QString& text, 
 TStageCellModel::TStageCellModel(const TStageThumbnails& stages, QObject* parent)
     : QAbstractListModel(parent),
       FStages(stages),
-      FImages(static_cast<std::size_t>(BrowserStageCount)),
-      FLooks(static_cast<std::size_t>(BrowserStageCount))
+      FImages(static_cast<std::size_t>(StageCount)),
+      FLooks(static_cast<std::size_t>(StageCount))
 {
-    for (int number = 0; number < BrowserStageCount; ++number)
+    for (int number = 0; number < StageCount; ++number)
         TakeImage(number);
 }
 
 int TStageCellModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : BrowserStageCount;
+    return parent.isValid() ? 0 : StageCount;
 }
 
 QVariant TStageCellModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() < 0 || index.row() >= BrowserStageCount)
+    if (!index.isValid() || index.row() < 0 || index.row() >= StageCount)
         return {};
     const int number = index.row();
     const TStageThumbnail& stage = FStages.Stage(number);
@@ -123,18 +123,18 @@ void TStageCellModel::TakeImage(int number)
 
 void TStageCellModel::Reload()
 {
-    for (int number = 0; number < BrowserStageCount; ++number)
+    for (int number = 0; number < StageCount; ++number)
         TakeImage(number);
     // Pictures of looks no cell shows any more go; those shown stay made.
     std::erase_if(FImageOf, [this](const auto& made) {
         return std::find(FLooks.begin(), FLooks.end(), made.first) == FLooks.end();
     });
-    emit dataChanged(index(0), index(BrowserStageCount - 1));
+    emit dataChanged(index(0), index(StageCount - 1));
 }
 
 void TStageCellModel::StageMade(int number)
 {
-    if (number < 0 || number >= BrowserStageCount)
+    if (number < 0 || number >= StageCount)
         return;
     TakeImage(number);
     emit dataChanged(index(number), index(number));
@@ -146,9 +146,9 @@ void TStageCellModel::SetCurrentStage(int number)
         return;
     const int old = FCurrent;
     FCurrent = number;
-    if (old >= 0 && old < BrowserStageCount)
+    if (old >= 0 && old < StageCount)
         emit dataChanged(index(old), index(old), {CurrentRole, UnsavedRole});
-    if (number >= 0 && number < BrowserStageCount)
+    if (number >= 0 && number < StageCount)
         emit dataChanged(index(number), index(number), {CurrentRole, UnsavedRole});
 }
 
@@ -157,7 +157,7 @@ void TStageCellModel::SetUnsaved(bool unsaved)
     if (unsaved == FUnsaved)
         return;
     FUnsaved = unsaved;
-    if (FCurrent >= 0 && FCurrent < BrowserStageCount)
+    if (FCurrent >= 0 && FCurrent < StageCount)
         emit dataChanged(index(FCurrent), index(FCurrent), {UnsavedRole, Qt::ToolTipRole});
 }
 

@@ -84,7 +84,7 @@ TStagesOnClipboard StagesFromMimeData(const QMimeData& mime, const std::filesyst
     }
     const std::string bytes = NormaliseTextLines(text.toLatin1().toStdString());
     const std::vector<std::string_view> maps = SplitTextMaps(bytes);
-    if (maps.size() > static_cast<std::size_t>(StageSetNumbers)) {
+    if (maps.size() > static_cast<std::size_t>(StageCount)) {
         stages.Error = "it holds " + std::to_string(maps.size()) + " text maps, more than there are stages";
         return stages;
     }

@@ -81,8 +81,8 @@ void TStageSetActions::MakeActions()
             return;
         const int count = static_cast<int>(selected.size());
         bool ok = false;
-        const int to = QInputDialog::getInt(&FWindow, title, label(selected), selected.front(), 0,
-                                            StageSetNumbers - count, 1, &ok);
+        const int to =
+            QInputDialog::getInt(&FWindow, title, label(selected), selected.front(), 0, StageCount - count, 1, &ok);
         if (ok)
             then(to);
     };
@@ -389,7 +389,8 @@ bool TStageSetActions::Agree(const TRun& run, const TStageSetOutcome& preview, b
 
 void TStageSetActions::Fail(const QString& text, const std::string& why) const
 {
-    const QString file = FForm ? FileNameText(FindStageFile(FForm->StageFileName)) : QStringLiteral("Stage.Dat");
+    const QString file =
+        FForm ? FileNameText(FindStageFile(FForm->StageFileName)) : QString::fromLatin1(DefaultStageFileName);
     ShowFailureMessage(&FWindow, QStringLiteral("Stages"), text,
                        QStringLiteral("%1: %2. Nothing was changed.").arg(file, QString::fromStdString(why)));
 }

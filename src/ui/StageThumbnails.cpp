@@ -14,7 +14,7 @@
 TStageThumbnails::TStageThumbnails(std::filesystem::path stageFile, std::filesystem::path pictureFolder)
     : FStageFile(std::move(stageFile)),
       FPictureFolder(std::move(pictureFolder)),
-      FStages(static_cast<std::size_t>(BrowserStageCount))
+      FStages(static_cast<std::size_t>(StageCount))
 {
 }
 
@@ -34,10 +34,10 @@ bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
 {
     // One read under one lock, so that a save by another program cannot land
     // between two records.
-    const TStageRecords records = ReadFirstStageRecords(FindStageFile(FStageFile), BrowserStageCount);
+    const TStageRecords records = ReadFirstStageRecords(FindStageFile(FStageFile), StageCount);
     bool changed = false;
     TFoundPictures found;  // many stages name the same few pictures
-    for (int number = 0; number < BrowserStageCount; ++number) {
+    for (int number = 0; number < StageCount; ++number) {
         const auto index = static_cast<std::size_t>(number);
         TStageThumbnail& stage = FStages[index];
         if (index >= records.Records.size()) {
@@ -117,7 +117,7 @@ void TStageThumbnails::TrimLooks()
     std::size_t kept = 0;
     for (const auto& [hash, looks] : FLooks)
         kept += looks.size();
-    if (kept <= SpareLooks + BrowserStageCount)
+    if (kept <= SpareLooks + StageCount)
         return;
     std::set<const TStageLook*> shown;
     for (const TStageThumbnail& stage : FStages)
@@ -150,13 +150,13 @@ int TStageThumbnails::StaleCount() const
 
 int TStageThumbnails::MakeNext(int first, int last)
 {
-    first = std::clamp(first, 0, BrowserStageCount - 1);
-    last = std::clamp(last, first, BrowserStageCount - 1);
+    first = std::clamp(first, 0, StageCount - 1);
+    last = std::clamp(last, first, StageCount - 1);
     int number = -1;
     for (int n = first; n <= last && number < 0; ++n)
         if (FStages[static_cast<std::size_t>(n)].Stale)
             number = n;
-    for (int n = 0; n < BrowserStageCount && number < 0; ++n)
+    for (int n = 0; n < StageCount && number < 0; ++n)
         if (FStages[static_cast<std::size_t>(n)].Stale)
             number = n;
     if (number < 0)

@@ -20,7 +20,6 @@
 class TPictureCheck;
 class TStageRenderer;
 
-constexpr int BrowserStageCount = 100;  // stages 0..99
 constexpr int ThumbnailScale = 4;
 constexpr int ThumbnailWidth = 640 / ThumbnailScale;   // 160
 constexpr int ThumbnailHeight = 480 / ThumbnailScale;  // 120
@@ -87,7 +86,7 @@ public:
     // for its content, or one made now (thumbnail and checks). Returns its
     // number, or -1 when none is stale. Never raises: a stage that cannot
     // be drawn keeps its failure.
-    int MakeNext(int first = 0, int last = BrowserStageCount - 1);
+    int MakeNext(int first = 0, int last = StageCount - 1);
 
     int StaleCount() const;
     const TStageThumbnail& Stage(int number) const { return FStages[static_cast<std::size_t>(number)]; }

@@ -1,6 +1,7 @@
 #include "ui/StagesFm.h"
 
 #include "editor/Main.h"
+#include "storage/FileLookup.h"
 #include "ui/BetweenFrames.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
@@ -119,7 +120,7 @@ QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect&
 // closing it only hides it, as F4 does.
 TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      FThumbnails(std::make_unique<TStageThumbnails>("Stage.Dat", "")),
+      FThumbnails(std::make_unique<TStageThumbnails>(DefaultStageFileName, "")),
       FSchedule(schedule ? schedule : TQtApplicationHooks::Installed())
 {
     setWindowTitle(QStringLiteral("Stages"));
@@ -263,7 +264,7 @@ void TfmStages::FilesChangedOnDisk()
 
 void TfmStages::OpenStage(int number)
 {
-    if (!FTool || number < 0 || number >= BrowserStageCount)
+    if (!FTool || number < 0 || number >= StageCount)
         return;
     // As the designer would: first the question over unsaved work (Cancel
     // leaves even the stage number alone), then the number control (its
@@ -295,8 +296,8 @@ std::vector<int> TfmStages::SelectedStages() const
 
 void TfmStages::SelectStages(int first, int count)
 {
-    first = std::clamp(first, 0, BrowserStageCount - 1);
-    const int last = std::clamp(first + count - 1, first, BrowserStageCount - 1);
+    first = std::clamp(first, 0, StageCount - 1);
+    const int last = std::clamp(first + count - 1, first, StageCount - 1);
     lvStages->setCurrentIndex(FCells->index(first));
     lvStages->selectionModel()->select(QItemSelection(FCells->index(first), FCells->index(last)),
                                        QItemSelectionModel::ClearAndSelect);
@@ -307,7 +308,7 @@ void TfmStages::SelectStagesNumbered(const std::vector<int>& numbers)
 {
     QItemSelection selection;
     for (const int number : numbers)
-        if (number >= 0 && number < BrowserStageCount)
+        if (number >= 0 && number < StageCount)
             selection.select(FCells->index(number), FCells->index(number));
     lvStages->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
@@ -342,7 +343,7 @@ bool TfmStages::MakeOne()
     int first = -1;
     int last = -1;
     const QRect view = lvStages->viewport()->rect();
-    for (int row = 0; row < BrowserStageCount; ++row)
+    for (int row = 0; row < StageCount; ++row)
         if (lvStages->visualRect(FCells->index(row)).intersects(view)) {
             if (first < 0)
                 first = row;
@@ -361,12 +362,12 @@ void TfmStages::UpdateStatus()
 {
     int records = 0;
     int withErrors = 0;
-    for (int number = 0; number < BrowserStageCount; ++number) {
+    for (int number = 0; number < StageCount; ++number) {
         const TStageThumbnail& stage = FThumbnails->Stage(number);
         records += stage.Present;
         withErrors += stage.Present && stage.Errors() > 0;
     }
-    QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(BrowserStageCount);
+    QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(StageCount);
     if (!FOutcome.isEmpty())
         text = FOutcome + QStringLiteral(" \u00b7 ") + text;
     if (withErrors > 0)
@@ -420,7 +421,7 @@ void TfmStages::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     // Another program may have changed the file, or the pictures, meanwhile.
     ReadFile(true);
-    const QModelIndex current = FCells->index(std::clamp(FCells->CurrentStage(), 0, BrowserStageCount - 1));
+    const QModelIndex current = FCells->index(std::clamp(FCells->CurrentStage(), 0, StageCount - 1));
     lvStages->setCurrentIndex(current);
     lvStages->scrollTo(current);
 }
