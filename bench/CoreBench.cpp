@@ -113,7 +113,7 @@ BENCHMARK(BM_ImportTextMap);
 void BM_GenerateRandomStage(benchmark::State& state)
 {
     TBenchEditor e;
-    e.Form.StageNum = 50;
+    e.Form.Document.SetStageNum(50);
     RandomSeed = 1;
     for (auto _ : state)
         e.Form.GenerateRandomStage();
@@ -124,9 +124,9 @@ BENCHMARK(BM_GenerateRandomStage);
 // file is warm; the form's current stage is record 50.
 void PrepareWarmStageFile(const TScratch& scratch, TMainForm& form)
 {
-    form.StageFileName = scratch.Dir / "Stage.Dat";
-    std::ofstream(form.StageFileName).close();
-    form.StageNum = 50;
+    form.Document.SetStageFileName(scratch.Dir / "Stage.Dat");
+    std::ofstream(form.Document.StageFileName()).close();
+    form.Document.SetStageNum(50);
     form.ApplyStage(StageA());
     form.WriteStageFile();
 }

@@ -18,11 +18,11 @@ void BM_DiskChangesLookUnchanged(benchmark::State& state)
     TMainForm form(host);
     host.Form = &form;
     form.ClearLayers();
-    form.StageFileName = set.File;
-    form.PictureFolder = set.Dir;
-    form.StageNum = 42;
+    form.Document.SetStageFileName(set.File);
+    form.Document.SetPictureFolder(set.Dir);
+    form.Document.SetStageNum(42);
     form.LoadStage();
-    TDiskChanges changes(form);
+    TDiskChanges changes(form.Document, form);
     for (auto _ : state) {
         const TDiskChange change = changes.Look();
         if (change.StageChanged)

@@ -70,7 +70,7 @@ struct TBusyEditor {
         WritePicture(Folder / "Map" / "bench.bmp");
         Form = std::make_unique<TMainForm>(Host);
         Host.Form = Form.get();
-        Form->PictureFolder = Folder;
+        Form->Document.SetPictureFolder(Folder);
         Form->ClearLayers();
         Form->DXDraw->SetWindow(&Window);
         Form->DXDraw->Initialize();
@@ -89,7 +89,7 @@ struct TBusyEditor {
         Form->DXDraw->Restore();
         Form->ShowGrid = true;
         Form->ShowStatus = true;
-        Host.Tool = TToolMode::Select;
+        Form->ToolMode = TToolMode::Select;
         Form->SelRect = TRect{64, 48, 400, 320};
         Form->DXTimerTimer(16);
     }

@@ -30,7 +30,7 @@ struct TBenchForm : TBenchEditor {
             for (int y = 0; y < FieldRows; ++y)
                 record.BG[x][y] = static_cast<std::int16_t>((x + y) % 4);
         Form.ApplyStage(record);
-        Form.Saved.SetBaseline(&record);
+        Form.Document.Saved().SetBaseline(&record);
     }
 };
 
@@ -63,7 +63,7 @@ void BM_StageUnsavedUnchanged(benchmark::State& state)
 {
     TBenchForm e;
     for (auto _ : state)
-        benchmark::DoNotOptimize(e.Form.StageUnsaved());
+        benchmark::DoNotOptimize(e.Form.Document.Unsaved());
 }
 BENCHMARK(BM_StageUnsavedUnchanged);
 
@@ -75,28 +75,30 @@ void BM_StageUnsavedAfterEdit(benchmark::State& state)
     for (auto _ : state) {
         e.Form.FGLayer->SetCell(39, 29, code);
         code = code == 40 ? -1 : 40;
-        benchmark::DoNotOptimize(e.Form.StageUnsaved());
+        benchmark::DoNotOptimize(e.Form.Document.Unsaved());
     }
 }
 BENCHMARK(BM_StageUnsavedAfterEdit);
 
 // The worst a keep costs the user-interface thread: a changed stage whose
-// copy is due every time, handed to the writer.
+// copy is due every time, captured and handed to the writer, as the
+// document does once an edit's event is handled.
 void BM_KeepRecoveryCopy(benchmark::State& state)
 {
     TScratch scratch("stage-bench-recovery");
     TBenchForm e;
-    e.Form.StageFileName = scratch.Dir / "Stage.Dat";
-    e.Form.Recovery = std::make_unique<TRecovery>(scratch.Dir / "state", e.Form.StageFileName);
+    TRecovery recovery(scratch.Dir / "state", scratch.Dir / "Stage.Dat");
     Clock::time_point now{};
     int code = 40;
+    StageRecord record;
     for (auto _ : state) {
         e.Form.FGLayer->SetCell(1, 1, code);
         code = code == 40 ? 41 : 40;
         now += TRecovery::Interval;
-        e.Form.KeepRecoveryCopy(now);
+        e.Form.CaptureStage(record);
+        recovery.Keep(record, 3, now);
     }
-    e.Form.Recovery->Close();  // after the timed loop
+    recovery.Close();  // after the timed loop
 }
 BENCHMARK(BM_KeepRecoveryCopy)->Unit(benchmark::kMicrosecond);
 

@@ -33,7 +33,7 @@ struct TStageSet {
         RandomSeed = 2024;
         const char* pictures[] = {"sky.bmp", "desert.jpg", "big.bmp", ""};
         for (int n = static_cast<int>(examples.Records.size()); n < 100; ++n) {
-            form.StageNum = static_cast<std::uint16_t>(n);
+            form.Document.SetStageNum(static_cast<std::uint16_t>(n));
             form.GenerateRandomStage();
             StageRecord record;
             form.CaptureStage(record);

@@ -69,8 +69,8 @@ int RunEditor(TEditorApplication& application, const TGameFolder& game, int spla
     // The frame timer finds the idle loop and activation through these.
     TQtApplicationHooks hooks;
     TMainWindow mainForm;
-    mainForm.Form().StageFileName = game.StageFile;
-    mainForm.Form().PictureFolder = game.PictureFolder;
+    mainForm.Form().Document.SetStageFileName(game.StageFile);
+    mainForm.Form().Document.SetPictureFolder(game.PictureFolder);
     auto splash = std::make_unique<TfmSplash>();
     splash->ShowAndPaint();
     TfmTool fmTool(&mainForm);

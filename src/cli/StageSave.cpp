@@ -1,6 +1,7 @@
 #include "cli/StageSave.h"
 
 #include "cli/ToolArgs.h"
+#include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageSetFile.h"
 
@@ -44,8 +45,7 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
 {
     StageRecord empty;
     EmptyStage(empty);
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+    if (StageFileMissing(file)) {
         // A new file is made whole or not at all: a full disk leaves none.
         const TWriteResult created = CreateStageFileWith(file, number, record, empty);
         if (created)

@@ -1,19 +1,18 @@
 #include "editor/DiskChanges.h"
 
 #include "editor/Main.h"
-#include "storage/FileLookup.h"
 #include "storage/StageFile.h"
 
 TDiskChange TDiskChanges::Look()
 {
     TDiskChange change;
     change.PictureChanged = FForm.PictureChangedOnDisk();
-    const int number = FForm.Saved.Origin;
-    const std::optional<StageRecord>* remembered = number >= 0 ? FForm.Saved.Remembered(number) : nullptr;
+    const int number = FDocument.Saved().Origin;
+    const std::optional<StageRecord>* remembered = number >= 0 ? FDocument.Saved().Remembered(number) : nullptr;
     StageRecord now;
     // A record that is gone has nothing to load: the Stages window shows it
     // gone, and a save puts it back.
-    if (!remembered || !ReadStageRecord(FindStageFile(FForm.StageFileName), number, now))
+    if (!remembered || !ReadStageRecord(FDocument.StageFile(), number, now))
         return change;
     if (remembered->has_value() && RecordsEqual(**remembered, now)) {
         FTold.reset();
@@ -26,6 +25,6 @@ TDiskChange TDiskChanges::Look()
     FTold = now;
     change.StageChanged = true;
     change.Number = number;
-    change.Unsaved = FForm.StageUnsaved();
+    change.Unsaved = FDocument.Unsaved();
     return change;
 }

@@ -9,6 +9,7 @@
 
 #include <optional>
 
+class TDocument;
 class TMainForm;
 
 struct TDiskChange {
@@ -24,8 +25,9 @@ struct TDiskChange {
 
 class TDiskChanges {
 public:
-    // `form` must outlive this.
-    explicit TDiskChanges(TMainForm& form) : FForm(form) {}
+    // The changes that concern `document` and its live stage `form`, which
+    // must outlive this.
+    TDiskChanges(TDocument& document, TMainForm& form) : FDocument(document), FForm(form) {}
 
     // Looks at the disk now (once changes have settled).
     TDiskChange Look();
@@ -33,6 +35,7 @@ public:
     void Forget() { FTold.reset(); }
 
 private:
+    TDocument& FDocument;
     TMainForm& FForm;
     // What the live stage's record held when that was last told.
     std::optional<StageRecord> FTold;

@@ -1,37 +1,25 @@
 #pragma once
-// What the editor core needs from the windows around it. The main window
-// implements it; tests implement it with plain fields. Every call comes from
-// the user-interface thread.
+// What the editor core needs from the windows around it: it tells them what
+// to show, and hands them work for later. It never reads its own state back
+// from them (the tool, the brush, "All layer" and the grid are the core's).
+// The main window implements it; tests implement it with plain fields. Every
+// call but Later comes from the window thread.
 
-#include "editor/ToolMode.h"
-
+#include <chrono>
+#include <functional>
 #include <string>
 
 class TEditorHost {
 public:
     virtual ~TEditorHost() = default;
 
-    // The tool window's pressed tool.
-    virtual TToolMode ToolMode() const = 0;
-    // The pressed palette button, 0..19.
-    virtual int CurTile() const = 0;
-    // The down state of the "All layer" and "Gird" buttons; setting it only
-    // changes the button, the core performs the click action itself.
-    virtual bool AllLayerDown() const = 0;
+    // The "All layer" and "Gird" buttons show `down`; the core performs the
+    // click action itself.
     virtual void SetAllLayerDown(bool down) = 0;
-    virtual bool GridDown() const = 0;
     virtual void SetGridDown(bool down) = 0;
 
     virtual void SetUndoEnabled(bool enabled) = 0;
     virtual void SetRedoEnabled(bool enabled) = 0;
-
-    // UTF-8 texts written by UpdateTitle.
-    virtual void SetWindowCaption(const std::string& caption) = 0;
-    virtual void SetOptionCaption(const std::string& caption) = 0;
-
-    // Sets the stage number control; the control keeps it within 0..99 and, when
-    // its position changes, calls the core's edStageNumChange.
-    virtual void SetStageNumControl(int value) = 0;
 
     // The display must reload its surfaces (the background picture changed).
     virtual void RestoreDisplay() = 0;
@@ -49,4 +37,9 @@ public:
     // The "Stages" window (F4). A host without one never shows it.
     virtual bool StagesWindowVisible() const { return false; }
     virtual void SetStagesWindowVisible(bool /*visible*/) {}
+
+    // Runs `job` on the window thread once the event being handled is done,
+    // or `delay` later. Callable from any thread. A host without an event
+    // loop (the command-line tool, the stage renderer) never runs it.
+    virtual void Later(std::function<void()> /*job*/, std::chrono::milliseconds /*delay*/ = {}) {}
 };

@@ -3,33 +3,28 @@
 // edit goes through. The windows only translate events into calls on this
 // class; everything it needs from them goes through TEditorHost.
 
+#include "editor/Document.h"
 #include "editor/EditorHost.h"
 #include "editor/History.h"
 #include "editor/Keys.h"
-#include "editor/SaveState.h"
-#include "editor/StageSetHistory.h"
+#include "editor/ToolMode.h"
 #include "engine/DXSprite.h"
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
 #include "storage/FileLookup.h"
-#include "storage/StageSetFile.h"
 
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 class TApplicationHooks;
-class TRecovery;
 class TDXDraw;
 class TDXImageList;
 class TDXSpriteEngine;
 class TDXTimer;
 class TDirectDrawSurface;
 struct TTextMap;
-struct TWriteResult;
 
 constexpr int DisplayWidth = 640;
 constexpr int DisplayHeight = 480;
@@ -76,16 +71,6 @@ struct TBrush {
     TBackgroundSprite* Layer = nullptr;
 };
 
-// Save would replace another stage: the stage file's record Number holds
-// a stage that differs from the live one, and that record is not where the
-// live stage came from, or no longer what the editor last read or wrote
-// there (another program changed it).
-struct TReplaceQuestion {
-    int Number = 0;
-    TShortString FileCaption;  // the stage the file holds
-    TShortString LiveCaption;  // the stage Save would write
-};
-
 class TPictureCache;
 
 // What a form is made for. The editor's own form runs its frame timer from
@@ -106,10 +91,12 @@ public:
     TMainForm& operator=(const TMainForm&) = delete;
 
     TEditorHost& Host;
+    // What the editor has open (the game folder, the stage file, the stage
+    // number, the saved state) and the operations on it.
+    TDocument Document;
 
-    // --- The current stage's settings (the tool window and the option dialog
-    // read and write them directly).
-    std::uint16_t StageNum = 0;
+    // --- The current stage's settings (the option dialog reads and writes
+    // them directly; the stage number is the document's).
     TShortString Caption;
     std::uint16_t MaxCount = 0;
     std::uint16_t EnemyCount[EnemySlotCount] = {};
@@ -122,18 +109,6 @@ public:
     TShortString BG_Bitmap;
     TShortString SI_Bitmap;
 
-    // Where "Stage.Dat" and "Map\" are looked up; the editor uses the current
-    // folder, the command-line tool may point elsewhere.
-    std::filesystem::path StageFileName = DefaultStageFileName;
-    std::filesystem::path PictureFolder = "";  // "Map" is looked up inside it
-    // The folder the stage file is in, absolute, without "." or "..".
-    std::filesystem::path GameFolder() const;
-    // Works in `folder` from now on: its "Stage.Dat" (found ignoring case) and
-    // its "Map". The history is emptied, nothing of the old stage file is
-    // remembered and the stage number is 0; nothing is loaded yet (FormShow
-    // follows, as at start-up). The live stage's work must be saved or given
-    // up first. The stage set history is emptied too.
-    void EnterGameFolder(const std::filesystem::path& folder);
     // Where background pictures are decoded; none (the editor): each load
     // reads its file. Not owned.
     TPictureCache* Pictures = nullptr;
@@ -162,11 +137,6 @@ public:
     std::unique_ptr<TDirectDrawSurface> BackPicture;
 
     THistory History;
-    // Baseline, origin and what the file held (MainSaved.cpp).
-    TSaveState Saved;
-    // The recovery copy of the live stage; none in a form that keeps none
-    // (the command-line tool, the stage renderer, most tests).
-    std::unique_ptr<TRecovery> Recovery;
 
     // --- Frame loop and view switches.
     bool ShowStatus = false;
@@ -175,7 +145,12 @@ public:
     std::int32_t LagTime = 0;
     std::int32_t FrameTick = 0;
 
-    // --- Editing state.
+    // --- Editing state. The tool window's buttons set the tool, the brush
+    // and "All layer" here and show what is set; F7 and the tools that paint
+    // FG press "All layer" from here (TEditorHost::SetAllLayerDown).
+    TToolMode ToolMode = TToolMode::Select;
+    std::int16_t CurTile = 0;  // palette index 0..19
+    bool AllLayerDown = true;
     TPoint DownPos{-1, -1};
     TPoint MousePos{0, 0};
     TRect SelRect{0, 0, DisplayWidth, DisplayHeight};
@@ -196,6 +171,9 @@ public:
     void CaptureStage(StageRecord& record) const;
     void ApplyStage(const StageRecord& record);
     static void EmptyStage(StageRecord& record);
+    // The settings part of CaptureStage: every byte before the cells, into
+    // a record whose bytes are all 0.
+    void CaptureSettings(StageRecord& record) const;
     void SetBGBitmap(const TShortString& name);
 
     // --- Layer change rules and shadows.
@@ -214,61 +192,13 @@ public:
     void GenerateRandomStage();
     void FillBlock(TBackgroundSprite* layer, int x, int y, int w, int h, int code);
 
-    // --- Stage file.
+    // --- Stage file: record Document.StageNum() of Document.StageFile().
+    // A load and a successful save make the live stage what it counts as
+    // saved against (TDocument::TakeAsSaved).
     void LoadStage();
     bool ReadStageFile();
-    // Also makes what it wrote the baseline and StageNum the origin.
-    bool WriteStageFile();
-    // The stage file does not exist: creates it with the safe write as
-    // WriteStageFile would leave an empty one (empty records up to StageNum,
-    // then the live stage), and takes that as saved. Fails, leaving nothing,
-    // when anything is already at its name.
-    TWriteResult WriteNewStageFile();
-
-    // --- Saved or not (MainSaved.cpp).
-    // True when the record Save would write now differs from the baseline.
-    // Cheap to call often: the cells are compared again only after a layer's
-    // codes or the baseline changed, the settings every time.
-    bool StageUnsaved();
-    // What Save to StageNum would replace without asking; none when it
-    // replaces nothing or the stage that is meant to be there.
-    std::optional<TReplaceQuestion> ReplaceQuestion() const;
-    // Applies a recovered record for stage `number` as a load does (stage
-    // number, title, option caption, all layers shown); the stage file's
-    // record at that number as found now becomes the baseline (none when the
-    // file holds none), so the restored stage shows as unsaved.
-    void RestoreStage(const StageRecord& record, int number);
-    // Keeps Recovery in step: the copy written while the stage is unsaved
-    // (at most once a second; `now` on the steady clock), removed once it is
-    // saved; a copy that cannot be kept is reported once.
-    void KeepRecoveryCopy(std::chrono::steady_clock::time_point now);
-
-    // --- Stage set operations on the stage file (MainStageSet.cpp).
-    // Their undo history; another game folder empties it.
-    TStageSetHistory StageSetHistory;
-    // What `edit` would do to the stage file now; nothing is written.
-    TStageSetOutcome PreviewStageSet(const TStageSetEdit& edit, bool mayCreate = false) const;
-    // True when `step` replaces or removes the record the live stage came
-    // from (its origin), or puts one where there was none.
-    bool ReplacesLiveStage(const TStageSetStep& step) const;
-    // Does `edit` to the stage file as one transaction, then the live stage
-    // follows its record: a moved record takes the stage number (when it
-    // was the origin's) and the origin with it, unsaved changes staying as
-    // they are; a replaced one is loaded again as Load does. While the live
-    // stage is unsaved, an edit that would replace its record is refused,
-    // nothing changed, unless `discardUnsaved`. A step that changed anything
-    // goes on StageSetHistory as `label`. Failures change nothing and say why.
-    TStageSetOutcome ChangeStageSet(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate = false,
-                                    std::string label = {});
-    // Takes back StageSetHistory's newest step, or makes the undone one
-    // again, as ChangeStageSet does an edit; refused, nothing changed, when
-    // the file no longer holds what that step left (another program or a
-    // Save changed those records since).
-    TStageSetOutcome UndoStageSet(bool discardUnsaved);
-    TStageSetOutcome RedoStageSet(bool discardUnsaved);
-    // The edits Undo and Redo would make now; none when there is no step.
-    std::optional<TStageSetEdit> UndoStageSetEdit() const;
-    std::optional<TStageSetEdit> RedoStageSetEdit() const;
+    // `why`, when given, says why a write failed, with the file's name.
+    bool WriteStageFile(std::string* why = nullptr);
 
     // --- Text map.
     std::string ExportTextMap() const;
@@ -296,10 +226,9 @@ public:
 
     // --- Keys and tool window actions.
     void FormKeyDown(std::uint16_t& key, TShiftState shift);
-    // Click actions of "All layer", "Gird" and the stage number control.
+    // The click action of "All layer": the FG and shadow layers show while
+    // AllLayerDown (the BG layer always shows).
     void tbShowAllClick();
-    void tbShowGirdClick();
-    void edStageNumChange(int position);
     void SetTimeMode60(bool on);
 
     // --- Frame loop.
@@ -325,21 +254,8 @@ public:
 
 private:
     void InstallLayers();
-    // The settings part of CaptureStage: every byte before the cells, into
-    // a record whose bytes are all 0.
-    void CaptureSettings(StageRecord& record) const;
     // The settings part of ApplyStage, without the title.
     void ApplySettings(const StageRecord& record);
-    // The live stage as it stands is what the stage file holds at StageNum
-    // (read as `found`, or none): the baseline, the origin and what is
-    // remembered of that record follow.
-    void TakeAsSaved(const StageRecord* found);
-    // UndoStageSet (`undo`) or RedoStageSet.
-    TStageSetOutcome StepStageSetHistory(bool undo, bool discardUnsaved);
-    // The transaction of ChangeStageSet, UndoStageSet and RedoStageSet.
-    TStageSetOutcome RunStageSetEdit(const TStageSetEdit& edit, bool discardUnsaved, bool mayCreate);
-    // The live stage follows `step`, which the editor just made.
-    void FollowStageSet(const TStageSetStep& step);
     // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such
     // picture. Raises when the file cannot be read.
     bool LoadBackPicture();

@@ -125,7 +125,7 @@ void TMainForm::DXDrawRestoreSurface()
 // then mended on disk counts as changed.
 bool TMainForm::LoadBackPicture()
 {
-    FPictureSeen = PictureStateOf(PictureFolder, BG_Bitmap.Str());
+    FPictureSeen = PictureStateOf(Document.PictureFolder(), BG_Bitmap.Str());
     const TPictureLookup& found = FPictureSeen->Lookup;
     if (found.Outcome != TPictureLookup::TOutcome::Found)
         return false;
@@ -138,5 +138,5 @@ bool TMainForm::LoadBackPicture()
 
 bool TMainForm::PictureChangedOnDisk() const
 {
-    return BackPicture && FPictureSeen && *FPictureSeen != PictureStateOf(PictureFolder, BG_Bitmap.Str());
+    return BackPicture && FPictureSeen && *FPictureSeen != PictureStateOf(Document.PictureFolder(), BG_Bitmap.Str());
 }

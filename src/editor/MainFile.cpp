@@ -1,14 +1,11 @@
-// Loading and saving the current stage in the stage file. The file is looked
-// up ignoring letter case at each load and save; a save writes into the file
-// found, under its own name. Each load and each successful save sets what the
-// live stage counts as saved against (MainSaved.cpp).
+// Loading and saving the current stage in the stage file. The document names
+// the file and the stage number; the file is looked up ignoring letter case
+// at each load and save, and a save writes into the file found, under its own
+// name. Each load and each successful save sets what the live stage counts
+// as saved against (TDocument::TakeAsSaved).
 #include "editor/Main.h"
 
-#include "storage/FileLookup.h"
-#include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
-
-#include <system_error>
 
 void TMainForm::LoadStage()
 {
@@ -17,7 +14,7 @@ void TMainForm::LoadStage()
     FGLayer->Visible = true;
     if (!ReadStageFile()) {
         GenerateRandomStage();
-        TakeAsSaved(nullptr);
+        Document.TakeAsSaved(nullptr);
     }
 }
 
@@ -25,53 +22,26 @@ void TMainForm::LoadStage()
 bool TMainForm::ReadStageFile()
 {
     StageRecord record;
-    if (!ReadStageRecord(FindStageFile(StageFileName), StageNum, record))
+    if (!ReadStageRecord(Document.StageFile(), Document.StageNum(), record))
         return false;
     ApplyStage(record);
-    TakeAsSaved(&record);
+    Document.TakeAsSaved(&record);
     return true;
 }
 
-bool TMainForm::WriteStageFile()
+bool TMainForm::WriteStageFile(std::string* why)
 {
     StageRecord padding;
     ::EmptyStage(padding);
     StageRecord record;
     CaptureStage(record);
-    if (!WriteStageRecord(FindStageFile(StageFileName), StageNum, record, padding))
+    const std::filesystem::path file = Document.StageFile();
+    const TRecordResult written = WriteStageRecord(file, Document.StageNum(), record, padding);
+    if (!written) {
+        if (why)
+            *why = file.filename().string() + ": " + written.Error;
         return false;
-    TakeAsSaved(&record);
+    }
+    Document.TakeAsSaved(&record);
     return true;
-}
-
-TWriteResult TMainForm::WriteNewStageFile()
-{
-    StageRecord padding;
-    ::EmptyStage(padding);
-    StageRecord record;
-    CaptureStage(record);
-    TWriteResult written = CreateStageFileWith(FindStageFile(StageFileName), StageNum, record, padding);
-    if (written)
-        TakeAsSaved(&record);
-    return written;
-}
-
-std::filesystem::path TMainForm::GameFolder() const
-{
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::absolute(StageFileName, error);
-    return (error ? StageFileName : file).lexically_normal().parent_path();
-}
-
-void TMainForm::EnterGameFolder(const std::filesystem::path& folder)
-{
-    StageFileName = folder / DefaultStageFileName;
-    PictureFolder = folder;
-    History = THistory();
-    UpdateUndoButtons();
-    StageSetHistory.Clear();
-    Saved = TSaveState();
-    // The control reports its new position back through edStageNumChange.
-    Host.SetStageNumControl(0);
-    StageNum = 0;
 }

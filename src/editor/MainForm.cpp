@@ -3,7 +3,6 @@
 
 #include "editor/MainDisplay.h"
 #include "editor/RandomGen.h"
-#include "editor/Recovery.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 #include "platform/Application.h"
@@ -28,7 +27,7 @@ void FillLayer(TBackgroundSprite* layer)
 
 }  // namespace
 
-TMainForm::TMainForm(TEditorHost& host, TFormUse use) : Host(host)
+TMainForm::TMainForm(TEditorHost& host, TFormUse use) : Host(host), Document(*this)
 {
     if (use == TFormUse::Offscreen)
         FOwnApplication = std::make_unique<TManualApplication>();
@@ -38,7 +37,6 @@ TMainForm::TMainForm(TEditorHost& host, TFormUse use) : Host(host)
     ClipWidth = 0;
     ClipHeight = 0;
     SelRect = TRect{0, 0, DisplayWidth, DisplayHeight};
-    StageNum = 0;
     if (use == TFormUse::Editor)
         Randomize();
 
@@ -143,33 +141,20 @@ void TMainForm::UpdateTitle()
 {
     char number[32];
     FWindowCaption.assign(TitleBase);
-    std::snprintf(number, sizeof number, " - Stage %2.2d (", static_cast<int>(StageNum));
+    std::snprintf(number, sizeof number, " - Stage %2.2d (", Document.StageNum());
     FWindowCaption.append(number);
     AppendLatin1(FWindowCaption, Caption.Chars, Caption.Length > MaxShortString ? MaxShortString : Caption.Length);
     FWindowCaption.push_back(')');
-    Host.SetWindowCaption(FWindowCaption);
 
     std::snprintf(number, sizeof number, "&EC=%2.2d", static_cast<int>(EnemyTotal));
     FOptionCaption.assign(number);
-    Host.SetOptionCaption(FOptionCaption);
-}
-
-// The stage number control's change: nothing is loaded or saved.
-void TMainForm::edStageNumChange(int position)
-{
-    StageNum = static_cast<std::uint16_t>(position);
-    UpdateTitle();
+    // The windows show the captions; the settings may have changed.
+    Document.TitleWritten();
 }
 
 // The BG layer always stays visible.
 void TMainForm::tbShowAllClick()
 {
-    const bool shown = Host.AllLayerDown();
-    FGLayer->Visible = shown;
-    ShadowLayer->Visible = shown;
-}
-
-void TMainForm::tbShowGirdClick()
-{
-    ShowGrid = Host.GridDown();
+    FGLayer->Visible = AllLayerDown;
+    ShadowLayer->Visible = AllLayerDown;
 }

@@ -79,7 +79,7 @@ void TMainForm::DrawBackground(TDirectDrawSurface& surface)
 // dragged, all with the pen in not-merge mode.
 void TMainForm::DrawOverlay(TDirectDrawSurface& surface)
 {
-    const TToolMode toolMode = Host.ToolMode();
+    const TToolMode toolMode = ToolMode;
     const bool dragging = DownPos.X >= 0 && DownPos.Y >= 0;
     if (ShowGrid || toolMode == TToolMode::Select || toolMode == TToolMode::Box || dragging) {
         TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
@@ -155,7 +155,7 @@ TFrameState TMainForm::FrameState() const
     state.FlagX = FlagSprite->X;
     state.FlagY = FlagSprite->Y;
     state.FlagPattern = std::trunc(FlagSprite->FramePos) + FlagSprite->FirstFrame;
-    state.ToolMode = Host.ToolMode();
+    state.ToolMode = ToolMode;
     state.ShowGrid = ShowGrid;
     state.DownPos = DownPos;
     state.MousePos = MousePos;

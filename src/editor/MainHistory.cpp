@@ -9,7 +9,7 @@ void TMainForm::PushHistory()
 {
     auto snapshot = std::make_unique<StageRecord>();
     CaptureStage(*snapshot);
-    History.Add(std::move(snapshot), Saved.Origin);
+    History.Add(std::move(snapshot), Document.Saved().Origin);
     UpdateUndoButtons();
 }
 
@@ -21,7 +21,7 @@ void TMainForm::Undo()
     const StageRecord previous = *current;
     CaptureStage(*current);
     ApplyStage(previous);
-    std::swap(Saved.Origin, History.CurrentOrigin());
+    std::swap(Document.Saved().Origin, History.CurrentOrigin());
     History.Back();
     UpdateUndoButtons();
 }
@@ -34,7 +34,7 @@ void TMainForm::Redo()
     const StageRecord undone = *next;
     CaptureStage(*next);
     ApplyStage(undone);
-    std::swap(Saved.Origin, History.CurrentOrigin());
+    std::swap(Document.Saved().Origin, History.CurrentOrigin());
     UpdateUndoButtons();
 }
 

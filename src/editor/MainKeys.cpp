@@ -51,18 +51,19 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
     case VK::F5: ShowStatus = !ShowStatus; return;
     case VK::F6: Host.SetToolWindowVisible(!Host.ToolWindowVisible()); return;
     case VK::F7:
-        Host.SetAllLayerDown(!Host.AllLayerDown());
+        AllLayerDown = !AllLayerDown;
+        Host.SetAllLayerDown(AllLayerDown);
         tbShowAllClick();
         return;
     case VK::F8:
-        Host.SetGridDown(!Host.GridDown());
-        tbShowGirdClick();
+        ShowGrid = !ShowGrid;
+        Host.SetGridDown(ShowGrid);
         return;
     case VK::F9: SetTimeMode60(!TimeMode60); return;
     default: break;
     }
     // The selection commands belong to the select tool alone.
-    if (Host.ToolMode() != TToolMode::Select)
+    if (ToolMode != TToolMode::Select)
         return;
     if (alt) {
         if (key == VK::Left || key == VK::Right)

@@ -30,7 +30,7 @@ void TMainForm::FillBlock(TBackgroundSprite* layer, int x, int y, int w, int h, 
 
 void TMainForm::GenerateRandomStage()
 {
-    const unsigned s = StageNum;
+    const auto s = static_cast<unsigned>(Document.StageNum());
     ClearLayers();
 
     // BG patches on the grid of odd cells, so they never overlap.

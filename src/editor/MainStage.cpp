@@ -98,12 +98,14 @@ void KeepLayersApart(TBackgroundSprite* bgLayer, TBackgroundSprite* fgLayer, TSt
 void TMainForm::BGLayerChange(TBackgroundSprite* /*sender*/, int x, int y)
 {
     KeepLayersApart(BGLayer, FGLayer, TStageLayer::BG, x, y);
+    Document.StageTouched();
 }
 
 void TMainForm::FGLayerChange(TBackgroundSprite* sender, int x, int y)
 {
     KeepLayersApart(BGLayer, FGLayer, TStageLayer::FG, x, y);
     RefreshShadow(sender, x, y);
+    Document.StageTouched();
 }
 
 // Layer cell (x, y) is field cell (x - 1, y - 1); shadow cell (x - 1, y - 1)

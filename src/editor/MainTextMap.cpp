@@ -11,7 +11,7 @@ std::string TMainForm::ExportTextMap() const
 {
     StageRecord record;
     CaptureStage(record);
-    return WriteTextMap(record, StageNum);
+    return WriteTextMap(record, Document.StageNum());
 }
 
 // The whole import is one undo step; a text without a stage header takes its
@@ -49,9 +49,7 @@ void TMainForm::ApplyTextMap(const TTextMap& map)
             FGLayer->SetCell(x + 1, y + 1, stage.FG[x][y]);
     }
 
-    // The control keeps its position within 0..99 and reports a change back
-    // through edStageNumChange. The stage now comes from that number.
-    Host.SetStageNumControl(static_cast<std::int16_t>(map.StageNumber));
-    Saved.Origin = StageNum;
+    // The stage now comes from the map's number (kept within 0..99).
+    Document.ImportedAs(static_cast<std::int16_t>(map.StageNumber));
     UpdateTitle();
 }

@@ -36,7 +36,7 @@ int FloorMod(int value, int n)
 TBrush TMainForm::GetBrush()
 {
     // The tool window only offers 0..19; anything else would read past the table.
-    const int index = std::clamp(Host.CurTile(), 0, PaletteButtonCount - 1);
+    const int index = std::clamp(static_cast<int>(CurTile), 0, PaletteButtonCount - 1);
     TBrush brush;
     brush.First = PaletteTable[index];
     brush.Count = static_cast<std::int16_t>(std::min(PaletteTable[index + 1] - brush.First, 4));
@@ -45,9 +45,10 @@ TBrush TMainForm::GetBrush()
     else if (brush.First >= 0)
         brush.Layer = BGLayer;
     else
-        brush.Layer = Host.AllLayerDown() ? FGLayer : BGLayer;
+        brush.Layer = AllLayerDown ? FGLayer : BGLayer;
     // Painting FG with it hidden would be painting blind: press "All layer".
-    if (brush.Layer == FGLayer && !Host.AllLayerDown()) {
+    if (brush.Layer == FGLayer && !AllLayerDown) {
+        AllLayerDown = true;
         Host.SetAllLayerDown(true);
         tbShowAllClick();
     }
@@ -89,7 +90,7 @@ void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState /*shift*/, int 
     x = PinPointer(x);
     y = PinPointer(y);
     DownPos = TPoint{x, y};
-    const TToolMode tool = Host.ToolMode();
+    const TToolMode tool = ToolMode;
     if (tool != TToolMode::Pencil && tool != TToolMode::Box)
         return;
     if (x < 0 || y < 0)
@@ -106,7 +107,7 @@ void TMainForm::DXDrawMouseMove(TShiftState /*shift*/, int x, int y)
     x = PinPointer(x);
     y = PinPointer(y);
     MousePos = TPoint{x, y};
-    const TToolMode tool = Host.ToolMode();
+    const TToolMode tool = ToolMode;
     // Keeps the box's 2 x 2 block inside the field.
     if (tool == TToolMode::Box)
         MousePos = TPoint{std::clamp(x, 8, 615), std::clamp(y, 8, 455)};
@@ -128,7 +129,7 @@ void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, in
     const int pr = DownPos.Y / 16;
     const int qc = x / 16;
     const int qr = y / 16;
-    const TToolMode tool = Host.ToolMode();
+    const TToolMode tool = ToolMode;
     if (tool == TToolMode::Fill && DownPos.X >= 0 && DownPos.Y >= 0) {
         const TBrush brush = GetBrush();
         PushHistory();

@@ -64,16 +64,17 @@ void TRecovery::Write(const StageRecord& record, int number, TClock::time_point 
     FHasCopy = true;
 }
 
-void TRecovery::Keep(const StageRecord& record, int number, TClock::time_point now)
+bool TRecovery::Keep(const StageRecord& record, int number, TClock::time_point now)
 {
     if (FHasCopy && number == FWrittenNumber && RecordsEqual(record, FWritten))
-        return;
+        return true;
     // A copy that names another number is wrong at once (the stage file's
     // records were put in another order): it is written again without waiting.
     const bool renumbered = FHasCopy && FWrittenNumber >= 0 && number != FWrittenNumber;
     if (FLastTry && now - *FLastTry < Interval && !renumbered)
-        return;
+        return false;
     Write(record, number, now);
+    return true;
 }
 
 void TRecovery::Drop()

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,8 +43,9 @@ public:
     // The live stage is unsaved and Save would write `record` as stage
     // `number`: the copy is written when it differs from the last one, at
     // most once per Interval (`now` on the steady clock), but at once when
-    // the number differs from the last copy's.
-    void Keep(const StageRecord& record, int number, TClock::time_point now);
+    // the number differs from the last copy's. False when the copy differs
+    // but waits for the interval: the caller keeps it again once it passed.
+    bool Keep(const StageRecord& record, int number, TClock::time_point now);
     // The live stage is saved or was discarded: the copy goes.
     void Drop();
     // The editor closes normally: the copy and the lock go.
@@ -53,6 +55,9 @@ public:
     // The first failure not told yet, in words; empty when there is none or
     // one was told already.
     std::string TakeFailure();
+    // `told` runs on the writer's thread after each write that failed, so the
+    // editor can take the failure without looking for it.
+    void SetFailureCallback(std::function<void()> told) { FWriter.SetFailureCallback(std::move(told)); }
 
     // Copies that ended editors left for this stage file, newest first.
     std::vector<TLeftCopy> LeftCopies() const;

@@ -44,6 +44,12 @@ void TRecoveryWriter::Finish()
     FIdle.wait(lock, [this] { return FJobs.empty() && !FBusy; });
 }
 
+void TRecoveryWriter::SetFailureCallback(std::function<void()> told)
+{
+    const std::lock_guard lock(FMutex);
+    FFailureTold = std::move(told);
+}
+
 std::string TRecoveryWriter::TakeFailure()
 {
     const std::lock_guard lock(FMutex);
@@ -77,8 +83,15 @@ void TRecoveryWriter::Run()
         }
         lock.lock();
         FBusy = false;
-        if (!failure.empty() && FFailure.empty())
+        const bool failed = !failure.empty();
+        if (failed && FFailure.empty())
             FFailure = std::move(failure);
+        if (failed && FFailureTold) {
+            const std::function<void()> told = FFailureTold;
+            lock.unlock();
+            told();
+            lock.lock();
+        }
         if (FJobs.empty())
             FIdle.notify_all();
     }

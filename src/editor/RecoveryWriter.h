@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,6 +31,9 @@ public:
     // The first failure since the last call, in words with the file's name;
     // empty when there was none.
     std::string TakeFailure();
+    // `told` runs on the writer's thread after each job that failed. Set it
+    // before the first job.
+    void SetFailureCallback(std::function<void()> told);
 
 private:
     struct TJob {
@@ -46,5 +50,6 @@ private:
     bool FBusy = false;  // the thread is running a job taken from FJobs
     bool FEnd = false;
     std::string FFailure;
+    std::function<void()> FFailureTold;
     std::thread FThread;  // last: starts once everything above exists
 };

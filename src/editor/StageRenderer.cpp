@@ -63,8 +63,8 @@ TStageRenderer::TStageRenderer(std::filesystem::path pictureFolder)
     FForm = std::make_unique<TMainForm>(*FHost, TFormUse::Offscreen);
     TMainForm& form = *FForm;
     FHost->Form = &form;
-    FHost->Tool = TToolMode::Pencil;  // the pencil draws no overlay
-    form.PictureFolder = std::move(pictureFolder);
+    form.ToolMode = TToolMode::Pencil;  // the pencil draws no overlay
+    form.Document.SetPictureFolder(std::move(pictureFolder));
     form.Pictures = FPictures.get();
     form.ClearLayers();
     form.ShadowLayer->Visible = true;

@@ -1,58 +1,42 @@
 #pragma once
 // The editor without windows, for what draws or makes a stage as the editor
 // does (stagetool's render, sheet and random, the stage renderer, tests):
-// a host holding the tool window's state as plain fields, and a form around
-// it. The stage number control behaves as the real one does: it keeps its
-// position within 0..MaxStageNumber and reports a change to the form.
+// a host holding what the windows would show as plain fields, and a form
+// around it.
 
 #include "editor/EditorHost.h"
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
 
-#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TWindowlessHost : public TEditorHost {
 public:
-    // The form whose edStageNumChange the stage number control calls; set it
-    // once the form exists.
+    // The form whose display RestoreDisplay reloads; set it once the form exists.
     TMainForm* Form = nullptr;
 
-    TToolMode Tool = TToolMode::Select;
-    int Tile = 0;
+    // What the "All layer" and "Gird" buttons would show.
     bool AllLayer = true;
     bool Grid = false;
     bool UndoEnabled = false;
     bool RedoEnabled = false;
-    std::string Caption;
-    std::string OptionCaption;
-    int StageNumPosition = 0;
     int RestoreCount = 0;
     bool ToolWindowShown = false;
     // Every error reported, in order; the caller shows them once it is done.
     std::vector<std::string> Errors;
+    // The work handed over for later, in order: at once when the event is
+    // done (RunLater runs it), or after a delay (RunDelayed).
+    std::vector<std::function<void()>> Jobs;
+    std::vector<std::function<void()>> DelayedJobs;
 
-    TToolMode ToolMode() const override { return Tool; }
-    int CurTile() const override { return Tile; }
-    bool AllLayerDown() const override { return AllLayer; }
     void SetAllLayerDown(bool down) override { AllLayer = down; }
-    bool GridDown() const override { return Grid; }
     void SetGridDown(bool down) override { Grid = down; }
     void SetUndoEnabled(bool enabled) override { UndoEnabled = enabled; }
     void SetRedoEnabled(bool enabled) override { RedoEnabled = enabled; }
-    void SetWindowCaption(const std::string& caption) override { Caption = caption; }
-    void SetOptionCaption(const std::string& caption) override { OptionCaption = caption; }
-
-    void SetStageNumControl(int value) override
-    {
-        const int position = std::clamp(value, 0, MaxStageNumber);
-        if (position == StageNumPosition)
-            return;
-        StageNumPosition = position;
-        if (Form)
-            Form->edStageNumChange(position);
-    }
 
     // As the main window does: the form's display reloads its surfaces, which
     // it does only while it is initialised.
@@ -65,6 +49,29 @@ public:
     void ReportError(const std::string& text) override { Errors.push_back(text); }
     bool ToolWindowVisible() const override { return ToolWindowShown; }
     void SetToolWindowVisible(bool visible) override { ToolWindowShown = visible; }
+    // Kept until RunLater or RunDelayed, as an event loop keeps them until
+    // the event being handled is done or the delay has passed.
+    void Later(std::function<void()> job, std::chrono::milliseconds delay) override
+    {
+        (delay.count() > 0 ? DelayedJobs : Jobs).push_back(std::move(job));
+    }
+    // Runs the work handed over, and the work that hands over in turn.
+    void RunLater()
+    {
+        for (std::size_t i = 0; i < Jobs.size(); ++i) {
+            const std::function<void()> job = Jobs[i];
+            job();
+        }
+        Jobs.clear();
+    }
+    // The delays have passed: runs what waited for them, then RunLater.
+    void RunDelayed()
+    {
+        std::vector<std::function<void()>> due;
+        due.swap(DelayedJobs);
+        Jobs.insert(Jobs.end(), due.begin(), due.end());
+        RunLater();
+    }
 };
 
 // A freshly started editor around a windowless host, at stage `stageNumber`
@@ -77,8 +84,7 @@ struct TWindowlessEditor {
     explicit TWindowlessEditor(int stageNumber = 0, TFormUse use = TFormUse::Offscreen) : Form(Host, use)
     {
         Host.Form = &Form;
-        Host.StageNumPosition = stageNumber;
-        Form.StageNum = static_cast<std::uint16_t>(stageNumber);
+        Form.Document.SetStageNum(stageNumber);
         Form.ClearLayers();
     }
 };

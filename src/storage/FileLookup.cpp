@@ -126,3 +126,9 @@ std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPi
     stamp.Inode = status.st_ino;
     return stamp;
 }
+
+bool StageFileMissing(const std::filesystem::path& file)
+{
+    std::error_code error;
+    return !std::filesystem::exists(std::filesystem::symlink_status(file, error));
+}

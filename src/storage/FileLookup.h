@@ -80,3 +80,8 @@ inline constexpr char DefaultStageFileName[] = "Stage.Dat";
 // that loading and saving fail as for a missing file and never make a second
 // one.
 std::filesystem::path FindStageFile(const std::filesystem::path& file);
+
+// True when nothing at all stands at `file` (found as FindStageFile finds
+// it): no file, folder or link, not even a dangling one. Saving into a
+// missing stage file creates it, after a question.
+bool StageFileMissing(const std::filesystem::path& file);

@@ -1,5 +1,6 @@
 #include "storage/StageSetFile.h"
 
+#include "storage/FileLookup.h"
 #include "storage/StageFile.h"
 
 #include <optional>
@@ -32,12 +33,6 @@ TStageSetOutcome Plan(const TStageRecords& current, const TStageSetEdit& edit, b
     return outcome;
 }
 
-bool Missing(const std::filesystem::path& file)
-{
-    std::error_code error;
-    return !std::filesystem::exists(std::filesystem::symlink_status(file, error));
-}
-
 }  // namespace
 
 std::string StageFileBytes(const std::vector<StageRecord>& records)
@@ -52,7 +47,7 @@ std::string StageFileBytes(const std::vector<StageRecord>& records)
 TStageSetOutcome PreviewStageSet(const std::filesystem::path& file, const TStageSetEdit& edit, bool mayCreate)
 {
     TStageRecords current = ReadFirstStageRecords(file, MaxStageFileRecords);
-    if (!current.Read && !Missing(file)) {
+    if (!current.Read && !StageFileMissing(file)) {
         TStageSetOutcome outcome;
         outcome.Error = "it cannot be read";
         return outcome;

@@ -18,7 +18,10 @@ struct TStageSetOutcome {
     TStageSetStep Step;  // what changed (nothing, when the operation changed no byte)
     // A trailing piece of the file that was no whole record; a change drops it.
     std::int64_t TrailingBytes = 0;
-    explicit operator bool() const { return Error.empty(); }
+    // The designer said no to one of the operation's questions: nothing
+    // changed, and there is nothing to report.
+    bool Cancelled = false;
+    explicit operator bool() const { return Error.empty() && !Cancelled; }
 };
 
 // The bytes of a stage file holding `records`, one after another.

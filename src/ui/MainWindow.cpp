@@ -1,12 +1,8 @@
 #include "ui/MainWindow.h"
 
-#include "editor/DiskChanges.h"
 #include "editor/Main.h"
-#include "editor/Recovery.h"
 #include "engine/DXDraws.h"
 #include "platform/DirectDraw.h"
-#include "storage/FileLookup.h"
-#include "storage/RecoveryFolder.h"
 #include "ui/DiskWatch.h"
 #include "ui/DisplayWidget.h"
 #include "ui/ErrorReport.h"
@@ -19,7 +15,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QPushButton>
+#include <QMetaObject>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -42,11 +38,14 @@ TMainWindow::TMainWindow()
 
     FDisplay = new TDisplayWidget(this);
     FDisplay->setGeometry(0, 0, DisplayWidth, DisplayHeight);
+    FQuestions = std::make_unique<TQuestionBoxes>(this);
     FForm = std::make_unique<TMainForm>(*this);
+    FForm->Document.SetAsker(FQuestions.get());
+    FForm->Document.Observe([self = QPointer<TMainWindow>(this)](unsigned changes) {
+        if (self)
+            self->DocumentChanged(changes);
+    });
     FDisplay->SetMainForm(FForm.get());
-    FUnsavedTimer.setInterval(100);
-    connect(&FUnsavedTimer, &QTimer::timeout, this, &TMainWindow::RefreshUnsaved);
-    FDiskChanges = std::make_unique<TDiskChanges>(*FForm);
     FDiskWatch = new TDiskWatch(this);
     connect(FDiskWatch, &TDiskWatch::Settled, this, &TMainWindow::FollowDiskChanges);
     MakeShortcuts();
@@ -109,17 +108,8 @@ void TMainWindow::ScreensChanged(const QScreen* leaving)
 void TMainWindow::SetToolWindow(TfmTool* tool)
 {
     FTool = tool;
-    if (FTool) {
+    if (FTool)
         FTool->SetMainForm(FForm.get(), this);
-        connect(FTool, &TfmTool::StageFileWritten, this, &TMainWindow::RefreshUnsaved);
-    }
-    if (FStages)
-        FStages->SetMainForm(FForm.get(), FTool);
-}
-
-TfmStages* TMainWindow::StagesWindow() const
-{
-    return FStages.data();
 }
 
 void TMainWindow::SetStagesWindow(TfmStages* stages)
@@ -128,34 +118,22 @@ void TMainWindow::SetStagesWindow(TfmStages* stages)
     if (FStages) {
         FStages->SetMainForm(FForm.get(), FTool);
         connect(FStages, &TfmStages::OpenFolderClicked, this, &TMainWindow::OpenFolderClick);
-        connect(FStages, &TfmStages::StageFileChanged, this, &TMainWindow::RefreshUnsaved);
     }
 }
 
-TToolMode TMainWindow::ToolMode() const
+void TMainWindow::DocumentChanged(unsigned changes)
 {
-    return FTool ? FTool->ToolMode : TToolMode::Select;
-}
-
-int TMainWindow::CurTile() const
-{
-    return FTool ? FTool->CurTile : 0;
-}
-
-bool TMainWindow::AllLayerDown() const
-{
-    return !FTool || FTool->tbShowAll->isChecked();
+    if (changes & TitleChanged)
+        setWindowTitle(QString::fromStdString(FForm->WindowCaption()));
+    // Another folder, or a picture of the same name that is another one.
+    if (changes & FolderChanged)
+        WatchGameFolder();
 }
 
 void TMainWindow::SetAllLayerDown(bool down)
 {
     if (FTool)
         FTool->tbShowAll->setChecked(down);
-}
-
-bool TMainWindow::GridDown() const
-{
-    return FTool && FTool->tbShowGird->isChecked();
 }
 
 void TMainWindow::SetGridDown(bool down)
@@ -174,27 +152,6 @@ void TMainWindow::SetRedoEnabled(bool enabled)
 {
     if (FTool)
         FTool->tbRedo->setEnabled(enabled);
-}
-
-void TMainWindow::SetWindowCaption(const std::string& caption)
-{
-    setWindowTitle(QString::fromStdString(caption));
-    // The title follows every change of the stage number; so does the mark.
-    if (FStages && FForm)
-        FStages->SetCurrentStage(FForm->StageNum);
-}
-
-void TMainWindow::SetOptionCaption(const std::string& caption)
-{
-    if (FTool)
-        FTool->btOption->setText(QString::fromStdString(caption));
-}
-
-void TMainWindow::SetStageNumControl(int value)
-{
-    // The control clamps the value and its change handler sets the stage number.
-    if (FTool)
-        FTool->udStageNum->setPosition(value);
 }
 
 void TMainWindow::RestoreDisplay()
@@ -231,6 +188,21 @@ void TMainWindow::SetStagesWindowVisible(bool visible)
         FStages->setVisible(visible);
 }
 
+void TMainWindow::Later(std::function<void()> job, std::chrono::milliseconds delay)
+{
+    // Queued through the event loop, so a call from another thread is safe;
+    // jobs still waiting when the window goes are dropped with it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, job = std::move(job), delay] {
+            if (delay.count() > 0)
+                QTimer::singleShot(delay, this, [job] { RunGuarded(job); });
+            else
+                RunGuarded(job);
+        },
+        Qt::QueuedConnection);
+}
+
 void TMainWindow::showEvent(QShowEvent* event)
 {
     if (!FShownOnce) {
@@ -244,75 +216,23 @@ void TMainWindow::showEvent(QShowEvent* event)
         // The display initialises itself once the window has become visible,
         // before any recovery copy is offered.
         QTimer::singleShot(0, this, [this] { RunGuarded([this] { FDisplay->InitializeDisplay(); }); });
-        RunGuarded([this] { StartWithStageFile(); });
-        FUnsavedTimer.start();
+        RunGuarded([this] { FForm->Document.Start(true); });
     }
     QWidget::showEvent(event);
-}
-
-void TMainWindow::StartWithStageFile()
-{
-    // FormShow: the tool window, then the stage.
-    if (FTool) {
-        FTool->show();
-        FTool->SetGameFolder(PathText(FForm->GameFolder()));
-    }
-    if (FStages)
-        FStages->GameFolderChanged();
-    FForm->FormShow();
-    if (FForm->Recovery)
-        FForm->Recovery->Close();
-    FForm->Recovery =
-        std::make_unique<TRecovery>(RecoveryFolder(RecoveryProgramName), FindStageFile(FForm->StageFileName));
-    FDiskChanges->Forget();
-    WatchGameFolder();
-    QTimer::singleShot(0, this, [this] { RunGuarded([this] { OfferRecovery(); }); });
-}
-
-void TMainWindow::OfferRecovery()
-{
-    if (!FForm->Recovery)
-        return;
-    std::vector<TLeftCopy> left = FForm->Recovery->LeftCopies();
-    const QString file = FileNameText(FindStageFile(FForm->StageFileName));
-    for (TLeftCopy& copy : left) {
-        const TRecoveryCopy& found = copy.Copy;
-        switch (AskRestoreCopy(this, found.StageNumber, file, found.Time)) {
-        case TRestoreAnswer::Restore:
-            FForm->RestoreStage(found.Record, found.StageNumber);
-            FForm->Recovery->Adopt(copy, found.Record, FForm->StageNum, std::chrono::steady_clock::now());
-            RefreshUnsaved();
-            return;  // any older copies stay for a later start
-        case TRestoreAnswer::Discard: TRecovery::Discard(copy); break;
-        case TRestoreAnswer::Later: break;
-        }
-    }
-}
-
-void TMainWindow::RefreshUnsaved()
-{
-    RunGuarded([this] {
-        const bool unsaved = FForm->StageUnsaved();
-        if (FTool)
-            FTool->SetUnsavedMark(unsaved);
-        if (FStages)
-            FStages->SetUnsavedMark(unsaved);
-        FForm->KeepRecoveryCopy(std::chrono::steady_clock::now());
-    });
 }
 
 void TMainWindow::closeEvent(QCloseEvent* event)
 {
     // However the close comes (the window's button, Alt+F4, the session
     // ending), unsaved work is not thrown away without a word.
-    if (FTool && !FTool->AskToSaveChanges(this)) {
+    bool mayClose = false;
+    RunGuarded([&] { mayClose = FForm->Document.AskToSaveChanges(); });
+    if (!mayClose) {
         event->ignore();
         return;
     }
-    FUnsavedTimer.stop();
     FDiskWatch->Watch({});
-    if (FForm->Recovery)
-        RunGuarded([this] { FForm->Recovery->Close(); });
+    RunGuarded([this] { FForm->Document.Close(); });
     RunGuarded([this] { FDisplay->FinalizeDisplay(); });
     if (FTool)
         FTool->close();

@@ -2,15 +2,12 @@
 // Ctrl+S, and following what other programs change in it.
 #include "ui/MainWindow.h"
 
-#include "editor/DiskChanges.h"
 #include "editor/Main.h"
 #include "storage/FileLookup.h"
 #include "ui/DiskWatch.h"
+#include "ui/DisplayText.h"
 #include "ui/ErrorReport.h"
-#include "ui/SaveQuestions.h"
 #include "ui/StagesFm.h"
-#include "ui/ToolBarFm.h"
-#include "ui/UpDown.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,10 +26,7 @@ void TMainWindow::MakeShortcuts()
     connect(open, &QShortcut::activated, this, &TMainWindow::OpenFolderClick);
     auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     save->setContext(Qt::ApplicationShortcut);
-    connect(save, &QShortcut::activated, this, [this] {
-        if (FTool)
-            RunGuarded([this] { FTool->btSaveClick(); });
-    });
+    connect(save, &QShortcut::activated, this, [this] { RunGuarded([this] { FForm->Document.Save(); }); });
 
     OpenFolderDialog = new QFileDialog(this, QStringLiteral("Open Folder"));
     OpenFolderDialog->setObjectName(QStringLiteral("OpenFolderDialog"));
@@ -44,34 +38,24 @@ void TMainWindow::MakeShortcuts()
 
 void TMainWindow::OpenFolderClick()
 {
-    OpenFolderDialog->setDirectory(PathText(FForm->GameFolder()));
+    OpenFolderDialog->setDirectory(PathText(FForm->Document.GameFolder()));
     if (OpenFolderDialog->exec() != QDialog::Accepted || OpenFolderDialog->selectedFiles().isEmpty())
         return;
-    const QString folder = OpenFolderDialog->selectedFiles().constFirst();
-    RunGuarded([&] { OpenGameFolder(folder); });
-}
-
-bool TMainWindow::OpenGameFolder(const QString& folder)
-{
-    if (FTool && !FTool->AskToSaveChanges(this))
-        return false;
-    FForm->EnterGameFolder(std::filesystem::path(QFile::encodeName(folder).toStdString()));
-    StartWithStageFile();
-    // The picture of the same name may be another one in this folder.
-    RestoreDisplay();
-    RefreshUnsaved();
-    return true;
+    const std::filesystem::path folder(QFile::encodeName(OpenFolderDialog->selectedFiles().constFirst()).toStdString());
+    RunGuarded([&] { FForm->Document.OpenFolder(folder); });
 }
 
 void TMainWindow::WatchGameFolder()
 {
     if (!FDiskWatch || !isVisible())
         return;
-    QStringList paths{PathText(FForm->GameFolder()), PathText(FindStageFile(FForm->StageFileName))};
+    const TDocument& document = FForm->Document;
+    QStringList paths{PathText(document.GameFolder()), PathText(document.StageFile())};
     std::error_code error;
-    if (const auto map = FindPictureFile(FForm->PictureFolder, ""); map && std::filesystem::is_directory(*map, error))
+    if (const auto map = FindPictureFile(document.PictureFolder(), "");
+        map && std::filesystem::is_directory(*map, error))
         paths.append(PathText(*map));
-    const TPictureLookup picture = LookUpPicture(FForm->PictureFolder, FForm->BG_Bitmap.Str());
+    const TPictureLookup picture = LookUpPicture(document.PictureFolder(), FForm->BG_Bitmap.Str());
     if (picture.Outcome == TPictureLookup::TOutcome::Found)
         paths.append(PathText(picture.Path));
     FDiskWatch->Watch(paths);
@@ -89,19 +73,9 @@ void TMainWindow::FollowDiskChanges()
     }
     FFollowing = true;
     RunGuarded([this] {
-        const TDiskChange change = FDiskChanges->Look();
         if (FStages)
             FStages->FilesChangedOnDisk();
-        if (change.PictureChanged)
-            RestoreDisplay();
-        if (!change.StageChanged)
-            return;
-        if (change.Unsaved) {
-            TellStageChanged(this, change.Number, FileNameText(FindStageFile(FForm->StageFileName)));
-        } else if (AskLoadChangedStage(this, change.Number) && FTool) {
-            FTool->udStageNum->setPosition(change.Number);
-            FTool->LoadStage();
-        }
+        FForm->Document.FollowDiskChanges();
     });
     FFollowing = false;
     // A folder or file that came or was replaced is watched anew.

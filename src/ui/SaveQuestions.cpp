@@ -1,16 +1,14 @@
 #include "ui/SaveQuestions.h"
 
-#include "storage/StageSetEdits.h"
+#include "ui/DisplayText.h"
+#include "ui/ErrorReport.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include <initializer_list>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -48,12 +46,12 @@ bool AskYes(QWidget* parent, const char* name, const QString& text)
 }
 
 // `03 "Desert Fort", 05 "Caves"`, the first few of them and how many more.
-QString StageList(const TStageNames& stages)
+QString StageList(const TStageCaptions& stages)
 {
     constexpr std::size_t Named = 6;
     QStringList names;
     for (std::size_t i = 0; i < stages.size() && i < Named; ++i)
-        names.append(QStringLiteral("%1 \"%2\"").arg(NumberText(stages[i].first), stages[i].second));
+        names.append(QStringLiteral("%1 \"%2\"").arg(NumberText(stages[i].first), CaptionText(stages[i].second)));
     QString list = names.join(QStringLiteral(", "));
     if (stages.size() > Named)
         list += QStringLiteral(" and %1 more").arg(stages.size() - Named);
@@ -62,56 +60,41 @@ QString StageList(const TStageNames& stages)
 
 }  // namespace
 
-QString NumberText(int number)
+QWidget* TQuestionBoxes::Parent() const
 {
-    return QString::fromStdString(StageNumberText(number));
+    // The tool window is too small to stand a question over.
+    QWidget* active = QApplication::activeWindow();
+    return active && active->objectName() != QStringLiteral("fmTool") ? active : FMainWindow;
 }
 
-QString CaptionText(const TShortString& caption)
+TUnsavedAnswer TQuestionBoxes::AskUnsavedChanges(int number, const TShortString& caption)
 {
-    return QString::fromLatin1(caption.Str());
-}
-
-QString FileNameText(const std::filesystem::path& file)
-{
-    return QFile::decodeName(file.filename().c_str());
-}
-
-QString PathText(const std::filesystem::path& path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return QDir::toNativeSeparators(QFile::decodeName((error ? path : absolute).lexically_normal().c_str()));
-}
-
-TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption)
-{
-    const int answer =
-        Ask(parent, "UnsavedQuestion",
-            QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(NumberText(number), caption),
-            {{"Save", QMessageBox::AcceptRole},
-             {"Discard", QMessageBox::DestructiveRole},
-             {"Cancel", QMessageBox::RejectRole}},
-            0, 2);
+    const int answer = Ask(
+        Parent(), "UnsavedQuestion",
+        QStringLiteral("Stage %1 (%2) has changes that are not saved.").arg(NumberText(number), CaptionText(caption)),
+        {{"Save", QMessageBox::AcceptRole},
+         {"Discard", QMessageBox::DestructiveRole},
+         {"Cancel", QMessageBox::RejectRole}},
+        0, 2);
     return static_cast<TUnsavedAnswer>(answer);
 }
 
-bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const QString& fileCaption,
-                     const QString& liveCaption)
+bool TQuestionBoxes::AskReplaceStage(int number, const std::filesystem::path& file, const TShortString& fileCaption,
+                                     const TShortString& liveCaption)
 {
-    return Ask(parent, "ReplaceQuestion",
+    return Ask(Parent(), "ReplaceQuestion",
                QStringLiteral("Stage %1 in %2 is \"%3\". Replace it with \"%4\"?")
-                   .arg(NumberText(number), fileName, fileCaption, liveCaption),
+                   .arg(NumberText(number), FileNameText(file), CaptionText(fileCaption), CaptionText(liveCaption)),
                {{"Replace", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
            == 0;
 }
 
-TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when)
+TRestoreAnswer TQuestionBoxes::AskRestoreCopy(int number, const std::filesystem::path& file, std::int64_t when)
 {
     const QString time = QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    const int answer = Ask(parent, "RestoreQuestion",
+    const int answer = Ask(Parent(), "RestoreQuestion",
                            QStringLiteral("Stage %1 of %2 has unsaved changes from %3. Restore them?")
-                               .arg(NumberText(number), fileName, time),
+                               .arg(NumberText(number), FileNameText(file), time),
                            {{"Restore", QMessageBox::AcceptRole},
                             {"Discard", QMessageBox::DestructiveRole},
                             {"Later", QMessageBox::RejectRole}},
@@ -119,31 +102,31 @@ TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileNa
     return static_cast<TRestoreAnswer>(answer);
 }
 
-bool AskCreateStageFile(QWidget* parent, const QString& fileName, const QString& folder)
+bool TQuestionBoxes::AskCreateStageFile(const std::filesystem::path& file, const std::filesystem::path& folder)
 {
-    return AskYes(parent, "CreateQuestion",
-                  QStringLiteral("%1 does not exist in %2. Create it?").arg(fileName, folder));
+    return AskYes(Parent(), "CreateQuestion",
+                  QStringLiteral("%1 does not exist in %2. Create it?").arg(FileNameText(file), PathText(folder)));
 }
 
-bool AskLoadChangedStage(QWidget* parent, int number)
+bool TQuestionBoxes::AskLoadChangedStage(int number)
 {
-    return AskYes(parent, "ChangedQuestion",
+    return AskYes(Parent(), "ChangedQuestion",
                   QStringLiteral("Stage %1 changed on disk. Load it?").arg(NumberText(number)));
 }
 
-void TellStageChanged(QWidget* parent, int number, const QString& fileName)
+void TQuestionBoxes::TellStageChanged(int number, const std::filesystem::path& file)
 {
-    Ask(parent, "ChangedNote",
+    Ask(Parent(), "ChangedNote",
         QStringLiteral(
             "Stage %1 changed on disk. Your changes to it are kept; Save will ask before replacing it in %2.")
-            .arg(NumberText(number), fileName),
+            .arg(NumberText(number), FileNameText(file)),
         {{"OK", QMessageBox::AcceptRole}}, 0, 0);
 }
 
-TUnsavedAnswer AskReplacesUnsaved(QWidget* parent, int number)
+TUnsavedAnswer TQuestionBoxes::AskReplacesUnsaved(int number)
 {
     const int answer =
-        Ask(parent, "ReplacesUnsavedQuestion",
+        Ask(Parent(), "ReplacesUnsavedQuestion",
             QStringLiteral("Stage %1 has changes that are not saved; this replaces it.").arg(NumberText(number)),
             {{"Save first", QMessageBox::AcceptRole},
              {"Discard", QMessageBox::DestructiveRole},
@@ -152,18 +135,24 @@ TUnsavedAnswer AskReplacesUnsaved(QWidget* parent, int number)
     return static_cast<TUnsavedAnswer>(answer);
 }
 
-bool AskReplaceStages(QWidget* parent, const TStageNames& stages)
+bool TQuestionBoxes::AskReplaceStages(const TStageCaptions& stages)
 {
     const QString text =
         stages.size() == 1
             ? QStringLiteral("This replaces stage %1, which is not empty. Replace it?")
             : QStringLiteral("This replaces %1 stages that are not empty: %2. Replace them?").arg(stages.size());
-    return Ask(parent, "ReplaceStagesQuestion", text.arg(StageList(stages)),
+    return Ask(Parent(), "ReplaceStagesQuestion", text.arg(StageList(stages)),
                {{"Replace", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
            == 0;
 }
 
-bool AskClearStages(QWidget* parent, const TStageNames& stages, bool remove)
+void TQuestionBoxes::TellSaveFailed(const std::string& why)
+{
+    ShowFailureMessage(Parent(), QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"),
+                       QString::fromLocal8Bit(why));
+}
+
+bool AskClearStages(QWidget* parent, const TStageCaptions& stages, bool remove)
 {
     const QString verb = remove ? QStringLiteral("Delete") : QStringLiteral("Clear");
     QString text = stages.size() == 1

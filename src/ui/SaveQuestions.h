@@ -7,74 +7,55 @@
 // objectName ("UnsavedQuestion", "ReplaceQuestion", "RestoreQuestion",
 // "CreateQuestion", "ChangedQuestion", "ChangedNote",
 // "ReplacesUnsavedQuestion", "ReplaceStagesQuestion", "ClearQuestion",
-// "DeleteQuestion") and titled with the application's title. Captions are the stage's bytes shown
-// as the window title shows them.
+// "DeleteQuestion") and titled with the application's title. Captions are
+// the stage's bytes shown as the window title shows them.
 
-#include "stage/StageRecord.h"
-
-#include <QString>
-
-#include <cstdint>
-#include <filesystem>
-#include <utility>
-#include <vector>
+#include "editor/DocumentAsker.h"
 
 class QWidget;
 
-// In the order of the buttons.
-enum class TUnsavedAnswer { Save, Discard, Cancel };
+// The document's questions as message boxes. Each stands over the window
+// the designer works in (the Stages window, for its operations), or over the
+// main window, where the stage is.
+class TQuestionBoxes : public TDocumentAsker {
+public:
+    // `mainWindow` must outlive this.
+    explicit TQuestionBoxes(QWidget* mainWindow) : FMainWindow(mainWindow) {}
 
-// "Stage 03 (Desert Fort) has changes that are not saved." Save (the
-// default), Discard, Cancel (also Escape and the window's close).
-TUnsavedAnswer AskUnsavedChanges(QWidget* parent, int number, const QString& caption);
+    // "Stage 03 (Desert Fort) has changes that are not saved." Save (the
+    // default), Discard, Cancel (also Escape and the window's close).
+    TUnsavedAnswer AskUnsavedChanges(int number, const TShortString& caption) override;
+    // "Stage 01 in Stage.Dat is "Desert Fort". Replace it with "Training
+    // Ground"?" Replace or Cancel (the default, also Escape).
+    bool AskReplaceStage(int number, const std::filesystem::path& file, const TShortString& fileCaption,
+                         const TShortString& liveCaption) override;
+    // "Stage 03 of Stage.Dat has unsaved changes from 2024-05-03 14:07.
+    // Restore them?" Restore (the default), Discard, or Later (also Escape
+    // and the window's close), which leaves the copy for a later start. The
+    // time is shown in local time.
+    TRestoreAnswer AskRestoreCopy(int number, const std::filesystem::path& file, std::int64_t when) override;
+    // "Stage.Dat does not exist in /home/ann/game. Create it?" Yes (the
+    // default) or No (also Escape).
+    bool AskCreateStageFile(const std::filesystem::path& file, const std::filesystem::path& folder) override;
+    // "Stage 03 changed on disk. Load it?" Yes (the default) or No (also Escape).
+    bool AskLoadChangedStage(int number) override;
+    // OK only.
+    void TellStageChanged(int number, const std::filesystem::path& file) override;
+    // "Stage 03 has changes that are not saved; this replaces it." Save first
+    // (the default), Discard, Cancel (also Escape and the window's close).
+    TUnsavedAnswer AskReplacesUnsaved(int number) override;
+    // "This replaces 2 stages that are not empty: 04 "Desert Fort", 05
+    // "Caves". Replace them?" Replace or Cancel (the default, also Escape).
+    bool AskReplaceStages(const TStageCaptions& stages) override;
+    // "Saving Stage": "Cannot Save to File "Stage.Dat"!", with why below.
+    void TellSaveFailed(const std::string& why) override;
 
-// "Stage 01 in Stage.Dat is "Desert Fort". Replace it with "Training
-// Ground"?" Replace or Cancel (the default, also Escape). True to replace.
-bool AskReplaceStage(QWidget* parent, int number, const QString& fileName, const QString& fileCaption,
-                     const QString& liveCaption);
-
-// In the order of the buttons.
-enum class TRestoreAnswer { Restore, Discard, Later };
-
-// "Stage 03 of Stage.Dat has unsaved changes from 2024-05-03 14:07.
-// Restore them?" Restore (the default), Discard, or Later (also Escape and
-// the window's close), which leaves the copy for a later start. `when` is in
-// seconds since 1970, shown in local time.
-TRestoreAnswer AskRestoreCopy(QWidget* parent, int number, const QString& fileName, std::int64_t when);
-
-// "Stage.Dat does not exist in /home/ann/game. Create it?" Yes (the
-// default) or No (also Escape). True to create.
-bool AskCreateStageFile(QWidget* parent, const QString& fileName, const QString& folder);
-
-// "Stage 03 changed on disk. Load it?" Yes (the default) or No (also
-// Escape). True to load.
-bool AskLoadChangedStage(QWidget* parent, int number);
-
-// Says that stage `number` changed on disk while the live stage has changes
-// of its own, which stay; the next Save asks before replacing it. OK only.
-void TellStageChanged(QWidget* parent, int number, const QString& fileName);
-
-// "Stage 03 has changes that are not saved; this replaces it." Save first
-// (the default), Discard, Cancel (also Escape and the window's close).
-TUnsavedAnswer AskReplacesUnsaved(QWidget* parent, int number);
-
-// Stages by number and caption, as the stage set questions name them.
-using TStageNames = std::vector<std::pair<int, QString>>;
-
-// "This replaces 2 stages that are not empty: 04 "Desert Fort", 05 "Caves".
-// Replace them?" Replace or Cancel (the default, also Escape).
-bool AskReplaceStages(QWidget* parent, const TStageNames& stages);
+private:
+    QWidget* Parent() const;
+    QWidget* FMainWindow;
+};
 
 // "Clear stage 03 "Desert Fort"?" (or "Clear 3 stages: ...?"), and with
 // `remove` "Delete stage 03 ...? The stages after it move up." Clear or
 // Delete, or Cancel (the default, also Escape).
-bool AskClearStages(QWidget* parent, const TStageNames& stages, bool remove);
-
-// A stage number as the windows show it: "07".
-QString NumberText(int number);
-// A stage's caption as the title shows it (each byte one character).
-QString CaptionText(const TShortString& caption);
-// The name a question gives a file: its last part ("Stage.Dat").
-QString FileNameText(const std::filesystem::path& file);
-// A file or folder as the windows name it: its whole path, without "." or "..".
-QString PathText(const std::filesystem::path& path);
+bool AskClearStages(QWidget* parent, const TStageCaptions& stages, bool remove);

@@ -1,6 +1,6 @@
 #include "ui/StageCells.h"
 
-#include "ui/SaveQuestions.h"
+#include "ui/DisplayText.h"
 #include "ui/StageThumbnails.h"
 
 #include <QFontMetrics>

@@ -3,12 +3,12 @@
 #include "editor/Main.h"
 #include "storage/FileLookup.h"
 #include "storage/StageFile.h"
+#include "ui/DisplayText.h"
 #include "ui/ErrorReport.h"
 #include "ui/SaveQuestions.h"
 #include "ui/StageClipboard.h"
 #include "ui/StageThumbnails.h"
 #include "ui/StagesFm.h"
-#include "ui/ToolBarFm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,8 +18,6 @@
 #include <QMimeData>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -47,10 +45,9 @@ TStageSetActions::TStageSetActions(TfmStages& window) : QObject(&window), FWindo
     MakeActions();
 }
 
-void TStageSetActions::SetMainForm(TMainForm* form, TfmTool* tool)
+void TStageSetActions::SetMainForm(TMainForm* form)
 {
     FForm = form;
-    FTool = tool;
 }
 
 void TStageSetActions::MakeActions()
@@ -122,8 +119,8 @@ void TStageSetActions::UpdateActions()
     acPaste->setEnabled(any && FForm && MayHoldStages(QApplication::clipboard()->mimeData()));
     acMoveTo->setEnabled(FForm && IsRun(selected));
     acSwap->setEnabled(FForm && selected.size() == 2);
-    const TStageSetHistory::TEntry* undo = FForm ? FForm->StageSetHistory.NextUndo() : nullptr;
-    const TStageSetHistory::TEntry* redo = FForm ? FForm->StageSetHistory.NextRedo() : nullptr;
+    const TStageSetHistory::TEntry* undo = FForm ? FForm->Document.StageSetHistory().NextUndo() : nullptr;
+    const TStageSetHistory::TEntry* redo = FForm ? FForm->Document.StageSetHistory().NextRedo() : nullptr;
     acUndo->setEnabled(undo != nullptr);
     acRedo->setEnabled(redo != nullptr);
     acUndo->setText(undo ? QStringLiteral("Undo: %1").arg(QString::fromStdString(undo->Label))
@@ -191,9 +188,9 @@ bool TStageSetActions::DeleteSelection()
     const std::vector<int> selected = FWindow.SelectedStages();
     if (!FForm || selected.empty())
         return false;
-    TStageNames names;
+    TStageCaptions names;
     for (const int number : selected)
-        names.emplace_back(number, CaptionText(FWindow.Thumbnails().Stage(number).Record.Caption));
+        names.emplace_back(number, FWindow.Thumbnails().Stage(number).Record.Caption);
     if (!AskClearStages(&FWindow, names, true))
         return false;
     return Run({QStringLiteral("Cannot delete the stages."), QStringLiteral("Deleted %1").arg(Stages(selected)),
@@ -207,11 +204,11 @@ bool TStageSetActions::ClearSelection()
     if (!FForm)
         return false;
     // Stages the file does not hold, or that are empty already, lose nothing.
-    TStageNames names;
+    TStageCaptions names;
     for (const int number : selected) {
         const TStageThumbnail& stage = FWindow.Thumbnails().Stage(number);
         if (stage.Present && !IsEmptyRecord(stage.Record))
-            names.emplace_back(number, CaptionText(stage.Record.Caption));
+            names.emplace_back(number, stage.Record.Caption);
     }
     if (names.empty()) {
         FWindow.ShowOutcome(QStringLiteral("Nothing to clear: these stages are empty"));
@@ -236,7 +233,7 @@ QMimeData* TStageSetActions::SelectionMimeData() const
             stages.push_back({number, stage.Record});
     if (stages.empty())
         return nullptr;
-    return StagesMimeData(stages, FindStageFile(FForm->StageFileName));
+    return StagesMimeData(stages, FForm->Document.StageFile());
 }
 
 void TStageSetActions::CopyToClipboard()
@@ -259,7 +256,7 @@ bool TStageSetActions::Paste()
         return false;
     // What was copied, as it was then: the stages at those numbers may have
     // changed since.
-    TStagesOnClipboard stages = StagesFromMimeData(*mime, FindStageFile(FForm->StageFileName));
+    TStagesOnClipboard stages = StagesFromMimeData(*mime, FForm->Document.StageFile());
     stages.Numbers.clear();
     return Drop(selected.front(), stages, true);
 }
@@ -282,17 +279,12 @@ bool TStageSetActions::Drop(int target, const TStagesOnClipboard& stages, bool c
         FWindow.SelectStagesNumbered(stages.Numbers);
         return CopySelection(target);
     }
-    const std::filesystem::path file = FindStageFile(FForm->StageFileName);
-    std::error_code error;
-    const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(file, error));
-    if (missing && !AskCreateStageFile(&FWindow, FileNameText(file), PathText(FForm->GameFolder())))
-        return false;
     const std::vector<StageRecord> records = stages.Records;
     return Run({QStringLiteral("Cannot paste stages."),
                 count == 1 ? QStringLiteral("Pasted a stage at %1").arg(NumberText(target))
                            : QStringLiteral("Pasted %1 stages at %2").arg(count).arg(Range(target, count)),
                 [=](const std::vector<StageRecord>& current) { return PutStages(current, target, records); }, true,
-                missing, target, count});
+                true, target, count});
 }
 
 bool TStageSetActions::Undo()
@@ -309,88 +301,49 @@ bool TStageSetActions::RunHistory(bool undo)
 {
     if (!FForm)
         return false;
+    TDocument& document = FForm->Document;
     const TStageSetHistory::TEntry* entry =
-        undo ? FForm->StageSetHistory.NextUndo() : FForm->StageSetHistory.NextRedo();
+        undo ? document.StageSetHistory().NextUndo() : document.StageSetHistory().NextRedo();
     if (!entry) {
         FWindow.ShowOutcome(undo ? QStringLiteral("Nothing to undo") : QStringLiteral("Nothing to redo"));
         return false;
     }
     const QString label = QString::fromStdString(entry->Label);
-    TRun run;
-    run.Failure = undo ? QStringLiteral("Cannot undo \u201c%1\u201d.").arg(label)
-                       : QStringLiteral("Cannot redo \u201c%1\u201d.").arg(label);
-    run.Done = (undo ? QStringLiteral("Undone: ") : QStringLiteral("Redone: ")) + label;
-    run.Edit = undo ? *FForm->UndoStageSetEdit() : *FForm->RedoStageSetEdit();
-    TStageSetOutcome preview = FForm->PreviewStageSet(run.Edit);
-    bool discard = false;
-    if (!preview) {
-        Fail(run.Failure, preview.Error);
-        return false;
-    }
-    if (!Agree(run, preview, discard))
-        return false;
-    const TStageSetOutcome outcome = undo ? FForm->UndoStageSet(discard) : FForm->RedoStageSet(discard);
-    if (!outcome) {
-        Fail(run.Failure, outcome.Error);
-        return false;
-    }
-    FWindow.StageSetChanged(run.Done, -1, 0);
-    return true;
+    const QString failure = undo ? QStringLiteral("Cannot undo \u201c%1\u201d.").arg(label)
+                                 : QStringLiteral("Cannot redo \u201c%1\u201d.").arg(label);
+    const QString done = (undo ? QStringLiteral("Undone: ") : QStringLiteral("Redone: ")) + label;
+    return Show(undo ? document.UndoStageSet() : document.RedoStageSet(), failure, done, -1, 0);
 }
 
 bool TStageSetActions::Run(const TRun& run)
 {
-    const TStageSetOutcome preview = FForm->PreviewStageSet(run.Edit, run.MayCreate);
-    if (!preview) {
-        Fail(run.Failure, preview.Error);
-        return false;
-    }
-    if (preview.Step.Empty()) {
+    const TStageSetOutcome outcome =
+        FForm->Document.ChangeStageSet({run.Edit, run.Done.toStdString(), run.AskReplacing, run.MayCreate});
+    if (outcome && outcome.Step.Empty()) {
         FWindow.ShowOutcome(run.Done + QStringLiteral(": nothing changed"));
         return true;
     }
-    bool discard = false;
-    if (!Agree(run, preview, discard))
-        return false;
-    const TStageSetOutcome outcome = FForm->ChangeStageSet(run.Edit, discard, run.MayCreate, run.Done.toStdString());
-    if (!outcome) {
-        Fail(run.Failure, outcome.Error);
-        return false;
-    }
-    QString done = run.Done;
-    if (outcome.TrailingBytes > 0)
-        done += QStringLiteral(" (the last %1 bytes, no whole record, are gone)").arg(outcome.TrailingBytes);
-    FWindow.StageSetChanged(done, run.SelectFirst, run.SelectCount);
-    return true;
+    return Show(outcome, run.Failure, run.Done, run.SelectFirst, run.SelectCount);
 }
 
-bool TStageSetActions::Agree(const TRun& run, const TStageSetOutcome& preview, bool& discard)
+bool TStageSetActions::Show(const TStageSetOutcome& outcome, const QString& failure, QString done, int selectFirst,
+                            int selectCount)
 {
-    if (run.AskReplacing) {
-        TStageNames replaced;
-        for (const TStageSetStep::TChange& change : preview.Step.Changes) {
-            const StageRecord* before = preview.Step.Before(change.Number);
-            if (before && !IsEmptyRecord(*before) && preview.Step.Source[static_cast<std::size_t>(change.Number)] < 0)
-                replaced.emplace_back(change.Number, CaptionText(before->Caption));
-        }
-        if (!replaced.empty() && !AskReplaceStages(&FWindow, replaced))
-            return false;
+    if (outcome.Cancelled)
+        return false;
+    if (!outcome) {
+        Fail(failure, outcome.Error);
+        return false;
     }
-    discard = false;
-    if (!FForm->ReplacesLiveStage(preview.Step) || !FForm->StageUnsaved())
-        return true;
-    switch (AskReplacesUnsaved(&FWindow, FForm->Saved.Origin)) {
-    case TUnsavedAnswer::Save: return FTool && FTool->SaveStage();
-    case TUnsavedAnswer::Discard: discard = true; return true;
-    case TUnsavedAnswer::Cancel: break;
-    }
-    return false;
+    if (outcome.TrailingBytes > 0)
+        done += QStringLiteral(" (the last %1 bytes, no whole record, are gone)").arg(outcome.TrailingBytes);
+    FWindow.StageSetChanged(done, selectFirst, selectCount);
+    return true;
 }
 
 void TStageSetActions::Fail(const QString& text, const std::string& why) const
 {
-    const QString file =
-        FForm ? FileNameText(FindStageFile(FForm->StageFileName)) : QString::fromLatin1(DefaultStageFileName);
+    const QString file = FForm ? FileNameText(FForm->Document.StageFile()) : QString::fromLatin1(DefaultStageFileName);
     ShowFailureMessage(&FWindow, QStringLiteral("Stages"), text,
                        QStringLiteral("%1: %2. Nothing was changed.").arg(file, QString::fromStdString(why)));
 }

@@ -1,10 +1,11 @@
 #pragma once
 // What the Stages window does to the stage file: move, copy, swap, insert,
 // delete and clear stages, copy them to the clipboard and paste them, undo
-// and redo. Each asks first where work could be lost (stages that are not
-// empty replaced, cleared or deleted; the live stage's unsaved changes),
-// then runs as one transaction; a failure is shown once, after, and leaves
-// the file as it was. The actions are the window's context menu and keys.
+// and redo. Each runs as one transaction of the document, which asks first
+// where work could be lost (stages that are not empty replaced, the live
+// stage's unsaved changes; clearing and deleting ask here); a failure is
+// shown once, after, and leaves the file as it was. The actions are the
+// window's context menu and keys.
 
 #include "storage/StageSetEdits.h"
 
@@ -19,7 +20,6 @@ class QMenu;
 class QMimeData;
 class TMainForm;
 class TfmStages;
-class TfmTool;
 struct TStageSetOutcome;
 struct TStagesOnClipboard;
 
@@ -29,7 +29,7 @@ public:
     // `window` (which owns this) names the selection and shows the outcome.
     explicit TStageSetActions(TfmStages& window);
 
-    void SetMainForm(TMainForm* form, TfmTool* tool);
+    void SetMainForm(TMainForm* form);
 
     // The context menu, its actions enabled for the selection as it is when
     // it opens (UpdateActions).
@@ -86,16 +86,15 @@ private:
         int SelectCount = 0;
     };
     bool Run(const TRun& run);
-    // Undo or Redo: `edit` as the history gives it, `make` the transaction.
+    // Undo or Redo of the document's stage set history.
     bool RunHistory(bool undo);
-    // The questions before an operation that `preview` describes; false when
-    // the designer cancelled. `discard` says the live stage's changes may go.
-    bool Agree(const TRun& run, const TStageSetOutcome& preview, bool& discard);
+    // Shows what the document did: the outcome in the status line, or the
+    // failure in a box. True when the file was changed as asked.
+    bool Show(const TStageSetOutcome& outcome, const QString& failure, QString done, int selectFirst, int selectCount);
     void Fail(const QString& text, const std::string& why) const;
     void MakeActions();
 
     TfmStages& FWindow;
     TMainForm* FForm = nullptr;
-    TfmTool* FTool = nullptr;
     QMenu* FMenu = nullptr;
 };

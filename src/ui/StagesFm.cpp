@@ -3,17 +3,16 @@
 #include "editor/Main.h"
 #include "storage/FileLookup.h"
 #include "ui/BetweenFrames.h"
+#include "ui/DisplayText.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 #include "ui/QtApplicationHooks.h"
-#include "ui/SaveQuestions.h"
 #include "ui/StageCells.h"
 #include "ui/StageClipboard.h"
 #include "ui/StageListView.h"
 #include "ui/StageSetActions.h"
 #include "ui/StageThumbnails.h"
 #include "ui/ToolBarFm.h"
-#include "ui/UpDown.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -21,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -158,7 +158,7 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     // questions, runs once the drag has ended.
     lvStages->Dropped = [this](int target, const QMimeData& mime, bool copy) {
         const TStagesOnClipboard dropped =
-            StagesFromMimeData(mime, FForm ? FindStageFile(FForm->StageFileName) : std::filesystem::path());
+            StagesFromMimeData(mime, FForm ? FForm->Document.StageFile() : std::filesystem::path());
         QTimer::singleShot(
             0, this, [this, target, dropped, copy] { RunGuarded([&] { FActions->Drop(target, dropped, copy); }); });
     };
@@ -214,32 +214,38 @@ QSize TfmStages::ChromeSize() const
 
 void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
 {
-    if (FTool)
-        disconnect(FTool, nullptr, this, nullptr);
     FForm = form;
     FTool = tool;
-    FActions->SetMainForm(form, tool);
-    if (FForm) {
-        GameFolderChanged();
-        SetCurrentStage(FForm->StageNum);
-    }
-    if (FTool)
-        connect(FTool, &TfmTool::StageFileWritten, this, &TfmStages::StageFileWritten);
+    FActions->SetMainForm(form);
+    if (!FForm)
+        return;
+    FForm->Document.Observe([self = QPointer<TfmStages>(this)](unsigned changes) {
+        if (self)
+            self->DocumentChanged(changes);
+    });
+    DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }
 
-void TfmStages::SetCurrentStage(int number)
+void TfmStages::DocumentChanged(unsigned changes)
 {
-    FCells->SetCurrentStage(number);
+    const TDocument& document = FForm->Document;
+    if (changes & FolderChanged)
+        GameFolderChanged();
+    else if ((changes & RecordsChanged) && isVisible())
+        ReadFile(false);
+    if (changes & (FolderChanged | StageNumberChanged))
+        FCells->SetCurrentStage(document.StageNum());
+    if (changes & (FolderChanged | UnsavedChanged))
+        FCells->SetUnsaved(document.UnsavedTold());
 }
 
 void TfmStages::GameFolderChanged()
 {
-    if (!FForm)
-        return;
+    const TDocument& document = FForm->Document;
     FWork->Stop();
-    FThumbnails->SetFiles(FForm->StageFileName, FForm->PictureFolder);
+    FThumbnails->SetFiles(document.StageFileName(), document.PictureFolder());
     FOutcome.clear();
-    const QString folder = PathText(FForm->GameFolder());
+    const QString folder = PathText(document.GameFolder());
     setWindowTitle(QStringLiteral("Stages - %1").arg(folder));
     stStatus->setToolTip(folder);
     if (isVisible()) {
@@ -250,12 +256,6 @@ void TfmStages::GameFolderChanged()
     }
 }
 
-void TfmStages::StageFileWritten()
-{
-    if (isVisible())
-        ReadFile(false);
-}
-
 void TfmStages::FilesChangedOnDisk()
 {
     if (isVisible())
@@ -264,22 +264,13 @@ void TfmStages::FilesChangedOnDisk()
 
 void TfmStages::OpenStage(int number)
 {
-    if (!FTool || number < 0 || number >= StageCount)
+    if (!FForm || !FForm->Document.OpenStage(number))
         return;
-    // As the designer would: first the question over unsaved work (Cancel
-    // leaves even the stage number alone), then the number control (its
-    // change handler sets StageNum and the title), then the load. The keys
-    // then act on the new stage at once.
-    if (!FTool->AskToSaveChanges(this))
-        return;
-    FTool->udStageNum->setPosition(number);
-    FTool->LoadStage();
-    FTool->FocusMainWindow();
-}
-
-void TfmStages::SetUnsavedMark(bool unsaved)
-{
-    FCells->SetUnsaved(unsaved);
+    // The keys act on the opened stage at once.
+    if (QWidget* main = parentWidget() ? parentWidget()->window() : nullptr) {
+        main->activateWindow();
+        main->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 std::vector<int> TfmStages::SelectedStages() const
@@ -316,10 +307,9 @@ void TfmStages::SelectStagesNumbered(const std::vector<int>& numbers)
 void TfmStages::StageSetChanged(const QString& outcome, int first, int count)
 {
     FOutcome = outcome;
-    ReadFile(false);
     if (first >= 0)
         SelectStages(first, count);
-    emit StageFileChanged();
+    UpdateStatus();
 }
 
 void TfmStages::ShowOutcome(const QString& outcome)
@@ -377,7 +367,7 @@ void TfmStages::UpdateStatus()
         text += QStringLiteral(" \u00b7 drawing %1").arg(stale);
     // The game folder on a line of its own, giving way in its middle when
     // the window is narrow; the tooltip and the title name it whole.
-    const QString folder = FForm ? PathText(FForm->GameFolder()) : QString();
+    const QString folder = FForm ? PathText(FForm->Document.GameFolder()) : QString();
     const QFontMetrics metrics = stStatus->fontMetrics();
     stStatus->setText(text + QLatin1Char('\n')
                       + metrics.elidedText(folder, Qt::ElideMiddle, stStatus->contentsRect().width()));

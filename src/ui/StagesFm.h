@@ -2,13 +2,11 @@
 // The "Stages" window (F4): every record 0..99 of the stage file as a
 // thumbnail with its number and caption, the current stage (StageNum)
 // marked (and marked unsaved while it is), stages with check errors badged.
-// Double-click or Enter on a stage opens it as the tool window's stage
-// number and Load do. Stages are put in order here too (TStageSetActions):
-// click selects, Shift and Ctrl extend, a drag moves (Ctrl: copies), the
-// context menu and the keys do the rest. Thumbnails are made one per piece of work between the
-// display's frames (TBetweenFrames), so the window shows at once and fills
-// in. The game folder in use is named in the title and the status line, and
-// "Open Folder..." beside the status opens another.
+// Double-click or Enter on a stage opens it (TDocument::OpenStage). Stages are put in order here too
+// (TStageSetActions): click selects, Shift and Ctrl extend, a drag moves (Ctrl: copies), the context menu and the keys
+// do the rest. Thumbnails are made one per piece of work between the display's frames (TBetweenFrames), so the window
+// shows at once and fills in. The game folder in use is named in the title and the status line, and "Open Folder..."
+// beside the status opens another.
 
 #include "ui/StageListView.h"
 
@@ -40,34 +38,25 @@ public:
     ~TfmStages() override;
 
     // The editor whose stage file is shown and whose keys F4..F9 act from
-    // here too, and the tool window whose stage number and Load a stage
-    // opens with. Set once, before the window is first shown.
+    // here too, and the tool window this window keeps clear of. Set once,
+    // before the window is first shown.
     void SetMainForm(TMainForm* form, TfmTool* tool);
 
-    // The mark follows the stage number (called whenever it may have changed).
-    void SetCurrentStage(int number);
-    // The editor works in another game folder: every stage is read anew.
-    void GameFolderChanged();
-    // The stage file was written (a save): its records are read again.
-    void StageFileWritten();
     // Another program changed the game folder: the stages whose records or
     // pictures changed are drawn again.
     void FilesChangedOnDisk();
-    // Opens stage `number` as the tool window's number and Load would, once
-    // the designer agreed to what happens to unsaved work; the keyboard focus
-    // then goes to the main window.
+    // Opens stage `number` (TDocument::OpenStage); the keyboard focus then
+    // goes to the main window.
     void OpenStage(int number);
-    // Marks the current stage's cell as unsaved (or not).
-    void SetUnsavedMark(bool unsaved);
 
     // The selected stages, in order; the current one when none is selected.
     std::vector<int> SelectedStages() const;
     // Selects `count` stages from `first` on, the first of them current.
     void SelectStages(int first, int count);
     void SelectStagesNumbered(const std::vector<int>& numbers);
-    // A stage set operation changed the stage file: the file is read again
-    // (a stage that moved keeps its thumbnail), the stages from `first` on
-    // are selected (-1: the selection stays) and `outcome` is shown.
+    // A stage set operation changed the stage file (the document told, and
+    // the file was read again): the stages from `first` on are selected (-1:
+    // the selection stays) and `outcome` is shown.
     void StageSetChanged(const QString& outcome, int first, int count);
     // What the last operation did, in the status line until the next.
     void ShowOutcome(const QString& outcome);
@@ -92,8 +81,6 @@ signals:
     void ThumbnailsDone();
     // "Open Folder..." was pressed.
     void OpenFolderClicked();
-    // A stage set operation changed the stage file.
-    void StageFileChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -103,6 +90,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the document told (TDocumentChange).
+    void DocumentChanged(unsigned changes);
+    // The editor works in another game folder: every stage is read anew.
+    void GameFolderChanged();
     // One piece of work: the next thumbnail, visible stages first.
     bool MakeOne();
     void ReadFile(bool picturesMayHaveChanged);

@@ -1,15 +1,14 @@
 #include "ui/ToolBarFm.h"
 
 #include "editor/Main.h"
-#include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
 #include "ui/Art.h"
+#include "ui/DisplayText.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/OptionFm.h"
-#include "ui/SaveQuestions.h"
 #include "ui/UpDown.h"
 
 #include <QButtonGroup>
@@ -18,12 +17,11 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
 namespace {
 
@@ -214,12 +212,33 @@ void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)
 {
     FForm = form;
     FMainWindow = mainWindow;
+    if (!FForm)
+        return;
+    FForm->Document.Observe([self = QPointer<TfmTool>(this)](unsigned changes) {
+        if (self)
+            self->DocumentChanged(changes);
+    });
+    DocumentChanged(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged);
 }
 
-void TfmTool::SetGameFolder(const QString& folder)
+void TfmTool::DocumentChanged(unsigned changes)
 {
-    OpenDialog1->setDirectory(folder);
-    SaveDialog1->setDirectory(folder);
+    const TDocument& document = FForm->Document;
+    // A number typed as "07" stays as typed until the edit is left.
+    if ((changes & StageNumberChanged) && udStageNum->position() != document.StageNum()) {
+        const QSignalBlocker quiet(edStageNum);
+        udStageNum->setPosition(document.StageNum());
+    }
+    if (changes & TitleChanged)
+        btOption->setText(QString::fromStdString(FForm->OptionCaption()));
+    if (changes & UnsavedChanged)
+        FUnsavedMark->setVisible(document.UnsavedTold());
+    // The text map dialogs open in the game folder; within one folder they
+    // stay where the designer last went.
+    if (changes & FolderChanged) {
+        OpenDialog1->setDirectory(PathText(document.GameFolder()));
+        SaveDialog1->setDirectory(PathText(document.GameFolder()));
+    }
 }
 
 QToolButton* TfmTool::MakeButton(int imageIndex, const QString& caption, const QString& hint, bool checkable)
@@ -249,15 +268,15 @@ void TfmTool::FocusMainWindow()
 
 void TfmTool::ToolModeClick(QToolButton* sender)
 {
-    if (sender)
-        ToolMode = static_cast<TToolMode>(sender->property("Tag").toInt());
+    if (sender && FForm)
+        FForm->ToolMode = static_cast<TToolMode>(sender->property("Tag").toInt());
     FocusMainWindow();
 }
 
 void TfmTool::ToolSelectClick(QToolButton* sender)
 {
-    if (sender)
-        CurTile = static_cast<std::int16_t>(sender->property("ImageIndex").toInt());
+    if (sender && FForm)
+        FForm->CurTile = static_cast<std::int16_t>(sender->property("ImageIndex").toInt());
     FocusMainWindow();
 }
 
@@ -277,22 +296,24 @@ void TfmTool::tbRedoClick()
 
 void TfmTool::tbShowAllClick()
 {
-    if (FForm)
+    if (FForm) {
+        FForm->AllLayerDown = tbShowAll->isChecked();
         FForm->tbShowAllClick();
+    }
     FocusMainWindow();
 }
 
 void TfmTool::tbShowGirdClick()
 {
     if (FForm)
-        FForm->tbShowGirdClick();
+        FForm->ShowGrid = tbShowGird->isChecked();
     FocusMainWindow();
 }
 
 void TfmTool::edStageNumChange()
 {
     if (FForm)
-        FForm->edStageNumChange(udStageNum->position());
+        FForm->Document.SetStageNum(udStageNum->position());
 }
 
 void TfmTool::edStageNumExit()
@@ -314,75 +335,16 @@ void TfmTool::btOptionClick()
         ExecuteOptionDialog(this, *FForm);
 }
 
-// The questions stand over the stage they are about.
 void TfmTool::btLoadClick()
 {
-    if (AskToSaveChanges(FMainWindow ? FMainWindow : this))
-        LoadStage();
+    if (FForm)
+        FForm->Document.Load();
 }
 
 void TfmTool::btSaveClick()
 {
-    SaveStage();
-}
-
-void TfmTool::LoadStage()
-{
     if (FForm)
-        FForm->LoadStage();
-}
-
-bool TfmTool::SaveStage()
-{
-    if (!FForm)
-        return false;
-    if (const std::optional<TReplaceQuestion> question = FForm->ReplaceQuestion()) {
-        if (!AskReplaceStage(FMainWindow ? FMainWindow : this, question->Number,
-                             FileNameText(FindStageFile(FForm->StageFileName)), CaptionText(question->FileCaption),
-                             CaptionText(question->LiveCaption)))
-            return false;
-    }
-    return WriteStage();
-}
-
-bool TfmTool::WriteStage()
-{
-    const std::filesystem::path file = FindStageFile(FForm->StageFileName);
-    std::error_code error;
-    const bool missing = !std::filesystem::exists(std::filesystem::symlink_status(file, error));
-    QString why;
-    bool saved = false;
-    if (!missing) {
-        saved = FForm->WriteStageFile();
-    } else {
-        if (!AskCreateStageFile(FMainWindow ? FMainWindow : this, FileNameText(file), PathText(FForm->GameFolder())))
-            return false;
-        const TWriteResult created = FForm->WriteNewStageFile();
-        saved = static_cast<bool>(created);
-        why = QString::fromStdString(created.Error);
-    }
-    emit StageFileWritten();
-    if (!saved)
-        ShowFailureMessage(this, QStringLiteral("Saving Stage"), QStringLiteral("Cannot Save to File \"Stage.Dat\"!"),
-                           why);
-    return saved;
-}
-
-bool TfmTool::AskToSaveChanges(QWidget* parent)
-{
-    if (!FForm || !FForm->StageUnsaved())
-        return true;
-    switch (AskUnsavedChanges(parent, FForm->StageNum, CaptionText(FForm->Caption))) {
-    case TUnsavedAnswer::Save: return SaveStage();
-    case TUnsavedAnswer::Discard: return true;
-    case TUnsavedAnswer::Cancel: break;
-    }
-    return false;
-}
-
-void TfmTool::SetUnsavedMark(bool unsaved)
-{
-    FUnsavedMark->setVisible(unsaved);
+        FForm->Document.Save();
 }
 
 bool TfmTool::UnsavedMark() const
@@ -408,7 +370,7 @@ void TfmTool::btSaveFileClick()
     if (!FForm)
         return;
     // The name unpack and pack give the stage's map.
-    SaveDialog1->selectFile(NumberText(FForm->StageNum) + QStringLiteral(".txt"));
+    SaveDialog1->selectFile(NumberText(FForm->Document.StageNum()) + QStringLiteral(".txt"));
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
         return;
     const QString name = SaveDialog1->selectedFiles().constFirst();

@@ -1,16 +1,14 @@
 #pragma once
 // The tool window: the four tools, Undo and Redo, the twenty brushes, the
 // layer and grid switches, the option button, the stage number and the stage
-// file buttons. It keeps ToolMode and CurTile; everything else it routes to the
-// editor, and it hands the keyboard focus back to the main window after each
-// toolbar button.
-
-#include "editor/ToolMode.h"
+// file buttons. Its buttons set the editor's tool, brush and views and call
+// the document's Load and Save; it shows the stage number, the option
+// caption and the unsaved mark as the document tells them, and hands the
+// keyboard focus back to the main window after each toolbar button.
 
 #include <QWidget>
 
 #include <array>
-#include <cstdint>
 
 class QButtonGroup;
 class QFileDialog;
@@ -27,14 +25,8 @@ public:
     explicit TfmTool(QWidget* parent = nullptr);
 
     // The editor the buttons act on and the window that gets the focus back.
+    // Set once.
     void SetMainForm(TMainForm* form, QWidget* mainWindow);
-    // The text map dialogs open in the game folder (at start and after
-    // another folder was opened); within one folder they stay where the
-    // designer last went.
-    void SetGameFolder(const QString& folder);
-
-    TToolMode ToolMode = TToolMode::Select;
-    std::int16_t CurTile = 0;
 
     // Toolbar buttons, named as the stage designers know them.
     QToolButton* ToolButton23 = nullptr;  // select
@@ -73,29 +65,11 @@ public:
     void btLoadFileClick();
     void btSaveFileClick();
 
-    // Save as the Save button does: asks before replacing another stage
-    // (Cancel: nothing is written) or, when there is no stage file, whether
-    // to create it (No: nothing is made), writes, and shows the failure
-    // message when the write fails. True when the stage was saved.
-    bool SaveStage();
-    // Load as the Load button does once the designer agreed.
-    void LoadStage();
-    // Before the live stage is replaced or the editor closes: when the stage
-    // is unsaved, asks (with `parent` over the box) to save, discard or
-    // cancel. True when the caller may go on: saved, discarded, or nothing to
-    // lose; false after Cancel or a failed save.
-    bool AskToSaveChanges(QWidget* parent);
     // The mark on the Save button that says the live stage is unsaved; the
     // button's caption and hint stay as they are.
-    void SetUnsavedMark(bool unsaved);
     bool UnsavedMark() const;
 
     void FocusMainWindow();
-
-signals:
-    // Save wrote to the stage file (also when it failed part way: records
-    // may have been appended before the failure).
-    void StageFileWritten();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,10 +84,8 @@ private:
     void MakeStageControls();
     // Places a row of one or two tool buttons at FNextY and moves down past it.
     void PlaceRow(QToolButton* left, QToolButton* right);
-    // Save's write once the designer agreed: into the stage file, or into a
-    // new one when there is none and the designer wants it. False when
-    // nothing was saved (refused, or failed with the message shown).
-    bool WriteStage();
+    // What the document told (TDocumentChange).
+    void DocumentChanged(unsigned changes);
 
     TMainForm* FForm = nullptr;
     QWidget* FMainWindow = nullptr;

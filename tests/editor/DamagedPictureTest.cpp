@@ -75,11 +75,11 @@ struct TScene {
         } catch (const std::exception& error) {
             PictureError = error.what();
         }
-        E.Form.PictureFolder = Folder;
-        E.Form.StageFileName = Folder / "Stage.Dat";
+        E.Form.Document.SetPictureFolder(Folder);
+        E.Form.Document.SetStageFileName(Folder / "Stage.Dat");
         StageRecord empty;
         TMainForm::EmptyStage(empty);
-        CreateStageFile(E.Form.StageFileName, 4, empty);
+        CreateStageFile(E.Form.Document.StageFileName(), 4, empty);
         E.Form.DXDraw->SetWindow(&Window);
         E.Form.DXDraw->Initialize();
         Show(Before);
@@ -98,7 +98,7 @@ struct TScene {
     {
         StageRecord empty;
         TMainForm::EmptyStage(empty);
-        ASSERT_TRUE(WriteStageRecord(E.Form.StageFileName, number, r, empty));
+        ASSERT_TRUE(WriteStageRecord(E.Form.Document.StageFileName(), number, r, empty));
     }
 
     // The whole of `r` is on the display, titled, without its picture, with
@@ -107,15 +107,15 @@ struct TScene {
     {
         EXPECT_TRUE(SameBytes(E.Capture(), r)) << what;
         EXPECT_EQ(E.Form.EnemyTotal, Total(r)) << what;
-        EXPECT_EQ(E.Host.Caption, std::string(TitleBase) + " - Stage 03 (" + r.Caption.Str() + ")") << what;
-        EXPECT_EQ(E.Host.OptionCaption, "&EC=" + std::to_string(Total(r))) << what;
+        EXPECT_EQ(E.Form.WindowCaption(), std::string(TitleBase) + " - Stage 03 (" + r.Caption.Str() + ")") << what;
+        EXPECT_EQ(E.Form.OptionCaption(), "&EC=" + std::to_string(Total(r))) << what;
         EXPECT_FALSE(E.Form.PictureLoaded) << what;
         ASSERT_EQ(E.Host.Errors.size(), 1u) << what;
         EXPECT_FALSE(PictureError.empty());
         EXPECT_EQ(E.Host.Errors[0], PictureError) << what;
         ASSERT_TRUE(E.Form.WriteStageFile()) << what;
         StageRecord saved;
-        ASSERT_TRUE(ReadStageRecord(E.Form.StageFileName, 3, saved)) << what;
+        ASSERT_TRUE(ReadStageRecord(E.Form.Document.StageFileName(), 3, saved)) << what;
         EXPECT_TRUE(SameBytes(saved, r)) << what;
     }
 };
@@ -150,7 +150,7 @@ TEST(DamagedPicture, EveryPathAppliesTheWholeStageAndReportsOnce)
         {"import", [](TScene&) {},
          [](TScene& s) {
              TEditorFixture source;
-             source.Form.StageNum = 3;
+             source.Form.Document.SetStageNum(3);
              source.Form.ApplyStage(s.After);
              EXPECT_TRUE(s.E.Form.ImportTextMap(source.Form.ExportTextMap()));
          },
@@ -158,7 +158,7 @@ TEST(DamagedPicture, EveryPathAppliesTheWholeStageAndReportsOnce)
     };
     for (const auto& c : cases) {
         TScene s(c.Name);
-        s.E.Form.StageNum = 3;
+        s.E.Form.Document.SetStageNum(3);
         s.E.Form.UpdateTitle();
         c.Arrange(s);
         ASSERT_TRUE(s.E.Form.PictureLoaded) << c.Name;
@@ -175,7 +175,7 @@ TEST(DamagedPicture, EveryPathAppliesTheWholeStageAndReportsOnce)
 TEST(DamagedPicture, TheDisplaysOwnStartAndRepairReportAndGoOn)
 {
     TScene s("display");
-    s.E.Form.StageNum = 3;
+    s.E.Form.Document.SetStageNum(3);
     s.E.Form.DXDraw->Finalize();
     s.Show(s.After);  // no display: the name is only stored
     EXPECT_NO_THROW(s.E.Form.DXDraw->Initialize());

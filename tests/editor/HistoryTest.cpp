@@ -9,8 +9,8 @@ namespace {
 // One pencil stroke of palette 3 (codes 8..11) on field cell (n mod 40, n div 40).
 void Stroke(TEditorFixture& f, int n)
 {
-    f.Host.Tool = TToolMode::Pencil;
-    f.Host.Tile = 3;
+    f.Form.ToolMode = TToolMode::Pencil;
+    f.Form.CurTile = 3;
     f.Press(f.Px(n % 40), f.Px(n / 40));
     f.Release(f.Px(n % 40), f.Px(n / 40));
 }
@@ -71,7 +71,7 @@ TEST(History, UndoThenRedoRestoresStageSettingsAndTitle)
     f.SetFG(4, 4, 40);
     f.Form.UpdateTitle();
     const StageRecord edited = f.Capture();
-    const std::string title = f.Host.Caption;
+    const std::string title = f.Form.WindowCaption();
 
     f.Form.Undo();
     EXPECT_EQ(f.Form.Caption.Str(), "Undefined Stage");
@@ -79,8 +79,8 @@ TEST(History, UndoThenRedoRestoresStageSettingsAndTitle)
     EXPECT_EQ(f.Shadow(4, 5), -1);
     f.Form.Redo();
     EXPECT_TRUE(SameBytes(f.Capture(), edited));
-    EXPECT_EQ(f.Host.Caption, title);
-    EXPECT_EQ(f.Host.OptionCaption, "&EC=09");
+    EXPECT_EQ(f.Form.WindowCaption(), title);
+    EXPECT_EQ(f.Form.OptionCaption(), "&EC=09");
     EXPECT_EQ(f.Shadow(4, 5), 19);
 }
 
@@ -105,11 +105,11 @@ TEST(History, StageNumberSelectionAndClipAreNotPartOfASnapshot)
     TEditorFixture f;
     f.ApplyEmpty();
     Stroke(f, 0);
-    f.Form.edStageNumChange(12);
+    f.Form.Document.SetStageNum(12);
     f.Form.SelRect = TRect{16, 16, 48, 48};
     f.Form.Undo();
-    EXPECT_EQ(f.Form.StageNum, 12);
-    EXPECT_EQ(f.Host.Caption, "铁履纵横 地图编辑器 - Stage 12 (Undefined Stage)");
+    EXPECT_EQ(f.Form.Document.StageNum(), 12);
+    EXPECT_EQ(f.Form.WindowCaption(), "铁履纵横 地图编辑器 - Stage 12 (Undefined Stage)");
     EXPECT_EQ(f.Form.SelRect, (TRect{16, 16, 48, 48}));
 }
 

@@ -10,7 +10,7 @@ struct KeysTest : ::testing::Test {
     void SetUp() override
     {
         F.ApplyEmpty();
-        F.Host.Tool = TToolMode::Select;
+        F.Form.ToolMode = TToolMode::Select;
         F.Form.SelRect = TRect{160, 160, 192, 176};  // cells (10..11, 10)
         F.SetFG(10, 10, 9);
         F.SetFG(11, 10, 40);
@@ -42,7 +42,7 @@ TEST_F(KeysTest, FunctionKeysWorkWithAnyToolAndModifier)
 {
     for (TToolMode tool : {TToolMode::Select, TToolMode::Fill, TToolMode::Pencil, TToolMode::Box})
         for (TShiftState shift : {0u, ssCtrl, ssAlt | ssShift}) {
-            F.Host.Tool = tool;
+            F.Form.ToolMode = tool;
             const bool status = F.Form.ShowStatus;
             F.Key(VK::F5, shift);
             EXPECT_NE(F.Form.ShowStatus, status);
@@ -175,7 +175,7 @@ TEST_F(KeysTest, CutThenPasteRestoresAndTwoUndosGoBack)
 TEST_F(KeysTest, SelectionKeysDoNothingWithOtherTools)
 {
     for (TToolMode tool : {TToolMode::Fill, TToolMode::Pencil, TToolMode::Box}) {
-        F.Host.Tool = tool;
+        F.Form.ToolMode = tool;
         for (std::uint16_t key : {VK::Left, VK::Down, VK::Home, VK::Insert, VK::Delete})
             for (TShiftState shift : {0u, ssCtrl, ssAlt, ssShift})
                 F.Key(key, shift);

@@ -145,11 +145,11 @@ TEST(ShadowRule, StaysConsistentThroughEditsLoadsAndRandomStages)
     TEditorFixture f;
     for (std::uint32_t seed : {1u, 77u, 4096u}) {
         RandomSeed = seed;
-        f.Form.StageNum = static_cast<std::uint16_t>(seed % 100);
+        f.Form.Document.SetStageNum(static_cast<std::uint16_t>(seed % 100));
         f.Form.GenerateRandomStage();
         ExpectShadowsConsistent(f);
-        f.Host.Tool = TToolMode::Pencil;
-        f.Host.Tile = 14;
+        f.Form.ToolMode = TToolMode::Pencil;
+        f.Form.CurTile = 14;
         f.Press(f.Px(3), f.Px(3));
         for (int i = 0; i < 30; ++i)
             f.Move(f.Px(3 + i), f.Px(3 + i / 2));

@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         TStageFileTest::SetUp();
-        F.Form.StageFileName = File;
+        F.Form.Document.SetStageFileName(File);
     }
 
     // A stage that differs from the empty one everywhere that is stored.
@@ -61,7 +61,7 @@ TEST_F(MainFileTest, SavingStageThreeIntoAnEmptyFilePadsWithEmptyRecords)
 {
     WriteBytes("");
     PaintSomething();
-    F.Form.StageNum = 3;
+    F.Form.Document.SetStageNum(3);
     ASSERT_TRUE(F.Form.WriteStageFile());
     const std::string bytes = ReadBytes();
     ASSERT_EQ(bytes.size(), 24000u);
@@ -73,7 +73,7 @@ TEST_F(MainFileTest, SavingStageThreeIntoAnEmptyFilePadsWithEmptyRecords)
 TEST_F(MainFileTest, ATrailingPieceIsNoRecordAndIsOverwrittenFromItsStart)
 {
     WriteBytes(EmptyRecordBytes() + std::string(500, 'x'));
-    F.Form.StageNum = 1;
+    F.Form.Document.SetStageNum(1);
     F.Form.LoadStage();
     EXPECT_EQ(F.Form.Caption.Str(), "Random Stage");
     ASSERT_TRUE(F.Form.WriteStageFile());
@@ -93,14 +93,14 @@ TEST_F(MainFileTest, SavingOneRecordTouchesNoOther)
     }
     WriteBytes(original);
     PaintSomething();
-    F.Form.StageNum = 0;
+    F.Form.Document.SetStageNum(0);
     ASSERT_TRUE(F.Form.WriteStageFile());
     const std::string bytes = ReadBytes();
     ASSERT_EQ(bytes.size(), original.size());
     EXPECT_EQ(bytes.substr(6000), original.substr(6000));
     EXPECT_EQ(bytes.substr(0, 6000), RecordBytes(F.Capture()));
     // Saving at the record count extends the file by exactly one record.
-    F.Form.StageNum = 5;
+    F.Form.Document.SetStageNum(5);
     ASSERT_TRUE(F.Form.WriteStageFile());
     EXPECT_EQ(ReadBytes().size(), 36000u);
 }
@@ -114,7 +114,7 @@ TEST_F(MainFileTest, LoadingAndSavingBackReproducesTheRecord)
     record.EnemyCount[20] = 3;
     record.Caption.Assign(std::string("Kept"));
     WriteBytes(EmptyRecordBytes() + RecordBytes(record));
-    F.Form.StageNum = 1;
+    F.Form.Document.SetStageNum(1);
     ASSERT_TRUE(F.Form.ReadStageFile());
     EXPECT_EQ(F.Form.History.Count(), 0);  // a load records nothing
     ASSERT_TRUE(F.Form.WriteStageFile());
@@ -139,7 +139,7 @@ TEST_F(MainFileTest, ShortEmptyAndOutOfRangeReadsFailWithoutTouchingTheStage)
         WriteBytes(c.Bytes);
         PaintSomething();
         const StageRecord before = F.Capture();
-        F.Form.StageNum = static_cast<std::uint16_t>(c.Stage);
+        F.Form.Document.SetStageNum(static_cast<std::uint16_t>(c.Stage));
         EXPECT_FALSE(F.Form.ReadStageFile()) << c.Bytes.size() << " bytes, stage " << c.Stage;
         EXPECT_TRUE(SameBytes(F.Capture(), before));
     }
@@ -157,7 +157,7 @@ TEST_F(MainFileTest, ArbitraryBytesLoadAsSomeStageWithinBounds)
     }
     WriteBytes(garbage);
     for (int n = 0; n < 3; ++n) {
-        F.Form.StageNum = static_cast<std::uint16_t>(n);
+        F.Form.Document.SetStageNum(static_cast<std::uint16_t>(n));
         ASSERT_TRUE(F.Form.ReadStageFile());
         EXPECT_LE(F.Form.Caption.Length, 63);
         EXPECT_EQ(F.Form.FGLayer->Cell(0, 0), BorderCode);
@@ -174,7 +174,7 @@ TEST_F(MainFileTest, TilingBytesSurviveALoadAndASave)
         record.BG_H_Tile = h;
         record.BG_V_Tile = v;
         WriteBytes(EmptyRecordBytes() + RecordBytes(record));
-        F.Form.StageNum = 1;
+        F.Form.Document.SetStageNum(1);
         F.ApplyEmpty();
         ASSERT_TRUE(F.Form.ReadStageFile());
         EXPECT_EQ(F.Form.BG_H_Tile, h);
@@ -190,7 +190,7 @@ TEST_F(MainFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
     PaintSomething();
     const std::string saved = RecordBytes(F.Capture());
     std::ofstream(upper, std::ios::binary) << EmptyRecordBytes();
-    F.Form.StageNum = 1;
+    F.Form.Document.SetStageNum(1);
     ASSERT_TRUE(F.Form.WriteStageFile());
     F.ApplyEmpty();
     ASSERT_TRUE(F.Form.ReadStageFile());
@@ -203,7 +203,7 @@ TEST_F(MainFileTest, TheFileIsFoundIgnoringCaseAndKeepsItsName)
     // The name as written wins over another case; two other cases are
     // ambiguous, and then the file counts as missing.
     WriteBytes(EmptyRecordBytes());
-    F.Form.StageNum = 0;
+    F.Form.Document.SetStageNum(0);
     ASSERT_TRUE(F.Form.ReadStageFile());
     EXPECT_EQ(F.Form.Caption.Str(), "Undefined Stage");
     fs::remove(File);

@@ -30,12 +30,12 @@ struct FrameTest : testing::Test {
             std::filesystem::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(Folder);
         std::filesystem::create_directories(Folder / "Map");
-        E.Form.PictureFolder = Folder;
+        E.Form.Document.SetPictureFolder(Folder);
         E.Form.DXDraw->SetWindow(&Window);
         E.Form.DXDraw->Initialize();
         E.ApplyEmpty();
         E.Form.BG_Color = Sky;
-        E.Host.Tool = TToolMode::Pencil;  // pencil: no overlay of its own
+        E.Form.ToolMode = TToolMode::Pencil;  // pencil: no overlay of its own
     }
     ~FrameTest() override { std::filesystem::remove_all(Folder); }
 
@@ -193,7 +193,7 @@ TEST_F(FrameTest, OverlayPensByTool)
     const std::uint32_t notSilver = ~Colour(RGBColor(192, 192, 192)) & 0xFFFFFF;
     const std::uint32_t notYellow = ~Colour(RGBColor(255, 255, 0)) & 0xFFFFFF;
 
-    E.Host.Tool = TToolMode::Select;  // selection: dotted maroon around SelRect
+    E.Form.ToolMode = TToolMode::Select;  // selection: dotted maroon around SelRect
     E.Form.SelRect = TRect{32, 48, 96, 112};
     Frame();
     EXPECT_EQ(At(32, 48), notMaroon);
@@ -207,14 +207,14 @@ TEST_F(FrameTest, OverlayPensByTool)
     EXPECT_EQ(At(167, 100), notRed);
     EXPECT_EQ(At(168, 100), 0u);
 
-    E.Host.Tool = TToolMode::Fill;  // fill: solid blue, three pixels wide
+    E.Form.ToolMode = TToolMode::Fill;  // fill: solid blue, three pixels wide
     Frame();
     EXPECT_EQ(At(149, 130), notBlue);
     EXPECT_EQ(At(151, 130), notBlue);
     EXPECT_EQ(At(152, 130), 0u);
     E.Form.DownPos = TPoint{-1, -1};
 
-    E.Host.Tool = TToolMode::Box;  // box cursor
+    E.Form.ToolMode = TToolMode::Box;  // box cursor
     const struct {
         TPoint Mouse;
         TRect Box;
@@ -229,7 +229,7 @@ TEST_F(FrameTest, OverlayPensByTool)
         EXPECT_EQ(At(b.Box.Left + 1, b.Box.Top + 1), 0u);
     }
 
-    E.Host.Tool = TToolMode::Pencil;
+    E.Form.ToolMode = TToolMode::Pencil;
     E.Form.ShowGrid = true;
     Frame();
     EXPECT_EQ(At(80, 0), notSilver);
@@ -269,7 +269,7 @@ TEST_F(FrameTest, FramesAllocateNothingAfterTheFirst)
     UsePicture(100, 50);
     E.Form.BG_H_Tile = E.Form.BG_V_Tile = true;
     E.Form.ShowGrid = E.Form.ShowStatus = true;
-    E.Host.Tool = TToolMode::Select;
+    E.Form.ToolMode = TToolMode::Select;
     E.Form.DownPos = TPoint{10, 10};
     E.Form.MousePos = TPoint{300, 200};
     for (int x = 0; x < 40; ++x)
@@ -368,7 +368,7 @@ TEST_F(FrameTest, OnlyAChangedFrameIsDrawnAgain)
         {"the colour", [&] { E.Form.BG_Color = RGBColor(1, 2, 3); }},
         {"a layer hidden", [&] { E.Form.FGLayer->Visible = false; }},
         {"the grid", [&] { E.Form.ShowGrid = true; }},
-        {"the tool", [&] { E.Host.Tool = TToolMode::Select; }},
+        {"the tool", [&] { E.Form.ToolMode = TToolMode::Select; }},
         {"the selection",
          [&] {
              E.Form.SelRect = TRect{16, 16, 64, 64};

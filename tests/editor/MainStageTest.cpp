@@ -223,13 +223,13 @@ TEST(Title, ShowsStageNumberCaptionAndEnemyTotal)
     };
     for (const auto& c : cases) {
         TEditorFixture f;
-        f.Form.StageNum = static_cast<std::uint16_t>(c.Stage);
+        f.Form.Document.SetStageNum(static_cast<std::uint16_t>(c.Stage));
         f.Form.Caption.Assign(c.Caption);
         f.Form.EnemyTotal = c.Total;
         f.Form.UpdateTitle();
-        EXPECT_EQ(f.Host.Caption, c.Window);
         EXPECT_EQ(f.Form.WindowCaption(), c.Window);
-        EXPECT_EQ(f.Host.OptionCaption, c.Option);
+        EXPECT_EQ(f.Form.WindowCaption(), c.Window);
+        EXPECT_EQ(f.Form.OptionCaption(), c.Option);
     }
 }
 
@@ -237,19 +237,19 @@ TEST(Title, StageNumberControlSetsTheNumberAndTitle)
 {
     TEditorFixture f;
     f.ApplyEmpty();
-    f.Form.edStageNumChange(42);
-    EXPECT_EQ(f.Form.StageNum, 42);
-    EXPECT_EQ(f.Host.Caption, "铁履纵横 地图编辑器 - Stage 42 (Undefined Stage)");
+    f.Form.Document.SetStageNum(42);
+    EXPECT_EQ(f.Form.Document.StageNum(), 42);
+    EXPECT_EQ(f.Form.WindowCaption(), "铁履纵横 地图编辑器 - Stage 42 (Undefined Stage)");
 }
 
 TEST(Startup, FormShowWithoutAStageFileGeneratesStageZero)
 {
     TEditorFixture f;
     EXPECT_EQ(f.Form.Engine().SpriteCount(), 4);
-    f.Form.StageFileName = "/nonexistent-dir/Stage.Dat";
+    f.Form.Document.SetStageFileName("/nonexistent-dir/Stage.Dat");
     f.Form.FormShow();
     EXPECT_TRUE(f.Host.ToolWindowShown);
     EXPECT_EQ(f.Form.Caption.Str(), "Random Stage");
-    EXPECT_EQ(f.Host.Caption, "铁履纵横 地图编辑器 - Stage 00 (Random Stage)");
+    EXPECT_EQ(f.Form.WindowCaption(), "铁履纵横 地图编辑器 - Stage 00 (Random Stage)");
     EXPECT_EQ(f.Form.History.Count(), 0);
 }

@@ -48,7 +48,7 @@ TEST(ExportTextMap, CellsAndSettings)
 {
     TEditorFixture f;
     f.ApplyEmpty();
-    f.Form.StageNum = 7;
+    f.Form.Document.SetStageNum(7);
     f.Form.BG_Color = 0xABCDEF01;
     f.Form.BG_H_Tile = 0;
     f.Form.BG_V_Tile = 255;  // a stored byte other than 0 or 1 is written as it is
@@ -80,7 +80,7 @@ TEST(ImportTextMap, ExportedStagesComeBackExactly)
 {
     for (std::uint32_t seed : {0u, 3u, 1000u}) {
         TEditorFixture source;
-        source.Form.StageNum = static_cast<std::uint16_t>(seed % 100);
+        source.Form.Document.SetStageNum(static_cast<std::uint16_t>(seed % 100));
         RandomSeed = seed;
         source.Form.GenerateRandomStage();
         source.Form.Caption.Assign(std::string("Round \x80 trip"));
@@ -92,11 +92,11 @@ TEST(ImportTextMap, ExportedStagesComeBackExactly)
         TEditorFixture target;
         target.ApplyEmpty();
         ASSERT_TRUE(target.Form.ImportTextMap(text));
-        EXPECT_EQ(target.Form.StageNum, source.Form.StageNum);
+        EXPECT_EQ(target.Form.Document.StageNum(), source.Form.Document.StageNum());
         EXPECT_TRUE(SameBytes(target.Capture(), source.Capture()));
         EXPECT_EQ(target.Form.ExportTextMap(), text);
         EXPECT_EQ(target.Form.EnemyTotal, source.Form.EnemyTotal);
-        EXPECT_EQ(target.Host.Caption, source.Host.Caption);
+        EXPECT_EQ(target.Form.WindowCaption(), source.Form.WindowCaption());
     }
 }
 
@@ -114,7 +114,7 @@ TEST(ImportTextMap, LenientReadingOfEachEntry)
     const Case cases[] = {
         {"lower-case one-digit header", "junk [stage3] more\r\n",
          [](TEditorFixture& f) {
-             EXPECT_EQ(f.Form.StageNum, 3);
+             EXPECT_EQ(f.Form.Document.StageNum(), 3);
              EXPECT_EQ(f.Form.Caption.Length, 0);
              EXPECT_EQ(f.Form.BG_Color, DefaultBGColor);
              EXPECT_FALSE(f.Form.BG_H_Tile);
@@ -124,7 +124,7 @@ TEST(ImportTextMap, LenientReadingOfEachEntry)
          }},
         {"header without ] takes the one of [End]", "[Stage5\r\nCaption=Lost\r\nMaxCount=4\r\n[End]\r\nMaxCount=6\r\n",
          [](TEditorFixture& f) {
-             EXPECT_EQ(f.Form.StageNum, 5);
+             EXPECT_EQ(f.Form.Document.StageNum(), 5);
              EXPECT_EQ(f.Form.Caption.Length, 0);
              EXPECT_EQ(f.Form.MaxCount, 6);
          }},
@@ -175,10 +175,10 @@ TEST(ImportTextMap, LenientReadingOfEachEntry)
          }},
         {"header above 99", WithLine(empty, "[Stage00]", "[Stage150]"),
          [](TEditorFixture& f) {
-             EXPECT_EQ(f.Form.StageNum, 99);
-             EXPECT_EQ(f.Host.StageNumPosition, 99);
+             EXPECT_EQ(f.Form.Document.StageNum(), 99);
+             EXPECT_EQ(f.Form.Document.StageNum(), 99);
          }},
-        {"negative header", "[Stage-3]\r\n", [](TEditorFixture& f) { EXPECT_EQ(f.Form.StageNum, 0); }},
+        {"negative header", "[Stage-3]\r\n", [](TEditorFixture& f) { EXPECT_EQ(f.Form.Document.StageNum(), 0); }},
         {"lower-case keys, first of repeated keys wins",
          "[STAGE1]\r\ncaption=first\r\nCAPTION=second\r\nbg_bitmap=a.bmp\r\nmaxcount=3\r\n",
          [](TEditorFixture& f) {
@@ -228,7 +228,7 @@ TEST(ImportTextMap, IsOneUndoStep)
     EXPECT_EQ(f.Form.History.Count(), 1);
     f.Form.Undo();
     EXPECT_TRUE(SameBytes(f.Capture(), before));
-    EXPECT_EQ(f.Form.StageNum, 4);  // the number is not part of a snapshot
+    EXPECT_EQ(f.Form.Document.StageNum(), 4);  // the number is not part of a snapshot
 }
 
 TEST(ImportTextMap, TextsWithoutAHeaderFailAndChangeNothing)
@@ -238,13 +238,13 @@ TEST(ImportTextMap, TextsWithoutAHeaderFailAndChangeNothing)
     for (const auto& text : texts) {
         TEditorFixture f;
         f.ApplyEmpty();
-        f.Form.edStageNumChange(8);
+        f.Form.Document.SetStageNum(8);
         const StageRecord before = f.Capture();
-        const std::string title = f.Host.Caption;
+        const std::string title = f.Form.WindowCaption();
         EXPECT_FALSE(f.Form.ImportTextMap(text));
         EXPECT_TRUE(SameBytes(f.Capture(), before));
-        EXPECT_EQ(f.Host.Caption, title);
-        EXPECT_EQ(f.Form.StageNum, 8);
+        EXPECT_EQ(f.Form.WindowCaption(), title);
+        EXPECT_EQ(f.Form.Document.StageNum(), 8);
         // The import's own step is left as a redo step that returns the same stage.
         EXPECT_EQ(f.Form.History.Position(), -1);
         EXPECT_TRUE(f.Host.RedoEnabled);
@@ -275,7 +275,7 @@ TEST(ImportTextMap, ArbitraryBytesNeverLeaveTheArrays)
         f.ApplyEmpty();
         f.Form.ImportTextMap(text);
         f.Form.ImportTextMap(NormaliseTextLines(text));
-        EXPECT_LE(f.Form.StageNum, 99);
+        EXPECT_LE(f.Form.Document.StageNum(), 99);
         EXPECT_EQ(Lines(f.Form.ExportTextMap()).size(), 70u);
     }
     // One huge line without breaks, and a huge row value.

@@ -57,7 +57,7 @@ TEST(RandomStage, FixedAreasFrameAndSettingsHoldForEveryStageAndSeed)
             f.Form.SI_Bitmap.Assign(std::string("kept.bmp"));
             f.Form.BG_Bitmap.Assign(std::string("old.bmp"));
             f.Form.EnemyCount[20] = 5;
-            f.Form.StageNum = static_cast<std::uint16_t>(s);
+            f.Form.Document.SetStageNum(static_cast<std::uint16_t>(s));
             RandomSeed = seed;
             f.Form.GenerateRandomStage();
 
@@ -109,10 +109,10 @@ TEST(RandomStage, FixedAreasFrameAndSettingsHoldForEveryStageAndSeed)
             EXPECT_EQ(f.Form.History.Count(), 0);
             char title[64];
             std::snprintf(title, sizeof title, " - Stage %02d (Random Stage)", s);
-            EXPECT_EQ(f.Host.Caption, std::string(TitleBase) + title);
+            EXPECT_EQ(f.Form.WindowCaption(), std::string(TitleBase) + title);
             char option[16];
             std::snprintf(option, sizeof option, "&EC=%02d", total);
-            EXPECT_EQ(f.Host.OptionCaption, option);
+            EXPECT_EQ(f.Form.OptionCaption(), option);
         }
     }
 }
@@ -122,7 +122,7 @@ TEST(RandomStage, FixedAreasFrameAndSettingsHoldForEveryStageAndSeed)
 TEST(RandomStage, SameSeedGivesTheRecordedStage)
 {
     TEditorFixture f;
-    f.Form.StageNum = 7;
+    f.Form.Document.SetStageNum(7);
     RandomSeed = 12345;
     f.Form.GenerateRandomStage();
     std::ifstream in(std::string(STAGE_TEST_DATA) + "/Random07Seed12345.txt", std::ios::binary);

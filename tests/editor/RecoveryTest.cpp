@@ -1,11 +1,9 @@
 // The editor's recovery copy: written while the stage is unsaved, at most
 // once a second, gone once it is saved and at a normal close; found by
-// another editor only once its own ended; failures told once.
+// another editor only once its own ended; failures told once. How the
+// document keeps it in step with the stage is DocumentTest's.
 #include "editor/Recovery.h"
-#include "storage/StageFile.h"
-#include "support/FakeHost.h"
 #include "support/ScratchDir.h"
-#include "support/StageFileKit.h"
 
 #include <gtest/gtest.h>
 
@@ -130,42 +128,6 @@ TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndEditingGoesOn)
     TRecovery nowhere({}, StageFile());
     nowhere.Keep(Numbered(1), 0, TTime{});
     EXPECT_NE(nowhere.TakeFailure(), "");
-}
-
-// The editor keeps its copy in step with whether the stage is saved, and
-// under the number the stage lives at: when a set operation moves it, at
-// once, not a second later.
-TEST_F(RecoveryTest, TheEditorKeepsTheCopyWhileTheStageIsUnsaved)
-{
-    TEditorFixture e;
-    e.Form.StageFileName = StageFile();
-    ASSERT_TRUE(PutStageRecord(StageFile(), 1, Numbered(1)));
-    e.Host.SetStageNumControl(1);
-    e.Form.LoadStage();
-    e.Form.Recovery = Make();
-    const auto keep = [&](std::chrono::milliseconds at) {
-        e.Form.KeepRecoveryCopy(TTime{} + at);
-        e.Form.Recovery->Finish();
-        return Read(e.Form.Recovery->CopyFile());
-    };
-    EXPECT_FALSE(keep(0ms).has_value());  // saved
-    e.Form.PushHistory();
-    e.SetFG(5, 5, 40);
-    std::optional<TRecoveryCopy> copy = keep(1000ms);
-    ASSERT_TRUE(copy.has_value());
-    EXPECT_EQ(copy->StageNumber, 1);
-    EXPECT_TRUE(RecordsEqual(copy->Record, e.Capture()));
-    e.Form.Undo();
-    EXPECT_FALSE(keep(1500ms).has_value());
-    e.Form.Redo();
-    ASSERT_TRUE(keep(3000ms).has_value());
-    ASSERT_TRUE(e.Form.ChangeStageSet(
-        [](const std::vector<StageRecord>& records) { return MoveStages(records, 1, 1, 3); }, false));
-    copy = keep(3010ms);
-    ASSERT_TRUE(copy.has_value());
-    EXPECT_EQ(copy->StageNumber, 3);
-    EXPECT_TRUE(RecordsEqual(copy->Record, e.Capture()));
-    EXPECT_TRUE(e.Host.Errors.empty());
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ protected:
         for (int x = 0; x < FieldColumns; ++x)
             for (int y = 0; y < FieldRows; ++y)
                 ASSERT_EQ(F.Shadow(x, y), shadows[x][y]) << what << " shadow " << x << "," << y;
-        ASSERT_EQ(F.Form.ExportTextMap(), WriteTextMap(expected, F.Form.StageNum)) << what;
+        ASSERT_EQ(F.Form.ExportTextMap(), WriteTextMap(expected, F.Form.Document.StageNum())) << what;
     }
 
     void ExpectAppliedAlike(const StageRecord& record)
@@ -96,7 +96,7 @@ protected:
             return;
         const StageRecord base = F.Capture();
         F.Form.ApplyTextMap(*map);
-        ASSERT_EQ(F.Form.StageNum, ImportedStageNumber(map->StageNumber)) << text;
+        ASSERT_EQ(F.Form.Document.StageNum(), ImportedStageNumber(map->StageNumber)) << text;
         ExpectEditorHolds(ImportedStage(*map, base), "imported");
     }
 

@@ -30,8 +30,8 @@ std::vector<std::uint32_t> DrawAsFreshEditor(const StageRecord& record, const fs
     TWindowlessHost host;
     TMainForm form(host);
     host.Form = &form;
-    host.Tool = TToolMode::Pencil;
-    form.PictureFolder = folder;
+    form.ToolMode = TToolMode::Pencil;
+    form.Document.SetPictureFolder(folder);
     form.ClearLayers();
     form.ApplyStage(record);
     TMemoryWindow window(DisplayWidth, DisplayHeight);

@@ -13,13 +13,13 @@ struct ToolsTest : ::testing::Test {
     void SetUp() override { F.ApplyEmpty(); }
     void Use(TToolMode tool, int tile)
     {
-        F.Host.Tool = tool;
-        F.Host.Tile = tile;
+        F.Form.ToolMode = tool;
+        F.Form.CurTile = static_cast<std::int16_t>(tile);
     }
     // A select-tool drag between two cells.
     void Select(int c0, int r0, int c1, int r1)
     {
-        Use(TToolMode::Select, F.Host.Tile);
+        Use(TToolMode::Select, F.Form.CurTile);
         F.Press(F.Px(c0), F.Px(r0));
         F.Release(F.Px(c1), F.Px(r1));
     }
@@ -38,8 +38,8 @@ TEST_F(ToolsTest, BrushTableOfEveryPaletteButton)
                             {36, 1, true},  {37, 1, true}, {38, 1, true}, {39, 1, true}, {40, 4, true},
                             {44, 4, true},  {48, 4, true}, {52, 4, true}, {56, 4, true}, {60, 4, true}};
     for (int i = 0; i < 20; ++i) {
-        F.Host.Tile = i;
-        F.Host.AllLayer = false;
+        F.Form.CurTile = static_cast<std::int16_t>(i);
+        F.Form.AllLayerDown = F.Host.AllLayer = false;
         F.Form.FGLayer->Visible = false;
         F.Form.ShadowLayer->Visible = false;
         const TBrush brush = F.Form.GetBrush();
@@ -51,10 +51,10 @@ TEST_F(ToolsTest, BrushTableOfEveryPaletteButton)
         EXPECT_EQ(F.Form.FGLayer->Visible, table[i].Foreground) << i;
         EXPECT_EQ(F.Form.ShadowLayer->Visible, table[i].Foreground) << i;
     }
-    F.Host.Tile = 0;
-    F.Host.AllLayer = true;
+    F.Form.CurTile = 0;
+    F.Form.AllLayerDown = true;
     EXPECT_EQ(F.Form.GetBrush().Layer, F.Form.FGLayer);  // the eraser follows "All layer"
-    F.Host.Tile = 25;                                    // not a palette index: kept inside the table
+    F.Form.CurTile = 25;                                 // not a palette index: kept inside the table
     EXPECT_EQ(F.Form.GetBrush().First, 60);
 }
 
@@ -198,13 +198,13 @@ TEST_F(ToolsTest, EraserClearsTheLayerThatAllLayerSelects)
     F.SetBG(2, 2, 1);
     F.SetFG(2, 2, 9);
     Use(TToolMode::Pencil, 0);
-    F.Host.AllLayer = false;
+    F.Form.AllLayerDown = false;
     F.Press(F.Px(2), F.Px(2));
     F.Release(F.Px(2), F.Px(2));
     EXPECT_EQ(F.BG(2, 2), -1);
     EXPECT_EQ(F.FG(2, 2), 9);
     F.SetBG(2, 2, 1);
-    F.Host.AllLayer = true;
+    F.Form.AllLayerDown = true;
     F.Press(F.Px(2), F.Px(2));
     F.Release(F.Px(2), F.Px(2));
     EXPECT_EQ(F.BG(2, 2), 1);

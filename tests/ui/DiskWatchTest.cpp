@@ -167,7 +167,7 @@ private slots:
         QVERIFY(
             answers.Asked[1].startsWith(QStringLiteral("ReplaceQuestion: Stage 00 in Stage.Dat is \"Zero, "
                                                        "elsewhere\".")));
-        QVERIFY(!form().StageUnsaved());
+        QVERIFY(!form().Document.Unsaved());
         // The editor's own save is no change.
         finishThumbnails();
         QCOMPARE(settle(), std::set<int>{});

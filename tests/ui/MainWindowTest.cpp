@@ -184,8 +184,8 @@ private slots:
         QVERIFY(tool->isVisible());
         QCOMPARE(tool->windowTitle(), QStringLiteral("Tool"));
         QCOMPARE(tool->pos(), QPoint(13, 10));
-        QCOMPARE(tool->ToolMode, TToolMode::Select);
-        QCOMPARE(int(tool->CurTile), 0);
+        QCOMPARE(form().ToolMode, TToolMode::Select);
+        QCOMPARE(int(form().CurTile), 0);
         QVERIFY(tool->ToolButton23->isChecked());
         QVERIFY(tool->PaletteButtons[0]->isChecked());
         QVERIFY(tool->tbShowAll->isChecked());
@@ -336,15 +336,15 @@ private slots:
     void toolAndPaletteButtonsAreExclusiveGroups()
     {
         QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
-        QCOMPARE(tool->ToolMode, TToolMode::Pencil);
+        QCOMPARE(form().ToolMode, TToolMode::Pencil);
         QVERIFY(tool->ToolButton27->isChecked());
         QVERIFY(!tool->ToolButton23->isChecked());
         QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);  // already down: stays down
         QVERIFY(tool->ToolButton27->isChecked());
-        QCOMPARE(tool->ToolMode, TToolMode::Pencil);
+        QCOMPARE(form().ToolMode, TToolMode::Pencil);
 
         QTest::mouseClick(tool->PaletteButtons[17], Qt::LeftButton);
-        QCOMPARE(int(tool->CurTile), 17);
+        QCOMPARE(int(form().CurTile), 17);
         QVERIFY(!tool->PaletteButtons[0]->isChecked());
         int down = 0;
         for (QToolButton* button : tool->PaletteButtons)
@@ -456,13 +456,13 @@ private slots:
         QCOMPARE(tool->udStageNum->position(), 0);
         tool->udStageNum->stepDown();
         QCOMPARE(tool->udStageNum->position(), 1);
-        QCOMPARE(int(form().StageNum), 1);
+        QCOMPARE(int(form().Document.StageNum()), 1);
         QVERIFY(window->windowTitle().contains(QStringLiteral("Stage 01")));
 
         tool->edStageNum->setFocus();
         tool->edStageNum->selectAll();
         QTest::keyClicks(tool->edStageNum, QStringLiteral("07"));
-        QCOMPARE(int(form().StageNum), 7);
+        QCOMPARE(int(form().Document.StageNum()), 7);
         QVERIFY(window->windowTitle().contains(QStringLiteral("Stage 07")));
         tool->edStageNumExit();
         QCOMPARE(tool->edStageNum->text(), QStringLiteral("7"));
@@ -510,7 +510,7 @@ private slots:
                 QCOMPARE(QString::fromStdString(record.Caption.Str()), QStringLiteral("Created"));
                 QVERIFY(ReadStageRecord("Stage.Dat", 2, record));
                 QCOMPARE(QString::fromStdString(record.Caption.Str()), QStringLiteral("Undefined Stage"));
-                QVERIFY(!form().StageUnsaved());
+                QVERIFY(!form().Document.Unsaved());
             }
         }
     }

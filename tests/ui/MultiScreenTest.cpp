@@ -115,6 +115,8 @@ private slots:
 
     void cleanup()
     {
+        // Loaded again, the stage has nothing to save: the close asks nothing.
+        window->Form().LoadStage();
         window->close();
         window.reset();
         QDir::setCurrent(oldFolder);

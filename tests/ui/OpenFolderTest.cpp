@@ -82,7 +82,7 @@ private:
         QTest::mouseClick(tool->btLoad, Qt::LeftButton);
         form().PushHistory();
         form().FGLayer->SetCell(5, 5, 40);
-        window->RefreshUnsaved();
+        drain();
     }
     void stop()
     {
@@ -150,7 +150,7 @@ private slots:
             if (!c.Opened) {
                 QCOMPARE(answers.Asked.size(), 1);
                 QVERIFY(window->windowTitle().endsWith(QStringLiteral(" - Stage 01 (Alpha One)")));
-                QVERIFY(form().StageUnsaved());
+                QVERIFY(form().Document.Unsaved());
                 QCOMPARE(form().History.Count(), 1);
                 stop();
                 continue;
@@ -165,8 +165,8 @@ private slots:
             QCOMPARE(stages->Cells().CurrentStage(), 0);
             QCOMPARE(form().History.Count(), 0);
             QVERIFY(!tool->tbUndo->isEnabled());
-            QVERIFY(!form().StageUnsaved());
-            form().Recovery->Finish();
+            QVERIFY(!form().Document.Unsaved());
+            form().Document.Recovery()->Finish();
             // The old folder's copy went with the answer; the left one stays.
             QCOMPARE(recoveryCopiesOf(first + QStringLiteral("/Stage.Dat")), 0);
             QCOMPARE(recoveryCopiesOf(second + QStringLiteral("/STAGE.DAT")), 1);

@@ -219,7 +219,7 @@ private slots:
         QVERIFY(checked);
         QCOMPARE(Form().EnemyCount[0], 4);
         QCOMPARE(Form().EnemyTotal, 4);
-        QCOMPARE(QString::fromStdString(F->Host.OptionCaption), QStringLiteral("&EC=04"));
+        QCOMPARE(QString::fromStdString(F->Form.OptionCaption()), QStringLiteral("&EC=04"));
     }
 
     void selectingCellsCopiesNothing()
@@ -371,7 +371,7 @@ private slots:
         QVERIFY(ExecuteOptionDialog(nullptr, Form()));
         QCOMPARE(Bytes(Form().Caption), std::string("AB\x80"
                                                     "CD"));
-        QVERIFY(QString::fromStdString(F->Host.Caption)
+        QVERIFY(QString::fromStdString(F->Form.WindowCaption())
                     .endsWith(QString::fromUtf8(" - Stage 00 (AB\xC2\x80"
                                                 "CD)")));
 
@@ -471,8 +471,8 @@ private slots:
     {
         const StageRecord before = F->Capture();
         const int count = Form().History.Count();
-        const std::string caption = F->Host.Caption;
-        const std::string optionCaption = F->Host.OptionCaption;
+        const std::string caption = F->Form.WindowCaption();
+        const std::string optionCaption = F->Form.OptionCaption();
         const int restores = F->Host.RestoreCount;
         for (const bool byEscape : {false, true}) {
             AnswerDialog([byEscape](TfmOption& dialog) {
@@ -491,8 +491,8 @@ private slots:
             QCOMPARE(Form().History.Count(), count);
             QVERIFY(SameBytes(F->Capture(), before));
             QCOMPARE(Form().EnemyTotal, 5);
-            QCOMPARE(F->Host.Caption, caption);
-            QCOMPARE(F->Host.OptionCaption, optionCaption);
+            QCOMPARE(F->Form.WindowCaption(), caption);
+            QCOMPARE(F->Form.OptionCaption(), optionCaption);
             QCOMPARE(F->Host.RestoreCount, restores);
         }
     }

@@ -112,7 +112,7 @@ private slots:
         stages = std::make_unique<TfmStages>(window.get());
         window->SetStagesWindow(stages.get());
         tool->udStageNum->setPosition(1);
-        tool->LoadStage();
+        form().LoadStage();
         QTest::keyClick(window.get(), Qt::Key_F4);
         for (int i = 0; i < 10000 && stages->Work().Running(); ++i)
             QCoreApplication::processEvents();
@@ -172,7 +172,7 @@ private slots:
                 asked += (asked.isEmpty() ? QString() : QStringLiteral(" ")) + question.section(QLatin1Char(':'), 0, 0);
             QCOMPARE(FileNames(), QString::fromLatin1(c.File));
             QCOMPARE(asked, QString::fromLatin1(c.Asked));
-            QCOMPARE(int(form().StageNum), c.Live);
+            QCOMPARE(int(form().Document.StageNum()), c.Live);
             cleanup();
             init();
         }
@@ -184,7 +184,7 @@ private slots:
     {
         TQuestionAnswers answers;
         run(QStringLiteral("paint"), answers);
-        window->RefreshUnsaved();
+        drain();
         QSignalSpy made(stages.get(), &TfmStages::ThumbnailMade);
         const QImage b = stages->Cells().index(1).data(TStageCellModel::ThumbnailRole).value<QImage>();
         run(QStringLiteral("select 1; move 3"), answers);
@@ -192,13 +192,13 @@ private slots:
         QCOMPARE(tool->edStageNum->text(), QStringLiteral("3"));
         QVERIFY(stages->Cells().index(3).data(TStageCellModel::CurrentRole).toBool());
         QVERIFY(stages->Cells().index(3).data(TStageCellModel::UnsavedRole).toBool());
-        QVERIFY(form().StageUnsaved());
+        QVERIFY(form().Document.Unsaved());
         QCOMPARE(stages->Thumbnails().StaleCount(), 0);
         QCOMPARE(made.count(), 0);
         QCOMPARE(stages->Cells().index(3).data(TStageCellModel::ThumbnailRole).value<QImage>(), b);
         QVERIFY(stages->stStatus->text().startsWith(QStringLiteral("Moved 01 to 03")));
         // The next Save writes where the stage now lives, asking nothing.
-        QVERIFY(tool->SaveStage());
+        QVERIFY(form().Document.Save());
         QVERIFY(answers.Asked.isEmpty());
         QCOMPARE(FileNames(), QStringLiteral("ACDB"));
     }

@@ -239,7 +239,7 @@ private slots:
             o.Title = window->windowTitle();
             o.Option = tool->btOption->text();
             o.Number = tool->edStageNum->text();
-            o.Stage = form().StageNum;
+            o.Stage = form().Document.StageNum();
             o.Steps = form().History.Count();
             form().CaptureStage(o.Record);
             return o;
@@ -263,7 +263,7 @@ private slots:
         // The window system's double-click: a click, then a second press as a double-click.
         const QPoint at = view->visualRect(cell(1)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QCOMPARE(int(form().StageNum), 0);  // one click only selects
+        QCOMPARE(int(form().Document.StageNum()), 0);  // one click only selects
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QVERIFY(same(outcome(), byTool));
@@ -277,7 +277,7 @@ private slots:
         // A stage the file does not hold: the random stage, as Load gives.
         view->setCurrentIndex(cell(42));
         QTest::keyClick(view, Qt::Key_Enter);
-        QCOMPARE(int(form().StageNum), 42);
+        QCOMPARE(int(form().Document.StageNum()), 42);
         QVERIFY(window->windowTitle().endsWith(QStringLiteral("Stage 42 (Random Stage)")));
     }
 
