@@ -269,8 +269,7 @@ bool TDocument::OpenFolder(const std::filesystem::path& folder)
         return false;
     FStageFileName = folder / DefaultStageFileName;
     FPictureFolder = folder;
-    FForm.History = THistory();
-    FForm.UpdateUndoButtons();
+    FForm.ClearHistory();
     FStageSetHistory.Clear();
     FSaved = TSaveState();
     FStageNum = 0;

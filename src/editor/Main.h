@@ -1,7 +1,11 @@
 #pragma once
 // The editor: the live stage, its settings and every operation a designer's
 // edit goes through. The windows only translate events into calls on this
-// class; everything it needs from them goes through TEditorHost.
+// class and its document (what is open, and the operations that load, save
+// and open stages); everything it needs from them goes through TEditorHost.
+// Of its public state the windows touch the settings (the option dialog)
+// and the tool state (the tool window); the rest is read by the command-line
+// tool, the stage renderer and the tests.
 
 #include "editor/Document.h"
 #include "editor/EditorHost.h"
@@ -134,7 +138,6 @@ public:
     TImageSprite* FlagSprite = nullptr;
 
     bool PictureLoaded = false;
-    std::unique_ptr<TDirectDrawSurface> BackPicture;
 
     THistory History;
 
@@ -171,22 +174,18 @@ public:
     void CaptureStage(StageRecord& record) const;
     void ApplyStage(const StageRecord& record);
     static void EmptyStage(StageRecord& record);
-    // The settings part of CaptureStage: every byte before the cells, into
-    // a record whose bytes are all 0.
-    void CaptureSettings(StageRecord& record) const;
     void SetBGBitmap(const TShortString& name);
 
-    // --- Layer change rules and shadows.
-    void BGLayerChange(TBackgroundSprite* sender, int x, int y);
-    void FGLayerChange(TBackgroundSprite* sender, int x, int y);
-    void RefreshShadow(TBackgroundSprite* layer, int x, int y);
+    // --- Shadows: the shadow cell under layer cell (x, y) from its FG
+    // neighbourhood (the layers' change handlers keep them so).
     void ShadowCode(TBackgroundSprite* layer, int x, int y);
 
     // --- History.
     void PushHistory();
     void Undo();
     void Redo();
-    void UpdateUndoButtons();
+    // Another game folder: no step is left, and the buttons say so.
+    void ClearHistory();
 
     // --- Random stage.
     void GenerateRandomStage();
@@ -209,11 +208,6 @@ public:
 
     // --- Tools and mouse.
     TBrush GetBrush();
-    void PaintCell(int x, int y);
-    void PaintBlock();
-    // Top-left pixel of the 2 x 2 cell block at MousePos that the box tool
-    // paints and its cursor outlines.
-    TPoint BoxTopLeft() const;
     void ClearSelection();
     void CopySelection();
     void PasteSelection();
@@ -253,7 +247,27 @@ public:
     bool PictureChangedOnDisk() const;
 
 private:
+    // The document reads the live stage's settings and sets the undo
+    // buttons after another folder emptied the history.
+    friend class TDocument;
+
+    std::unique_ptr<TDirectDrawSurface> BackPicture;
+
     void InstallLayers();
+    // The settings part of CaptureStage: every byte before the cells, into
+    // a record whose bytes are all 0.
+    void CaptureSettings(StageRecord& record) const;
+    // The layers' change handlers: the cell rules, then the shadows around
+    // an FG cell.
+    void BGLayerChange(TBackgroundSprite* sender, int x, int y);
+    void FGLayerChange(TBackgroundSprite* sender, int x, int y);
+    void RefreshShadow(TBackgroundSprite* layer, int x, int y);
+    void UpdateUndoButtons();
+    void PaintCell(int x, int y);
+    void PaintBlock();
+    // Top-left pixel of the 2 x 2 cell block at MousePos that the box tool
+    // paints and its cursor outlines.
+    TPoint BoxTopLeft() const;
     // The settings part of ApplyStage, without the title.
     void ApplySettings(const StageRecord& record);
     // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such

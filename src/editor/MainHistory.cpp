@@ -43,3 +43,9 @@ void TMainForm::UpdateUndoButtons()
     Host.SetUndoEnabled(History.Position() >= 0);
     Host.SetRedoEnabled(History.Position() < History.Count() - 1);
 }
+
+void TMainForm::ClearHistory()
+{
+    History = THistory();
+    UpdateUndoButtons();
+}
