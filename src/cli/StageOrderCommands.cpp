@@ -9,21 +9,6 @@
 
 namespace {
 
-// The line break mark shows as a space and control bytes as '?', so every
-// stage stays on its line (as list prints captions).
-std::string CaptionOnALine(const TShortString& caption)
-{
-    std::string text = caption.Str();
-    for (char& ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte == LineBreakMark)
-            ch = ' ';
-        else if (byte < 32 || byte == 127)
-            ch = '?';
-    }
-    return text;
-}
-
 // Where the new record at a number came from, for its line: "empty" unless
 // the command says otherwise.
 using TNewNote = std::function<std::string(int number)>;
@@ -45,7 +30,7 @@ int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, st
         if (!after)
             continue;
         const int source = outcome.Step.Source[static_cast<std::size_t>(change.Number)];
-        out << StageNumberText(change.Number) << '\t' << CaptionOnALine(after->Caption) << '\t'
+        out << StageNumberText(change.Number) << '\t' << ListedText(after->Caption, true) << '\t'
             << (source >= 0 ? "moved from " + StageNumberText(source)
                 : note      ? note(change.Number)
                             : "empty")

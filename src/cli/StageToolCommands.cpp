@@ -23,7 +23,7 @@ const std::vector<TCommand>& StageToolCommands()
          RunSheet},
         {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
         {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
-        {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
+        {"pack", "pack DIR [--file F] [--prune]", {"--file"}, 1, 1, RunPack, {"--prune"}},
         {"tiled-export", "tiled-export [--file F] DIR", {"--file"}, 1, 1, RunTiledExport},
         {"tiled-import",
          "tiled-import [--file F] [--stage N] DIR|FILE.tmx ...",

@@ -211,3 +211,56 @@ TEST_F(HostileTest, DrawingNeedsNoDisplayAndLibrariesSayNothing)
     }
     EXPECT_EQ(Read("zero.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
+
+// What stagetool once did without a word, it now refuses or says, naming
+// the cause: a save into a stage file cut short, a pack from a folder that
+// holds only some of the maps, a stage file beside another of its name in
+// another letter case.
+TEST_F(HostileTest, DamagedFilesLostStagesAndTwinNamesAreNamed)
+{
+    ASSERT_EQ(Run("unpack maps").Status, 0);
+    ASSERT_EQ(Run("unpack some").Status, 0);
+    fs::remove(Dir / "some" / "01.txt");
+    ASSERT_EQ(Run("export 3 -o 03.txt").Status, 0);
+    const std::string cut = Stages.substr(0, 27000);
+    struct Case {
+        std::string Before;  // Stage.Dat
+        const char* Args;
+        int Status;
+        const char* Message;  // on standard error
+        std::string After;
+    };
+    const std::string pruned = Stages.substr(0, 6000) + EmptyRecordBytes() + Stages.substr(12000);
+    const Case cases[] = {
+        {cut, "import 03.txt", 1, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). Nothing written", cut},
+        {cut, "pack maps", 0, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). That piece is dropped.", Stages},
+        {Stages, "pack some", 1, "stage 01 of Stage.Dat (Desert Fort) has no text map in some\n", Stages},
+        {Stages, "pack some", 1, "1 stage would be lost; nothing written (pack --prune drops them)", Stages},
+        {Stages, "pack some --prune", 0, "stage 01 of Stage.Dat (Desert Fort) has no text map in some; dropped",
+         pruned},
+    };
+    for (const Case& c : cases) {
+        Write("Stage.Dat", c.Before);
+        EXPECT_EQ(Run(c.Args).Status, c.Status) << c.Args;
+        EXPECT_NE(Stderr().find(c.Message), std::string::npos) << c.Args << ": " << Stderr();
+        EXPECT_EQ(Read("Stage.Dat"), c.After) << c.Args;
+    }
+
+    // Two names that differ in case: neither is the stage file, and nothing
+    // makes a third.
+    fs::rename(Dir / "Stage.Dat", Dir / "STAGE.DAT");
+    Write("stage.dat", cut);
+    for (const char* args : {"list", "import 03.txt", "new"}) {
+        EXPECT_EQ(Run(args).Status, 1) << args;
+        EXPECT_TRUE(ErrorLine().ends_with(": STAGE.DAT and stage.dat both exist; remove one\n")) << Stderr();
+    }
+    EXPECT_EQ(Names().count("Stage.Dat"), 0u);
+
+    // Captions print in UTF-8; the file keeps its bytes.
+    StageRecord cafe = LetterStages("C")[0];
+    cafe.Caption.Assign(std::string("Caf\xE9"));
+    Write("Stage.Dat", RecordBytes(cafe));
+    EXPECT_EQ(Run("list").Out, "00\tCaf\xC3\xA9\t0\t5\t\n");
+    EXPECT_EQ(Run("copy 0 1").Out, "01\tCaf\xC3\xA9\tcopy of 00\n");
+    EXPECT_EQ(Read("Stage.Dat"), RecordBytes({cafe, cafe}));
+}
