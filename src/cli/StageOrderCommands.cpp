@@ -1,5 +1,6 @@
 #include "cli/StageOrderCommands.h"
 
+#include "cli/StageSave.h"
 #include "storage/StageSetFile.h"
 
 #include <functional>
@@ -20,11 +21,10 @@ int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, st
     const TStageSetOutcome outcome = ChangeStageSet(file, edit);
     if (!outcome)
         throw TToolError("cannot change " + file.string() + ": " + outcome.Error + "; nothing changed");
-    if (outcome.TrailingBytes > 0)
-        err << "stagetool " << command << ": the last " << outcome.TrailingBytes << " bytes of " << file.string()
-            << " are no whole record and are dropped\n";
     if (outcome.Step.Empty())
         err << "stagetool " << command << ": nothing changed\n";
+    else if (outcome.TrailingBytes > 0)
+        NameDroppedPiece(file, TStageFilePiece{outcome.Step.CountBefore, outcome.TrailingBytes}, command, err);
     for (const TStageSetStep::TChange& change : outcome.Step.Changes) {
         const StageRecord* after = outcome.Step.After(change.Number);
         if (!after)

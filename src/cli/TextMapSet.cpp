@@ -198,6 +198,10 @@ void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std:
             if (!fs::exists(target, error))
                 throw TToolError(target.string() + " is a link to a missing file; nothing written");
         }
+        // A FIFO, a device or a folder there would fail or block part way,
+        // after the other maps were written.
+        if (fs::exists(target, error) && !fs::is_regular_file(target, error))
+            throw TToolError(target.string() + " is not a regular file; nothing written");
         const auto [other, first] = reached.emplace(real, target);
         if (!first)
             throw TToolError(target.string() + " and " + other->second.string() + " lead to the same file "

@@ -64,6 +64,14 @@ TEST_F(HostileTest, UnpackNeverWritesThroughALinkOutOfItsFolder)
     EXPECT_EQ(Read("Stage.Dat"), Stages);
     EXPECT_EQ(Read("elsewhere.txt"), "kept");
 
+    // Nor part way: a map's name that is no regular file refuses them all.
+    fs::remove_all(Dir / "maps");
+    fs::create_directories(Dir / "maps");
+    ASSERT_EQ(::mkfifo((Dir / "maps" / "02.txt").c_str(), 0644), 0);
+    EXPECT_EQ(Run("unpack maps").Status, 1);
+    EXPECT_EQ(ErrorLine(), "stagetool unpack: maps/02.txt is not a regular file; nothing written\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir / "maps"), fs::directory_iterator()), 1);
+
     // A link that stays in the folder is written through, and stays.
     fs::remove_all(Dir / "maps");
     fs::create_directories(Dir / "maps" / "kept");
@@ -229,11 +237,16 @@ TEST_F(HostileTest, DamagedFilesLostStagesAndTwinNamesAreNamed)
         int Status;
         const char* Message;  // on standard error
         std::string After;
+        bool Only = false;  // the message is all there is on standard error
     };
     const std::string pruned = Stages.substr(0, 6000) + EmptyRecordBytes() + Stages.substr(12000);
     const Case cases[] = {
         {cut, "import 03.txt", 1, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). Nothing written", cut},
         {cut, "pack maps", 0, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). That piece is dropped.", Stages},
+        {cut, "swap 1 0", 0,
+         "stagetool swap: Stage.Dat ends inside stage 04 (3000 of 6000 bytes). That piece is dropped.\n",
+         Stages.substr(6000, 6000) + Stages.substr(0, 6000) + cut.substr(12000, 12000), true},
+        {cut, "swap 2 2", 0, "stagetool swap: nothing changed\n", cut, true},
         {Stages, "pack some", 1, "stage 01 of Stage.Dat (Desert Fort) has no text map in some\n", Stages},
         {Stages, "pack some", 1, "1 stage would be lost; nothing written (pack --prune drops them)", Stages},
         {Stages, "pack some --prune", 0, "stage 01 of Stage.Dat (Desert Fort) has no text map in some; dropped",
@@ -243,6 +256,7 @@ TEST_F(HostileTest, DamagedFilesLostStagesAndTwinNamesAreNamed)
         Write("Stage.Dat", c.Before);
         EXPECT_EQ(Run(c.Args).Status, c.Status) << c.Args;
         EXPECT_NE(Stderr().find(c.Message), std::string::npos) << c.Args << ": " << Stderr();
+        EXPECT_TRUE(!c.Only || Stderr() == c.Message) << c.Args << ": " << Stderr();
         EXPECT_EQ(Read("Stage.Dat"), c.After) << c.Args;
     }
 
