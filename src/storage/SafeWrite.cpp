@@ -188,8 +188,9 @@ constexpr const char* ReplacedMeanwhile = "another program replaced it meanwhile
 // takes no lock goes back, and nothing changes. Where the file system cannot
 // exchange names, the target is checked just before a plain rename. On
 // success the old file is gone; otherwise the temporary name holds the new
-// file, for the caller to remove.
-TWriteResult PublishOver(const fs::path& temporary, const fs::path& target, int expected)
+// file, for the caller to remove, unless `theirs` says that it holds the
+// other program's file (it could not be put back), which must stay.
+TWriteResult PublishOver(const fs::path& temporary, const fs::path& target, int expected, bool& theirs)
 {
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
@@ -202,7 +203,8 @@ TWriteResult PublishOver(const fs::path& temporary, const fs::path& target, int 
         ::unlink(temporary.c_str());
         return {};
     }
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
+    theirs = ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0;
+    if (theirs)
         return Failure(std::string(ReplacedMeanwhile) + ", and its file could not be put back: it is "
                        + temporary.string() + " now");
     return Failure(ReplacedMeanwhile);
@@ -270,9 +272,10 @@ TWriteResult WriteBeside(const fs::path& real, const struct stat* old, std::stri
     }
     if (result && ::fsync(fd) != 0)
         result = FailureCode(errno);
+    bool theirs = false;
     if (result)
-        result = expected >= 0 ? PublishOver(temporary, real, expected) : Publish(temporary, real, existing);
-    if (!result || existing == TExistingTarget::Refuse)
+        result = expected >= 0 ? PublishOver(temporary, real, expected, theirs) : Publish(temporary, real, existing);
+    if ((!result && !theirs) || existing == TExistingTarget::Refuse)
         ::unlink(temporary.c_str());
     // The bytes are on the disk (fsync), so closing can lose nothing.
     ::close(fd);

@@ -234,14 +234,14 @@ std::string StageFilePieceText(const std::filesystem::path& file, const TStageFi
 TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record)
 {
     if (number < 0)
-        return {NoSuchRecord, {}};
+        return {NoSuchRecord};
     std::string why;
     TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH, &why));
     if (!fd)
-        return {why, {}};
+        return {why};
     StageRecord buffer;
     if (std::string failed = ReadAt(fd.Get(), number, buffer); !failed.empty())
-        return {failed, {}};
+        return {failed};
     record = buffer;
     return {};
 }
@@ -250,35 +250,35 @@ TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, co
                                const StageRecord& padding, TDamagedFile damaged)
 {
     if (number < 0)
-        return {NoSuchRecord, {}};
+        return {NoSuchRecord};
     for (int attempt = 0; attempt < ReplacedAttempts; ++attempt) {
         std::string why;
         TDescriptor fd(OpenLocked(file, O_RDWR, LOCK_EX, &why));
         if (!fd)
-            return {why, {}};
+            return {why};
         // Measured under the lock, so a save that grew the file meanwhile counts.
         struct stat status {};
         if (::fstat(fd.Get(), &status) != 0)
-            return {SystemReason(), {}};
+            return {SystemReason()};
         const std::int64_t count = static_cast<std::int64_t>(status.st_size) / RecordBytes;
         if (const std::optional<TStageFilePiece> piece = PieceOf(count, status.st_size % RecordBytes);
             piece && damaged == TDamagedFile::Refuse)
             return {"it ends inside stage " + StageNumberText(piece->Stage), piece};
         for (std::int64_t n = count; n < number; ++n)
             if (std::string failed = WriteAt(fd.Get(), n, padding); !failed.empty())
-                return {failed, {}};
+                return {failed};
         if (std::string failed = WriteAt(fd.Get(), number, record); !failed.empty())
-            return {failed, {}};
+            return {failed};
         // Only what reached the disk is saved: a Save that says so lets the
         // editor drop the recovery copy.
         if (::fdatasync(fd.Get()) != 0)
-            return {SystemReason(), {}};
+            return {SystemReason()};
         // A program that takes no lock (a copy, a checkout) may have put a
         // new file in place during the write: the record goes into that too.
         if (StillNamed(file, fd.Get()))
-            return fd.Close() ? TRecordResult{} : TRecordResult{SystemReason(), {}};
+            return fd.Close() ? TRecordResult{} : TRecordResult{SystemReason()};
     }
-    return {ReplacedAgain, {}};
+    return {ReplacedAgain};
 }
 
 namespace {

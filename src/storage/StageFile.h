@@ -54,7 +54,7 @@ inline bool WritesOverPiece(const TStageFilePiece& piece, std::int64_t number)
 struct TRecordResult {
     std::string Error;
     // A write refused for the piece the file ends with (TDamagedFile::Refuse).
-    std::optional<TStageFilePiece> Piece;
+    std::optional<TStageFilePiece> Piece{};
 
     explicit operator bool() const { return Error.empty(); }
 };

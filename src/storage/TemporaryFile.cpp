@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -60,7 +61,7 @@ mode_t CreationMask()
         std::ifstream status("/proc/self/status");
         for (std::string line; std::getline(status, line);)
             if (line.rfind("Umask:", 0) == 0)
-                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8) & 0777);
+                return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
         return static_cast<mode_t>(022);
     }();
     return mask;
