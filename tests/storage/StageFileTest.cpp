@@ -53,9 +53,7 @@ extern "C" int fdatasync(int fd)
 // then drops its recovery copy); a flush that fails is a save that fails.
 TEST_F(StageFileTest, ASaveSucceedsOnlyOnceFlushed)
 {
-    StageRecord saved;
-    EmptyStage(saved);
-    saved.Caption.Assign(std::string("Saved"));
+    const StageRecord saved = LetterStages("S")[0];
     for (const int failure : {0, EIO}) {
         WriteBytes(EmptyRecordBytes());
         FlushedBytes.clear();
@@ -82,8 +80,7 @@ TEST_F(StageFileTest, AFileThatEndsInsideAStageIsNamedByThatStage)
         {"STAGE.DAT", 100, "STAGE.DAT ends inside stage 00 (100 of 6000 bytes).", 0},
         {"Stage.Dat", 24000, "", 0},
     };
-    StageRecord record;
-    EmptyStage(record);
+    const StageRecord record = LetterStages(".")[0];
     for (const Case& c : cases) {
         const fs::path file = Dir / c.Name;
         const std::string bytes(c.Size, 'x');
@@ -97,8 +94,7 @@ TEST_F(StageFileTest, AFileThatEndsInsideAStageIsNamedByThatStage)
         EXPECT_FALSE(c.FirstOver > 0 && WritesOverPiece(*piece, c.FirstOver - 1));
         EXPECT_TRUE(WritesOverPiece(*piece, c.FirstOver) && WritesOverPiece(*piece, 99));
         const TRecordResult refused = WriteStageRecord(file, 1, record, record, TDamagedFile::Refuse);
-        EXPECT_EQ(refused.Piece, piece);
-        EXPECT_FALSE(refused);
+        EXPECT_TRUE(!refused && refused.Piece == piece);
         EXPECT_EQ(ReadFile(file), bytes);
         fs::remove(file);
     }
