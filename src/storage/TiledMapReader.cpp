@@ -59,8 +59,8 @@ std::string Std(const QString& text)
     return text.toStdString();
 }
 
-// Appends `text` as UTF-8 a piece at a time, so that a long text is never
-// held twice more over.
+// Appends `text` as UTF-8 a piece at a time, so that a long text is not
+// copied whole on the way.
 void AppendUtf8(std::string& out, QStringView text)
 {
     constexpr qsizetype Piece = 1024;

@@ -10,7 +10,8 @@
 
 // The C heap is counted by taking the place of malloc and its kin (as
 // glibc allows a program to) and handing each call on to glibc's own, with
-// the block's usable size as its weight.
+// the block's usable size as its weight. (valloc and pvalloc, which nothing
+// here calls, are not counted.)
 #if defined(__SANITIZE_ADDRESS__)
 #define STAGE_COUNT_HEAP 0
 #elif defined(__has_feature)
@@ -100,15 +101,6 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size)
         return ENOMEM;
     *out = pointer;
     return 0;
-}
-void* valloc(std::size_t size)
-{
-    return memalign(static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), size);
-}
-void* pvalloc(std::size_t size)
-{
-    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    return memalign(page, (size + page - 1) / page * page);
 }
 }
 #endif
