@@ -99,53 +99,48 @@ int RunTiledExport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     if (error || !fs::is_directory(dir, error))
         throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
 
-    const int count = static_cast<int>(records.Records.size());
-    std::vector<std::string> names = {std::string(TiledTileImageFile), std::string(TiledTilesetFile),
-                                      std::string(TiledFlagImageFile), std::string(TiledWorldFile)};
-    for (int n = 0; n < count; ++n) {
-        names.push_back(StageFileName(n, MapExtension));
-        names.push_back(TiledBackgroundFile(n));
-    }
-    CheckFolderTargets(dir, names, file);
-
+    // Everything is made first, and said and written only once no name of
+    // it is a link that must not be written through.
     const std::string tiles = TileImagePng();
     const std::string flag = FlagImagePng();
     if (tiles.empty() || flag.empty())
         throw TToolError("cannot encode the tile and flag images as PNG; nothing written");
-    const TTiledBackgrounds backgrounds = DrawTiledBackgrounds(records.Records, file.parent_path());
-    for (const std::string& problem : backgrounds.Problems)
-        err << "stagetool tiled-export: " << problem << "\n";
-    std::vector<std::pair<fs::path, std::string_view>> files = {{dir / TiledTileImageFile, tiles},
-                                                                {dir / TiledFlagImageFile, flag}};
     const std::string tileset = WriteTiledTileset();
-    files.emplace_back(dir / TiledTilesetFile, tileset);
+    std::vector<std::pair<fs::path, std::string_view>> files = {
+        {dir / TiledTileImageFile, tiles}, {dir / TiledFlagImageFile, flag}, {dir / TiledTilesetFile, tileset}};
+    const TTiledBackgrounds backgrounds = DrawTiledBackgrounds(records.Records, file.parent_path());
+    std::vector<std::string> warnings = backgrounds.Problems;
+    const int count = static_cast<int>(records.Records.size());
     std::vector<std::string> maps;
+    maps.reserve(records.Records.size());  // the files hold views of them
     std::vector<std::pair<int, std::string>> world;
     for (int n = 0; n < count; ++n) {
         const StageRecord& record = records.Records[static_cast<std::size_t>(n)];
         maps.push_back(WriteTiledMap(TiledStageOf(record, n)));
         if (const std::string losses = Joined(TiledLosses(record, maps.back())); !losses.empty())
-            err << "stagetool tiled-export: stage " << TwoDigits(n) << " will not come back byte for byte: " << losses
-                << "\n";
+            warnings.push_back("stage " + TwoDigits(n) + " will not come back byte for byte: " + losses);
         world.emplace_back(n, StageFileName(n, MapExtension));
-    }
-    for (int n = 0; n < count; ++n) {
-        files.emplace_back(dir / world[static_cast<std::size_t>(n)].second, maps[static_cast<std::size_t>(n)]);
+        files.emplace_back(dir / world.back().second, maps.back());
         files.emplace_back(
             dir / TiledBackgroundFile(n),
             backgrounds.Pngs[static_cast<std::size_t>(backgrounds.OfStage[static_cast<std::size_t>(n)])]);
     }
     const std::string worldFile = WriteTiledWorld(world);
     files.emplace_back(dir / TiledWorldFile, worldFile);
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files)
+        names.push_back(path.filename().string());
+    CheckFolderTargets(dir, names, file);
     if (records.TrailingBytes > 0)
-        err << "stagetool tiled-export: the last " << records.TrailingBytes << " bytes of " << file.string()
-            << " are no whole record and are not exported\n";
+        warnings.push_back("the last " + std::to_string(records.TrailingBytes) + " bytes of " + file.string()
+                           + " are no whole record and are not exported");
     for (int n = count; n <= MaxStageNumber; ++n) {
         const fs::path stale = dir / StageFileName(n, MapExtension);
         if (fs::exists(fs::symlink_status(stale, error)))
-            err << "stagetool tiled-export: " << stale.string()
-                << " is past the last record; importing the folder adds it back\n";
+            warnings.push_back(stale.string() + " is past the last record; importing the folder adds it back");
     }
+    for (const std::string& warning : warnings)
+        err << "stagetool tiled-export: " << warning << "\n";
     WriteFiles(files);
     // Losses are warnings, as unpack's are: the exit status stays 0.
     return 0;
