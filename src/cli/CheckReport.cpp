@@ -64,11 +64,8 @@ std::string CheckReportText(const TCheckReport& report)
 
 std::string CheckReportJson(const TCheckReport& report)
 {
-    if (report.Findings.empty())
-        return "[]\n";
-    std::string out = "[\n";
-    for (std::size_t i = 0; i < report.Findings.size(); ++i)
-        out += FindingJson(report.Findings[i]) + (i + 1 < report.Findings.size() ? ",\n" : "\n");
-    out += "]\n";
-    return out;
+    std::vector<std::string> objects;
+    for (const TFinding& finding : report.Findings)
+        objects.push_back(FindingJson(finding));
+    return JsonArrayLines(objects);
 }

@@ -3,19 +3,12 @@
 #include "cli/StageSave.h"
 #include "storage/StageSetFile.h"
 
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-namespace {
-
-// Where the new record at a number came from, for its line: "empty" unless
-// the command says otherwise.
-using TNewNote = std::function<std::string(int number)>;
-
-int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, std::ostream& out, std::ostream& err,
-           const TNewNote& note = {})
+int RunStageSetEdit(const char* command, const TArgs& args, const TStageSetEdit& edit, std::ostream& out,
+                    std::ostream& err, const TNewNote& note)
 {
     const auto file = StageFileArg(args);
     const TStageSetOutcome outcome = ChangeStageSet(file, edit);
@@ -41,6 +34,8 @@ int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, st
     return 0;
 }
 
+namespace {
+
 int Number(const TArgs& args, std::size_t index)
 {
     return ParseStageNumber(args.Positional[index]);
@@ -52,7 +47,7 @@ int RunMove(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int from = Number(args, 0);
     const int to = Number(args, 1);
-    return Change(
+    return RunStageSetEdit(
         "move", args, [=](const std::vector<StageRecord>& r) { return MoveStages(r, from, 1, to); }, out, err);
 }
 
@@ -60,7 +55,7 @@ int RunCopy(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int from = Number(args, 0);
     const int to = Number(args, 1);
-    return Change(
+    return RunStageSetEdit(
         "copy", args, [=](const std::vector<StageRecord>& r) { return CopyStages(r, {from}, to); }, out, err,
         [=](int number) { return number == to ? "copy of " + StageNumberText(from) : std::string("empty"); });
 }
@@ -69,21 +64,21 @@ int RunSwap(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int a = Number(args, 0);
     const int b = Number(args, 1);
-    return Change(
+    return RunStageSetEdit(
         "swap", args, [=](const std::vector<StageRecord>& r) { return SwapStages(r, a, b); }, out, err);
 }
 
 int RunInsert(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int number = Number(args, 0);
-    return Change(
+    return RunStageSetEdit(
         "insert", args, [=](const std::vector<StageRecord>& r) { return InsertStage(r, number); }, out, err);
 }
 
 int RunDelete(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int number = Number(args, 0);
-    return Change(
+    return RunStageSetEdit(
         "delete", args, [=](const std::vector<StageRecord>& r) { return DeleteStages(r, {number}); }, out, err);
 }
 
@@ -92,6 +87,6 @@ int RunClear(const TArgs& args, std::ostream& out, std::ostream& err)
     std::vector<int> numbers;
     for (std::size_t i = 0; i < args.Positional.size(); ++i)
         numbers.push_back(Number(args, i));
-    return Change(
+    return RunStageSetEdit(
         "clear", args, [=](const std::vector<StageRecord>& r) { return ClearStages(r, numbers); }, out, err);
 }

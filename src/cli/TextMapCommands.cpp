@@ -124,7 +124,10 @@ int RunUnpack(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
             err << "stagetool unpack: " << stale.string() << " is past the last record; pack will add it back\n";
     }
 
-    CheckTextMapTargets(dir, count, file);
+    std::vector<std::string> names;
+    for (int n = 0; n < count; ++n)
+        names.push_back(TextMapName(n));
+    CheckFolderTargets(dir, names, file);
     int failed = 0;
     std::string firstFailure;
     for (int n = 0; n < count; ++n) {

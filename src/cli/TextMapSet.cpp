@@ -177,7 +177,8 @@ int TextMapNumber(const std::string& name)
     return StageFileNumber(name, ".txt");
 }
 
-void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std::filesystem::path& stageFile)
+void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,
+                        const std::filesystem::path& stageFile)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -185,8 +186,8 @@ void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std:
     if (error)
         throw TToolError("cannot find the folder " + dir.string() + ": " + error.message());
     std::map<fs::path, fs::path> reached;  // where each name's bytes would land -> the name
-    for (int n = 0; n < count; ++n) {
-        const fs::path target = dir / TextMapName(n);
+    for (const std::string& name : names) {
+        const fs::path target = dir / name;
         CheckNotStageFile(target, stageFile, target.string());
         const fs::path real = fs::weakly_canonical(target, error);
         if (error)

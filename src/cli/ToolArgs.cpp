@@ -129,6 +129,16 @@ void WriteAll(std::ostream& out, const std::string& text)
         throw TToolError("cannot write to standard output");
 }
 
+std::string JsonArrayLines(const std::vector<std::string>& objects)
+{
+    if (objects.empty())
+        return "[]\n";
+    std::string out = "[\n";
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        out += objects[i] + (i + 1 < objects.size() ? ",\n" : "\n");
+    return out + "]\n";
+}
+
 std::string TwoDigits(std::int64_t number)
 {
     char digits[24];

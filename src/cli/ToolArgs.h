@@ -81,6 +81,9 @@ void WriteOutput(const TArgs& args, const std::string& text, std::ostream& out);
 // TToolError when it cannot.
 void WriteAll(std::ostream& out, const std::string& text);
 
+// JSON objects, one a line, as one array ("[]" when there are none).
+std::string JsonArrayLines(const std::vector<std::string>& objects);
+
 // `number` in decimal, at least two digits ("07", "42", "100").
 std::string TwoDigits(std::int64_t number);
 

@@ -30,24 +30,32 @@ protected:
 
 }  // namespace
 
-// A version-controlled folder of text maps may hold links: unpack never
-// writes through one to the stage file or out of the folder.
-TEST_F(HostileTest, UnpackNeverWritesThroughALinkOutOfItsFolder)
+// A version-controlled folder of text maps or Tiled maps may hold links:
+// unpack and tiled-export never write through one to the stage file or out
+// of the folder, whichever of their files it stands for.
+TEST_F(HostileTest, FolderOutputsNeverWriteThroughALinkOutOfTheirFolder)
 {
     Write("elsewhere.txt", "kept");
     struct Case {
+        const char* Command;
         const char* Link;
         const char* To;
         const char* Error;
-        bool WithTarget = false;  // the link's target is a text map of the folder
+        bool WithTarget = false;  // the link's target is a file the command writes
     };
     // clang-format off
     const Case cases[] = {
-        {"00.txt", "../Stage.Dat",     "maps/00.txt is the stage file itself"},
-        {"03.txt", "../elsewhere.txt", "maps/03.txt is a link that leads out of maps"},
-        {"00.txt", "/dev/null",        "maps/00.txt is a link that leads out of maps"},
-        {"00.txt", "01.txt",           "maps/01.txt and maps/00.txt lead to the same file", true},
-        {"02.txt", "missing.txt",      "maps/02.txt is a link to a missing file"},
+        {"unpack maps",       "00.txt",            "../Stage.Dat",     "maps/00.txt is the stage file itself"},
+        {"unpack maps",       "03.txt",            "../elsewhere.txt", "maps/03.txt is a link that leads out of maps"},
+        {"unpack maps",       "00.txt",            "/dev/null",        "maps/00.txt is a link that leads out of maps"},
+        {"unpack maps",       "00.txt",            "01.txt",           "maps/01.txt and maps/00.txt lead to the same file", true},
+        {"unpack maps",       "02.txt",            "missing.txt",      "maps/02.txt is a link to a missing file"},
+        {"tiled-export maps", "00.tmx",            "../Stage.Dat",     "maps/00.tmx is the stage file itself"},
+        {"tiled-export maps", "tiles.tsx",         "../elsewhere.txt", "maps/tiles.tsx is a link that leads out of maps"},
+        {"tiled-export maps", "flag.png",          "/dev/null",        "maps/flag.png is a link that leads out of maps"},
+        {"tiled-export maps", "03-background.png", "../elsewhere.txt", "maps/03-background.png is a link that leads out"},
+        {"tiled-export maps", "stages.world",      "../elsewhere.txt", "maps/stages.world is a link that leads out"},
+        {"tiled-export maps", "tiles.png",         "04.tmx",           "maps/04.tmx and maps/tiles.png lead to the same", true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -56,7 +64,7 @@ TEST_F(HostileTest, UnpackNeverWritesThroughALinkOutOfItsFolder)
         fs::create_symlink(c.To, Dir / "maps" / c.Link);
         if (c.WithTarget)
             Write(std::string("maps/") + c.To, "kept");
-        EXPECT_EQ(Run("unpack maps").Status, 1) << c.Link << " -> " << c.To;
+        EXPECT_EQ(Run(c.Command).Status, 1) << c.Link << " -> " << c.To;
         EXPECT_NE(ErrorLine().find(c.Error), std::string::npos) << c.Error;
         EXPECT_EQ(std::distance(fs::directory_iterator(Dir / "maps"), fs::directory_iterator()), 1 + c.WithTarget)
             << c.To;
