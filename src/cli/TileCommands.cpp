@@ -104,8 +104,8 @@ std::vector<std::string> FoundTiles(const std::vector<StageRecord>& records, con
                                        + JsonField("layer", JsonString(LayerName(layer))) + ","
                                        + JsonField("count", std::to_string(cells.Count)) + ","
                                        + JsonField("cells", "[" + listed + "]") + "}"
-                                 : StageNumberText(n) + "\t" + ListedText(record.Caption, true) + "\t" + LayerName(layer)
-                                       + "\t" + std::to_string(cells.Count) + "\t" + listed);
+                                 : StageNumberText(n) + "\t" + ListedText(record.Caption, true) + "\t"
+                                       + LayerName(layer) + "\t" + std::to_string(cells.Count) + "\t" + listed);
         }
     }
     return lines;
