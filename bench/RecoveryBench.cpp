@@ -96,7 +96,7 @@ void BM_KeepRecoveryCopy(benchmark::State& state)
         code = code == 40 ? 41 : 40;
         now += TRecovery::Interval;
         e.Form.CaptureStage(record);
-        recovery.Keep(record, 3, now);
+        recovery.Keep(record, 3, 3, nullptr, now);
     }
     recovery.Close();  // after the timed loop
 }

@@ -1,14 +1,13 @@
 #include "cli/Sheet.h"
 
+#include "cli/Render.h"
 #include "editor/Main.h"
 #include "editor/StageRenderer.h"
 #include "platform/TextRenderer.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
@@ -149,7 +148,7 @@ TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pict
     sheet.Pixels.assign(static_cast<std::size_t>(l.Width) * static_cast<std::size_t>(l.Height), SheetPixel);
 
     const int pointSize = LabelPointSize(options.Scale);
-    std::map<std::pair<std::string, std::string>, std::string> problems;  // (name, why) -> stages
+    TPictureProblems problems;
     TStageRenderer renderer(pictureFolder);
     for (int index = 0; index < whole; ++index) {
         const StageRecord& record = records.Records[static_cast<std::size_t>(index)];
@@ -158,19 +157,13 @@ TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pict
         char total[32];
         std::snprintf(total, sizeof total, "EC=%2.2d", static_cast<int>(SumEnemyCounts(record.EnemyCount)));
         Label(sheet, index, pointSize, total, CaptionText(record.Caption), CaptionColor);
-        if (!stage.PictureError.empty()) {
-            char number[16];
-            std::snprintf(number, sizeof number, "%02d", index);
-            std::string& stages = problems[{record.BG_Bitmap.Str(), stage.PictureError}];
-            stages += stages.empty() ? number : std::string(", ") + number;
-        }
+        problems.Add(record.BG_Bitmap.Str(), stage.PictureError, index);
     }
     if (cells > whole) {
         EmptyPicture(sheet, whole);
         Label(sheet, whole, pointSize, "", "no whole record (" + std::to_string(records.TrailingBytes) + " bytes)",
               MissingColor);
     }
-    for (const auto& [key, stages] : problems)
-        sheet.PictureProblems.push_back(key.first + ": " + key.second + " (stages " + stages + ")");
+    sheet.PictureProblems = problems.Lines();
     return sheet;
 }

@@ -142,7 +142,8 @@ void TDocument::KeepRecoveryCopy()
         StageRecord record;
         FForm.CaptureStage(record);
         // A copy kept back by the interval is written once it has passed.
-        if (!FRecovery->Keep(record, FStageNum, Clock()) && !FCopyPending) {
+        if (!FRecovery->Keep(record, FStageNum, FSaved.Origin, FSaved.Remembered(FSaved.Origin), Clock())
+            && !FCopyPending) {
             FCopyPending = true;
             FForm.Host.Later(
                 [this] {
@@ -279,18 +280,26 @@ bool TDocument::OpenFolder(const std::filesystem::path& folder)
     return true;
 }
 
-void TDocument::RestoreStage(const StageRecord& record, int number)
+void TDocument::RestoreStage(const TRecoveryCopy& copy)
 {
-    MoveToStage(number);
+    MoveToStage(copy.StageNumber);
     FForm.ShadowLayer->Visible = true;
     FForm.BGLayer->Visible = true;
     FForm.FGLayer->Visible = true;
-    FForm.ApplyStage(record);
+    FForm.ApplyStage(copy.Record);
     StageRecord found;
     const bool present = static_cast<bool>(ReadStageRecord(StageFile(), FStageNum, found));
     FSaved.SetBaseline(present ? &found : nullptr);
-    FSaved.Origin = FStageNum;
-    FSaved.Remember(FStageNum, present ? &found : nullptr);
+    // Where it came from and what the file held there, as the ended editor
+    // knew them: Save asks as it would have asked had the editor never
+    // stopped. A copy that does not know (an older editor's) has no origin,
+    // so Save asks before it replaces any stage.
+    FSaved.Origin = copy.Base ? copy.Origin : -1;
+    if (FSaved.Origin >= 0) {
+        const std::optional<StageRecord>& base = *copy.Base;
+        FSaved.Remember(FSaved.Origin, base ? &*base : nullptr);
+    }
+    StageTouched();
 }
 
 void TDocument::OfferRecovery()
@@ -302,7 +311,7 @@ void TDocument::OfferRecovery()
         const TRecoveryCopy& found = copy.Copy;
         switch (FAsker->AskRestoreCopy(found.StageNumber, StageFile(), found.Time)) {
         case TRestoreAnswer::Restore:
-            RestoreStage(found.Record, found.StageNumber);
+            RestoreStage(found);
             FRecovery->Adopt(copy, found.Record, FStageNum, Clock());
             CheckUnsaved();
             return;  // any older copies stay for a later start

@@ -30,6 +30,7 @@
 
 class TMainForm;
 class TRecovery;
+struct TRecoveryCopy;
 
 // Save would replace another stage: the stage file's record Number holds
 // a stage that differs from the live one, and that record is not where the
@@ -184,10 +185,10 @@ private:
     void KeepRecoveryCopy();
     // The stage number becomes `number` (kept within 0..99); the title follows.
     void MoveToStage(int number);
-    // Applies a recovered record for stage `number` as a load does; the
-    // stage file's record there as found now becomes the baseline (none when
-    // the file holds none), so the restored stage shows as unsaved.
-    void RestoreStage(const StageRecord& record, int number);
+    // Applies a recovered copy as a load does; the stage file's record
+    // there as found now becomes the baseline (none when the file holds
+    // none), so the restored stage shows as unsaved.
+    void RestoreStage(const TRecoveryCopy& copy);
     // Save once the designer agreed: into the stage file, or into a new one.
     bool WriteStage();
     // The questions before `step` replaces the live stage: `discard` says

@@ -178,11 +178,16 @@ struct DocumentTest : TScratchDirTest {
         SetError = outcome.Cancelled ? "cancelled" : outcome.Error;
     }
 
-    // A copy of stage `number` that an editor left when it was killed.
-    void LeaveCopy(int number, const std::string& caption)
+    // A copy of stage `number` that an editor left when it was killed,
+    // knowing what the file then held there, or (`knowing` false) in the
+    // format of an editor that did not keep that.
+    void LeaveCopy(int number, const std::string& caption, bool knowing)
     {
+        StageRecord there;
+        const std::optional<StageRecord> base =
+            ReadStageRecord(File(), number, there) ? std::optional(there) : std::nullopt;
         TRecovery ended(StateFolder(), File());
-        ended.Keep(Stage(caption), number, {});
+        ended.Keep(Stage(caption), number, number, knowing ? &base : nullptr, {});
         ended.Finish();
     }
 
@@ -194,9 +199,10 @@ struct DocumentTest : TScratchDirTest {
     // change; "import other|same|as N" a text map; "save [fails]" a write
     // without questions; "restore N Caption" offers a copy an ended editor
     // left (answered "restore" unless answers are waiting); "put N Caption"
-    // and "remove" are another program's writes; "look" follows changes on
-    // disk; "events" runs what waits for the end of an event, "second" what
-    // waits a second.
+    // and "remove" are another program's writes ("left N Caption" and "left
+    // unknowing N Caption" a killed editor's copy, "offer" the offer); "look"
+    // follows changes on disk; "events" runs what waits for the end of an
+    // event, "second" what waits a second.
     void Run(const std::string& steps)
     {
         TMainForm& form = E->Form;
@@ -262,17 +268,21 @@ struct DocumentTest : TScratchDirTest {
                     importWith("[", "[");
             } else if (verb == "save")
                 ASSERT_EQ(form.WriteStageFile(), word != "fails") << step;
-            else if (verb == "put" || verb == "restore") {
+            else if (verb == "put" || verb == "restore" || verb == "left") {
+                const bool knowing = word != "unknowing";
+                if (!knowing)
+                    words >> number;
                 std::string caption;
                 words >> caption;
-                if (verb == "put") {
+                if (verb == "put")
                     ASSERT_TRUE(PutStageRecord(File(), number, Stage(caption)));
-                } else {
-                    LeaveCopy(number, caption);
-                    if (Asker.Answers.empty())
-                        Asker.Answers.push_back("restore");
-                    Doc().OfferRecovery();
-                }
+                else
+                    LeaveCopy(number, caption, knowing);
+            }
+            if (verb == "restore" || verb == "offer") {
+                if (Asker.Answers.empty())
+                    Asker.Answers.push_back("restore");
+                Doc().OfferRecovery();
             } else if (verb == "remove")
                 std::filesystem::remove(File());
             else if (verb == "look")
@@ -355,7 +365,10 @@ TEST_F(DocumentTest, SaveAsksBeforeReplacingAnotherStage)
         {"number 1; save; paint", nullptr},  // saved there before
         {"import as 1", nullptr},            // a text map of stage 01
         {"load 9; put 9 Nine", "Nine"},      // no stage there when loaded
-        {"restore 1 Edited", nullptr},       // restored for 1
+        {"restore 1 Edited", nullptr},       // restored for 1, as the file still holds it
+        {"left 1 Edited; put 1 Newer; offer", "Newer"},   // another program wrote it meanwhile
+        {"left unknowing 1 Edited; offer", "One"},        // a copy that does not know what was there
+        {"left 1 Edited; put 1 Newer; offer; save; paint", nullptr},
     };
     for (const auto& c : cases) {
         SetUp();
