@@ -181,7 +181,13 @@ void TDocument::Start(bool keepCopies)
         FRecovery = std::make_unique<TRecovery>(RecoveryFolder(RecoveryProgramName), StageFile());
         // From the writer's thread: told on the window thread.
         FRecovery->SetFailureCallback([this] { FForm.Host.Later([this] { KeepRecoveryCopy(); }); });
-        FForm.Host.Later([this] { OfferRecovery(); });
+        // Once the windows show: what is wrong with the file, then what an
+        // ended editor left.
+        FForm.Host.Later([this] {
+            if (const std::optional<TStageFilePiece> piece = FindStageFilePiece(StageFile()); piece && FAsker)
+                FAsker->TellDamagedFile(StageFilePieceText(StageFile(), *piece));
+            OfferRecovery();
+        });
     }
     FDiskChanges.Forget();
     FUnsavedTold = Unsaved();
@@ -217,7 +223,15 @@ bool TDocument::WriteStage()
     const std::filesystem::path file = StageFile();
     std::string why;
     bool saved = false;
-    if (!StageFileMissing(file)) {
+    if (const std::string clash = StageFileClash(FStageFileName); !clash.empty()) {
+        why = clash;  // creating a third file would settle nothing
+    } else if (!StageFileMissing(file)) {
+        // Saving as the game's file format says writes over a piece the
+        // file ends with; the designer decides.
+        if (const std::optional<TStageFilePiece> piece = FindStageFilePiece(file);
+            piece && WritesOverPiece(*piece, FStageNum)
+            && (!FAsker || !FAsker->AskSaveOverDamage(StageFilePieceText(file, *piece), FStageNum)))
+            return false;
         saved = FForm.WriteStageFile(&why);
     } else {
         if (!FAsker || !FAsker->AskCreateStageFile(file, GameFolder()))

@@ -48,4 +48,9 @@ public:
     virtual bool AskReplaceStages(const TStageCaptions& stages) = 0;
     // Save failed; `why` in the system's words with the file's name.
     virtual void TellSaveFailed(const std::string& why) = 0;
+    // The stage file ends inside a stage; `piece` says where ("Stage.Dat
+    // ends inside stage 04 (3000 of 6000 bytes)."). Told when the folder opens.
+    virtual void TellDamagedFile(const std::string& piece) = 0;
+    // Saving stage `number` would write into or past that piece; true to save.
+    virtual bool AskSaveOverDamage(const std::string& piece, int number) = 0;
 };

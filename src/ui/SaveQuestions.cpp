@@ -152,6 +152,23 @@ void TQuestionBoxes::TellSaveFailed(const std::string& why)
                        QString::fromLocal8Bit(why));
 }
 
+void TQuestionBoxes::TellDamagedFile(const std::string& piece)
+{
+    Ask(Parent(), "DamagedNote",
+        QString::fromLocal8Bit(piece)
+            + QStringLiteral(" The stages before it are whole; Save asks before it writes over the piece."),
+        {{"OK", QMessageBox::AcceptRole}}, 0, 0);
+}
+
+bool TQuestionBoxes::AskSaveOverDamage(const std::string& piece, int number)
+{
+    return Ask(Parent(), "DamagedQuestion",
+               QString::fromLocal8Bit(piece)
+                   + QStringLiteral(" Saving stage %1 writes over that piece.").arg(NumberText(number)),
+               {{"Save", QMessageBox::AcceptRole}, {"Cancel", QMessageBox::RejectRole}}, 1, 1)
+           == 0;
+}
+
 bool AskClearStages(QWidget* parent, const TStageCaptions& stages, bool remove)
 {
     const QString verb = remove ? QStringLiteral("Delete") : QStringLiteral("Clear");

@@ -7,7 +7,7 @@
 // objectName ("UnsavedQuestion", "ReplaceQuestion", "RestoreQuestion",
 // "CreateQuestion", "ChangedQuestion", "ChangedNote",
 // "ReplacesUnsavedQuestion", "ReplaceStagesQuestion", "ClearQuestion",
-// "DeleteQuestion") and titled with the application's title. Captions are
+// "DeleteQuestion", "DamagedNote", "DamagedQuestion") and titled with the application's title. Captions are
 // the stage's bytes shown as the window title shows them.
 
 #include "editor/DocumentAsker.h"
@@ -49,6 +49,11 @@ public:
     bool AskReplaceStages(const TStageCaptions& stages) override;
     // "Saving Stage": "Cannot Save to File "Stage.Dat"!", with why below.
     void TellSaveFailed(const std::string& why) override;
+    // The piece, and what Save will do about it. OK only.
+    void TellDamagedFile(const std::string& piece) override;
+    // "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). Saving stage 07
+    // writes over that piece." Save or Cancel (the default, also Escape).
+    bool AskSaveOverDamage(const std::string& piece, int number) override;
 
 private:
     QWidget* Parent() const;

@@ -100,6 +100,11 @@ struct TListAsker : TDocumentAsker {
         return Next(question) == "yes";
     }
     void TellSaveFailed(const std::string& why) override { Asked.push_back("save failed: " + why); }
+    void TellDamagedFile(const std::string& piece) override { Asked.push_back("told " + piece); }
+    bool AskSaveOverDamage(const std::string&, int number) override
+    {
+        return Next("save over the piece as " + StageNumberText(number)) == "yes";
+    }
 };
 
 std::string Joined(const std::vector<std::string>& lines)
@@ -199,7 +204,8 @@ struct DocumentTest : TScratchDirTest {
     // change; "import other|same|as N" a text map; "save [fails]" a write
     // without questions; "restore N Caption" offers a copy an ended editor
     // left (answered "restore" unless answers are waiting); "put N Caption"
-    // and "remove" are another program's writes ("left N Caption" and "left
+    // "remove", "cut BYTES" and "twins" (two stage files in other letter
+    // cases) are another program's writes ("left N Caption" and "left
     // unknowing N Caption" a killed editor's copy, "offer" the offer); "look"
     // follows changes on disk; "events" runs what waits for the end of an
     // event, "second" what waits a second.
@@ -285,7 +291,12 @@ struct DocumentTest : TScratchDirTest {
                 Doc().OfferRecovery();
             } else if (verb == "remove")
                 std::filesystem::remove(File());
-            else if (verb == "look")
+            else if (verb == "cut")
+                std::filesystem::resize_file(File(), static_cast<std::uintmax_t>(number));
+            else if (verb == "twins") {
+                WriteFile(Dir / "STAGE.DAT", "");
+                WriteFile(Dir / "stage.dat", "");
+            } else if (verb == "look")
                 Change = Doc().FollowDiskChanges();
             else if (verb == "set")
                 RunSet(word, words);
@@ -358,16 +369,16 @@ TEST_F(DocumentTest, SaveAsksBeforeReplacingAnotherStage)
         {"paint; number 1", "One"},      // the number box changed
         {"paint; load 1; undo", "One"},  // an undo across a load
         {"paint; load 1; undo; redo; paint", nullptr},
-        {"number 2", nullptr},               // the empty record
-        {"number 5", nullptr},               // past the end
-        {"put 1 Zero; number 1", nullptr},   // the same stage there
-        {"paint; put 0 Other", "Other"},     // another program changed it
-        {"number 1; save; paint", nullptr},  // saved there before
-        {"import as 1", nullptr},            // a text map of stage 01
-        {"load 9; put 9 Nine", "Nine"},      // no stage there when loaded
-        {"restore 1 Edited", nullptr},       // restored for 1, as the file still holds it
-        {"left 1 Edited; put 1 Newer; offer", "Newer"},   // another program wrote it meanwhile
-        {"left unknowing 1 Edited; offer", "One"},        // a copy that does not know what was there
+        {"number 2", nullptr},                           // the empty record
+        {"number 5", nullptr},                           // past the end
+        {"put 1 Zero; number 1", nullptr},               // the same stage there
+        {"paint; put 0 Other", "Other"},                 // another program changed it
+        {"number 1; save; paint", nullptr},              // saved there before
+        {"import as 1", nullptr},                        // a text map of stage 01
+        {"load 9; put 9 Nine", "Nine"},                  // no stage there when loaded
+        {"restore 1 Edited", nullptr},                   // restored for 1, as the file still holds it
+        {"left 1 Edited; put 1 Newer; offer", "Newer"},  // another program wrote it meanwhile
+        {"left unknowing 1 Edited; offer", "One"},       // a copy that does not know what was there
         {"left 1 Edited; put 1 Newer; offer; save; paint", nullptr},
     };
     for (const auto& c : cases) {
@@ -408,6 +419,13 @@ TEST_F(DocumentTest, OperationsAskBeforeWorkIsLostOrReplaced)
         {"paint; number 0; answer no; Save", "replace 00 of Stage.Dat: Zero by One", 0, "One", false, true},
         {"paint; number 0; answer yes; Save", "replace 00 of Stage.Dat: Zero by One", 0, "One", false, false},
         {"paint; remove; answer yes; Save", "create Stage.Dat", 1, "One", true, false},
+        {"paint; remove; twins; Save", "save failed: STAGE.DAT and stage.dat both exist; remove one", 1, "One", false,
+         true},
+        // A file that ends inside stage 01: a Save there or past it asks.
+        {"paint; cut 9000; Save", "save over the piece as 01", 1, "One", false, true},
+        {"paint; cut 9000; answer yes; Save", "save over the piece as 01", 1, "One", true, false},
+        {"paint; cut 3000; number 0; answer yes; Save", "save over the piece as 00", 0, "One", false, false},
+        {"paint; cut 9000; number 0; answer yes; Save", "replace 00 of Stage.Dat: Zero by One", 0, "One", false, false},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -560,6 +578,7 @@ TEST_F(DocumentTest, AnotherGameFolderStartsOver)
     std::filesystem::create_directories(other);
     ASSERT_TRUE(PutStageRecord(other / "STAGE.DAT", 1, Stage("Elsewhere")));
     ASSERT_TRUE(PutStageRecord(other / "STAGE.DAT", 0, Stage("First")));
+    std::filesystem::resize_file(other / "STAGE.DAT", 9000);
     EXPECT_FALSE(Doc().OpenFolder(other / "."));  // cancelled
     EXPECT_EQ(Doc().GameFolder(), Dir);
     Run("answer discard");
@@ -573,6 +592,9 @@ TEST_F(DocumentTest, AnotherGameFolderStartsOver)
     EXPECT_EQ(E->Form.History.Count(), 0);
     ASSERT_FALSE(Told.empty());
     EXPECT_TRUE(Told.back() & FolderChanged);
+    Asker.Asked.clear();
+    Run("events");  // once the windows show: the piece the file ends with
+    EXPECT_EQ(Joined(Asker.Asked), "told STAGE.DAT ends inside stage 01 (3000 of 6000 bytes).");
     Run("look");
     EXPECT_FALSE(Change.StageChanged);
 }
