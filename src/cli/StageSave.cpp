@@ -41,21 +41,14 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
     return records;
 }
 
-void SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record)
+void ImportStageRecord(const std::filesystem::path& file, int number, const StageRecord& record)
 {
-    StageRecord empty;
-    EmptyStage(empty);
-    if (StageFileMissing(file)) {
-        // A new file is made whole or not at all: a full disk leaves none.
-        const TWriteResult created = CreateStageFileWith(file, number, record, empty);
-        if (created)
-            return;
-        if (!created.AlreadyExists)
-            throw TToolError("cannot create " + file.string() + ": " + created.Error);
-        // Another program made it meanwhile: save into it as into any file.
-    }
-    // As the editor saves: into the file found ignoring case, padded with empty records.
-    const TRecordResult written = WriteStageRecord(file, number, record, empty, TDamagedFile::Refuse);
+    // As the editor saves, into the file found ignoring case; a new file is
+    // made whole or not at all, so a full disk leaves none.
+    const bool missing = StageFileMissing(file);
+    const TRecordSave written = SaveStageRecord(file, number, record, TNewStageFile::Create, TDamagedFile::Refuse);
+    if (missing && !written && !written.Exists && !written.Piece)
+        throw TToolError("cannot create " + file.string() + ": " + written.Error);
     if (written.Piece)
         throw TToolError(StageFilePieceText(file, *written.Piece)
                          + " Nothing written: it may be a copy cut short, or no stage file at all.");

@@ -22,7 +22,7 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
 // records up to `number`. A missing file is made whole or not at all. A file
 // that ends inside a stage is refused, naming the piece: it may be a copy
 // cut short, or no stage file at all.
-void SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record);
+void ImportStageRecord(const std::filesystem::path& file, int number, const StageRecord& record);
 
 // Names on `err` the piece the stage file ended with, which `command`
 // dropped by replacing the whole file; nothing when there was none.

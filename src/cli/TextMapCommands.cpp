@@ -88,7 +88,7 @@ int RunImport(const TArgs& args, std::ostream& /*out*/, std::ostream& /*err*/)
     if (!stage)
         throw TToolError(input.string() + ": no stage header, nothing written");
     const int number = forcedNumber >= 0 ? forcedNumber : stage->Number;
-    SaveStageRecord(file, number, stage->Record);
+    ImportStageRecord(file, number, stage->Record);
     return 0;
 }
 

@@ -198,7 +198,7 @@ int RunTiledImport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
         throw TToolError(std::to_string(failed) + " of " + std::to_string(maps.size())
                          + " maps could not be read; nothing written");
     if (oneFile)
-        SaveStageRecord(file, maps[0].Number, records.begin()->second);
+        ImportStageRecord(file, maps[0].Number, records.begin()->second);
     else
         ReplaceStageRecords(file, records, "tiled-import", err);
     return 0;

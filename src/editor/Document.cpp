@@ -236,16 +236,9 @@ bool TDocument::WriteStage()
     } else {
         if (!FAsker || !FAsker->AskCreateStageFile(file, GameFolder()))
             return false;
-        StageRecord padding;
-        EmptyStage(padding);
-        StageRecord record;
-        FForm.CaptureStage(record);
-        const TWriteResult created = CreateStageFileWith(file, FStageNum, record, padding);
-        saved = static_cast<bool>(created);
-        if (saved)
-            TakeAsSaved(&record);
-        else
-            why = created.Error;
+        // One another program made meanwhile was not what the designer
+        // agreed to replace: it is left alone.
+        saved = FForm.WriteStageFile(&why, TNewStageFile::CreateNew);
     }
     // Also after a failure: records may have been appended before it.
     Notify(RecordsChanged);

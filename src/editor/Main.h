@@ -16,6 +16,7 @@
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
 #include "storage/FileLookup.h"
+#include "storage/StageFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -196,8 +197,9 @@ public:
     // saved against (TDocument::TakeAsSaved).
     void LoadStage();
     bool ReadStageFile();
-    // `why`, when given, says why a write failed, with the file's name.
-    bool WriteStageFile(std::string* why = nullptr);
+    // `why`, when given, says why a write failed, with the file's name. The
+    // stage file is never created, unless `create` says so.
+    bool WriteStageFile(std::string* why = nullptr, TNewStageFile create = TNewStageFile::Never);
 
     // --- Text map.
     std::string ExportTextMap() const;

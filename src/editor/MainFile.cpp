@@ -29,14 +29,12 @@ bool TMainForm::ReadStageFile()
     return true;
 }
 
-bool TMainForm::WriteStageFile(std::string* why)
+bool TMainForm::WriteStageFile(std::string* why, TNewStageFile create)
 {
-    StageRecord padding;
-    ::EmptyStage(padding);
     StageRecord record;
     CaptureStage(record);
     const std::filesystem::path file = Document.StageFile();
-    const TRecordResult written = WriteStageRecord(file, Document.StageNum(), record, padding);
+    const TRecordSave written = SaveStageRecord(file, Document.StageNum(), record, create, TDamagedFile::WriteOver);
     if (!written) {
         if (why)
             *why = file.filename().string() + ": " + written.Error;

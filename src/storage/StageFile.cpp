@@ -1,5 +1,6 @@
 #include "storage/StageFile.h"
 
+#include "storage/FileLookup.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageSetEdits.h"
 
@@ -365,6 +366,26 @@ TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, 
     if (number < 0)
         return TWriteResult{"a negative stage number", false};
     return SafeWriteFile(file, StageFileBytes(number, padding, &record), TExistingTarget::Refuse);
+}
+
+TRecordSave SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
+                            TNewStageFile create, TDamagedFile damaged)
+{
+    StageRecord empty;
+    EmptyStage(empty);
+    if (create == TNewStageFile::CreateNew || (create == TNewStageFile::Create && StageFileMissing(file))) {
+        const TWriteResult created = CreateStageFileWith(file, number, record, empty);
+        if (created)
+            return {};
+        TRecordSave failed;
+        failed.Error = created.Error;
+        failed.Exists = created.AlreadyExists;
+        if (!created.AlreadyExists || create == TNewStageFile::CreateNew)
+            return failed;
+    }
+    TRecordSave saved;
+    static_cast<TRecordResult&>(saved) = WriteStageRecord(file, number, record, empty, damaged);
+    return saved;
 }
 
 TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t readRecords, const TStageFileBuild& build)

@@ -82,6 +82,23 @@ TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, Sta
 TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
                                const StageRecord& padding, TDamagedFile damaged = TDamagedFile::WriteOver);
 
+// What SaveStageRecord does where no stage file stands.
+enum class TNewStageFile {
+    Never,      // fail, as WriteStageRecord does
+    Create,     // make it; one another program made meanwhile is written into
+    CreateNew,  // make it, and write into nothing that stands there (Exists)
+};
+
+// Saves `record` as record `number` of `file` as WriteStageRecord does,
+// padded with empty records. Where nothing at all stands at `file`'s name,
+// `create` says what happens: a new file is made whole or not at all (empty
+// records up to `number`, then `record`; CreateStageFileWith).
+struct TRecordSave : TRecordResult {
+    bool Exists = false;  // CreateNew found a file made meanwhile: nothing written
+};
+TRecordSave SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
+                            TNewStageFile create, TDamagedFile damaged);
+
 // The whole file as one snapshot (see ReadStageRecords).
 struct TStageRecords {
     bool Read = false;  // false: the file could not be opened or read, for Error's reason
