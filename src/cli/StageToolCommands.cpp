@@ -5,6 +5,7 @@
 #include "cli/StageOrderCommands.h"
 #include "cli/TextMapCommands.h"
 #include "cli/TiledCommands.h"
+#include "cli/VersionCommands.h"
 
 const std::vector<TCommand>& StageToolCommands()
 {
@@ -37,6 +38,17 @@ const std::vector<TCommand>& StageToolCommands()
         {"insert", "insert N [--file F]", {"--file"}, 1, 1, RunInsert},
         {"delete", "delete N [--file F]", {"--file"}, 1, 1, RunDelete},
         {"clear", "clear N ... [--file F]", {"--file"}, 1, 100, RunClear},
+        {"diff", "diff A|- B|- [--json] [--png DIR]", {"--png"}, 2, 2, RunDiff, {"--json"}, ExitTrouble},
+        {"textconv", "textconv FILE", {}, 1, 1, RunTextconv, {}, 0},
+        {"merge",
+         "merge BASE OURS THEIRS [-o OUT] [--prefer ours|theirs] [--json FILE] [--path P]",
+         {"-o", "--prefer", "--json", "--path"},
+         3,
+         3,
+         RunMerge,
+         {},
+         ExitTrouble},
+        {"git-setup", "git-setup [DIR]", {}, 0, 1, RunGitSetup},
     };
     return commands;
 }

@@ -179,15 +179,25 @@ int TextMapNumber(const std::string& name)
 
 void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std::filesystem::path& stageFile)
 {
+    std::vector<std::string> names;
+    for (int n = 0; n < count; ++n)
+        names.push_back(TextMapName(n));
+    CheckFolderTargets(dir, names, {stageFile});
+}
+
+void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,
+                        const std::vector<std::filesystem::path>& stageFiles)
+{
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path home = fs::canonical(dir, error);
     if (error)
         throw TToolError("cannot find the folder " + dir.string() + ": " + error.message());
     std::map<fs::path, fs::path> reached;  // where each name's bytes would land -> the name
-    for (int n = 0; n < count; ++n) {
-        const fs::path target = dir / TextMapName(n);
-        CheckNotStageFile(target, stageFile, target.string());
+    for (const std::string& name : names) {
+        const fs::path target = dir / name;
+        for (const fs::path& stageFile : stageFiles)
+            CheckNotStageFile(target, stageFile, target.string());
         const fs::path real = fs::weakly_canonical(target, error);
         if (error)
             throw TToolError("cannot follow " + target.string() + ": " + error.message() + "; nothing written");

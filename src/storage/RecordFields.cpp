@@ -50,7 +50,7 @@ unsigned FieldNumber(const StageRecord& record, const TRecordField& field)
     return value;
 }
 
-const TShortString& FieldText(const StageRecord& record, const TRecordField& field)
+const TShortString& FieldString(const StageRecord& record, const TRecordField& field)
 {
     return *reinterpret_cast<const TShortString*>(reinterpret_cast<const char*>(&record) + field.Offset);
 }

@@ -40,4 +40,4 @@ std::string_view FieldBytes(const StageRecord& record, const TRecordField& field
 unsigned FieldNumber(const StageRecord& record, const TRecordField& field);
 
 // A Text field as the record holds it (TShortString at its offset).
-const TShortString& FieldText(const StageRecord& record, const TRecordField& field);
+const TShortString& FieldString(const StageRecord& record, const TRecordField& field);
