@@ -38,8 +38,7 @@ fs::path Put(const TStageSet& set, const char* name, const std::vector<StageReco
     return set.Dir / name;
 }
 
-void RunEachIteration(benchmark::State& state, const char* command, const std::vector<std::string>& words,
-                      int expected)
+void RunEachIteration(benchmark::State& state, const char* command, const std::vector<std::string>& words, int expected)
 {
     for (auto _ : state) {
         std::ostringstream out, err;

@@ -1,6 +1,6 @@
 #include "storage/StageMerge.h"
 
-#include "storage/StagePairing.h"
+#include "storage/StageAlignment.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,103 +9,6 @@ namespace {
 
 // Sides in the order the conflicts list their values.
 enum TSideIndex { BaseSide = 0, OursSide = 1, TheirsSide = 2 };
-
-// What a stage is to the order merge: the empty stage (all alike), a stage
-// of the base (by its number), or one that only its side has (by its number
-// there).
-struct TToken {
-    enum class TKind { Empty, Base, New } Kind = TKind::Empty;
-    int Index = -1;
-};
-
-// One side as the order merge sees it.
-struct TSide {
-    const std::vector<StageRecord>* Records = nullptr;
-    TStagePairing Pairing;       // base -> this side
-    std::vector<TToken> Tokens;  // its stages up to the last non-empty one
-    std::vector<int> Match;      // for each base token: the token of this side aligned with it, or -1
-    std::vector<bool> Has;       // for each base stage: the side holds it somewhere
-
-    const StageRecord& Record(int number) const { return (*Records)[static_cast<std::size_t>(number)]; }
-};
-
-// Stages up to the last one that is not empty: the empty stages after it
-// are padding, which any number of inserts and deletes shifts.
-std::size_t ContentLength(const std::vector<StageRecord>& records)
-{
-    std::size_t length = records.size();
-    while (length > 0 && IsEmptyRecord(records[length - 1]))
-        --length;
-    return length;
-}
-
-std::vector<TToken> BaseTokens(const std::vector<StageRecord>& base)
-{
-    std::vector<TToken> tokens(ContentLength(base));
-    for (std::size_t j = 0; j < tokens.size(); ++j)
-        if (!IsEmptyRecord(base[j]))
-            tokens[j] = {TToken::TKind::Base, static_cast<int>(j)};
-    return tokens;
-}
-
-TSide MakeSide(const std::vector<StageRecord>& base, const std::vector<StageRecord>& records)
-{
-    TSide side;
-    side.Records = &records;
-    side.Pairing = PairStages(base, records);
-    side.Tokens.resize(ContentLength(records));
-    for (std::size_t i = 0; i < side.Tokens.size(); ++i) {
-        const int partner = side.Pairing.AOfB[i];
-        if (IsEmptyRecord(records[i]))
-            side.Tokens[i] = {TToken::TKind::Empty, -1};
-        else
-            side.Tokens[i] = {partner >= 0 ? TToken::TKind::Base : TToken::TKind::New,
-                              partner >= 0 ? partner : static_cast<int>(i)};
-    }
-    side.Has.resize(base.size());
-    for (std::size_t j = 0; j < base.size(); ++j)
-        side.Has[j] = side.Pairing.BOfA[j] >= 0 && !IsEmptyRecord(base[j]);
-    return side;
-}
-
-bool SameInBase(const TToken& a, const TToken& b)
-{
-    return a.Kind == b.Kind
-           && (a.Kind == TToken::TKind::Empty || (a.Kind == TToken::TKind::Base && a.Index == b.Index));
-}
-
-// Aligns the base's tokens with the side's as the longest common
-// subsequence, a base stage counting far more than an empty one, so that
-// stages stay put and only interchangeable empty stages give way.
-void Align(const std::vector<TToken>& base, TSide& side)
-{
-    const std::size_t rows = base.size() + 1;
-    const std::size_t columns = side.Tokens.size() + 1;
-    constexpr int StageWeight = 4096;  // more than any count of empty stages
-    std::vector<int> best(rows * columns, 0);
-    const auto at = [columns](std::size_t i, std::size_t j) { return i * columns + j; };
-    for (std::size_t i = 1; i < rows; ++i)
-        for (std::size_t j = 1; j < columns; ++j) {
-            int value = std::max(best[at(i - 1, j)], best[at(i, j - 1)]);
-            if (SameInBase(base[i - 1], side.Tokens[j - 1]))
-                value = std::max(value,
-                                 best[at(i - 1, j - 1)] + (base[i - 1].Kind == TToken::TKind::Base ? StageWeight : 1));
-            best[at(i, j)] = value;
-        }
-    side.Match.assign(base.size(), -1);
-    for (std::size_t i = base.size(), j = side.Tokens.size(); i > 0 && j > 0;) {
-        const int weight = base[i - 1].Kind == TToken::TKind::Base ? StageWeight : 1;
-        if (SameInBase(base[i - 1], side.Tokens[j - 1]) && best[at(i, j)] == best[at(i - 1, j - 1)] + weight) {
-            side.Match[i - 1] = static_cast<int>(j - 1);
-            --i;
-            --j;
-        } else if (best[at(i - 1, j)] >= best[at(i, j - 1)]) {
-            --i;
-        } else {
-            --j;
-        }
-    }
-}
 
 // A stage placed in the result by the order merge.
 struct TPlaced {
@@ -123,8 +26,8 @@ public:
             const std::vector<StageRecord>& theirs, TMergeSide prefer)
         : FBase(base),
           FBaseTokens(BaseTokens(base)),
-          FOurs(MakeSide(base, ours)),
-          FTheirs(MakeSide(base, theirs)),
+          FOurs(MakeSideTokens(base, ours)),
+          FTheirs(MakeSideTokens(base, theirs)),
           FPrefer(prefer == TMergeSide::Ours ? OursSide : TheirsSide)
     {
         Align(FBaseTokens, FOurs);
@@ -182,13 +85,13 @@ private:
 
     const std::vector<StageRecord>& FBase;
     std::vector<TToken> FBaseTokens;
-    TSide FOurs;
-    TSide FTheirs;
+    TSideTokens FOurs;
+    TSideTokens FTheirs;
     TSideIndex FPrefer;
     std::vector<TPlaced> FPlaced;
     std::vector<TPending> FPending;  // by placed index
 
-    const TSide& Side(TSideIndex index) const { return index == OursSide ? FOurs : FTheirs; }
+    const TSideTokens& Side(TSideIndex index) const { return index == OursSide ? FOurs : FTheirs; }
 
     // Two sides' tokens alike: the same base stage, both empty, or stages
     // new on both sides with the same bytes.
@@ -214,8 +117,8 @@ private:
     // The base's stages of a stretch that `remover` holds nowhere while
     // `changer` changed their bytes: changes that taking the remover's
     // stretch would lose.
-    std::vector<int> ChangedButRemoved(std::size_t from, std::size_t to, const TSide& remover,
-                                       const TSide& changer) const
+    std::vector<int> ChangedButRemoved(std::size_t from, std::size_t to, const TSideTokens& remover,
+                                       const TSideTokens& changer) const
     {
         std::vector<int> lost;
         for (std::size_t b = from; b < to; ++b)
@@ -367,7 +270,7 @@ private:
         for (const TPlaced& p : FPlaced)
             if (p.Token.Kind == TToken::TKind::Base && !p.Dropped)
                 placed[static_cast<std::size_t>(p.Token.Index)] = true;
-        const TSide& preferred = Side(FPrefer);
+        const TSideTokens& preferred = Side(FPrefer);
         for (std::size_t k = 0; k < preferred.Tokens.size(); ++k) {
             const TToken& token = preferred.Tokens[k];
             const std::size_t j = static_cast<std::size_t>(token.Index);
@@ -434,68 +337,7 @@ private:
     }
 };
 
-// One unit of a record (a cell's two codes, or a field) merged: the side
-// that changed it, or, when both changed it differently, the preferred side
-// and true.
-template <typename TEqual>
-bool MergeUnit(const TEqual& equal, TSideIndex prefer, TSideIndex& taken)
-{
-    if (equal(OursSide, TheirsSide) || equal(BaseSide, TheirsSide)) {
-        taken = OursSide;
-        return false;
-    }
-    if (equal(BaseSide, OursSide)) {
-        taken = TheirsSide;
-        return false;
-    }
-    taken = prefer;
-    return true;
-}
-
 }  // namespace
-
-void MergeRecord(const StageRecord& base, const StageRecord& ours, const StageRecord& theirs, TMergeSide prefer,
-                 StageRecord& result, std::vector<TMergeConflict>& conflicts, const TMergeConflict& where)
-{
-    const StageRecord* sides[3] = {&base, &ours, &theirs};
-    const TSideIndex preferred = prefer == TMergeSide::Ours ? OursSide : TheirsSide;
-    if (RecordsEqual(ours, theirs) || RecordsEqual(base, theirs) || RecordsEqual(base, ours)) {
-        result = RecordsEqual(base, ours) ? theirs : ours;
-        return;
-    }
-    StageRecord merged = ours;
-    for (const TRecordField& field : RecordFields()) {
-        TSideIndex taken = OursSide;
-        const bool conflict = MergeUnit(
-            [&](TSideIndex a, TSideIndex b) { return FieldBytes(*sides[a], field) == FieldBytes(*sides[b], field); },
-            preferred, taken);
-        std::memcpy(reinterpret_cast<char*>(&merged) + field.Offset,
-                    reinterpret_cast<const char*>(sides[taken]) + field.Offset, field.Size);
-        if (conflict) {
-            conflicts.push_back(where);
-            conflicts.back().Kind = TMergeConflict::TKind::Field;
-            conflicts.back().Field = &field;
-        }
-    }
-    for (int y = 0; y < FieldRows; ++y)
-        for (int x = 0; x < FieldColumns; ++x) {
-            TSideIndex taken = OursSide;
-            const bool conflict = MergeUnit(
-                [&](TSideIndex a, TSideIndex b) {
-                    return sides[a]->BG[x][y] == sides[b]->BG[x][y] && sides[a]->FG[x][y] == sides[b]->FG[x][y];
-                },
-                preferred, taken);
-            merged.BG[x][y] = sides[taken]->BG[x][y];
-            merged.FG[x][y] = sides[taken]->FG[x][y];
-            if (conflict) {
-                conflicts.push_back(where);
-                conflicts.back().Kind = TMergeConflict::TKind::Cell;
-                conflicts.back().Column = x;
-                conflicts.back().Row = y;
-            }
-        }
-    result = merged;
-}
 
 TStageMerge MergeStageSets(const std::vector<StageRecord>& base, const std::vector<StageRecord>& ours,
                            const std::vector<StageRecord>& theirs, TMergeSide prefer, std::size_t maxRecords)
