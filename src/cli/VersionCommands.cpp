@@ -13,6 +13,7 @@
 
 #include <strings.h>
 #include <unistd.h>
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -74,6 +75,11 @@ int RunTextconv(const TArgs& args, std::ostream& out, std::ostream& /*err*/)
 int RunMerge(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
 {
     const TMergeSide prefer = PreferArg(args);
+    const std::vector<std::string>& names = args.Positional;
+    if (std::count(names.begin(), names.end(), "-") > 1)
+        throw TUsageError("only one of BASE, OURS and THEIRS can be standard input");
+    if (names[1] == "-" && !args.Has("-o"))
+        throw TUsageError("OURS is standard input: name the result with -o");
     const TMergeInputs inputs{WholeStageSet(args.Positional[0]), WholeStageSet(args.Positional[1]),
                               WholeStageSet(args.Positional[2])};
     const TStageMerge merge =

@@ -18,7 +18,8 @@ int RunTextconv(const TArgs& args, std::ostream& out, std::ostream& err);
 // merge BASE OURS THEIRS [-o OUT] [--prefer ours|theirs] [--json FILE]
 // [--path P]: the three-way merge into OUT (default OURS, as git's %A),
 // written whole or not at all; a stage file's name is written under its
-// lock. Conflicts are listed on `err`, naming P (git's %P) or OUT.
+// lock. One input may be "-", standard input (OURS then needs -o).
+// Conflicts are listed on `err`, naming P (git's %P) or OUT.
 int RunMerge(const TArgs& args, std::ostream& out, std::ostream& err);
 
 // git-setup [DIR]: the repository holding DIR (default the current
