@@ -24,7 +24,7 @@ std::string StageFate(const TMergeInputs& inputs, const TMergeConflict& c, int s
 {
     const int number = side == 1 ? c.Ours : c.Theirs;
     if (number < 0)
-        return "removed it";
+        return "removed it, or moved and changed it";
     if (!RecordsEqual(Stage(inputs, c, side), Stage(inputs, c, 0)))
         return "changed it";
     return number == c.Base ? "kept it" : "moved it to " + TwoDigits(number);
@@ -64,7 +64,7 @@ std::string ConflictLine(const TMergeConflict& c, const TMergeInputs& inputs)
         break;
     case TMergeConflict::TKind::Stage:
         line += "base stage " + TwoDigits(c.Base) + " " + QuotedText(Stage(inputs, c, 0).Caption) + ": ours "
-                + StageFate(inputs, c, 1) + ", theirs " + StageFate(inputs, c, 2);
+                + StageFate(inputs, c, 1) + "; theirs " + StageFate(inputs, c, 2);
         break;
     case TMergeConflict::TKind::Order:
         line += "both changed the order:";
