@@ -3,7 +3,6 @@
 #include "storage/StageAlignment.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
