@@ -25,9 +25,12 @@ TGameFolder GameFolderOf(const std::vector<std::string>& arguments)
         return game;
     }
     const fs::path folder = given.parent_path();
-    if (!fs::is_directory(folder, error)) {
-        game.Error =
-            "Cannot open \"" + arguments.front() + "\": there is no such folder; working in the current folder.";
+    const bool folderExists = fs::is_directory(folder, error);
+    if (!fs::exists(fs::symlink_status(given, error))
+        && (!folderExists || !IsStageFileName(given.filename().string()))) {
+        game.Error = "Cannot open \"" + arguments.front() + "\": there is no such "
+                     + (folderExists ? "file or folder." : "folder.");
+        game.Refused = true;
         return game;
     }
     game.StageFile = given;

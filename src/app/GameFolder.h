@@ -16,12 +16,16 @@ struct TGameFolder {
     std::filesystem::path StageFile = DefaultStageFileName;
     std::filesystem::path PictureFolder;
     // Why the argument was not used (the editor then works in the current
-    // folder); empty when it was, or when there was none.
+    // folder, unless Refused); empty when it was, or when there was none.
     std::string Error;
+    // The argument names nothing that exists: the editor does not start
+    // (a mistyped folder must not get a stage file at the first Save).
+    bool Refused = false;
 };
 
 // The game folder of `arguments`, the program's arguments without its own name
 // and without the window system's options: none, or one folder or stage file.
-// A file that does not exist yet is taken as the stage file to create, so long
-// as its folder exists.
+// A path that does not exist is refused, unless it names a stage file
+// ("Stage.Dat" in any letter case) in a folder that exists: that is the
+// stage file the first Save offers to create.
 TGameFolder GameFolderOf(const std::vector<std::string>& arguments);

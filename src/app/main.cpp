@@ -1,4 +1,5 @@
 #include "app/EditorApplication.h"
+#include "ui/ErrorReport.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,5 +14,11 @@ int main(int argc, char** argv)
         return 0;
     }
     TEditorApplication application(argc, argv);
-    return RunEditor(application, GameFolderOf(application));
+    const TGameFolder game = GameFolderOf(application);
+    if (game.Refused) {
+        std::fprintf(stderr, "stage-editor: %s\n", game.Error.c_str());
+        ShowErrorReport(QString::fromLocal8Bit(game.Error.c_str()));
+        return 2;
+    }
+    return RunEditor(application, game);
 }

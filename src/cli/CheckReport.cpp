@@ -40,15 +40,17 @@ std::string CheckReportText(const TCheckReport& report)
                 ++cells[findings[i].Message];
         for (std::size_t i = begin; i < end; ++i) {
             const TFinding& f = findings[i];
+            // Names and captions quoted in a message read as the JSON output reads them.
+            const std::string line = Utf8Text(FindingLine(f));
             if (!f.IsCell()) {
-                out += FindingLine(f) + "\n";
+                out += line + "\n";
                 continue;
             }
             int& count = cells[f.Message];  // -1 once a folded line was shown
             if (count >= 0 && count <= FoldedCells) {
-                out += FindingLine(f) + "\n";
+                out += line + "\n";
             } else if (count > 0) {
-                out += FindingLine(f) + " (and " + Counted(count - 1, "more cell") + " like it)\n";
+                out += line + " (and " + Counted(count - 1, "more cell") + " like it)\n";
                 count = -1;
             }
         }
@@ -62,11 +64,8 @@ std::string CheckReportText(const TCheckReport& report)
 
 std::string CheckReportJson(const TCheckReport& report)
 {
-    if (report.Findings.empty())
-        return "[]\n";
-    std::string out = "[\n";
-    for (std::size_t i = 0; i < report.Findings.size(); ++i)
-        out += FindingJson(report.Findings[i]) + (i + 1 < report.Findings.size() ? ",\n" : "\n");
-    out += "]\n";
-    return out;
+    std::vector<std::string> objects;
+    for (const TFinding& finding : report.Findings)
+        objects.push_back(FindingJson(finding));
+    return JsonArrayLines(objects);
 }

@@ -9,7 +9,6 @@
 #include "storage/RecordDiff.h"
 
 #include <ostream>
-#include <set>
 #include <system_error>
 
 namespace {
@@ -69,19 +68,19 @@ void WriteDiffPictures(const TStageSetDiff& diff, const std::filesystem::path& d
     std::filesystem::create_directories(dir, error);
     if (error || !std::filesystem::is_directory(dir, error))
         throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
-    CheckFolderTargets(dir, names, stageFiles);
+    for (const std::filesystem::path& stageFile : stageFiles)
+        CheckFolderTargets(dir, names, stageFile);
 
     const int cells = static_cast<int>(drawn.size());
     TSheet sheet = NewSheet(cells, cells <= 40 ? TSheetOptions{4, 2} : TSheetOptions{10, 4});
     TStageRenderer renderer(pictureFolder);
-    std::set<std::string> told;  // pictures whose trouble was named
+    TPictureProblems problems;
     std::vector<TCellChange> changed;
     for (int index = 0; index < cells; ++index) {
         const TStageChange& change = drawn[static_cast<std::size_t>(index)];
         const StageRecord& record = diff.B[static_cast<std::size_t>(change.B)];
         TRenderedStage stage = renderer.Render(record);
-        if (!stage.PictureError.empty() && told.insert(record.BG_Bitmap.Str()).second)
-            err << "stagetool diff: " << record.BG_Bitmap.Str().c_str() << ": " << stage.PictureError << "\n";
+        problems.Add(record.BG_Bitmap.Str(), stage.PictureError, change.B);
         std::string note = "added";
         if (change.Kind == TStageChangeKind::Changed) {
             const StageRecord& before = diff.A[static_cast<std::size_t>(change.A)];
@@ -95,5 +94,7 @@ void WriteDiffPictures(const TStageSetDiff& diff, const std::filesystem::path& d
                      "the picture of stage " + TwoDigits(change.B));
         PutSheetCell(sheet, index, stage.Pixels, change.B, note, record.Caption);
     }
+    for (const std::string& problem : problems.Lines())
+        err << "stagetool diff: " << problem << "\n";
     WritePngFile(dir / "changes.png", sheet.Pixels, sheet.Layout.Width, sheet.Layout.Height, "the changes", 1);
 }

@@ -15,7 +15,7 @@
 // and labelled. DIR is made when missing and follows the rules of every
 // folder output (CheckFolderTargets; `stageFiles` are never written).
 // Pictures come from "Map" in `pictureFolder`; one that cannot be read is
-// named once on `err`. Writes nothing when no stage changed. Raises
+// named once on `err`, with the stages that name it. Writes nothing when no stage changed. Raises
 // TToolError or std::runtime_error, with a reason, when a file cannot be
 // written.
 void WriteDiffPictures(const TStageSetDiff& diff, const std::filesystem::path& dir,

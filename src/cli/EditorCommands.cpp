@@ -6,6 +6,7 @@
 #include "cli/StageSave.h"
 #include "editor/RandomGen.h"
 #include "editor/WindowlessEditor.h"
+#include "storage/FileLookup.h"
 
 #include <ostream>
 #include <string>
@@ -17,7 +18,9 @@ int RunRandom(const TArgs& args, std::ostream& out, std::ostream& /*err*/)
     if (args.Has("--seed"))
         RandomSeed = static_cast<std::uint32_t>(ParseNumber(args.Get("--seed", ""), 0, UINT32_MAX, "seed"));
     editor.Form.GenerateRandomStage();
-    CheckOutputIsNotStageFile(args, StageFileArg(args));
+    // The stage file only matters as a name -o must not take: two of
+    // another case are no reason to refuse.
+    CheckOutputIsNotStageFile(args, FindStageFile(args.Get("--file", DefaultStageFileName)));
     WriteOutput(args, editor.Form.ExportTextMap(), out);
     return 0;
 }

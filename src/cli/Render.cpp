@@ -1,5 +1,6 @@
 #include "cli/Render.h"
 
+#include "cli/ToolArgs.h"
 #include "editor/Main.h"
 #include "editor/StageRenderer.h"
 #include "platform/PngEncode.h"
@@ -41,4 +42,20 @@ void WritePngFile(const std::filesystem::path& output, const std::vector<std::ui
     const TWriteResult written = SafeWriteFile(output, *png);
     if (!written)
         throw std::runtime_error("cannot write " + output.string() + ": " + written.Error);
+}
+
+void TPictureProblems::Add(const std::string& picture, const std::string& why, int number)
+{
+    if (why.empty())
+        return;
+    std::string& stages = FStages[{picture, why}];
+    stages += (stages.empty() ? "" : ", ") + TwoDigits(number);
+}
+
+std::vector<std::string> TPictureProblems::Lines() const
+{
+    std::vector<std::string> lines;
+    for (const auto& [key, stages] : FStages)
+        lines.push_back(key.first + ": " + key.second + " (stages " + stages + ")");
+    return lines;
 }

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Loads record `number` of `stageFile` as a freshly started editor does, with
@@ -24,3 +26,16 @@ void RenderStagePreview(int number, const std::filesystem::path& stageFile, cons
 // std::runtime_error naming `what` or the file, with nothing written.
 void WritePngFile(const std::filesystem::path& output, const std::vector<std::uint32_t>& pixels, int width, int height,
                   const std::string& what, int compression = -1);
+
+// Background pictures that could not be shown, gathered over many stages
+// for one line each: "name: why (stages 03, 07)".
+class TPictureProblems {
+public:
+    // Stage `number` named `picture`, which could not be shown for `why`
+    // (nothing when `why` is empty).
+    void Add(const std::string& picture, const std::string& why, int number);
+    std::vector<std::string> Lines() const;
+
+private:
+    std::map<std::pair<std::string, std::string>, std::string> FStages;  // (name, why) -> stages
+};

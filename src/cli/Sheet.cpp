@@ -1,14 +1,13 @@
 #include "cli/Sheet.h"
 
+#include "cli/Render.h"
 #include "editor/Main.h"
 #include "editor/StageRenderer.h"
 #include "platform/TextRenderer.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
@@ -163,7 +162,7 @@ TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pict
         throw std::runtime_error("the file holds no record; nothing to draw");
     TSheet sheet = NewSheet(cells, options);
 
-    std::map<std::pair<std::string, std::string>, std::string> problems;  // (name, why) -> stages
+    TPictureProblems problems;
     TStageRenderer renderer(pictureFolder);
     for (int index = 0; index < whole; ++index) {
         const StageRecord& record = records.Records[static_cast<std::size_t>(index)];
@@ -171,19 +170,13 @@ TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pict
         char total[32];
         std::snprintf(total, sizeof total, "EC=%2.2d", static_cast<int>(SumEnemyCounts(record.EnemyCount)));
         PutSheetCell(sheet, index, stage.Pixels, index, total, record.Caption);
-        if (!stage.PictureError.empty()) {
-            char number[16];
-            std::snprintf(number, sizeof number, "%02d", index);
-            std::string& stages = problems[{record.BG_Bitmap.Str(), stage.PictureError}];
-            stages += stages.empty() ? number : std::string(", ") + number;
-        }
+        problems.Add(record.BG_Bitmap.Str(), stage.PictureError, index);
     }
     if (cells > whole) {
         EmptyPicture(sheet, whole);
         Label(sheet, whole, whole, "", "no whole record (" + std::to_string(records.TrailingBytes) + " bytes)",
               MissingColor);
     }
-    for (const auto& [key, stages] : problems)
-        sheet.PictureProblems.push_back(key.first + ": " + key.second + " (stages " + stages + ")");
+    sheet.PictureProblems = problems.Lines();
     return sheet;
 }

@@ -7,25 +7,6 @@
 #include <ostream>
 #include <string>
 
-namespace {
-
-// Control bytes show as '?', and in a caption the line break mark as a
-// space, so every record stays on its line.
-std::string OnOneLine(const TShortString& text, bool caption)
-{
-    std::string line = text.Str();
-    for (char& ch : line) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (caption && byte == LineBreakMark)
-            ch = ' ';
-        else if (byte < 32 || byte == 127)
-            ch = '?';
-    }
-    return line;
-}
-
-}  // namespace
-
 int RunList(const TArgs& args, std::ostream& out, std::ostream& /*err*/)
 {
     const auto file = StageFileArg(args);
@@ -35,9 +16,9 @@ int RunList(const TArgs& args, std::ostream& out, std::ostream& /*err*/)
     std::string text;
     for (std::size_t n = 0; n < records.Records.size(); ++n) {
         const StageRecord& record = records.Records[n];
-        text += TwoDigits(static_cast<std::int64_t>(n)) + "\t" + OnOneLine(record.Caption, true) + "\t"
+        text += TwoDigits(static_cast<std::int64_t>(n)) + "\t" + ListedText(record.Caption, true) + "\t"
                 + std::to_string(static_cast<unsigned>(SumEnemyCounts(record.EnemyCount))) + "\t"
-                + std::to_string(record.MaxCount) + "\t" + OnOneLine(record.BG_Bitmap, false) + "\n";
+                + std::to_string(record.MaxCount) + "\t" + ListedText(record.BG_Bitmap, false) + "\n";
     }
     WriteAll(out, text);
     return 0;

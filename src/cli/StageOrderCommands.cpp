@@ -1,51 +1,29 @@
 #include "cli/StageOrderCommands.h"
 
+#include "cli/StageSave.h"
 #include "storage/StageSetFile.h"
 
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-namespace {
-
-// The line break mark shows as a space and control bytes as '?', so every
-// stage stays on its line (as list prints captions).
-std::string CaptionOnALine(const TShortString& caption)
-{
-    std::string text = caption.Str();
-    for (char& ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte == LineBreakMark)
-            ch = ' ';
-        else if (byte < 32 || byte == 127)
-            ch = '?';
-    }
-    return text;
-}
-
-// Where the new record at a number came from, for its line: "empty" unless
-// the command says otherwise.
-using TNewNote = std::function<std::string(int number)>;
-
-int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, std::ostream& out, std::ostream& err,
-           const TNewNote& note = {})
+int RunStageSetEdit(const char* command, const TArgs& args, const TStageSetEdit& edit, std::ostream& out,
+                    std::ostream& err, const TNewNote& note)
 {
     const auto file = StageFileArg(args);
     const TStageSetOutcome outcome = ChangeStageSet(file, edit);
     if (!outcome)
         throw TToolError("cannot change " + file.string() + ": " + outcome.Error + "; nothing changed");
-    if (outcome.TrailingBytes > 0)
-        err << "stagetool " << command << ": the last " << outcome.TrailingBytes << " bytes of " << file.string()
-            << " are no whole record and are dropped\n";
     if (outcome.Step.Empty())
         err << "stagetool " << command << ": nothing changed\n";
+    else if (outcome.TrailingBytes > 0)
+        NameDroppedPiece(file, TStageFilePiece{outcome.Step.CountBefore, outcome.TrailingBytes}, command, err);
     for (const TStageSetStep::TChange& change : outcome.Step.Changes) {
         const StageRecord* after = outcome.Step.After(change.Number);
         if (!after)
             continue;
         const int source = outcome.Step.Source[static_cast<std::size_t>(change.Number)];
-        out << StageNumberText(change.Number) << '\t' << CaptionOnALine(after->Caption) << '\t'
+        out << StageNumberText(change.Number) << '\t' << ListedText(after->Caption, true) << '\t'
             << (source >= 0 ? "moved from " + StageNumberText(source)
                 : note      ? note(change.Number)
                             : "empty")
@@ -55,6 +33,8 @@ int Change(const char* command, const TArgs& args, const TStageSetEdit& edit, st
         throw TToolError("cannot write to standard output");
     return 0;
 }
+
+namespace {
 
 int Number(const TArgs& args, std::size_t index)
 {
@@ -67,7 +47,7 @@ int RunMove(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int from = Number(args, 0);
     const int to = Number(args, 1);
-    return Change(
+    return RunStageSetEdit(
         "move", args, [=](const std::vector<StageRecord>& r) { return MoveStages(r, from, 1, to); }, out, err);
 }
 
@@ -75,7 +55,7 @@ int RunCopy(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int from = Number(args, 0);
     const int to = Number(args, 1);
-    return Change(
+    return RunStageSetEdit(
         "copy", args, [=](const std::vector<StageRecord>& r) { return CopyStages(r, {from}, to); }, out, err,
         [=](int number) { return number == to ? "copy of " + StageNumberText(from) : std::string("empty"); });
 }
@@ -84,21 +64,21 @@ int RunSwap(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int a = Number(args, 0);
     const int b = Number(args, 1);
-    return Change(
+    return RunStageSetEdit(
         "swap", args, [=](const std::vector<StageRecord>& r) { return SwapStages(r, a, b); }, out, err);
 }
 
 int RunInsert(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int number = Number(args, 0);
-    return Change(
+    return RunStageSetEdit(
         "insert", args, [=](const std::vector<StageRecord>& r) { return InsertStage(r, number); }, out, err);
 }
 
 int RunDelete(const TArgs& args, std::ostream& out, std::ostream& err)
 {
     const int number = Number(args, 0);
-    return Change(
+    return RunStageSetEdit(
         "delete", args, [=](const std::vector<StageRecord>& r) { return DeleteStages(r, {number}); }, out, err);
 }
 
@@ -107,6 +87,6 @@ int RunClear(const TArgs& args, std::ostream& out, std::ostream& err)
     std::vector<int> numbers;
     for (std::size_t i = 0; i < args.Positional.size(); ++i)
         numbers.push_back(Number(args, i));
-    return Change(
+    return RunStageSetEdit(
         "clear", args, [=](const std::vector<StageRecord>& r) { return ClearStages(r, numbers); }, out, err);
 }

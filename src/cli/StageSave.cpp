@@ -55,36 +55,33 @@ void SaveStageRecord(const std::filesystem::path& file, int number, const StageR
         // Another program made it meanwhile: save into it as into any file.
     }
     // As the editor saves: into the file found ignoring case, padded with empty records.
-    if (const TRecordResult written = WriteStageRecord(file, number, record, empty); !written)
+    const TRecordResult written = WriteStageRecord(file, number, record, empty, TDamagedFile::Refuse);
+    if (written.Piece)
+        throw TToolError(StageFilePieceText(file, *written.Piece)
+                         + " Nothing written: it may be a copy cut short, or no stage file at all.");
+    if (!written)
         throw TToolError("cannot write stage " + std::to_string(number) + " to " + file.string() + ": "
                          + written.Error);
+}
+
+void NameDroppedPiece(const std::filesystem::path& file, const std::optional<TStageFilePiece>& piece,
+                      const char* command, std::ostream& err)
+{
+    if (piece)
+        err << "stagetool " << command << ": " << StageFilePieceText(file, *piece) << " That piece is dropped.\n";
 }
 
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
                          const char* command, std::ostream& err)
 {
-    std::int64_t dropped = 0;
+    std::optional<TStageFilePiece> dropped;
     // Under the file's lock from the read to the rename, so that no save or
     // import lands in between and is lost.
     const TWriteResult written = ReplaceStageFile(file, MaxStageFileRecords, [&](const TStageRecords& current) {
-        dropped = current.Read ? current.TrailingBytes : 0;
+        dropped = StageFilePieceOf(current);
         return WithRecords(current, records);
     });
     if (!written)
         throw TToolError("cannot write " + file.string() + ": " + written.Error);
-    if (dropped > 0)
-        err << "stagetool " << command << ": the last " << dropped << " bytes of " << file.string()
-            << " are no whole record and are dropped\n";
-}
-
-void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records)
-{
-    // Under the file's lock, so that no save or import lands in the old file
-    // meanwhile and is lost.
-    const std::string bytes = StageFileBytes(records);
-    const TWriteResult written = ReplaceStageFile(file, 0, [&bytes](const TStageRecords&) {
-        return TStageFileContent{bytes, {}};
-    });
-    if (!written)
-        throw TToolError("cannot write " + file.string() + ": " + written.Error);
+    NameDroppedPiece(file, dropped, command, err);
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,18 +19,21 @@ TStageRecords ReadAllRecords(const std::filesystem::path& file, std::int64_t max
 
 // Saves `record` as stage `number` as the editor saves, under the file's
 // lock: into the file (found as the editor finds it), padded with empty
-// records up to `number`. A missing file is made whole or not at all.
+// records up to `number`. A missing file is made whole or not at all. A file
+// that ends inside a stage is refused, naming the piece: it may be a copy
+// cut short, or no stage file at all.
 void SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record);
 
-// Writes `records` as the whole stage file with one safe replace, under the
-// file's lock.
-void WriteWholeStageFile(const std::filesystem::path& file, const std::vector<StageRecord>& records);
+// Names on `err` the piece the stage file ended with, which `command`
+// dropped by replacing the whole file; nothing when there was none.
+void NameDroppedPiece(const std::filesystem::path& file, const std::optional<TStageFilePiece>& piece,
+                      const char* command, std::ostream& err);
 
 // Puts `records` (by stage number) into the stage file with one safe
 // replace, under the file's lock from reading it to replacing it: the file's
 // other whole records stay as they are, empty records
 // pad up to the highest number, and a missing file is made. A trailing piece
-// that is no record is dropped (named on `err` by `command`). Nothing is
+// that is no record is dropped (NameDroppedPiece). Nothing is
 // written when the file cannot be read whole.
 void ReplaceStageRecords(const std::filesystem::path& file, const std::map<int, StageRecord>& records,
                          const char* command, std::ostream& err);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -61,9 +62,7 @@ std::vector<StageRecord> WholeStageSet(const std::string& name)
     if (records.TooMany)
         throw TToolError(label + " holds more than " + std::to_string(MaxStageFileRecords)
                          + " records; it is no stage file");
-    if (records.TrailingBytes > 0)
-        throw TToolError(label + " ends inside stage " + TwoDigits(records.WholeRecords) + " ("
-                         + std::to_string(records.TrailingBytes) + " of " + std::to_string(StageRecordSize)
-                         + " bytes); it is no whole stage file");
+    if (const std::optional<TStageFilePiece> piece = StageFilePieceOf(records))
+        throw TToolError(StageFilePieceText(label, *piece));
     return std::move(records.Records);
 }

@@ -4,6 +4,7 @@
 #include "cli/StageFileCommands.h"
 #include "cli/StageOrderCommands.h"
 #include "cli/TextMapCommands.h"
+#include "cli/TileCommands.h"
 #include "cli/TiledCommands.h"
 #include "cli/VersionCommands.h"
 
@@ -24,7 +25,7 @@ const std::vector<TCommand>& StageToolCommands()
          RunSheet},
         {"check", "check [--file F] [--json]", {"--file"}, 0, 0, RunCheck, {"--json"}},
         {"unpack", "unpack [--file F] DIR", {"--file"}, 1, 1, RunUnpack},
-        {"pack", "pack DIR [--file F]", {"--file"}, 1, 1, RunPack},
+        {"pack", "pack DIR [--file F] [--prune]", {"--file"}, 1, 1, RunPack, {"--prune"}},
         {"tiled-export", "tiled-export [--file F] DIR", {"--file"}, 1, 1, RunTiledExport},
         {"tiled-import",
          "tiled-import [--file F] [--stage N] DIR|FILE.tmx ...",
@@ -38,6 +39,20 @@ const std::vector<TCommand>& StageToolCommands()
         {"insert", "insert N [--file F]", {"--file"}, 1, 1, RunInsert},
         {"delete", "delete N [--file F]", {"--file"}, 1, 1, RunDelete},
         {"clear", "clear N ... [--file F]", {"--file"}, 1, 100, RunClear},
+        {"find",
+         "find TILE [--layer BG|FG] [--stages A..B] [--file F] [--json] | find --caption TEXT ...",
+         {"--file", "--layer", "--stages", "--caption"},
+         0,
+         1,
+         RunFind,
+         {"--json"}},
+        {"stats", "stats [--file F] [--json]", {"--file"}, 0, 0, RunStats, {"--json"}},
+        {"replace",
+         "replace FROM TO [--layer BG|FG] [--stages A..B] [--file F]",
+         {"--file", "--layer", "--stages"},
+         2,
+         2,
+         RunReplace},
         {"diff", "diff A|- B|- [--json] [--png DIR]", {"--png"}, 2, 2, RunDiff, {"--json"}, ExitTrouble},
         {"textconv", "textconv FILE", {}, 1, 1, RunTextconv, {}, 0},
         {"merge",

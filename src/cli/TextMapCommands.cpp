@@ -4,6 +4,7 @@
 #include "cli/TextMapSet.h"
 #include "storage/SafeWrite.h"
 #include "storage/StageFile.h"
+#include "storage/StageSetFile.h"
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
 
@@ -24,6 +25,43 @@ std::string ReadTextMapBytes(const std::filesystem::path& path)
     if (!read)
         throw TToolError("cannot read " + path.string() + ": " + read.Error);
     return std::move(read.Bytes);
+}
+
+// Replaces the stage file by `records`, the stages the maps of `dir` hold
+// (`mapped` the numbers with a map), under the file's lock from reading it
+// to the rename. The file's stages that no map names and that are not empty
+// would be lost: each is named on `err`, and unless `prune` nothing is
+// written.
+void PackStageFile(const std::filesystem::path& file, const std::filesystem::path& dir,
+                   const std::vector<StageRecord>& records, const std::map<int, std::filesystem::path>& mapped,
+                   bool prune, std::ostream& err)
+{
+    std::vector<std::string> unmapped;
+    std::optional<TStageFilePiece> dropped;
+    bool lost = false;  // refused for the stages it would lose
+    const TWriteResult written = ReplaceStageFile(file, MaxStageFileRecords,
+                                                  [&](const TStageRecords& current) {
+                                                      unmapped.clear();
+                                                      dropped = StageFilePieceOf(current);
+                                                      for (std::size_t n = 0; n < current.Records.size(); ++n)
+                                                          if (!mapped.count(static_cast<int>(n))
+                                                              && !IsEmptyRecord(current.Records[n]))
+                                                              unmapped.push_back(
+                                                                  "stage " + TwoDigits(static_cast<std::int64_t>(n))
+                                                                  + " of " + file.string() + " ("
+                                                                  + ListedText(current.Records[n].Caption, true)
+                                                                  + ") has no text map in " + dir.string());
+                                                      lost = !unmapped.empty() && !prune;
+                                                      if (lost)
+                                                          return TStageFileContent{{}, Counted(static_cast<int>(unmapped.size()), "stage")
+                                             + " would be lost; nothing written (pack --prune drops them)"};
+                                                      return TStageFileContent{StageFileBytes(records), {}};
+                                                  });
+    for (const std::string& stage : unmapped)
+        err << "stagetool pack: " << stage << (written ? "; dropped" : "") << "\n";
+    if (!written)
+        throw TToolError(lost ? written.Error : "cannot write " + file.string() + ": " + written.Error);
+    NameDroppedPiece(file, dropped, "pack", err);
 }
 
 }  // namespace
@@ -86,7 +124,10 @@ int RunUnpack(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
             err << "stagetool unpack: " << stale.string() << " is past the last record; pack will add it back\n";
     }
 
-    CheckTextMapTargets(dir, count, file);
+    std::vector<std::string> names;
+    for (int n = 0; n < count; ++n)
+        names.push_back(TextMapName(n));
+    CheckFolderTargets(dir, names, file);
     int failed = 0;
     std::string firstFailure;
     for (int n = 0; n < count; ++n) {
@@ -140,6 +181,6 @@ int RunPack(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     if (failed > 0)
         throw TToolError(std::to_string(failed) + " of " + std::to_string(maps.size())
                          + " text maps could not be read; nothing written");
-    WriteWholeStageFile(file, records);
+    PackStageFile(file, dir, records, maps, args.Has("--prune"), err);
     return 0;
 }

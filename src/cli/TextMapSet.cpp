@@ -177,16 +177,8 @@ int TextMapNumber(const std::string& name)
     return StageFileNumber(name, ".txt");
 }
 
-void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std::filesystem::path& stageFile)
-{
-    std::vector<std::string> names;
-    for (int n = 0; n < count; ++n)
-        names.push_back(TextMapName(n));
-    CheckFolderTargets(dir, names, {stageFile});
-}
-
 void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,
-                        const std::vector<std::filesystem::path>& stageFiles)
+                        const std::filesystem::path& stageFile)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -196,8 +188,7 @@ void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std:
     std::map<fs::path, fs::path> reached;  // where each name's bytes would land -> the name
     for (const std::string& name : names) {
         const fs::path target = dir / name;
-        for (const fs::path& stageFile : stageFiles)
-            CheckNotStageFile(target, stageFile, target.string());
+        CheckNotStageFile(target, stageFile, target.string());
         const fs::path real = fs::weakly_canonical(target, error);
         if (error)
             throw TToolError("cannot follow " + target.string() + ": " + error.message() + "; nothing written");
@@ -208,6 +199,10 @@ void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std:
             if (!fs::exists(target, error))
                 throw TToolError(target.string() + " is a link to a missing file; nothing written");
         }
+        // A FIFO, a device or a folder there would fail or block part way,
+        // after the other maps were written.
+        if (fs::exists(target, error) && !fs::is_regular_file(target, error))
+            throw TToolError(target.string() + " is not a regular file; nothing written");
         const auto [other, first] = reached.emplace(real, target);
         if (!first)
             throw TToolError(target.string() + " and " + other->second.string() + " lead to the same file "

@@ -65,13 +65,10 @@ std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path
 std::string TextMapName(int number);
 int TextMapNumber(const std::string& name);
 
-// Refuses, naming the first, a name DIR/NAME of `names` that a command
-// writing a folder must not write through: one that is or leads to one of
-// `stageFiles` (see CheckNotStageFile), a link that leads out of DIR or to
-// nothing, or a link to a file that another of the names leads to as well.
-// Raises TToolError.
+// Refuses, naming the first, a name of `names` in `dir` that a command
+// writing them all must not write through: one that is or leads to the stage
+// file (see CheckNotStageFile), a link that leads out of DIR or to nothing,
+// a link to a file that another of the names leads to as well, or anything
+// but a regular file (a FIFO, a device, a folder). Raises TToolError.
 void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,
-                        const std::vector<std::filesystem::path>& stageFiles);
-
-// The same for unpack's text maps DIR/NN.txt, N below `count`.
-void CheckTextMapTargets(const std::filesystem::path& dir, int count, const std::filesystem::path& stageFile);
+                        const std::filesystem::path& stageFile);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -107,9 +108,7 @@ std::string StageFileTextView(const std::string& name)
     if (records.TooMany || records.WholeRecords > static_cast<std::int64_t>(records.Records.size()))
         return out + "the file holds more than " + std::to_string(MaxStageFileRecords)
                + " records, more than a stage file holds; the rest is not shown\n";
-    if (records.TrailingBytes > 0)
-        out += "the file ends inside stage " + TwoDigits(records.WholeRecords) + " ("
-               + std::to_string(records.TrailingBytes) + " of " + std::to_string(StageRecordSize)
-               + " bytes): no whole record\n";
+    if (const std::optional<TStageFilePiece> piece = StageFilePieceOf(records))
+        out += StageFilePieceText("the file", *piece) + "\n";
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/StageSave.h"
 #include "cli/TextMapSet.h"
+#include "cli/TiledPictures.h"
 #include "cli/TiledSet.h"
 #include "storage/SafeWrite.h"
 #include "storage/TextMapFile.h"
@@ -32,7 +33,7 @@ std::string Joined(const std::vector<std::string>& phrases)
 
 // Writes every file whole; a failure does not stop the others and is
 // reported once at the end.
-void WriteFiles(const std::vector<std::pair<fs::path, std::string>>& files)
+void WriteFiles(const std::vector<std::pair<fs::path, std::string_view>>& files)
 {
     int failed = 0;
     std::string firstFailure;
@@ -46,6 +47,24 @@ void WriteFiles(const std::vector<std::pair<fs::path, std::string>>& files)
                          + " files; the first: " + firstFailure);
 }
 
+// The files tiled-export writes beside the maps, which importing a folder
+// passes over.
+const std::vector<std::string_view>& ExportedBesideMaps()
+{
+    static const std::vector<std::string> backgrounds = [] {
+        std::vector<std::string> names;
+        for (int n = 0; n <= MaxStageNumber; ++n)
+            names.push_back(TiledBackgroundFile(n));
+        return names;
+    }();
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> all = {TiledTilesetFile, TiledTileImageFile, TiledFlagImageFile, TiledWorldFile};
+        all.insert(all.end(), backgrounds.begin(), backgrounds.end());
+        return all;
+    }();
+    return names;
+}
+
 struct TMapFile {
     int Number = 0;
     fs::path Path;
@@ -55,7 +74,7 @@ struct TMapFile {
 // ignored or taken in its place go to `err`.
 std::string ReadMapFile(const TMapFile& file, StageRecord& record, std::ostream& err)
 {
-    const TTextMapRead bytes = ReadTextMapFile(file.Path);
+    const TTextMapRead bytes = ReadTextMapFile(file.Path, MaxTiledMapBytes, "a Tiled map");
     if (!bytes)
         return bytes.Error;
     const TTiledMapRead map = ReadTiledMap(bytes.Bytes);
@@ -80,35 +99,48 @@ int RunTiledExport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     if (error || !fs::is_directory(dir, error))
         throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
 
+    // Everything is made first, and said and written only once no name of
+    // it is a link that must not be written through.
     const std::string tiles = TileImagePng();
-    if (tiles.empty())
-        throw TToolError("cannot encode the tile image as PNG; nothing written");
-    std::vector<std::pair<fs::path, std::string>> files = {
-        {dir / TiledTileImageFile, tiles},
-        {dir / TiledTilesetFile, WriteTiledTileset()},
-    };
-    std::vector<std::pair<int, std::string>> world;
+    const std::string flag = FlagImagePng();
+    if (tiles.empty() || flag.empty())
+        throw TToolError("cannot encode the tile and flag images as PNG; nothing written");
+    const std::string tileset = WriteTiledTileset();
+    std::vector<std::pair<fs::path, std::string_view>> files = {
+        {dir / TiledTileImageFile, tiles}, {dir / TiledFlagImageFile, flag}, {dir / TiledTilesetFile, tileset}};
+    const TTiledBackgrounds backgrounds = DrawTiledBackgrounds(records.Records, file.parent_path());
+    std::vector<std::string> warnings = backgrounds.Problems;
     const int count = static_cast<int>(records.Records.size());
+    std::vector<std::string> maps;
+    maps.reserve(records.Records.size());  // the files hold views of them
+    std::vector<std::pair<int, std::string>> world;
     for (int n = 0; n < count; ++n) {
         const StageRecord& record = records.Records[static_cast<std::size_t>(n)];
-        const std::string map = WriteTiledMap(TiledStageOf(record, file.parent_path(), dir));
-        if (const std::string losses = Joined(TiledLosses(record, map)); !losses.empty())
-            err << "stagetool tiled-export: stage " << TwoDigits(n) << " will not come back byte for byte: " << losses
-                << "\n";
-        const std::string name = StageFileName(n, MapExtension);
-        files.emplace_back(dir / name, map);
-        world.emplace_back(n, name);
+        maps.push_back(WriteTiledMap(TiledStageOf(record, n)));
+        if (const std::string losses = Joined(TiledLosses(record, maps.back())); !losses.empty())
+            warnings.push_back("stage " + TwoDigits(n) + " will not come back byte for byte: " + losses);
+        world.emplace_back(n, StageFileName(n, MapExtension));
+        files.emplace_back(dir / world.back().second, maps.back());
+        files.emplace_back(
+            dir / TiledBackgroundFile(n),
+            backgrounds.Pngs[static_cast<std::size_t>(backgrounds.OfStage[static_cast<std::size_t>(n)])]);
     }
-    files.emplace_back(dir / TiledWorldFile, WriteTiledWorld(world));
+    const std::string worldFile = WriteTiledWorld(world);
+    files.emplace_back(dir / TiledWorldFile, worldFile);
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files)
+        names.push_back(path.filename().string());
+    CheckFolderTargets(dir, names, file);
     if (records.TrailingBytes > 0)
-        err << "stagetool tiled-export: the last " << records.TrailingBytes << " bytes of " << file.string()
-            << " are no whole record and are not exported\n";
+        warnings.push_back("the last " + std::to_string(records.TrailingBytes) + " bytes of " + file.string()
+                           + " are no whole record and are not exported");
     for (int n = count; n <= MaxStageNumber; ++n) {
         const fs::path stale = dir / StageFileName(n, MapExtension);
         if (fs::exists(fs::symlink_status(stale, error)))
-            err << "stagetool tiled-export: " << stale.string()
-                << " is past the last record; importing the folder adds it back\n";
+            warnings.push_back(stale.string() + " is past the last record; importing the folder adds it back");
     }
+    for (const std::string& warning : warnings)
+        err << "stagetool tiled-export: " << warning << "\n";
     WriteFiles(files);
     // Losses are warnings, as unpack's are: the exit status stays 0.
     return 0;
@@ -124,8 +156,8 @@ int RunTiledImport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
         if (fs::is_directory(input, error)) {
             oneFile = false;
             // The files tiled-export writes beside the maps are passed over.
-            for (const auto& [number, path] : NumberedFilesIn(input, MapExtension, "tiled-import", err,
-                                                              {TiledTilesetFile, TiledTileImageFile, TiledWorldFile}))
+            for (const auto& [number, path] :
+                 NumberedFilesIn(input, MapExtension, "tiled-import", err, ExportedBesideMaps()))
                 maps.push_back({number, path});
             continue;
         }

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <iosfwd>
 
-// tiled-export [--file F] DIR: tiles.png, tiles.tsx, NN.tmx for every whole
-// record and stages.world, each written whole; what a map cannot carry is
-// named per stage on `err`, as unpack names its losses.
+// tiled-export [--file F] DIR: tiles.png, tiles.tsx, flag.png, NN.tmx and
+// NN-background.png for every whole record and stages.world, each written
+// whole, none through a link that leads out of DIR (CheckFolderTargets);
+// what a map cannot carry is named per stage on `err`, as unpack names its
+// losses.
 int RunTiledExport(const TArgs& args, std::ostream& out, std::ostream& err);
 
 // tiled-import [--file F] [--stage N] DIR|FILE.tmx ...: one map file writes

@@ -117,7 +117,10 @@ void CheckOutputIsNotStageFile(const TArgs& args, const std::filesystem::path& s
 
 std::filesystem::path StageFileArg(const TArgs& args)
 {
-    return FindStageFile(args.Get("--file", DefaultStageFileName));
+    const std::filesystem::path named = args.Get("--file", DefaultStageFileName);
+    if (const std::string clash = StageFileClash(named); !clash.empty())
+        throw TToolError(clash);
+    return FindStageFile(named);
 }
 
 void WriteAll(std::ostream& out, const std::string& text)
@@ -126,11 +129,41 @@ void WriteAll(std::ostream& out, const std::string& text)
         throw TToolError("cannot write to standard output");
 }
 
+std::string JsonArrayLines(const std::vector<std::string>& objects)
+{
+    if (objects.empty())
+        return "[]\n";
+    std::string out = "[\n";
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        out += objects[i] + (i + 1 < objects.size() ? ",\n" : "\n");
+    return out + "]\n";
+}
+
 std::string TwoDigits(std::int64_t number)
 {
     char digits[24];
     std::snprintf(digits, sizeof digits, "%02lld", static_cast<long long>(number));
     return digits;
+}
+
+std::string Utf8Text(std::string_view bytes)
+{
+    std::string text;
+    AppendLatin1(text, bytes.data(), bytes.size());
+    return text;
+}
+
+std::string ListedText(const TShortString& text, bool caption)
+{
+    std::string line = text.Str();
+    for (char& ch : line) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (caption && byte == LineBreakMark)
+            ch = ' ';
+        else if (byte < 32 || byte == 127)
+            ch = '?';
+    }
+    return Utf8Text(line);
 }
 
 std::string Counted(int count, const char* what)

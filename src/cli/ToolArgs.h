@@ -73,7 +73,8 @@ int ParseStageNumber(const std::string& text);
 
 // The stage file: --file, or "Stage.Dat", found as the editor finds it
 // (ignoring letter case; see FindStageFile), so every command reads and
-// writes the same file.
+// writes the same file. Raises TToolError when several files of that name
+// differ only in letter case (StageFileClash): none of them is the file.
 std::filesystem::path StageFileArg(const TArgs& args);
 
 // To -o OUT when given (written whole or not at all), else to `out`, the
@@ -84,8 +85,19 @@ void WriteOutput(const TArgs& args, const std::string& text, std::ostream& out);
 // TToolError when it cannot.
 void WriteAll(std::ostream& out, const std::string& text);
 
+// JSON objects, one a line, as one array ("[]" when there are none).
+std::string JsonArrayLines(const std::vector<std::string>& objects);
+
 // `number` in decimal, at least two digits ("07", "42", "100").
 std::string TwoDigits(std::int64_t number);
+
+// Single-byte text of a stage (a caption, a picture name, a finding that
+// quotes one) as stagetool prints it: in UTF-8, each byte read as Latin-1,
+// as the JSON output reads it.
+std::string Utf8Text(std::string_view bytes);
+// A caption or name on one line of a listing: the caption's line break mark
+// as a space, control bytes as '?', in UTF-8.
+std::string ListedText(const TShortString& text, bool caption);
 
 // True when `a` and `b` name the same file: the same file on the same device
 // when both exist (so links and other spellings count), else the same path

@@ -4,7 +4,6 @@
 #include "cli/DiffReport.h"
 #include "cli/GitSetup.h"
 #include "cli/MergeReport.h"
-#include "cli/StageSave.h"
 #include "cli/StageSetInput.h"
 #include "cli/TextView.h"
 #include "storage/FileLookup.h"
@@ -27,11 +26,14 @@ bool IsStageFileName(const std::filesystem::path& file)
 
 void WriteMerged(const std::string& output, const std::vector<StageRecord>& records)
 {
-    if (IsStageFileName(output)) {
-        WriteWholeStageFile(FindStageFile(output), records);
-        return;
-    }
-    if (const TWriteResult written = SafeWriteFile(output, StageFileBytes(records)); !written)
+    const std::string bytes = StageFileBytes(records);
+    // Under the stage file's lock, so that no save lands in the file it replaces.
+    const TWriteResult written = IsStageFileName(output) ? ReplaceStageFile(FindStageFile(output), 0,
+                                                                            [&bytes](const TStageRecords&) {
+                                                                                return TStageFileContent{bytes, {}};
+                                                                            })
+                                                         : SafeWriteFile(output, bytes);
+    if (!written)
         throw TToolError("cannot write " + output + ": " + written.Error);
 }
 

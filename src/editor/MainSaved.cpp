@@ -85,7 +85,7 @@ void TMainForm::KeepRecoveryCopy(std::chrono::steady_clock::time_point now)
     if (StageUnsaved()) {
         StageRecord record;
         CaptureStage(record);
-        Recovery->Keep(record, StageNum, now);
+        Recovery->Keep(record, StageNum, Saved.Origin, Saved.Remembered(Saved.Origin), now);
     } else {
         Recovery->Drop();
     }

@@ -18,6 +18,16 @@ std::string NewId()
     return id;
 }
 
+// Whether two copies hold the same for a restore: all but when they were taken.
+bool SameContent(const TRecoveryCopy& a, const TRecoveryCopy& b)
+{
+    const auto sameBase = [](const std::optional<StageRecord>& x, const std::optional<StageRecord>& y) {
+        return x.has_value() == y.has_value() && (!x || RecordsEqual(*x, *y));
+    };
+    return RecordsEqual(a.Record, b.Record) && a.StageNumber == b.StageNumber && a.Origin == b.Origin
+           && a.Base.has_value() == b.Base.has_value() && (!a.Base || sameBase(*a.Base, *b.Base));
+}
+
 std::int64_t SecondsSince1970()
 {
     using namespace std::chrono;
@@ -48,32 +58,36 @@ bool TRecovery::Claim()
     return static_cast<bool>(FLock);
 }
 
-void TRecovery::Write(const StageRecord& record, int number, TClock::time_point now)
+void TRecovery::Write(TRecoveryCopy copy, TClock::time_point now)
 {
     FLastTry = now;
     if (!Claim())
         return;
-    TRecoveryCopy copy;
-    copy.Record = record;
     copy.StageFile = FStageFile;
-    copy.StageNumber = number;
     copy.Time = SecondsSince1970();
     FWriter.Write(CopyFile(), EncodeRecoveryCopy(copy));
-    FWritten = record;
-    FWrittenNumber = number;
+    FWrittenNumber = copy.StageNumber;
+    FWritten = std::move(copy);
     FHasCopy = true;
 }
 
-void TRecovery::Keep(const StageRecord& record, int number, TClock::time_point now)
+void TRecovery::Keep(const StageRecord& record, int number, int origin, const std::optional<StageRecord>* base,
+                     TClock::time_point now)
 {
-    if (FHasCopy && number == FWrittenNumber && RecordsEqual(record, FWritten))
+    TRecoveryCopy copy;
+    copy.Record = record;
+    copy.StageNumber = number;
+    copy.Origin = origin;
+    if (base)
+        copy.Base = *base;
+    if (FHasCopy && number == FWrittenNumber && SameContent(copy, FWritten))
         return;
     // A copy that names another number is wrong at once (the stage file's
     // records were put in another order): it is written again without waiting.
     const bool renumbered = FHasCopy && FWrittenNumber >= 0 && number != FWrittenNumber;
     if (FLastTry && now - *FLastTry < Interval && !renumbered)
         return;
-    Write(record, number, now);
+    Write(std::move(copy), now);
 }
 
 void TRecovery::Drop()
@@ -121,7 +135,10 @@ std::vector<TLeftCopy> TRecovery::LeftCopies() const
 
 void TRecovery::Adopt(TLeftCopy& left, const StageRecord& record, int number, TClock::time_point now)
 {
-    Write(record, number, now);
+    TRecoveryCopy copy = left.Copy;
+    copy.Record = record;
+    copy.StageNumber = number;
+    Write(std::move(copy), now);
     FWriter.Finish();
     // The left copy goes only once this editor's own copy is safe; when that
     // could not be written the left one stays for the next start.

@@ -40,10 +40,13 @@ public:
     TRecovery& operator=(const TRecovery&) = delete;
 
     // The live stage is unsaved and Save would write `record` as stage
-    // `number`: the copy is written when it differs from the last one, at
-    // most once per Interval (`now` on the steady clock), but at once when
-    // the number differs from the last copy's.
-    void Keep(const StageRecord& record, int number, TClock::time_point now);
+    // `number`; it was last loaded from or saved to stage `origin` (-1:
+    // none), where the stage file then held `base` (null: not known; an
+    // empty optional: no record). The copy is written when it differs from
+    // the last one, at most once per Interval (`now` on the steady clock),
+    // but at once when the number differs from the last copy's.
+    void Keep(const StageRecord& record, int number, int origin, const std::optional<StageRecord>* base,
+              TClock::time_point now);
     // The live stage is saved or was discarded: the copy goes.
     void Drop();
     // The editor closes normally: the copy and the lock go.
@@ -57,7 +60,8 @@ public:
     // Copies that ended editors left for this stage file, newest first.
     std::vector<TLeftCopy> LeftCopies() const;
     // `left` was restored as `record` at `number`: this editor's own copy of
-    // it is written at once and, once it is on the disk, `left` goes.
+    // it, with the origin and base `left` holds, is written at once and, once
+    // it is on the disk, `left` goes.
     void Adopt(TLeftCopy& left, const StageRecord& record, int number, TClock::time_point now);
     // `left` was turned down: it goes.
     static void Discard(TLeftCopy& left);
@@ -70,14 +74,14 @@ private:
     // This editor's lock, made on the first need; false (the failure kept
     // to be told) when it cannot be made.
     bool Claim();
-    void Write(const StageRecord& record, int number, TClock::time_point now);
+    void Write(TRecoveryCopy copy, TClock::time_point now);
 
     std::filesystem::path FFolder;
     std::string FStageFile;
     std::string FId;
     std::unique_ptr<TRecoveryLock> FLock;
     std::optional<TClock::time_point> FLastTry;
-    StageRecord FWritten{};
+    TRecoveryCopy FWritten;   // the last copy asked for (its Time aside)
     int FWrittenNumber = -1;  // -1: none written, or the last write failed
     bool FHasCopy = false;
     std::string FFailure;

@@ -114,6 +114,18 @@ TRenderedStage TStageRenderer::Render(const StageRecord& record)
     return stage;
 }
 
+TRenderedStage TStageRenderer::RenderBackground(const StageRecord& record)
+{
+    TMainForm& form = *FForm;
+    TSprite* const drawn[] = {form.ShadowLayer, form.BGLayer, form.FGLayer, form.FlagSprite};
+    for (TSprite* sprite : drawn)
+        sprite->Visible = false;
+    TRenderedStage stage = Render(record);
+    for (TSprite* sprite : drawn)
+        sprite->Visible = true;
+    return stage;
+}
+
 int TStageRenderer::PictureDecodes() const
 {
     return FPictures->Decodes();

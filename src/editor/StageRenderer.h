@@ -49,6 +49,10 @@ public:
     TStageRenderer& operator=(const TStageRenderer&) = delete;
 
     TRenderedStage Render(const StageRecord& record);
+    // The background alone, as the display paints it under the layers: the
+    // colour, and the picture tiled and clipped as the stage says. No tile,
+    // shadow or flag.
+    TRenderedStage RenderBackground(const StageRecord& record);
 
     // How many picture files were read and decoded so far.
     int PictureDecodes() const;

@@ -5,26 +5,43 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <string>
 
 std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // Without waiting: a FIFO or device of a picture's name never stops the
+    // editor, and only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         throw EInvalidGraphic("Cannot open file \"" + path.string() + "\"");
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0)
-        throw EInvalidGraphic("Cannot read file \"" + path.string() + "\"");
-    // Even an 8192 x 8192 picture stored at 32 bits fits well below this.
-    if (size > (std::streamoff{1} << 30))
-        throw EInvalidGraphic("File \"" + path.string() + "\" is too large for a picture");
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (!data.empty() && !file.read(reinterpret_cast<char*>(data.data()), size))
-        throw EInvalidGraphic("Cannot read file \"" + path.string() + "\"");
+    std::vector<std::uint8_t> data;
+    const auto readAll = [&]() -> std::string {
+        struct stat status {};
+        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+            return "Cannot open file \"" + path.string() + "\": it is not a regular file";
+        // Even an 8192 x 8192 picture stored at 32 bits fits well below this.
+        if (status.st_size > (off_t{1} << 30))
+            return "File \"" + path.string() + "\" is too large for a picture";
+        data.resize(static_cast<std::size_t>(status.st_size));
+        for (std::size_t done = 0; done < data.size();) {
+            const ssize_t got = ::read(fd, data.data() + done, data.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return "Cannot read file \"" + path.string() + "\"";
+            done += static_cast<std::size_t>(got);
+        }
+        return {};
+    };
+    const std::string problem = readAll();
+    ::close(fd);
+    if (!problem.empty())
+        throw EInvalidGraphic(problem);
     return data;
 }
 

@@ -33,6 +33,25 @@ void AppendLatin1(std::string& out, const char* chars, std::size_t length)
     }
 }
 
+bool Latin1FromUtf8(std::string_view utf8, std::string& latin1)
+{
+    latin1.clear();
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            latin1.push_back(static_cast<char>(lead));
+            continue;
+        }
+        // Only C2 and C3 lead to U+0080..U+00FF; anything else is beyond
+        // Latin-1 or no UTF-8 at all.
+        if ((lead != 0xC2 && lead != 0xC3) || i + 1 == utf8.size()
+            || (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) != 0x80)
+            return false;
+        latin1.push_back(static_cast<char>(((lead & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F)));
+    }
+    return true;
+}
+
 bool operator==(const TShortString& a, const TShortString& b)
 {
     const std::size_t lengthA = std::min<std::size_t>(a.Length, MaxShortString);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 static_assert(std::endian::native == std::endian::little, "the record layout assumes a little-endian machine");
 
@@ -43,6 +44,10 @@ static_assert(sizeof(TShortString) == 64);
 // any byte of a stored string gives valid UTF-8 (as titles and labels show
 // captions). Never allocates when `out` has the room.
 void AppendLatin1(std::string& out, const char* chars, std::size_t length);
+// The other way: `utf8` as single bytes, each character its Latin-1 byte.
+// False when `utf8` is no UTF-8 or holds a character beyond Latin-1, which
+// no stored string can hold.
+bool Latin1FromUtf8(std::string_view utf8, std::string& latin1);
 
 // Packed so that no padding enters the file's layout, yet aligned to 4: every
 // field lies on its natural boundary within the record, so a record held

@@ -16,30 +16,34 @@ bool SameTextAscii(const std::string& a, const std::string& b)
            });
 }
 
-// The entry of folder called part, as written or else the only one matching ignoring case.
-std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& part)
+// The entries of folder called part: the one of exactly that name, else
+// every one matching it ignoring case, in the order of their names. None
+// when the folder cannot be read to its end: a lookup then finds nothing
+// rather than raising in the middle of a load or save.
+std::vector<std::filesystem::path> MatchingEntries(const std::filesystem::path& folder, const std::string& part)
 {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path exact = folder / part;
     if (fs::exists(exact, error))
-        return exact;
-    std::optional<fs::path> found;
+        return {exact};
+    std::vector<fs::path> found;
     fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error))
+        if (SameTextAscii(it->path().filename().string(), part))
+            found.push_back(folder / it->path().filename());
     if (error)
-        return std::nullopt;
-    // Stepped with an error code: a folder that cannot be read to its end
-    // finds nothing rather than raising in the middle of a load or save.
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (!SameTextAscii(it->path().filename().string(), part))
-            continue;
-        if (found)
-            return std::nullopt;  // two candidates: neither is "the" file
-        found = folder / it->path().filename();
-    }
-    if (error)
-        return std::nullopt;
+        return {};
+    std::sort(found.begin(), found.end());
     return found;
+}
+
+// The entry of folder called part, as written or else the only one matching
+// it ignoring case: of two candidates, neither is "the" file.
+std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& part)
+{
+    const std::vector<std::filesystem::path> found = MatchingEntries(folder, part);
+    return found.size() == 1 ? std::optional(found.front()) : std::nullopt;
 }
 
 }  // namespace
@@ -105,6 +109,11 @@ TPictureState PictureStateOf(const std::filesystem::path& folder, const std::str
     return state;
 }
 
+bool IsStageFileName(const std::string& name)
+{
+    return SameTextAscii(name, DefaultStageFileName);
+}
+
 std::filesystem::path FindStageFile(const std::filesystem::path& file)
 {
     if (!file.has_filename())
@@ -125,4 +134,17 @@ std::optional<TPictureStamp> StampPicture(const std::filesystem::path& file, TPi
     stamp.Device = status.st_dev;
     stamp.Inode = status.st_ino;
     return stamp;
+}
+
+std::string StageFileClash(const std::filesystem::path& file)
+{
+    if (!file.has_filename())
+        return {};
+    const std::vector<std::filesystem::path> found = MatchingEntries(file.parent_path(), file.filename().string());
+    if (found.size() < 2)
+        return {};
+    std::string names;
+    for (std::size_t i = 0; i < found.size(); ++i)
+        names += (i == 0 ? "" : i + 1 < found.size() ? ", " : " and ") + found[i].filename().string();
+    return names + (found.size() == 2 ? " both exist; remove one" : " all exist; keep one");
 }

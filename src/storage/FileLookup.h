@@ -73,6 +73,9 @@ TPictureState PictureStateOf(const std::filesystem::path& folder, const std::str
 // ignoring letter case (FindStageFile).
 inline constexpr char DefaultStageFileName[] = "Stage.Dat";
 
+// Whether `name` is DefaultStageFileName in some letter case ("STAGE.DAT").
+bool IsStageFileName(const std::string& name);
+
 // The stage file named `file`, found the way pictures are: the entry of its
 // folder with exactly that name, else the one entry whose name matches it
 // ignoring case (a folder copied from another system may hold "STAGE.DAT").
@@ -80,3 +83,9 @@ inline constexpr char DefaultStageFileName[] = "Stage.Dat";
 // that loading and saving fail as for a missing file and never make a second
 // one.
 std::filesystem::path FindStageFile(const std::filesystem::path& file);
+
+// Why FindStageFile finds no file for `file` although its folder holds some
+// of that name: several that differ only in letter case and none spelled
+// exactly so ("STAGE.DAT and stage.dat both exist; remove one"). Empty
+// otherwise.
+std::string StageFileClash(const std::filesystem::path& file);

@@ -4,7 +4,9 @@
 // own ("<id>.recovery") and holds the lock of "<id>.lock" (an advisory flock)
 // for as long as it runs: the system lets go of it when the process ends,
 // however it ends, so a copy whose lock is free was left by a dead editor.
-// Names starting with a dot are temporary files and never copies.
+// Names starting with a dot are temporary files and never copies. Only
+// regular files are opened here, and never waited for: a FIFO or device of
+// a copy's or a lock's name is passed over.
 
 #include "storage/RecoveryCopy.h"
 
@@ -33,8 +35,8 @@ public:
     // None, with the reason in `error`, when it cannot be made.
     static std::unique_ptr<TRecoveryLock> Create(const std::filesystem::path& file, std::string& error);
     // Takes the lock of an existing lock file, or (with `makeMissing`) of a
-    // new one when it is gone; none when another process holds it or there
-    // is no such file to take.
+    // new one when it is gone; none when another process holds it, when
+    // there is no such file to take or when it is no regular file.
     static std::unique_ptr<TRecoveryLock> Take(const std::filesystem::path& file, bool makeMissing = true);
 
     ~TRecoveryLock();  // lets go; the file stays
@@ -61,6 +63,8 @@ struct TLeftCopy {
 // The copies in `folder` for `stageFile` (as RecoveryStageFileName names it)
 // whose editor no longer runs, newest first. Each comes with its lock held,
 // so an editor starting meanwhile does not offer it too. Files that are not
-// copies, cannot be read or belong to another stage file are left alone;
-// the lock files of ended editors that left no copy are removed.
+// copies, cannot be read or belong to another stage file are left alone
+// (and no lock is taken for them); the lock files of ended editors that
+// left no copy are removed, as are the temporary copy and lock files that
+// killed editors left.
 std::vector<TLeftCopy> FindLeftCopies(const std::filesystem::path& folder, const std::string& stageFile);

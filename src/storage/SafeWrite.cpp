@@ -171,6 +171,45 @@ TWriteResult WriteStream(const fs::path& target, bool fifo, std::string_view byt
     return code ? FailureCode(code) : TWriteResult{};
 }
 
+// True when the name `path` (not followed) is the file open as `fd`.
+bool NamesOpenFile(const fs::path& path, int fd)
+{
+    struct stat named {};
+    struct stat opened {};
+    return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &opened) == 0 && named.st_dev == opened.st_dev
+           && named.st_ino == opened.st_ino;
+}
+
+constexpr const char* ReplacedMeanwhile = "another program replaced it meanwhile";
+
+// Puts the finished temporary file in the place of `target`, which must
+// still be the file open as `expected`. The two names are exchanged, so the
+// file pushed out can be checked: one put there meanwhile by a program that
+// takes no lock goes back, and nothing changes. Where the file system cannot
+// exchange names, the target is checked just before a plain rename. On
+// success the old file is gone; otherwise the temporary name holds the new
+// file, for the caller to remove, unless `theirs` says that it holds the
+// other program's file (it could not be put back), which must stay.
+TWriteResult PublishOver(const fs::path& temporary, const fs::path& target, int expected, bool& theirs)
+{
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return FailureCode(errno);
+        if (!NamesOpenFile(target, expected))
+            return Failure(ReplacedMeanwhile);
+        return ::rename(temporary.c_str(), target.c_str()) == 0 ? TWriteResult{} : FailureCode(errno);
+    }
+    if (NamesOpenFile(temporary, expected)) {
+        ::unlink(temporary.c_str());
+        return {};
+    }
+    theirs = ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0;
+    if (theirs)
+        return Failure(std::string(ReplacedMeanwhile) + ", and its file could not be put back: it is "
+                       + temporary.string() + " now");
+    return Failure(ReplacedMeanwhile);
+}
+
 // Moves the finished temporary file to `target` (a link leaves the temporary
 // name for the caller to remove).
 TWriteResult Publish(const fs::path& temporary, const fs::path& target, TExistingTarget existing)
@@ -195,30 +234,48 @@ TWriteResult Publish(const fs::path& temporary, const fs::path& target, TExistin
     return Publish(temporary, target, TExistingTarget::Replace);
 }
 
+// Why no temporary file could be made beside `target`: a folder that takes
+// no new files is named, since the target itself may well be writable.
+TWriteResult CannotCreateBeside(const fs::path& target, int code)
+{
+    if (code != EACCES && code != EPERM && code != EROFS)
+        return FailureCode(code);
+    std::error_code error;
+    const fs::path folder = fs::absolute(target, error).parent_path();
+    return Failure("its folder " + (error ? target.parent_path() : folder).string()
+                   + " is read-only: " + std::generic_category().message(code));
+}
+
 // The bytes into a new temporary file beside `real`, then moved there. The
 // file replaced (`old`, when there is one) passes on its owner, group and
-// mode, or nothing is changed. The temporary file stays locked until it is
-// renamed or removed, so no other write takes it for a stale one.
-TWriteResult WriteBeside(const fs::path& real, const struct stat* old, std::string_view bytes, TExistingTarget existing)
+// mode, or nothing is changed; a new file gets the usual mode. The temporary
+// file is readable by its owner alone until its bytes are all there, and
+// stays locked until it is renamed or removed, so no other write takes it
+// for a stale one. With `expected` (a descriptor, else -1) the target must
+// still be that file when the new one takes its place (PublishOver).
+TWriteResult WriteBeside(const fs::path& real, const struct stat* old, std::string_view bytes, TExistingTarget existing,
+                         int expected = -1)
 {
     RemoveStaleTemporaries(real);
     fs::path temporary;
     const int fd = CreateTemporary(real, temporary);
     if (fd < 0)
-        return FailureCode(errno);
+        return CannotCreateBeside(real, errno);
     TWriteResult result;
-    if (old)
-        result.Error = TakeOverAccess(fd, *old);
+    if (const int code = WriteAll(fd, bytes))
+        result = FailureCode(code);
     if (result) {
-        int code = WriteAll(fd, bytes);
-        if (!code && ::fsync(fd) != 0)
-            code = errno;
-        if (code)
+        if (old)
+            result.Error = TakeOverAccess(fd, *old);
+        else if (const int code = GiveNewFileMode(fd))
             result = FailureCode(code);
     }
+    if (result && ::fsync(fd) != 0)
+        result = FailureCode(errno);
+    bool theirs = false;
     if (result)
-        result = Publish(temporary, real, existing);
-    if (!result || existing == TExistingTarget::Refuse)
+        result = expected >= 0 ? PublishOver(temporary, real, expected, theirs) : Publish(temporary, real, existing);
+    if ((!result && !theirs) || existing == TExistingTarget::Refuse)
         ::unlink(temporary.c_str());
     // The bytes are on the disk (fsync), so closing can lose nothing.
     ::close(fd);
@@ -227,9 +284,8 @@ TWriteResult WriteBeside(const fs::path& real, const struct stat* old, std::stri
     return result;
 }
 
-}  // namespace
-
-TWriteResult SafeWriteFile(const fs::path& target, std::string_view bytes, TExistingTarget existing)
+// SafeWriteFile, or with `expected` (a descriptor, else -1) SafeReplaceFile.
+TWriteResult WriteFile(const fs::path& target, std::string_view bytes, TExistingTarget existing, int expected)
 {
     struct stat status {};
     if (existing == TExistingTarget::Refuse) {
@@ -240,6 +296,8 @@ TWriteResult SafeWriteFile(const fs::path& target, std::string_view bytes, TExis
         return WriteBeside(target, nullptr, bytes, existing);
     }
     const TTarget found = Resolve(target);
+    if (expected >= 0 && (found.Descriptor || !found.Exists || !S_ISREG(found.Status.st_mode)))
+        return Failure(found.Error.empty() ? ReplacedMeanwhile : found.Error);
     if (found.Descriptor)
         return WriteDescriptor(*found.Descriptor, bytes);
     if (!found.Error.empty())
@@ -257,5 +315,17 @@ TWriteResult SafeWriteFile(const fs::path& target, std::string_view bytes, TExis
     // that is itself write-protected: keep that protection.
     if (::faccessat(AT_FDCWD, found.Path.c_str(), W_OK, AT_EACCESS) != 0)
         return FailureCode(errno);
-    return WriteBeside(found.Path, &found.Status, bytes, existing);
+    return WriteBeside(found.Path, &found.Status, bytes, existing, expected);
+}
+
+}  // namespace
+
+TWriteResult SafeWriteFile(const fs::path& target, std::string_view bytes, TExistingTarget existing)
+{
+    return WriteFile(target, bytes, existing, -1);
+}
+
+TWriteResult SafeReplaceFile(const fs::path& target, std::string_view bytes, int expected)
+{
+    return WriteFile(target, bytes, TExistingTarget::Replace, expected);
 }

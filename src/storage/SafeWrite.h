@@ -1,7 +1,8 @@
 #pragma once
 // The one way the program writes a whole file. The bytes go into a new
-// temporary file beside the target, are flushed to the disk and only then
-// renamed over the target, so a full disk, a killed process or any other
+// temporary file beside the target (readable by its owner alone until they
+// are all there), are flushed to the disk and only then renamed over the
+// target, so a full disk, a killed process or any other
 // failure leaves the target exactly as it was. A failed write removes its
 // temporary file; a killed one leaves it (".NAME.PID-N.tmp", locked while
 // its writer lives), and the next write of the same target removes every
@@ -43,6 +44,17 @@ struct TWriteResult {
 //   process reads) cannot be replaced: it is written directly, every write
 //   checked; a FIFO that nobody reads fails at once instead of waiting.
 // - A directory, a socket, a block device or a dangling link is refused, as
-//   is a file the caller may not write.
+//   is a file the caller may not write. A folder that takes no new file is
+//   named as read-only.
 TWriteResult SafeWriteFile(const std::filesystem::path& target, std::string_view bytes,
                            TExistingTarget existing = TExistingTarget::Replace);
+
+// Replaces the regular file `target`, which must still be the file open as
+// `expected` (one whose lock the caller holds) when the new file takes its
+// place: the two names are exchanged (renameat2 with RENAME_EXCHANGE), and
+// when the file pushed out is not `expected`, because a program that takes
+// no lock put another file there meanwhile, they are exchanged back and the
+// write fails, changing nothing. A file system that cannot exchange names
+// falls back to a check of the target just before a plain rename; a file
+// put there between the two is replaced. Otherwise as SafeWriteFile.
+TWriteResult SafeReplaceFile(const std::filesystem::path& target, std::string_view bytes, int expected);

@@ -1,6 +1,7 @@
 #include "storage/StageFile.h"
 
 #include "storage/SafeWrite.h"
+#include "storage/StageSetEdits.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -215,7 +216,20 @@ std::string StageFileBytes(std::int64_t paddingCount, const StageRecord& padding
     return bytes;
 }
 
+std::optional<TStageFilePiece> PieceOf(std::int64_t wholeRecords, std::int64_t trailingBytes)
+{
+    if (trailingBytes <= 0)
+        return std::nullopt;
+    return TStageFilePiece{wholeRecords, trailingBytes};
+}
+
 }  // namespace
+
+std::string StageFilePieceText(const std::filesystem::path& file, const TStageFilePiece& piece)
+{
+    return file.filename().string() + " ends inside stage " + StageNumberText(piece.Stage) + " ("
+           + std::to_string(piece.Bytes) + " of " + std::to_string(RecordBytes) + " bytes).";
+}
 
 TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, StageRecord& record)
 {
@@ -233,7 +247,7 @@ TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, Sta
 }
 
 TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
-                               const StageRecord& padding)
+                               const StageRecord& padding, TDamagedFile damaged)
 {
     if (number < 0)
         return {NoSuchRecord};
@@ -243,14 +257,22 @@ TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, co
         if (!fd)
             return {why};
         // Measured under the lock, so a save that grew the file meanwhile counts.
-        const auto count = WholeRecords(fd.Get());
-        if (!count)
+        struct stat status {};
+        if (::fstat(fd.Get(), &status) != 0)
             return {SystemReason()};
-        for (std::int64_t n = *count; n < number; ++n)
+        const std::int64_t count = static_cast<std::int64_t>(status.st_size) / RecordBytes;
+        if (const std::optional<TStageFilePiece> piece = PieceOf(count, status.st_size % RecordBytes);
+            piece && damaged == TDamagedFile::Refuse)
+            return {"it ends inside stage " + StageNumberText(piece->Stage), piece};
+        for (std::int64_t n = count; n < number; ++n)
             if (std::string failed = WriteAt(fd.Get(), n, padding); !failed.empty())
                 return {failed};
         if (std::string failed = WriteAt(fd.Get(), number, record); !failed.empty())
             return {failed};
+        // Only what reached the disk is saved: a Save that says so lets the
+        // editor drop the recovery copy.
+        if (::fdatasync(fd.Get()) != 0)
+            return {SystemReason()};
         // A program that takes no lock (a copy, a checkout) may have put a
         // new file in place during the write: the record goes into that too.
         if (StillNamed(file, fd.Get()))
@@ -316,6 +338,20 @@ std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file)
     return WholeRecords(fd.Get());
 }
 
+std::optional<TStageFilePiece> StageFilePieceOf(const TStageRecords& records)
+{
+    return records.Read ? PieceOf(records.WholeRecords, records.TrailingBytes) : std::nullopt;
+}
+
+std::optional<TStageFilePiece> FindStageFilePiece(const std::filesystem::path& file)
+{
+    TDescriptor fd(OpenLocked(file, O_RDONLY, LOCK_SH));
+    struct stat status {};
+    if (!fd || ::fstat(fd.Get(), &status) != 0)
+        return std::nullopt;
+    return PieceOf(status.st_size / RecordBytes, status.st_size % RecordBytes);
+}
+
 TWriteResult CreateStageFile(const std::filesystem::path& file, int count, const StageRecord& record)
 {
     if (count < 0)
@@ -344,9 +380,9 @@ TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t re
             const TStageFileContent content = build(current);
             if (!content.Error.empty())
                 return TWriteResult{content.Error, false};
-            // Renamed into place while the old file is still locked; the lock
-            // goes with the descriptor after.
-            return SafeWriteFile(file, content.Bytes);
+            // Put in place of the file locked, while it is still locked; the
+            // lock goes with the descriptor after.
+            return SafeReplaceFile(file, content.Bytes, fd.Get());
         }
         struct stat status {};
         if (::lstat(file.c_str(), &status) == 0 || errno != ENOENT)

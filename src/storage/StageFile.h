@@ -27,14 +27,42 @@
 // a file far larger is the wrong file and is left alone.
 constexpr std::int64_t MaxStageFileRecords = 1000;
 
+// A stage file that is not a whole number of records ends inside a stage:
+// a copy cut short, or a file that is no stage file at all.
+struct TStageFilePiece {
+    std::int64_t Stage = 0;  // the stage it ends inside: the number of whole records before it
+    std::int64_t Bytes = 0;  // how many of that stage's 6000 bytes are there, 1..5999
+
+    bool operator==(const TStageFilePiece&) const = default;
+};
+
+// "Stage.Dat ends inside stage 04 (3000 of 6000 bytes).", with the name
+// `file` has on disk ("STAGE.DAT" when it is so spelled).
+std::string StageFilePieceText(const std::filesystem::path& file, const TStageFilePiece& piece);
+
+// Whether saving record `number` writes into the piece or past it (the
+// padding up to `number` then starts where the piece starts).
+inline bool WritesOverPiece(const TStageFilePiece& piece, std::int64_t number)
+{
+    return number >= piece.Stage;
+}
+
 // The outcome of reading or writing a record: success, or why it failed in
 // words for the user (the system's reason, such as "No space left on
 // device", or "it holds 3 whole records" for a record past the end); the
 // caller adds the file's name.
 struct TRecordResult {
     std::string Error;
+    // A write refused for the piece the file ends with (TDamagedFile::Refuse).
+    std::optional<TStageFilePiece> Piece{};
 
     explicit operator bool() const { return Error.empty(); }
+};
+
+// What a record write does with a file that ends inside a stage.
+enum class TDamagedFile {
+    WriteOver,  // as any file: padding or the record overwrites the piece from its start
+    Refuse,     // nothing is written, and the result names the piece
 };
 
 // Reads record `number`. Opens the file for reading only; fails when it
@@ -45,12 +73,14 @@ TRecordResult ReadStageRecord(const std::filesystem::path& file, int number, Sta
 // Writes `record` as record `number` of an existing file; the file is never
 // created. While the file holds fewer than `number` whole records, `padding`
 // is written at the end of the last whole record (so a trailing piece is
-// overwritten from its start). Each record goes out in one positioned write
-// of all its bytes. Succeeds when every write succeeded; records already appended
-// stay after a failure, and a write cut short (a full disk) leaves at most a
-// trailing piece, which counts as no record.
+// overwritten from its start, unless `damaged` refuses such a file). Each
+// record goes out in one positioned write of all its bytes, and the file's
+// data is flushed to the disk (fdatasync) before success is reported: a
+// failed flush is a failed write. Records already appended stay after a
+// failure, and a write cut short (a full disk) leaves at most a trailing
+// piece, which counts as no record.
 TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
-                               const StageRecord& padding);
+                               const StageRecord& padding, TDamagedFile damaged = TDamagedFile::WriteOver);
 
 // The whole file as one snapshot (see ReadStageRecords).
 struct TStageRecords {
@@ -73,6 +103,12 @@ TStageRecords ReadFirstStageRecords(const std::filesystem::path& file, std::int6
 
 // Whole records in the file, or nothing when it cannot be opened for reading.
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file);
+
+// The piece a read file ends with; none when it is whole records.
+std::optional<TStageFilePiece> StageFilePieceOf(const TStageRecords& records);
+// The piece the file ends with now, measured under its shared lock; none
+// when it is whole records or cannot be opened for reading.
+std::optional<TStageFilePiece> FindStageFilePiece(const std::filesystem::path& file);
 
 // Creates a new file of `count` copies of `record` through the safe write:
 // fails (AlreadyExists, nothing touched) when something of that name exists,
@@ -103,6 +139,8 @@ using TStageFileBuild = std::function<TStageFileContent(const TStageRecords& cur
 // a snapshot with Read false when no file of that name exists yet (the new
 // file is then created, never over one that appears meanwhile: that one is
 // locked and read in turn). `build` may be called more than once, each time
-// with the newest file. The error says why nothing changed.
+// with the newest file. The new file takes the place of the one locked only
+// (SafeReplaceFile): one that a program taking no lock put there meanwhile
+// is not overwritten. The error says why nothing changed.
 TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t readRecords,
                               const TStageFileBuild& build);

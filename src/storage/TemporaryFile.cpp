@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -27,24 +30,41 @@ std::string TemporaryBase(const fs::path& target)
     return target.filename().string().substr(0, 200);
 }
 
-bool AllDigits(const std::string& text, std::size_t begin, std::size_t end)
+bool AllDigits(std::string_view text)
 {
-    return begin < end
-           && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(begin),
-                          text.begin() + static_cast<std::ptrdiff_t>(end), [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// True for ".BASE.PID-N.tmp".
-bool IsTemporaryOf(const std::string& name, const std::string& base)
+// BASE for a name ".BASE.PID-N.tmp"; nothing for any other name.
+std::optional<std::string_view> TemporaryTarget(std::string_view name)
 {
-    const std::string prefix = "." + base + ".";
-    const std::string suffix = ".tmp";
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0
-        || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return false;
-    const std::size_t end = name.size() - suffix.size();
-    const std::size_t dash = name.find('-', prefix.size());
-    return dash < end && AllDigits(name, prefix.size(), dash) && AllDigits(name, dash + 1, end);
+    constexpr std::string_view suffix = ".tmp";
+    if (name.size() <= 1 + suffix.size() || name.front() != '.' || !name.ends_with(suffix))
+        return std::nullopt;
+    name.remove_prefix(1);
+    name.remove_suffix(suffix.size());
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return std::nullopt;
+    const std::string_view writer = name.substr(dot + 1);
+    const std::size_t dash = writer.find('-');
+    if (dash == std::string_view::npos || !AllDigits(writer.substr(0, dash)) || !AllDigits(writer.substr(dash + 1)))
+        return std::nullopt;
+    return name.substr(0, dot);
+}
+
+// The process's umask, read without changing it (umask(2) would change it
+// for every thread meanwhile); the usual 022 where the system does not say.
+mode_t CreationMask()
+{
+    static const mode_t mask = [] {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("Umask:", 0) == 0)
+                return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+        return static_cast<mode_t>(022);
+    }();
+    return mask;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b)
@@ -73,7 +93,7 @@ int CreateTemporary(const fs::path& target, fs::path& name)
     for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
         name = target.parent_path()
                / ("." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(TemporaryCounter++) + ".tmp");
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -90,19 +110,29 @@ int CreateTemporary(const fs::path& target, fs::path& name)
     return -1;
 }
 
+int GiveNewFileMode(int fd)
+{
+    return ::fchmod(fd, 0666 & ~CreationMask()) == 0 ? 0 : errno;
+}
+
 void RemoveStaleTemporaries(const fs::path& target)
 {
     const std::string base = TemporaryBase(target);
-    const fs::path folder = target.parent_path();
+    RemoveStaleTemporaries(target.parent_path(), [&base](std::string_view name) { return name == base; });
+}
+
+void RemoveStaleTemporaries(const fs::path& folder, const std::function<bool(std::string_view target)>& isTarget)
+{
     std::error_code error;
     fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (!IsTemporaryOf(name, base))
+        const std::optional<std::string_view> target = TemporaryTarget(name);
+        if (!target || !isTarget(*target))
             continue;
         const fs::path path = folder / name;
-        // A temporary file takes the target's mode before its bytes: it may
-        // be readable or writable only.
+        // A complete temporary file has the target's mode: one left by a
+        // writer killed just before its rename may be readable or writable only.
         int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

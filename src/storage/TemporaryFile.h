@@ -6,12 +6,24 @@
 // ids are reused.
 
 #include <filesystem>
+#include <functional>
+#include <string_view>
 
 // A new, empty temporary file for `target`, open for writing and locked by
 // this descriptor; `name` receives its name. -1 when none can be made (errno
-// set). On a file system without locks the file is used unlocked.
+// set). On a file system without locks the file is used unlocked. It is
+// readable by its owner alone until it is complete (GiveNewFileMode, or the
+// mode of the file it replaces).
 int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& name);
+
+// Gives the complete temporary file open as `fd` the mode any new file gets:
+// 0666 less the process's umask. 0, or the error code.
+int GiveNewFileMode(int fd);
 
 // Removes the temporary files of `target` whose lock is free. Best effort:
 // one that cannot be opened, locked or removed stays.
 void RemoveStaleTemporaries(const std::filesystem::path& target);
+
+// The same for every target of `folder` whose name `isTarget` accepts.
+void RemoveStaleTemporaries(const std::filesystem::path& folder,
+                            const std::function<bool(std::string_view target)>& isTarget);

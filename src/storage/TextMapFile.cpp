@@ -19,22 +19,23 @@ TTextMapRead FailureCode(int code)
     return Failure(std::generic_category().message(code));
 }
 
-TTextMapRead TooLarge()
+TTextMapRead TooLarge(std::size_t maxBytes, std::string_view what)
 {
-    return Failure("it is larger than 16 MB, far more than a text map holds");
+    return Failure("it is larger than " + std::to_string(maxBytes >> 20) + " MB, far more than " + std::string(what)
+                   + " holds");
 }
 
-TTextMapRead ReadAll(int fd, std::size_t sizeHint)
+TTextMapRead ReadAll(int fd, std::size_t sizeHint, std::size_t maxBytes, std::string_view what)
 {
     TTextMapRead result;
     // The size may change while reading; the bound holds whatever it is.
-    result.Bytes.resize(std::min(sizeHint, MaxTextMapBytes) + 1);
+    result.Bytes.resize(std::min(sizeHint, maxBytes) + 1);
     std::size_t done = 0;
     for (;;) {
         if (done == result.Bytes.size()) {
-            if (done > MaxTextMapBytes)
-                return TooLarge();
-            result.Bytes.resize(std::min(done * 2 + 4096, MaxTextMapBytes + 1));
+            if (done > maxBytes)
+                return TooLarge(maxBytes, what);
+            result.Bytes.resize(std::min(done * 2 + 4096, maxBytes + 1));
         }
         const ssize_t got = ::read(fd, result.Bytes.data() + done, result.Bytes.size() - done);
         if (got < 0 && errno == EINTR)
@@ -51,7 +52,7 @@ TTextMapRead ReadAll(int fd, std::size_t sizeHint)
 
 }  // namespace
 
-TTextMapRead ReadTextMapFile(const std::filesystem::path& file)
+TTextMapRead ReadTextMapFile(const std::filesystem::path& file, std::size_t maxBytes, std::string_view what)
 {
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -65,10 +66,10 @@ TTextMapRead ReadTextMapFile(const std::filesystem::path& file)
         result = Failure("it is a directory");
     else if (!S_ISREG(status.st_mode))
         result = Failure("it is not a regular file");
-    else if (status.st_size > static_cast<off_t>(MaxTextMapBytes))
-        result = TooLarge();
+    else if (status.st_size > static_cast<off_t>(maxBytes))
+        result = TooLarge(maxBytes, what);
     else
-        result = ReadAll(fd, static_cast<std::size_t>(status.st_size));
+        result = ReadAll(fd, static_cast<std::size_t>(status.st_size), maxBytes, what);
     ::close(fd);
     return result;
 }

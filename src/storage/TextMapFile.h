@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 constexpr std::size_t MaxTextMapBytes = std::size_t{16} << 20;  // 16 MB
 
@@ -19,6 +20,8 @@ struct TTextMapRead {
 };
 
 // Reads the regular file `file` whole. A FIFO, socket, device or folder is
-// refused without waiting for a writer, and a file of more than
-// MaxTextMapBytes is refused after reading at most one byte more than that.
-TTextMapRead ReadTextMapFile(const std::filesystem::path& file);
+// refused without waiting for a writer, and a file of more than `maxBytes`
+// (whole megabytes) is refused as more than `what` holds, after reading at most one byte
+// more than that. Tiled's maps are read this way too.
+TTextMapRead ReadTextMapFile(const std::filesystem::path& file, std::size_t maxBytes = MaxTextMapBytes,
+                             std::string_view what = "a text map");

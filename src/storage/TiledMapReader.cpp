@@ -6,8 +6,10 @@
 #include "storage/TiledMap.h"
 #include "storage/TiledProperties.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QString>
+#include <QStringEncoder>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -17,8 +19,15 @@
 namespace {
 
 constexpr std::size_t CellCount = static_cast<std::size_t>(FieldColumns) * FieldRows;
-// Groups are read by recursion, so their depth is bound.
+// Groups are read by recursion, so their depth is bound; so is the depth of
+// all elements, whose every level the XML reader keeps while inside it.
 constexpr int MaxGroupDepth = 100;
+constexpr int MaxElementDepth = MaxGroupDepth + 20;
+// What the reading keeps of each tileset, property and ignored layer is
+// bound by the number of them; a stage's map has a few of each.
+constexpr int MaxElementsKept = 1000;
+// Tiled writes a dozen attributes at most on one element.
+constexpr int MaxAttributes = 64;
 // Tiled keeps flips and rotations in the top bits of a tile number.
 constexpr std::uint32_t TileFlagBits = 0xF0000000u;
 
@@ -50,6 +59,23 @@ std::string Std(const QString& text)
     return text.toStdString();
 }
 
+// Appends `text` as UTF-8 a piece at a time, so that a long text is not
+// copied whole on the way.
+void AppendUtf8(std::string& out, QStringView text)
+{
+    constexpr qsizetype Piece = 1024;
+    char buffer[3 * Piece];
+    QStringEncoder encoder(QStringConverter::Utf8);
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype length = std::min(Piece, text.size() - at);
+        if (at + length < text.size() && text[at + length - 1].isHighSurrogate())
+            --length;  // the pair stays in one piece
+        char* end = encoder.appendToBuffer(buffer, text.mid(at, length));
+        out.append(buffer, static_cast<std::size_t>(end - buffer));
+        at += length;
+    }
+}
+
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
@@ -69,9 +95,77 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Entities a map uses but never defines (possible once it names an outside
+// DTD): the reader leaves them out of the text, so their names are kept.
+class TUndeclaredEntities : public QXmlStreamEntityResolver {
+public:
+    QString resolveUndeclaredEntity(const QString& name) override
+    {
+        Names.push_back(name.toStdString());
+        return {};
+    }
+    std::vector<std::string> Names;
+};
+
+// Refuses, before the XML reader sees them, the bytes that would make its
+// memory outgrow them: more than MaxTiledMapBytes, an element with more than
+// MaxAttributes attributes (the reader keeps a hundred bytes and more for
+// each), and a DTD of the map's own (its declarations add attributes and
+// text that the bytes do not hold). Attributes are counted as the '=' signs
+// of a tag outside its quoted values, never fewer than the reader finds;
+// comments, CDATA sections and processing instructions are passed over.
+std::string ShapeProblem(std::string_view bytes)
+{
+    if (bytes.size() > MaxTiledMapBytes)
+        return "it is " + std::to_string(bytes.size())
+               + " bytes, more than the 1 MB a map may hold (an exported map is about 9 KB)";
+    const auto skipTo = [&bytes](std::size_t from, std::string_view end) {
+        const std::size_t found = bytes.find(end, from);
+        return found == std::string_view::npos ? bytes.size() : found + end.size();
+    };
+    for (std::size_t at = bytes.find('<'); at < bytes.size(); at = bytes.find('<', at)) {
+        const std::string_view rest = bytes.substr(at);
+        if (rest.starts_with("<!--")) {
+            at = skipTo(at + 4, "-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            at = skipTo(at, "]]>");
+        } else if (rest.starts_with("<?")) {
+            at = skipTo(at, "?>");
+        } else if (rest.starts_with("<!")) {
+            const std::size_t end = skipTo(at, ">");
+            if (rest.starts_with("<!DOCTYPE") && bytes.substr(at, end - at).find('[') != std::string_view::npos)
+                return "it declares a DTD of its own, which a Tiled map never holds";
+            at = end;
+        } else {
+            int attributes = 0;
+            char quote = 0;
+            for (++at; at < bytes.size() && (quote || (bytes[at] != '>' && bytes[at] != '<')); ++at) {
+                const char ch = bytes[at];
+                if (quote)
+                    quote = ch == quote ? 0 : quote;
+                else if (ch == '"' || ch == '\'')
+                    quote = ch;
+                else
+                    attributes += ch == '=';
+            }
+            if (attributes > MaxAttributes)
+                return "an element holds more than " + std::to_string(MaxAttributes) + " attributes";
+        }
+    }
+    return {};
+}
+
 class TMapReader {
 public:
-    explicit TMapReader(std::string_view bytes) : Xml(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))) {}
+    // The bytes are read in the XML reader's own small pieces, not decoded
+    // whole, so that its memory stays a small multiple of their size.
+    explicit TMapReader(std::string_view bytes)
+        : Data(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))), Device(&Data)
+    {
+        Device.open(QIODevice::ReadOnly);
+        Xml.setDevice(&Device);
+        Xml.setEntityResolver(&Entities);
+    }
 
     TTiledMapRead Read()
     {
@@ -89,7 +183,12 @@ public:
     }
 
 private:
-    std::string Attribute(const char* name) const { return Std(Xml.attributes().value(name).toString()); }
+    std::string Attribute(const char* name) const
+    {
+        std::string value;
+        AppendUtf8(value, Xml.attributes().value(name));
+        return value;
+    }
     bool HasAttribute(const char* name) const { return Xml.attributes().hasAttribute(name); }
     long long Number(const char* name) const { return Xml.attributes().value(name).toLongLong(); }
 
@@ -100,9 +199,73 @@ private:
                            + std::to_string(Xml.lineNumber()) + ", column " + std::to_string(Xml.columnNumber()) + ")");
     }
 
+    // The next token, with the depth of elements kept.
+    QXmlStreamReader::TokenType Next()
+    {
+        const QXmlStreamReader::TokenType token = Xml.readNext();
+        if (token == QXmlStreamReader::StartElement && ++Depth > MaxElementDepth)
+            throw TRefusal("its elements are nested more than " + std::to_string(MaxElementDepth) + " deep");
+        if (token == QXmlStreamReader::EndElement)
+            --Depth;
+        return token;
+    }
+
+    // As QXmlStreamReader's own, through Next.
+    bool ReadNextStartElement()
+    {
+        for (;;) {
+            const QXmlStreamReader::TokenType token = Next();
+            if (token == QXmlStreamReader::StartElement)
+                return true;
+            if (token == QXmlStreamReader::EndElement || token == QXmlStreamReader::Invalid
+                || token == QXmlStreamReader::EndDocument)
+                return false;
+        }
+    }
+
+    void SkipCurrentElement()
+    {
+        for (const int depth = Depth; Depth >= depth;)
+            if (Next() == QXmlStreamReader::Invalid)
+                return;
+    }
+
+    // The current element's text, child elements left out; an entity that
+    // the map never defines refuses it, naming `what` holds it.
+    std::string ElementText(const std::string& what)
+    {
+        std::string text;
+        for (QXmlStreamReader::TokenType token = Next(); token != QXmlStreamReader::EndElement; token = Next()) {
+            if (token == QXmlStreamReader::Characters)
+                AppendUtf8(text, Xml.text());
+            else if (token == QXmlStreamReader::EntityReference)
+                Entities.Names.push_back(Std(Xml.name().toString()));
+            else if (token == QXmlStreamReader::StartElement)
+                SkipCurrentElement();
+            else if (token == QXmlStreamReader::Invalid)
+                break;
+            RefuseUndeclaredEntities(what);
+        }
+        return text;
+    }
+
+    void RefuseUndeclaredEntities(const std::string& what)
+    {
+        if (!Entities.Names.empty())
+            throw TRefusal(what + " holds the entity &" + Entities.Names.front() + ";, which the map does not define");
+    }
+
+    // One more element of a kind whose count is bound.
+    static void Keep(int& count, const char* what)
+    {
+        if (++count > MaxElementsKept)
+            throw TRefusal("it holds more than " + std::to_string(MaxElementsKept) + " " + what
+                           + "; a stage's map holds a few");
+    }
+
     void ReadMap()
     {
-        if (!Xml.readNextStartElement()) {
+        if (!ReadNextStartElement()) {
             CheckXml();
             throw TRefusal("it holds no XML element");
         }
@@ -120,7 +283,7 @@ private:
             throw TRefusal("the map's tiles are " + Attribute("tilewidth") + " x " + Attribute("tileheight")
                            + " pixels; a stage's are 16 x 16");
         BackgroundColor = Attribute("backgroundcolor");
-        while (Xml.readNextStartElement()) {
+        while (ReadNextStartElement()) {
             if (Xml.name() == QLatin1String("properties"))
                 ReadProperties();
             else if (Xml.name() == QLatin1String("tileset"))
@@ -133,17 +296,20 @@ private:
 
     void ReadProperties()
     {
-        while (Xml.readNextStartElement()) {
+        for (Entities.Names.clear(); ReadNextStartElement(); Entities.Names.clear()) {
             if (Xml.name() != QLatin1String("property")) {
-                Xml.skipCurrentElement();
+                SkipCurrentElement();
                 continue;
             }
+            Keep(PropertyCount, "map properties");
             TTiledProperty property{Attribute("name"), Attribute("type"), Attribute("value")};
+            const std::string what = "the property " + property.Name;
+            RefuseUndeclaredEntities(what);
             // A text with line breaks is the element's text instead.
             if (!HasAttribute("value"))
-                property.Value = Std(Xml.readElementText(QXmlStreamReader::SkipChildElements));
+                property.Value = ElementText(what);
             else
-                Xml.skipCurrentElement();
+                SkipCurrentElement();
             Properties.push_back(std::move(property));
         }
     }
@@ -162,8 +328,9 @@ private:
             tileset.Label = Attribute("name");
             tileset.Ours = tileset.Label == TiledTilesetName;
         }
+        Keep(TilesetCount, "tilesets");
         Tilesets.push_back(std::move(tileset));
-        Xml.skipCurrentElement();
+        SkipCurrentElement();
     }
 
     // A layer of any kind; groups are looked into.
@@ -174,11 +341,11 @@ private:
         if (kind == QLatin1String("group")) {
             if (depth == MaxGroupDepth)
                 throw TRefusal("its layer groups are nested more than " + std::to_string(MaxGroupDepth) + " deep");
-            while (Xml.readNextStartElement())
+            while (ReadNextStartElement())
                 ReadLayer(depth + 1);
             return;
         }
-        const bool ours = name == "Shadows" || name == "Picture";
+        const bool ours = name == "Shadows" || name == "Picture" || name == "Flag";
         if (kind == QLatin1String("layer") && (name == "BG" || name == "FG"))
             ReadTileLayer(name, name == "BG" ? BG : FG);
         else if (kind == QLatin1String("imagelayer") && name == "Picture")
@@ -189,7 +356,7 @@ private:
         else if (kind == QLatin1String("objectgroup"))
             Ignore(ours, "the object layer " + Quoted(name), "object");
         else
-            Xml.skipCurrentElement();
+            SkipCurrentElement();
     }
 
     // Skips the current layer, with a note unless it is one of the map's own;
@@ -197,12 +364,13 @@ private:
     void Ignore(bool silently, const std::string& what, const char* counted = nullptr)
     {
         int count = 0;
-        while (Xml.readNextStartElement()) {
+        while (ReadNextStartElement()) {
             count += counted && Xml.name() == QLatin1String(counted);
-            Xml.skipCurrentElement();
+            SkipCurrentElement();
         }
         if (silently)
             return;
+        Keep(IgnoredCount, "layers");
         std::string note = "ignoring " + what;
         if (counted)
             note += " (" + std::to_string(count) + " " + counted + (count == 1 ? ")" : "s)");
@@ -219,12 +387,12 @@ private:
             throw TRefusal("layer " + name + " is " + Attribute("width") + " x " + Attribute("height")
                            + " tiles; the map is 40 x 30");
         bool hasData = false;
-        while (Xml.readNextStartElement()) {
+        while (ReadNextStartElement()) {
             if (Xml.name() == QLatin1String("data")) {
                 layer.Gids = ReadData(name);
                 hasData = true;
             } else {
-                Xml.skipCurrentElement();
+                SkipCurrentElement();
             }
         }
         CheckXml();
@@ -236,14 +404,14 @@ private:
     {
         const std::string encoding = Attribute("encoding");
         const std::string compression = Attribute("compression");
-        QString text;
+        std::string text;
         std::vector<std::uint32_t> tiles;
         while (!Xml.atEnd()) {
-            const QXmlStreamReader::TokenType token = Xml.readNext();
+            const QXmlStreamReader::TokenType token = Next();
             if (token == QXmlStreamReader::EndElement)
                 break;
             if (token == QXmlStreamReader::Characters)
-                text += Xml.text();
+                AppendUtf8(text, Xml.text());
             if (token != QXmlStreamReader::StartElement)
                 continue;
             if (Xml.name() == QLatin1String("chunk"))
@@ -257,7 +425,7 @@ private:
                     throw TRefusal("layer " + name + ", cell " + std::to_string(tiles.size() - 1) + ": the tile number "
                                    + Quoted(Attribute("gid")) + " is no tile number");
             }
-            Xml.skipCurrentElement();
+            SkipCurrentElement();
         }
         CheckXml();
         if (encoding.empty()) {
@@ -266,8 +434,7 @@ private:
                                + " cells, not the map's 1200");
             return tiles;
         }
-        const std::string utf8 = Std(text);
-        TTiledLayerData data = DecodeTiledLayerData(encoding, compression, utf8, CellCount);
+        TTiledLayerData data = DecodeTiledLayerData(encoding, compression, text, CellCount);
         if (!data)
             throw TRefusal("layer " + name + ": " + data.Error);
         return std::move(data.Gids);
@@ -280,10 +447,10 @@ private:
         Picture.Found = true;
         Picture.RepeatX = Attribute("repeatx") == "1";
         Picture.RepeatY = Attribute("repeaty") == "1";
-        while (Xml.readNextStartElement()) {
+        while (ReadNextStartElement()) {
             if (Xml.name() == QLatin1String("image"))
                 Picture.Source = Attribute("source");
-            Xml.skipCurrentElement();
+            SkipCurrentElement();
         }
     }
 
@@ -333,6 +500,8 @@ private:
         const std::uint32_t local = gid - tileset.FirstGid;
         if (local > 63)
             return "tile " + std::to_string(local) + " is beyond the stage's 64 tiles";
+        if (InCodeRange(static_cast<int>(local), 16, 23))
+            return "tile " + std::to_string(local) + " is a shadow pattern, which the editor draws from FG itself";
         code = static_cast<std::int16_t>(local);
         return {};
     }
@@ -365,32 +534,27 @@ private:
                                                    + ", which is kept");
     }
 
+    // The Picture layer shows the background drawn at export; one that shows
+    // anything else is not what the stage holds.
     void NotePicture(const StageRecord& stage)
     {
-        if (!Picture.Found)
+        if (!Picture.Found || (IsTiledBackgroundFile(Picture.Source) && !Picture.RepeatX && !Picture.RepeatY))
             return;
-        std::string wanted = stage.BG_Bitmap.Str();
-        std::string source = Picture.Source;
-        std::replace(wanted.begin(), wanted.end(), '\\', '/');
-        std::replace(source.begin(), source.end(), '\\', '/');
-        wanted = wanted.empty() ? "" : Lower("Map/" + wanted);
-        const std::string lower = Lower(source);
-        const bool sameFile =
-            wanted.empty() ? source.empty()
-                           : lower.size() >= wanted.size()
-                                 && lower.compare(lower.size() - wanted.size(), wanted.size(), wanted) == 0
-                                 && (lower.size() == wanted.size() || lower[lower.size() - wanted.size() - 1] == '/');
-        if (sameFile && Picture.RepeatX == (stage.BG_H_Tile != 0) && Picture.RepeatY == (stage.BG_V_Tile != 0))
-            return;
-        Result.Notes.push_back("the image layer Picture (" + (source.empty() ? "no image" : Quoted(source))
-                               + (Picture.RepeatX ? ", repeated across" : "")
-                               + (Picture.RepeatY ? ", repeated down" : "") + ") differs from BG_Bitmap "
-                               + Quoted(TiledText(stage.BG_Bitmap)) + " with BG_H_Tile "
-                               + std::to_string(stage.BG_H_Tile) + " and BG_V_Tile " + std::to_string(stage.BG_V_Tile)
-                               + ", which are kept");
+        Result.Notes.push_back(
+            "the image layer Picture (" + (Picture.Source.empty() ? "no image" : Quoted(Picture.Source))
+            + (Picture.RepeatX ? ", repeated across" : "") + (Picture.RepeatY ? ", repeated down" : "")
+            + ") is not the stage's background; BG_Bitmap " + Quoted(TiledText(stage.BG_Bitmap)) + " with BG_H_Tile "
+            + std::to_string(stage.BG_H_Tile) + " and BG_V_Tile " + std::to_string(stage.BG_V_Tile) + " are kept");
     }
 
+    QByteArray Data;
+    QBuffer Device;
+    TUndeclaredEntities Entities;
     QXmlStreamReader Xml;
+    int Depth = 0;
+    int PropertyCount = 0;
+    int TilesetCount = 0;
+    int IgnoredCount = 0;
     TTiledMapRead Result;
     std::vector<TTiledProperty> Properties;
     std::vector<TTilesetRef> Tilesets;
@@ -404,5 +568,10 @@ private:
 
 TTiledMapRead ReadTiledMap(std::string_view bytes)
 {
+    if (std::string why = ShapeProblem(bytes); !why.empty()) {
+        TTiledMapRead refused;
+        refused.Error = std::move(why);
+        return refused;
+    }
     return TMapReader(bytes).Read();
 }

@@ -7,7 +7,14 @@
 #include <QString>
 #include <QXmlStreamWriter>
 
+#include <cctype>
+#include <string>
+
 namespace {
+
+// flag.png's transparent colour: the flag's key (ArtFlagKey).
+constexpr const char* FlagKey = "ff00ff";
+constexpr std::string_view BackgroundSuffix = "-background.png";
 
 QString Text(std::string_view text)
 {
@@ -15,9 +22,12 @@ QString Text(std::string_view text)
 }
 
 // A cell's tile on a map whose only tileset starts at 1: code c is tile c.
-std::uint32_t Gid(int code)
+// The shadow patterns are tiles of the Shadows layer alone.
+std::uint32_t Gid(int code, bool shadowLayer)
 {
-    return code >= 0 && code <= 63 ? static_cast<std::uint32_t>(code) + 1 : 0;
+    if (!InCodeRange(code, 0, 63) || (!shadowLayer && InCodeRange(code, 16, 23)))
+        return 0;
+    return static_cast<std::uint32_t>(code) + 1;
 }
 
 void WriteProperties(QXmlStreamWriter& xml, const StageRecord& record)
@@ -40,19 +50,19 @@ void WriteProperties(QXmlStreamWriter& xml, const StageRecord& record)
 }
 
 void WriteTileLayer(QXmlStreamWriter& xml, int id, const char* name,
-                    const std::int16_t (&cells)[FieldColumns][FieldRows], bool locked)
+                    const std::int16_t (&cells)[FieldColumns][FieldRows], bool shadowLayer)
 {
     std::vector<std::uint32_t> gids;
     gids.reserve(FieldColumns * FieldRows);
     for (int y = 0; y < FieldRows; ++y)
         for (int x = 0; x < FieldColumns; ++x)
-            gids.push_back(Gid(cells[x][y]));
+            gids.push_back(Gid(cells[x][y], shadowLayer));
     xml.writeStartElement("layer");
     xml.writeAttribute("id", QString::number(id));
     xml.writeAttribute("name", name);
     xml.writeAttribute("width", QString::number(FieldColumns));
     xml.writeAttribute("height", QString::number(FieldRows));
-    if (locked)
+    if (shadowLayer)
         xml.writeAttribute("locked", "1");
     xml.writeStartElement("data");
     xml.writeAttribute("encoding", "csv");
@@ -61,23 +71,36 @@ void WriteTileLayer(QXmlStreamWriter& xml, int id, const char* name,
     xml.writeEndElement();
 }
 
-void WritePictureLayer(QXmlStreamWriter& xml, const TTiledStage& stage)
+// A locked image layer of one picture the map's size, drawn once: `key`,
+// when given, is its transparent colour ("ff00ff").
+void WriteImageLayer(QXmlStreamWriter& xml, int id, const char* name, std::string_view source, const char* key)
 {
     xml.writeStartElement("imagelayer");
-    xml.writeAttribute("id", "1");
-    xml.writeAttribute("name", "Picture");
-    if (!stage.PictureShown)
-        xml.writeAttribute("visible", "0");
-    if (stage.Stage.BG_H_Tile)
-        xml.writeAttribute("repeatx", "1");
-    if (stage.Stage.BG_V_Tile)
-        xml.writeAttribute("repeaty", "1");
+    xml.writeAttribute("id", QString::number(id));
+    xml.writeAttribute("name", name);
+    xml.writeAttribute("locked", "1");
     xml.writeEmptyElement("image");
-    xml.writeAttribute("source", Text(stage.Picture));
+    xml.writeAttribute("source", Text(source));
+    if (key)
+        xml.writeAttribute("trans", key);
     xml.writeEndElement();
 }
 
 }  // namespace
+
+std::string TiledBackgroundFile(int number)
+{
+    return (number >= 0 && number < 10 ? "0" : "") + std::to_string(number) + std::string(BackgroundSuffix);
+}
+
+bool IsTiledBackgroundFile(std::string_view name)
+{
+    const std::size_t slash = name.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    return name.size() == 2 + BackgroundSuffix.size() && std::isdigit(static_cast<unsigned char>(name[0]))
+           && std::isdigit(static_cast<unsigned char>(name[1])) && name.substr(2) == BackgroundSuffix;
+}
 
 std::string WriteTiledMap(const TTiledStage& stage)
 {
@@ -97,18 +120,20 @@ std::string WriteTiledMap(const TTiledStage& stage)
     xml.writeAttribute("infinite", "0");
     if (const std::string color = TiledColor(stage.Stage.BG_Color); !color.empty())
         xml.writeAttribute("backgroundcolor", Text(color));
-    xml.writeAttribute("nextlayerid", "5");
+    xml.writeAttribute("nextlayerid", "6");
     xml.writeAttribute("nextobjectid", "1");
     WriteProperties(xml, stage.Stage);
     xml.writeEmptyElement("tileset");
     xml.writeAttribute("firstgid", "1");
     xml.writeAttribute("source", Text(TiledTilesetFile));
-    // Drawn from the back: the picture, BG, the shadows, FG.
-    if (!stage.Picture.empty())
-        WritePictureLayer(xml, stage);
+    // Drawn from the back, as the display draws them: the background, BG,
+    // the shadows, FG, the flag.
+    if (!stage.Background.empty())
+        WriteImageLayer(xml, 1, "Picture", stage.Background, nullptr);
     WriteTileLayer(xml, 2, "BG", stage.Stage.BG, false);
     WriteTileLayer(xml, 3, "Shadows", stage.Shadows, true);
     WriteTileLayer(xml, 4, "FG", stage.Stage.FG, false);
+    WriteImageLayer(xml, 5, "Flag", TiledFlagImageFile, FlagKey);
     xml.writeEndElement();
     xml.writeEndDocument();
     return bytes.toStdString();

@@ -89,25 +89,41 @@ std::string CodePoint(char32_t ch)
     return text;
 }
 
-// The record bytes of a property's text, or an error.
+// The code point that starts at text[at], stepping `at` past it. The text
+// is UTF-8 as the XML reader gives it, so well-formed.
+char32_t NextCodePoint(const std::string& text, std::size_t& at)
+{
+    const auto lead = static_cast<unsigned char>(text[at++]);
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    char32_t ch = extra > 0 ? lead & (0x3Fu >> extra) : lead;
+    for (int k = 0; k < extra && at < text.size(); ++k)
+        ch = ch << 6 | (static_cast<unsigned char>(text[at++]) & 0x3Fu);
+    return ch;
+}
+
+// The record bytes of a property's text (no more than one past the 63 a
+// string holds), or an error.
 std::string TextBytes(const TTiledProperty& property, std::string& bytes)
 {
-    const QString text = QString::fromUtf8(property.Value.data(), static_cast<qsizetype>(property.Value.size()));
-    const std::u32string chars = text.toStdU32String();
-    for (std::size_t i = 0; i < chars.size(); ++i) {
-        const char32_t ch = chars[i];
+    const std::string& text = property.Value;
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t ch = NextCodePoint(text, at);
         if (ch == U'\r' || ch == U'\n') {
             // CR LF, a lone CR and a lone LF are each one line break.
-            if (ch == U'\r' && i + 1 < chars.size() && chars[i + 1] == U'\n')
-                ++i;
-            bytes.push_back(static_cast<char>(LineBreakMark));
+            if (ch == U'\r' && at < text.size() && text[at] == '\n')
+                ++at;
+            if (bytes.size() <= MaxShortString)
+                bytes.push_back(static_cast<char>(LineBreakMark));
+        } else if (ch == LineBreakMark) {
+            return property.Name + " holds the character " + CodePoint(ch)
+                   + ", which a stage stores as its line break; type a line break instead";
         } else if (ch > 0xFF) {
             return property.Name + " holds \"" + QString::fromUcs4(&ch, 1).toStdString() + "\" (" + CodePoint(ch)
                    + "), which a stage cannot store: only Latin-1 characters";
         } else if (ch < 0x20) {
             return property.Name + " holds the control character " + CodePoint(ch) + ", which a stage cannot store";
-        } else {
-            bytes.push_back(static_cast<char>(ch));
+        } else if (bytes.size() <= MaxShortString) {
+            bytes.push_back(static_cast<char>(ch));  // one past the 63 tells that the text is cut
         }
     }
     return {};

@@ -25,6 +25,7 @@ void TStageThumbnails::SetFiles(std::filesystem::path stageFile, std::filesystem
     FStageFile = std::move(stageFile);
     FPictureFolder = std::move(pictureFolder);
     std::fill(FStages.begin(), FStages.end(), TStageThumbnail{});
+    FReadFailure.clear();
     FLooks.clear();
     FRenderer.reset();
     FPictureCheck.reset();
@@ -34,7 +35,14 @@ bool TStageThumbnails::ReadFile(bool picturesMayHaveChanged)
 {
     // One read under one lock, so that a save by another program cannot land
     // between two records.
-    const TStageRecords records = ReadFirstStageRecords(FindStageFile(FStageFile), StageCount);
+    const std::filesystem::path file = FindStageFile(FStageFile);
+    const TStageRecords records = ReadFirstStageRecords(file, StageCount);
+    FReadFailure.clear();
+    if (!records.Read) {
+        FReadFailure = StageFileClash(FStageFile);
+        if (FReadFailure.empty())
+            FReadFailure = file.filename().string() + " cannot be read: " + records.Error;
+    }
     bool changed = false;
     TFoundPictures found;  // many stages name the same few pictures
     for (int number = 0; number < StageCount; ++number) {

@@ -89,6 +89,10 @@ public:
     int MakeNext(int first = 0, int last = StageCount - 1);
 
     int StaleCount() const;
+    // Why the last ReadFile found no records to read (the stage file cannot
+    // be read, or several differ only in letter case), in words for the
+    // designer; empty when it read the file.
+    const std::string& ReadFailure() const { return FReadFailure; }
     const TStageThumbnail& Stage(int number) const { return FStages[static_cast<std::size_t>(number)]; }
 
     // Looks kept for contents no stage holds now (a stage moved away and
@@ -112,6 +116,7 @@ private:
     std::filesystem::path FStageFile;
     std::filesystem::path FPictureFolder;
     std::vector<TStageThumbnail> FStages;
+    std::string FReadFailure;
     // Looks by a hash of their content.
     std::unordered_map<std::size_t, std::vector<std::shared_ptr<const TStageLook>>> FLooks;
     // Made with the first thumbnail and kept: they keep decoded pictures.

@@ -367,7 +367,12 @@ void TfmStages::UpdateStatus()
         records += stage.Present;
         withErrors += stage.Present && stage.Errors() > 0;
     }
-    QString text = QStringLiteral("%1 of %2 stages").arg(records).arg(StageCount);
+    // A file that cannot be read says why, rather than "0 of 100 stages",
+    // on as many lines as the window's width needs.
+    const std::string& failure = FThumbnails->ReadFailure();
+    stStatus->setWordWrap(!failure.empty());
+    QString text = failure.empty() ? QStringLiteral("%1 of %2 stages").arg(records).arg(StageCount)
+                                   : QString::fromLocal8Bit(failure.c_str());
     if (!FOutcome.isEmpty())
         text = FOutcome + QStringLiteral(" \u00b7 ") + text;
     if (withErrors > 0)

@@ -30,24 +30,32 @@ protected:
 
 }  // namespace
 
-// A version-controlled folder of text maps may hold links: unpack never
-// writes through one to the stage file or out of the folder.
-TEST_F(HostileTest, UnpackNeverWritesThroughALinkOutOfItsFolder)
+// A version-controlled folder of text maps or Tiled maps may hold links:
+// unpack and tiled-export never write through one to the stage file or out
+// of the folder, whichever of their files it stands for.
+TEST_F(HostileTest, FolderOutputsNeverWriteThroughALinkOutOfTheirFolder)
 {
     Write("elsewhere.txt", "kept");
     struct Case {
+        const char* Command;
         const char* Link;
         const char* To;
         const char* Error;
-        bool WithTarget = false;  // the link's target is a text map of the folder
+        bool WithTarget = false;  // the link's target is a file the command writes
     };
     // clang-format off
     const Case cases[] = {
-        {"00.txt", "../Stage.Dat",     "maps/00.txt is the stage file itself"},
-        {"03.txt", "../elsewhere.txt", "maps/03.txt is a link that leads out of maps"},
-        {"00.txt", "/dev/null",        "maps/00.txt is a link that leads out of maps"},
-        {"00.txt", "01.txt",           "maps/01.txt and maps/00.txt lead to the same file", true},
-        {"02.txt", "missing.txt",      "maps/02.txt is a link to a missing file"},
+        {"unpack maps",       "00.txt",            "../Stage.Dat",     "maps/00.txt is the stage file itself"},
+        {"unpack maps",       "03.txt",            "../elsewhere.txt", "maps/03.txt is a link that leads out of maps"},
+        {"unpack maps",       "00.txt",            "/dev/null",        "maps/00.txt is a link that leads out of maps"},
+        {"unpack maps",       "00.txt",            "01.txt",           "maps/01.txt and maps/00.txt lead to the same file", true},
+        {"unpack maps",       "02.txt",            "missing.txt",      "maps/02.txt is a link to a missing file"},
+        {"tiled-export maps", "00.tmx",            "../Stage.Dat",     "maps/00.tmx is the stage file itself"},
+        {"tiled-export maps", "tiles.tsx",         "../elsewhere.txt", "maps/tiles.tsx is a link that leads out of maps"},
+        {"tiled-export maps", "flag.png",          "/dev/null",        "maps/flag.png is a link that leads out of maps"},
+        {"tiled-export maps", "03-background.png", "../elsewhere.txt", "maps/03-background.png is a link that leads out"},
+        {"tiled-export maps", "stages.world",      "../elsewhere.txt", "maps/stages.world is a link that leads out"},
+        {"tiled-export maps", "tiles.png",         "04.tmx",           "maps/04.tmx and maps/tiles.png lead to the same", true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -56,13 +64,21 @@ TEST_F(HostileTest, UnpackNeverWritesThroughALinkOutOfItsFolder)
         fs::create_symlink(c.To, Dir / "maps" / c.Link);
         if (c.WithTarget)
             Write(std::string("maps/") + c.To, "kept");
-        EXPECT_EQ(Run("unpack maps").Status, 1) << c.Link << " -> " << c.To;
+        EXPECT_EQ(Run(c.Command).Status, 1) << c.Link << " -> " << c.To;
         EXPECT_NE(ErrorLine().find(c.Error), std::string::npos) << c.Error;
         EXPECT_EQ(std::distance(fs::directory_iterator(Dir / "maps"), fs::directory_iterator()), 1 + c.WithTarget)
             << c.To;
     }
     EXPECT_EQ(Read("Stage.Dat"), Stages);
     EXPECT_EQ(Read("elsewhere.txt"), "kept");
+
+    // Nor part way: a map's name that is no regular file refuses them all.
+    fs::remove_all(Dir / "maps");
+    fs::create_directories(Dir / "maps");
+    ASSERT_EQ(::mkfifo((Dir / "maps" / "02.txt").c_str(), 0644), 0);
+    EXPECT_EQ(Run("unpack maps").Status, 1);
+    EXPECT_EQ(ErrorLine(), "stagetool unpack: maps/02.txt is not a regular file; nothing written\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir / "maps"), fs::directory_iterator()), 1);
 
     // A link that stays in the folder is written through, and stays.
     fs::remove_all(Dir / "maps");
@@ -210,4 +226,63 @@ TEST_F(HostileTest, DrawingNeedsNoDisplayAndLibrariesSayNothing)
         }
     }
     EXPECT_EQ(Read("zero.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+// What stagetool once did without a word, it now refuses or says, naming
+// the cause: a save into a stage file cut short, a pack from a folder that
+// holds only some of the maps, a stage file beside another of its name in
+// another letter case.
+TEST_F(HostileTest, DamagedFilesLostStagesAndTwinNamesAreNamed)
+{
+    ASSERT_EQ(Run("unpack maps").Status, 0);
+    ASSERT_EQ(Run("unpack some").Status, 0);
+    fs::remove(Dir / "some" / "01.txt");
+    ASSERT_EQ(Run("export 3 -o 03.txt").Status, 0);
+    const std::string cut = Stages.substr(0, 27000);
+    struct Case {
+        std::string Before;  // Stage.Dat
+        const char* Args;
+        int Status;
+        const char* Message;  // on standard error
+        std::string After;
+        bool Only = false;  // the message is all there is on standard error
+    };
+    const std::string pruned = Stages.substr(0, 6000) + EmptyRecordBytes() + Stages.substr(12000);
+    const Case cases[] = {
+        {cut, "import 03.txt", 1, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). Nothing written", cut},
+        {cut, "pack maps", 0, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes). That piece is dropped.", Stages},
+        {cut, "swap 1 0", 0,
+         "stagetool swap: Stage.Dat ends inside stage 04 (3000 of 6000 bytes). That piece is dropped.\n",
+         Stages.substr(6000, 6000) + Stages.substr(0, 6000) + cut.substr(12000, 12000), true},
+        {cut, "swap 2 2", 0, "stagetool swap: nothing changed\n", cut, true},
+        {Stages, "pack some", 1, "stage 01 of Stage.Dat (Desert Fort) has no text map in some\n", Stages},
+        {Stages, "pack some", 1, "1 stage would be lost; nothing written (pack --prune drops them)", Stages},
+        {Stages, "pack some --prune", 0, "stage 01 of Stage.Dat (Desert Fort) has no text map in some; dropped",
+         pruned},
+    };
+    for (const Case& c : cases) {
+        Write("Stage.Dat", c.Before);
+        EXPECT_EQ(Run(c.Args).Status, c.Status) << c.Args;
+        EXPECT_NE(Stderr().find(c.Message), std::string::npos) << c.Args << ": " << Stderr();
+        EXPECT_TRUE(!c.Only || Stderr() == c.Message) << c.Args << ": " << Stderr();
+        EXPECT_EQ(Read("Stage.Dat"), c.After) << c.Args;
+    }
+
+    // Two names that differ in case: neither is the stage file, and nothing
+    // makes a third.
+    fs::rename(Dir / "Stage.Dat", Dir / "STAGE.DAT");
+    Write("stage.dat", cut);
+    for (const char* args : {"list", "import 03.txt", "new"}) {
+        EXPECT_EQ(Run(args).Status, 1) << args;
+        EXPECT_TRUE(ErrorLine().ends_with(": STAGE.DAT and stage.dat both exist; remove one\n")) << Stderr();
+    }
+    EXPECT_EQ(Names().count("Stage.Dat"), 0u);
+
+    // Captions print in UTF-8; the file keeps its bytes.
+    StageRecord cafe = LetterStages("C")[0];
+    cafe.Caption.Assign(std::string("Caf\xE9"));
+    Write("Stage.Dat", RecordBytes(cafe));
+    EXPECT_EQ(Run("list").Out, "00\tCaf\xC3\xA9\t0\t5\t\n");
+    EXPECT_EQ(Run("copy 0 1").Out, "01\tCaf\xC3\xA9\tcopy of 00\n");
+    EXPECT_EQ(Read("Stage.Dat"), RecordBytes({cafe, cafe}));
 }

@@ -119,7 +119,7 @@ TEST_F(StageToolTest, CheckReportsFindingsAndExitsByErrors)
     run = Run("check");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Out,
-              "01 error BG_Bitmap: \"none\xE9.bmp\" is not in Map\n"
+              "01 error BG_Bitmap: \"none\xC3\xA9.bmp\" is not in Map\n"  // the name's byte E9 as UTF-8
               "01 error BG 0,3: BG code -2 is an unfilled cell, as an incomplete text map import leaves it"
               " (and 9 more cells like it)\n"
               "01 warning FG 19,29: the flag's square holds FG code 24\n"

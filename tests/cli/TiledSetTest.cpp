@@ -5,7 +5,6 @@
 #include "editor/WindowlessEditor.h"
 #include "stage/TileAnimation.h"
 #include "storage/TiledTileset.h"
-#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -37,11 +36,6 @@ std::string Joined(const std::vector<std::string>& phrases)
         text += phrase + "\n";
     return text;
 }
-
-class TiledSetTest : public TScratchDirTest {
-protected:
-    TiledSetTest() : TScratchDirTest("tiled-set") {}
-};
 
 }  // namespace
 
@@ -108,6 +102,7 @@ TEST(TiledSet, WhatAMapCannotCarryIsNamed)
              r.BG[3][3] = 5;
              r.FG[3][3] = 40;
          }},
+        {"1 cell holds shadow patterns 16..23", [](StageRecord& r) { r.BG[2][2] = 17; }},
         {"2 cells hold codes outside -1..63",
          [](StageRecord& r) {
              r.BG[1][1] = 64;
@@ -119,7 +114,7 @@ TEST(TiledSet, WhatAMapCannotCarryIsNamed)
         StageRecord record;
         EmptyStage(record);
         c.Change(record);
-        const std::string map = WriteTiledMap(TiledStageOf(record, ".", "."));
+        const std::string map = WriteTiledMap(TiledStageOf(record, 0));
         const std::vector<std::string> losses = TiledLosses(record, map);
         const StageRecord back = TiledMapRecord(ReadTiledMap(map).Map, 0);
         if (!c.What) {
@@ -133,34 +128,14 @@ TEST(TiledSet, WhatAMapCannotCarryIsNamed)
     }
 }
 
-// The shadows are the editor's, and the picture is found as the editor finds
-// it and shown only when the editor shows it.
-TEST_F(TiledSetTest, ShadowsAndPictureAreTheEditors)
+// The shadows are the editor's, over the background drawn beside the map.
+TEST(TiledSet, ShadowsAreTheEditors)
 {
-    std::filesystem::create_directories(Dir / "Map");
-    WriteFile(Dir / "Map" / "Sky.BMP", "BM");
-    WriteFile(Dir / "Map" / "notes.txt", "");
     StageRecord record;
     EmptyStage(record);
     record.FG[9][9] = 40;  // the field cell under layer cell (10, 10)
-    struct Case {
-        const char* Name;
-        const char* Picture;
-        bool Shown;
-    };
-    const Case cases[] = {
-        {"sky.bmp", "../Map/Sky.BMP", true},
-        {"sub\\none.jpg", "../Map/sub/none.jpg", false},
-        {"notes.txt", "../Map/notes.txt", false},
-        {"", "", false},
-    };
-    for (const Case& c : cases) {
-        record.BG_Bitmap.Assign(std::string(c.Name));
-        const TTiledStage stage = TiledStageOf(record, Dir, Dir / "maps");
-        EXPECT_EQ(stage.Picture, c.Picture);
-        EXPECT_EQ(stage.PictureShown, c.Shown) << c.Name;
-    }
-    const TTiledStage stage = TiledStageOf(record, Dir, Dir / "maps");
+    const TTiledStage stage = TiledStageOf(record, 9);
+    EXPECT_EQ(stage.Background, "09-background.png");
     EXPECT_EQ(stage.Shadows[9][9], -1);
     EXPECT_EQ(stage.Shadows[10][9], 17);
     EXPECT_EQ(stage.Shadows[9][10], 19);

@@ -59,7 +59,7 @@ TEST_F(RecoveryTest, ACopyIsWrittenAtMostOnceASecondAndGoesWhenSaved)
         {4, 5001ms, 4},
     };
     for (const auto& s : steps) {
-        recovery->Keep(Numbered(s.Record), 7, start + s.At);
+        recovery->Keep(Numbered(s.Record), 7, 7, nullptr, start + s.At);
         recovery->Finish();
         const std::optional<TRecoveryCopy> copy = Read(recovery->CopyFile());
         ASSERT_TRUE(copy.has_value()) << s.Record;
@@ -72,7 +72,7 @@ TEST_F(RecoveryTest, ACopyIsWrittenAtMostOnceASecondAndGoesWhenSaved)
     recovery->Finish();
     EXPECT_FALSE(std::filesystem::exists(recovery->CopyFile()));
     // Unsaved again: written again, and a normal close takes everything away.
-    recovery->Keep(Numbered(5), 7, start + 10s);
+    recovery->Keep(Numbered(5), 7, 7, nullptr, start + 10s);
     recovery->Close();
     EXPECT_TRUE(std::filesystem::is_empty(Folder()));
 }
@@ -83,8 +83,10 @@ TEST_F(RecoveryTest, AnotherEditorsCopyIsLeftOnlyOnceItEnded)
 {
     auto first = Make();
     auto second = Make();
-    first->Keep(Numbered(1), 3, TTime{});
-    second->Keep(Numbered(2), 4, TTime{});
+    // Taken from stage 2, where the file then held stage "0".
+    const std::optional<StageRecord> base = Numbered(0);
+    first->Keep(Numbered(1), 3, 2, &base, TTime{});
+    second->Keep(Numbered(2), 4, 4, nullptr, TTime{});
     first->Finish();
     second->Finish();
     EXPECT_NE(first->CopyFile(), second->CopyFile());
@@ -98,6 +100,9 @@ TEST_F(RecoveryTest, AnotherEditorsCopyIsLeftOnlyOnceItEnded)
     EXPECT_EQ(left[0].File, crashed);
     EXPECT_EQ(left[0].Copy.StageNumber, 3);
     EXPECT_EQ(left[0].Copy.Record.Caption.Str(), "1");
+    EXPECT_EQ(left[0].Copy.Origin, 2);
+    ASSERT_TRUE(left[0].Copy.Base && *left[0].Copy.Base);
+    EXPECT_EQ((*left[0].Copy.Base)->Caption.Str(), "0");
 
     // A third editor on another stage file never sees it, though no one
     // holds it now.
@@ -109,8 +114,11 @@ TEST_F(RecoveryTest, AnotherEditorsCopyIsLeftOnlyOnceItEnded)
     ASSERT_EQ(left.size(), 1u);
     second->Adopt(left[0], left[0].Copy.Record, 3, TTime{} + 10s);
     EXPECT_FALSE(std::filesystem::exists(crashed));
-    ASSERT_TRUE(Read(second->CopyFile()).has_value());
-    EXPECT_EQ(Read(second->CopyFile())->Record.Caption.Str(), "1");
+    const std::optional<TRecoveryCopy> adopted = Read(second->CopyFile());
+    ASSERT_TRUE(adopted.has_value());
+    EXPECT_EQ(adopted->Record.Caption.Str(), "1");
+    EXPECT_EQ(adopted->Origin, 2);  // a Save after the restore asks as the first editor would have
+    EXPECT_TRUE(adopted->Base && *adopted->Base && RecordsEqual(**adopted->Base, Numbered(0)));
     EXPECT_TRUE(second->LeftCopies().empty());
 }
 
@@ -118,17 +126,17 @@ TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndEditingGoesOn)
 {
     WriteFile(Folder(), "a file where the folder should be");
     auto recovery = Make();
-    recovery->Keep(Numbered(1), 0, TTime{});
+    recovery->Keep(Numbered(1), 0, 0, nullptr, TTime{});
     recovery->Finish();
     const std::string failure = recovery->TakeFailure();
     EXPECT_NE(failure.find(Folder().string()), std::string::npos) << failure;
-    recovery->Keep(Numbered(2), 0, TTime{} + 2s);
+    recovery->Keep(Numbered(2), 0, 0, nullptr, TTime{} + 2s);
     recovery->Finish();
     EXPECT_EQ(recovery->TakeFailure(), "");
     EXPECT_TRUE(recovery->LeftCopies().empty());
 
     TRecovery nowhere({}, StageFile());
-    nowhere.Keep(Numbered(1), 0, TTime{});
+    nowhere.Keep(Numbered(1), 0, 0, nullptr, TTime{});
     EXPECT_NE(nowhere.TakeFailure(), "");
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdlib>
 
 namespace {
@@ -188,6 +190,11 @@ TEST(PictureDecode, DamagedAndOversizedPicturesRaiseReadableErrors)
             EXPECT_EQ(std::string(e.what()).rfind(c.MessageStart, 0), 0u) << c.What << ": " << e.what();
         }
     }
+    // A FIFO put where a picture was is refused at once, never waited for.
+    const std::string fifo = ::testing::TempDir() + "picture-" + std::to_string(::getpid()) + ".bmp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(ReadPictureFile(fifo), EInvalidGraphic);
+    ::unlink(fifo.c_str());
 }
 
 // A corner kept of a picture is that corner of the whole; the rest of the

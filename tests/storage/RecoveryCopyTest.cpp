@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -70,7 +71,10 @@ TEST(RecoveryCopyFormat, ACopyReadsBackAsWrittenAndAnythingElseIsRefused)
         {"the header alone", good.substr(0, header)},
         {"a record cut short", good.substr(0, good.size() - 1)},
         {"a byte after the record", good + "x"},
-        {"another format", replaced("recovery 1", "recovery 2")},
+        {"another format", replaced("recovery 2", "recovery 3")},
+        {"an origin of 100", replaced("origin -1\n", "origin 100\n")},
+        {"no base line", replaced("base unknown\n", "")},
+        {"a base record that is not there", replaced("base unknown", "base record")},
         {"stage 100", replaced("stage 3\n", "stage 100\n")},
         {"stage -1", replaced("stage 3\n", "stage -1\n")},
         {"a stage that is no number", replaced("stage 3\n", "stage 3x\n")},
@@ -82,6 +86,36 @@ TEST(RecoveryCopyFormat, ACopyReadsBackAsWrittenAndAnythingElseIsRefused)
     };
     for (const auto& c : cases)
         EXPECT_FALSE(DecodeRecoveryCopy(c.Bytes).has_value()) << c.Name;
+
+    // The origin and the base come back in each of their states: a record,
+    // no record there, not known.
+    StageRecord before = SampleCopy().Record;
+    before.Caption.Assign(std::string("Before"));
+    for (const std::optional<std::optional<StageRecord>>& base :
+         {std::optional<std::optional<StageRecord>>(before), std::optional<std::optional<StageRecord>>(std::nullopt),
+          std::optional<std::optional<StageRecord>>()}) {
+        TRecoveryCopy copy = SampleCopy();
+        copy.Origin = 2;
+        copy.Base = base;
+        const std::optional<TRecoveryCopy> read = DecodeRecoveryCopy(EncodeRecoveryCopy(copy));
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->Origin, 2);
+        EXPECT_TRUE(RecordsEqual(read->Record, copy.Record));
+        ASSERT_EQ(read->Base.has_value(), base.has_value());
+        if (base) {
+            ASSERT_EQ(read->Base->has_value(), base->has_value());
+            EXPECT_EQ(*read->Base ? (*read->Base)->Caption.Str() : "", *base ? "Before" : "");
+        }
+    }
+    // A copy an editor wrote before origins and bases were kept still
+    // reads: neither is known.
+    const std::optional<TRecoveryCopy> first = DecodeRecoveryCopy(
+        "stage-editor recovery 1\nstage 3\ntime 1700000123\nfile 21\n/games/tank/Stage.Dat\n" + good.substr(header));
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->StageNumber, 3);
+    EXPECT_EQ(first->Origin, -1);
+    EXPECT_FALSE(first->Base.has_value());
+    EXPECT_TRUE(RecordsEqual(first->Record, SampleCopy().Record));
 }
 
 TEST(RecoveryFolderPlace, TheStateFolderFromTheEnvironment)
@@ -136,10 +170,26 @@ TEST_F(RecoveryFolderTest, OnlyCopiesOfEndedEditorsForThisStageFileAreLeft)
     WriteFile(RecoveryLockFile(Dir, "gone"), "");  // an ended editor that left no copy
     const auto starting = TRecoveryLock::Create(RecoveryLockFile(Dir, "starting"), error);  // none yet
     WriteFile(Dir / ".ended.recovery.tmp", EncodeRecoveryCopy(SampleCopy(stageFile)));
+    // What hostile hands or killed editors leave: FIFOs where a lock or a
+    // copy should be (opened without waiting, passed over), the temporary
+    // files of a copy and of a lock whose writers are gone.
+    ASSERT_EQ(::mkfifo(RecoveryLockFile(Dir, "fifo").c_str(), 0600), 0);
+    WriteCopy("fifolock", SampleCopy(stageFile));
+    ASSERT_EQ(::mkfifo(RecoveryLockFile(Dir, "fifolock").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(RecoveryCopyFile(Dir, "pipe").c_str(), 0600), 0);
+    for (const char* stale : {".killed.recovery.99999999-1.tmp", ".killed.lock.99999999-2.tmp"})
+        WriteFile(Dir / stale, "half");
 
     std::vector<TLeftCopy> left = FindLeftCopies(Dir, stageFile);
     EXPECT_FALSE(std::filesystem::exists(RecoveryLockFile(Dir, "gone")));
     EXPECT_TRUE(std::filesystem::exists(RecoveryLockFile(Dir, "starting")));
+    for (const char* name : {"fifo.lock", "fifolock.lock", "pipe.recovery"})
+        EXPECT_TRUE(std::filesystem::is_fifo(Dir / name)) << name;
+    // Only a copy for this stage file gets a lock file.
+    for (const char* id : {"broken", "elsewhere", "pipe"})
+        EXPECT_FALSE(std::filesystem::exists(RecoveryLockFile(Dir, id))) << id;
+    for (const char* stale : {".killed.recovery.99999999-1.tmp", ".killed.lock.99999999-2.tmp"})
+        EXPECT_FALSE(std::filesystem::exists(Dir / stale)) << stale;
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0].File, RecoveryCopyFile(Dir, "nolock"));  // newest first
     EXPECT_EQ(left[1].File, RecoveryCopyFile(Dir, "ended"));

@@ -160,12 +160,15 @@ TEST_F(SafeWriteTest, AWriteProtectedFileOrFolderIsNotReplaced)
         WriteFile(locked, "kept");
         fs::create_directories(shut);
         WriteFile(shut / "file.txt", "kept");
-        if (::chmod(locked.c_str(), 0444) != 0 || ::chmod(shut.c_str(), 0555) != 0)
+        if (::chmod(locked.c_str(), 0444) != 0 || ::chmod(shut.c_str(), 0555) != 0
+            || ::chmod((shut / "file.txt").c_str(), 0666) != 0)
             return 11;
+        // The folder is the cause, though its file may be writable: it is named.
+        const std::string folder = "its folder " + shut.string() + " is read-only: Permission denied";
         int failures = 0;
         failures += SafeWriteFile(locked, "new").Error != "Permission denied";
-        failures += SafeWriteFile(shut / "file.txt", "new").Error != "Permission denied";
-        failures += SafeWriteFile(shut / "other.txt", "new").Error != "Permission denied";
+        failures += SafeWriteFile(shut / "file.txt", "new").Error != folder;
+        failures += SafeWriteFile(shut / "other.txt", "new").Error != folder;
         ::chmod(shut.c_str(), 0755);
         return failures;
     });
@@ -280,6 +283,11 @@ TEST_F(SafeWriteTest, TemporaryFilesOfWritersThatAreGoneGoWithTheNextWrite)
     EXPECT_EQ(end.Signal, SIGXFSZ);
     EXPECT_EQ(Names().size(), 2u);
     EXPECT_EQ(ReadFile(target), "old");
+    // Cut short, it is readable by its writer alone, whatever the target's mode.
+    for (const std::string& name : Names())
+        if (name != "out.txt") {
+            EXPECT_EQ(Mode(Dir / name), 0600u) << name;
+        }
 
     // A stale one by name only, one whose writer still works (its lock held),
     // one of another target and one only named alike.

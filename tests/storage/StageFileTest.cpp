@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -25,7 +27,78 @@ protected:
     StageFileTest() : TStageFileTest("stagefile") {}
 };
 
+// The record write's flush as this test program sees it: the bytes of the
+// file at the last flush, and a failure to inject (an errno; 0: none).
+std::string FlushedBytes;
+int FlushFailure = 0;
+
 }  // namespace
+
+// Takes the place of the C library's fdatasync in this program, then calls it.
+extern "C" int fdatasync(int fd)
+{
+    static const auto flush = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fdatasync"));
+    struct stat status {};
+    FlushedBytes.assign(::fstat(fd, &status) == 0 ? static_cast<std::size_t>(status.st_size) : 0, '\0');
+    if (::pread(fd, FlushedBytes.data(), FlushedBytes.size(), 0) != static_cast<ssize_t>(FlushedBytes.size()))
+        FlushedBytes = "unreadable";
+    if (FlushFailure) {
+        errno = FlushFailure;
+        return -1;
+    }
+    return flush(fd);
+}
+
+// A save reports success only once its records are on the disk (the editor
+// then drops its recovery copy); a flush that fails is a save that fails.
+TEST_F(StageFileTest, ASaveSucceedsOnlyOnceFlushed)
+{
+    const StageRecord saved = LetterStages("S")[0];
+    for (const int failure : {0, EIO}) {
+        WriteBytes(EmptyRecordBytes());
+        FlushedBytes.clear();
+        FlushFailure = failure;
+        const TRecordResult result = WriteStageRecord(File, 2, saved, LetterStages(".")[0]);
+        FlushFailure = 0;
+        EXPECT_EQ(result.Error, failure ? "Input/output error" : "") << failure;
+        EXPECT_EQ(FlushedBytes, EmptyRecordBytes() + EmptyRecordBytes() + RecordBytes(saved)) << failure;
+    }
+}
+
+// A file that is not a whole number of records is named by the stage it
+// ends inside; a record write may refuse it rather than write over the piece.
+TEST_F(StageFileTest, AFileThatEndsInsideAStageIsNamedByThatStage)
+{
+    struct Case {
+        const char* Name;
+        std::size_t Size;
+        std::string Text;  // empty: whole records
+        int FirstOver;     // the first stage whose save writes into or past the piece
+    };
+    const Case cases[] = {
+        {"Stage.Dat", 27000, "Stage.Dat ends inside stage 04 (3000 of 6000 bytes).", 4},
+        {"STAGE.DAT", 100, "STAGE.DAT ends inside stage 00 (100 of 6000 bytes).", 0},
+        {"Stage.Dat", 24000, "", 0},
+    };
+    const StageRecord record = LetterStages(".")[0];
+    for (const Case& c : cases) {
+        const fs::path file = Dir / c.Name;
+        const std::string bytes(c.Size, 'x');
+        WriteFile(file, bytes);
+        const std::optional<TStageFilePiece> piece = FindStageFilePiece(file);
+        ASSERT_EQ(piece.has_value(), !c.Text.empty()) << c.Size;
+        EXPECT_EQ(StageFilePieceOf(ReadStageRecords(file, 100)), piece) << c.Size;
+        if (!piece)
+            continue;
+        EXPECT_EQ(StageFilePieceText(file, *piece), c.Text);
+        EXPECT_FALSE(c.FirstOver > 0 && WritesOverPiece(*piece, c.FirstOver - 1));
+        EXPECT_TRUE(WritesOverPiece(*piece, c.FirstOver) && WritesOverPiece(*piece, 99));
+        const TRecordResult refused = WriteStageRecord(file, 1, record, record, TDamagedFile::Refuse);
+        EXPECT_TRUE(!refused && refused.Piece == piece);
+        EXPECT_EQ(ReadFile(file), bytes);
+        fs::remove(file);
+    }
+}
 
 // Each failure says why, in the system's words where the system gave one.
 TEST_F(StageFileTest, UnopenableAndUnwritableFilesFailSayingWhy)
@@ -288,6 +361,9 @@ TEST_F(StageFileTest, AReplaceIsAllOrNothing)
         fs::path File;
         std::string BuildError;
         std::string Error;  // empty: replaced
+        // Meanwhile a program that takes no lock (cp, a checkout) puts its
+        // own file in place: it stays.
+        bool ReplacedWithoutLock = false;
     };
     const Case cases[] = {
         {File, "", ""},
@@ -295,6 +371,7 @@ TEST_F(StageFileTest, AReplaceIsAllOrNothing)
         {Dir / "new.dat", "", ""},  // made, as the builder is told
         {Dir / "folder", "", "it is a directory"},
         {Dir / "dangling.dat", "", "it is a link to a missing file"},
+        {File, "", "another program replaced it meanwhile", true},
     };
     for (const Case& c : cases) {
         WriteBytes(old);
@@ -304,13 +381,21 @@ TEST_F(StageFileTest, AReplaceIsAllOrNothing)
         const TWriteResult result = ReplaceStageFile(c.File, 100, [&](const TStageRecords& current) {
             built = true;
             EXPECT_EQ(current.Read, existed) << c.File;
+            if (c.ReplacedWithoutLock) {
+                WriteFile(Dir / "theirs.dat", "theirs");
+                fs::rename(Dir / "theirs.dat", File);
+            }
             return TStageFileContent{replaced, c.BuildError};
         });
         EXPECT_EQ(result.Error, c.Error) << c.File;
         if (c.Error.empty()) {
             EXPECT_EQ(ReadFile(c.File), replaced) << c.File;
         } else {
-            EXPECT_EQ(built, !c.BuildError.empty()) << c.File;
+            EXPECT_EQ(built, !c.BuildError.empty() || c.ReplacedWithoutLock) << c.File;
+        }
+        if (c.ReplacedWithoutLock) {
+            EXPECT_EQ(ReadBytes(), "theirs");
+            continue;
         }
         if (c.File != File) {
             EXPECT_EQ(ReadBytes(), old) << c.File;

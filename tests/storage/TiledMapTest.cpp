@@ -2,6 +2,7 @@
 // refused, what is only noted, and the texts byte for byte.
 #include "stage/StageRecord.h"
 #include "storage/TiledMap.h"
+#include "support/AllocCounter.h"
 #include "support/TiledKit.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,8 @@ namespace {
 
 using TChange = std::function<std::string(const std::string&)>;
 
-// A stage whose cells use every tile, with settings off their defaults.
+// A stage whose cells use every tile a layer holds (the shadow patterns
+// stand in for 8..15), with settings off their defaults.
 TTiledStage Sample()
 {
     TTiledStage stage{};
@@ -21,8 +23,9 @@ TTiledStage Sample()
     StageRecord& record = stage.Stage;
     for (int x = 0; x < FieldColumns; ++x)
         for (int y = 0; y < FieldRows; ++y) {
-            record.BG[x][y] = static_cast<std::int16_t>((x * 7 + y * 13) % 65 - 1);
-            record.FG[x][y] = static_cast<std::int16_t>((x * 11 + y * 3) % 65 - 1);
+            for (auto [cells, code] :
+                 {std::pair{&record.BG, (x * 7 + y * 13) % 65 - 1}, std::pair{&record.FG, (x * 11 + y * 3) % 65 - 1}})
+                (*cells)[x][y] = static_cast<std::int16_t>(InCodeRange(code, 16, 23) ? code - 8 : code);
             stage.Shadows[x][y] = static_cast<std::int16_t>(16 + (x + y) % 8);
         }
     record.Caption.Assign(std::string("Twin \x80 Rivers \xE9"));
@@ -32,8 +35,7 @@ TTiledStage Sample()
     record.MaxCount = 65535;
     for (int type = 0; type < EnemyTypeCount; ++type)
         record.EnemyCount[type] = static_cast<std::uint16_t>(type * 4097);
-    stage.Picture = "../Map/Sky/big.BMP";
-    stage.PictureShown = true;
+    stage.Background = "07-background.png";
     return stage;
 }
 
@@ -92,6 +94,17 @@ TChange LayerData(const std::string& layer, const std::string& data)
     return [layer, data](const std::string& map) { return WithLayerData(map, layer, data); };
 }
 
+std::string Repeated(const std::string& text, int times)
+{
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
+// A DTD outside the map, which no reader loads: its entities stay unknown.
+const std::string OutsideDtd = "<!DOCTYPE map SYSTEM \"map.dtd\">";
+
 // Takes out of `text` what runs from `from` up to `to`.
 std::string TakeOut(std::string& text, const std::string& from, const std::string& to)
 {
@@ -131,7 +144,7 @@ TEST(TiledMap, EveryWayTiledWritesAMapReadsAsTheStage)
          packed("zlib", other + "<tileset firstgid=\"5\" source=\"../t/tiles.tsx\"/>", 5)},
         {"gzip, embedded tileset", packed("gzip", other + embedded, 5)},
         {"tiles, firstgid 100", packed("tiles", "<tileset firstgid=\"100\" source=\"tiles.tsx\"/>" + other, 100)},
-        {"the picture's folder in another case", Replaced(map, "../Map/Sky/big.BMP", "../MAP/sky/BIG.bmp")},
+        {"the background in another folder", Replaced(map, "07-background.png", "../out/07-background.png")},
     };
     if (TiledCompressions().size() > 2)
         cases.push_back({"zstd", packed("zstd", own, 1)});
@@ -205,13 +218,22 @@ TEST(TiledMap, WhatAStageCannotBeIsRefused)
         {"the property Enemy01 holds \"4097.5\", which is no whole number", Replace("\"4097\"", "\"4097.5\"")},
         {"Caption holds \"\xE2\x82\xAC\" (U+20AC), which a stage cannot store", Replace("Twin", "Twin \xE2\x82\xAC")},
         {"Caption holds the control character U+0009", Replace("Twin", "Twin&#9;")},
-        {"its layer groups are nested more than 100 deep",
+        {"layer FG, column 5, row 0: tile 17 is a shadow pattern", LayerData("FG", DataElement(changed(5, 18), "csv"))},
+        {"Caption holds the character U+0080, which a stage stores as its line break", Replace("Twin", "Twin\xC2\x80")},
+        {"the property Caption holds the entity &mark;, which the map does not define",
+         [](const std::string& m) { return Replaced(Replaced(m, "<map ", OutsideDtd + "<map "), "Twin", "Twin &mark;"); }},
+        {"the property SI_Bitmap holds the entity &mark;",
          [](const std::string& m) {
-             std::string deep;
-             for (int i = 0; i < 5000; ++i)
-                 deep += "<group>";
-             return Replaced(m, "</map>", deep);
+             return Replaced(Replaced(m, "<map ", OutsideDtd + "<map "), "<property name=\"SI_Bitmap\" value=\"\"/>",
+                             "<property name=\"SI_Bitmap\">a&mark;b</property>");
          }},
+        {"it declares a DTD of its own", Replace("<map ", "<!DOCTYPE map [<!ENTITY mark \"x\">]><map ")},
+        {"bytes, more than the 1 MB a map may hold", Replace("</map>", "<!--" + std::string(1 << 20, 'c') + "--></map>")},
+        {"an element holds more than 64 attributes", Replace("<map ", "<map " + Repeated(" a=\"\"", 65))},
+        {"its elements are nested more than 120 deep", Replace("</map>", Repeated("<a>", 200))},
+        {"it holds more than 1000 layers", Replace("</map>", Repeated("<layer name=\"x\"/>", 1001) + "</map>")},
+        {"its layer groups are nested more than 100 deep",
+         Replace("</map>", Repeated("<group>", 5000))},
     };
     // Layer data that would inflate far beyond the map is refused unread.
     for (const std::string& compression : TiledCompressions())
@@ -247,10 +269,10 @@ TEST(TiledMap, WhatIsIgnoredOrTakenInsteadGetsOneLine)
          Replace("backgroundcolor=\"#efcdab\"", "backgroundcolor=\"#ff112233\"")},
         {"the map has no background colour; BG_Color 11259375 (#efcdab) is kept",
          Replace(" backgroundcolor=\"#efcdab\"", "")},
-        {"the image layer Picture (\"../Map/desert.jpg\", repeated down) differs from BG_Bitmap \"Sky\\big.BMP\" with "
-         "BG_H_Tile 0 and BG_V_Tile 1, which are kept",
-         Replace("../Map/Sky/big.BMP", "../Map/desert.jpg")},
-        {"the image layer Picture (\"../Map/Sky/big.BMP\", repeated across, repeated down) differs",
+        {"the image layer Picture (\"../Map/desert.jpg\") is not the stage's background; BG_Bitmap \"Sky\\big.BMP\" "
+         "with BG_H_Tile 0 and BG_V_Tile 1 are kept",
+         Replace("07-background.png", "../Map/desert.jpg")},
+        {"the image layer Picture (\"07-background.png\", repeated across) is not the stage's background",
          Replace("name=\"Picture\"", "name=\"Picture\" repeatx=\"1\"")},
     };
     for (const auto& c : cases) {
@@ -301,5 +323,30 @@ TEST(TiledMap, AColourPastTheSignedRangeComesBack)
         const TTiledMapRead read = ReadTiledMap(Replaced(map, "\"-16777200\"", "\"" + spelling + "\""));
         ASSERT_TRUE(read) << read.Error;
         EXPECT_EQ(read.Map.Stage.BG_Color, 0xFF000010u) << spelling;
+    }
+}
+
+// Whatever the shape of a map's bytes, the reader holds at most 8 times as
+// many at once; the shapes that would cost more are refused unread (above).
+TEST(TiledMap, TheReaderHoldsAtMostEightTimesTheMap)
+{
+    if (!AllocCounter::CountsHeap())
+        GTEST_SKIP() << "a sanitizer's allocator holds the heap in this build";
+    const std::string map = WriteTiledMap(Sample());
+    const std::string mega(1000000, 'a');
+    const std::string cases[] = {
+        map,
+        Replaced(map, "\n</data>", std::string(1000000, ' ') + "\n</data>"),
+        Replaced(map, "<property name=\"SI_Bitmap\" value=\"\"/>",
+                 "<property name=\"SI_Bitmap\">" + mega + "</property>"),
+        Replaced(map, "<properties>", "<x a=\"" + mega + "\"/><properties>"),
+        Replaced(map, "<properties>", "<!--" + mega + "--><properties>"),
+        Replaced(map, "</map>", Repeated("<a>", 300000)),
+    };
+    for (const std::string& bytes : cases) {
+        AllocCounter::ResetHeapPeak();
+        const std::int64_t before = AllocCounter::HeapBytes();
+        ReadTiledMap(bytes);
+        EXPECT_LE(AllocCounter::PeakHeapBytes() - before, 8 * static_cast<std::int64_t>(bytes.size())) << bytes.size();
     }
 }

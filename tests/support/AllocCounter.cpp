@@ -1,8 +1,109 @@
 #include "support/AllocCounter.h"
 
+#include <malloc.h>
+#include <unistd.h>
 #include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
+
+// The C heap is counted by taking the place of malloc and its kin (as
+// glibc allows a program to) and handing each call on to glibc's own, with
+// the block's usable size as its weight. (valloc and pvalloc, which nothing
+// here calls, are not counted.)
+#if defined(__SANITIZE_ADDRESS__)
+#define STAGE_COUNT_HEAP 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define STAGE_COUNT_HEAP 0
+#endif
+#endif
+#ifndef STAGE_COUNT_HEAP
+#define STAGE_COUNT_HEAP 1
+#endif
+
+#if STAGE_COUNT_HEAP
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* pointer, std::size_t size);
+void* __libc_memalign(std::size_t alignment, std::size_t size);
+void __libc_free(void* pointer);
+}
+#endif
+
+namespace {
+std::atomic<std::int64_t> heapBytes{0};
+std::atomic<std::int64_t> peakHeapBytes{0};
+
+[[maybe_unused]] void* Counted(void* pointer)
+{
+    if (pointer) {
+        const std::int64_t held = heapBytes += static_cast<std::int64_t>(malloc_usable_size(pointer));
+        for (std::int64_t peak = peakHeapBytes; held > peak && !peakHeapBytes.compare_exchange_weak(peak, held);) {
+        }
+    }
+    return pointer;
+}
+
+[[maybe_unused]] void Uncounted(void* pointer)
+{
+    if (pointer)
+        heapBytes -= static_cast<std::int64_t>(malloc_usable_size(pointer));
+}
+}  // namespace
+
+#if STAGE_COUNT_HEAP
+extern "C" {
+void* malloc(std::size_t size)
+{
+    return Counted(__libc_malloc(size));
+}
+void* calloc(std::size_t count, std::size_t size)
+{
+    return Counted(__libc_calloc(count, size));
+}
+void* realloc(void* pointer, std::size_t size)
+{
+    Uncounted(pointer);
+    void* moved = __libc_realloc(pointer, size);
+    if (moved)
+        return Counted(moved);
+    // A failed realloc leaves the block where it was; realloc(p, 0) freed it.
+    if (size != 0)
+        Counted(pointer);
+    return nullptr;
+}
+void* reallocarray(void* pointer, std::size_t count, std::size_t size)
+{
+    if (size != 0 && count > SIZE_MAX / size)
+        return nullptr;
+    return realloc(pointer, count * size);
+}
+void free(void* pointer)
+{
+    Uncounted(pointer);
+    __libc_free(pointer);
+}
+void* memalign(std::size_t alignment, std::size_t size)
+{
+    return Counted(__libc_memalign(alignment, size));
+}
+void* aligned_alloc(std::size_t alignment, std::size_t size)
+{
+    return memalign(alignment, size);
+}
+int posix_memalign(void** out, std::size_t alignment, std::size_t size)
+{
+    void* pointer = memalign(alignment, size);
+    if (!pointer)
+        return ENOMEM;
+    *out = pointer;
+    return 0;
+}
+}
+#endif
 
 // Each block carries its size in a 16-byte header, so the live byte count
 // stays exact whichever delete form frees it.
@@ -46,6 +147,23 @@ std::size_t AllocCounter::Allocations()
 std::size_t AllocCounter::LiveBytes()
 {
     return liveBytes;
+}
+
+bool AllocCounter::CountsHeap()
+{
+    return STAGE_COUNT_HEAP != 0;
+}
+std::int64_t AllocCounter::HeapBytes()
+{
+    return heapBytes;
+}
+std::int64_t AllocCounter::PeakHeapBytes()
+{
+    return peakHeapBytes;
+}
+void AllocCounter::ResetHeapPeak()
+{
+    peakHeapBytes = heapBytes.load();
 }
 
 AllocCounter::TFailAllocation::TFailAllocation(std::size_t successes)

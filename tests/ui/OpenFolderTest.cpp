@@ -71,7 +71,7 @@ private:
         QVERIFY(PutStageRecord(PathOf(other->filePath(QStringLiteral("STAGE.DAT"))), 0, stageNamed("Bee")));
         {
             TRecovery ended(recoveryFolder(), PathOf(other->filePath(QStringLiteral("STAGE.DAT"))));
-            ended.Keep(stageNamed("Bee, edited"), 0, {});
+            ended.Keep(stageNamed("Bee, edited"), 0, 0, nullptr, {});
             ended.Finish();
         }
         openWindows();

@@ -229,7 +229,7 @@ private slots:
             recovered.FG[7][7] = 40;
             {
                 TRecovery ended(recoveryFolder(), std::filesystem::current_path() / "Stage.Dat");
-                ended.Keep(recovered, 1, {});
+                ended.Keep(recovered, 1, 1, nullptr, {});
                 ended.Finish();
             }  // ended without closing, as a killed editor does
             TQuestionAnswers answers;
