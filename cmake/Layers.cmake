@@ -24,12 +24,14 @@ set(STAGE_LAYER_cli_USES editor check)
 set(STAGE_LAYER_app_USES ui)
 
 # Files that work on stage records alone, though their layer stands above
-# the editor: the text map, stage-set and Tiled commands and the tests of
-# storage. They may include nothing of STAGE_RECORDS_ONLY_AVOIDS, directly or
+# the editor: the text map, stage-set, Tiled and version-control commands
+# (but for diff's pictures) and the tests of storage. They may include nothing of STAGE_RECORDS_ONLY_AVOIDS, directly or
 # through a header of tests/support. Globs from the top of the tree.
 set(STAGE_RECORDS_ONLY
   src/cli/CheckReport.* src/cli/StageFileCommands.* src/cli/StageSave.* src/cli/TextMapCommands.*
   src/cli/TextMapSet.* src/cli/TileCommands.* src/cli/TiledCommands.* src/cli/TiledSet.* src/cli/ToolArgs.*
+  src/cli/DiffReport.* src/cli/GitSetup.* src/cli/MergeReport.* src/cli/StageSetInput.* src/cli/StageText.*
+  src/cli/TextView.* src/cli/VersionCommands.*
   tests/storage/*)
 set(STAGE_RECORDS_ONLY_AVOIDS editor)
 

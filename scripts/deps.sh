@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libjpeg62-turbo-dev zlib1g-dev libzstd-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-apps x11-utils imagemagick
-  dpkg-dev desktop-file-utils lintian shared-mime-info libglib2.0-bin clang-format tiled
+  dpkg-dev desktop-file-utils lintian shared-mime-info libglib2.0-bin clang-format tiled git
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-urw-base35 fonts-wqy-microhei fonts-terminus-otb
 )

@@ -98,15 +98,16 @@ void EmptyPicture(TSheet& sheet, int index)
 }
 
 // Two lines: the number and the enemy total, then the caption.
-void Label(TSheet& sheet, int index, int pointSize, const std::string& total, const std::string& caption,
+void Label(TSheet& sheet, int index, int stage, const std::string& total, const std::string& caption,
            TColor captionColor)
 {
     const TSheetLayout& l = sheet.Layout;
+    const int pointSize = LabelPointSize(l.Scale);
     const int left = l.PictureLeft(index);
     const int top = l.PictureTop(index) + l.PictureHeight + 1;
     const int line = (l.LabelHeight - 1) / 2;
     char number[16];
-    std::snprintf(number, sizeof number, "%02d", index);
+    std::snprintf(number, sizeof number, "%02d", stage);
     Text(sheet, left, top, l.CellWidth, line, 0, number, NumberColor, pointSize);
     if (!total.empty()) {
         const int width = QtTextExtent(total, LabelFont, pointSize).X;
@@ -122,6 +123,7 @@ TSheetLayout SheetLayout(int cells, const TSheetOptions& options)
 {
     TSheetLayout l;
     const int scale = std::max(options.Scale, 1);
+    l.Scale = scale;
     l.Columns = std::max(1, std::min(options.Columns, std::max(cells, 1)));
     l.Rows = (cells + l.Columns - 1) / l.Columns;
     l.CellWidth = DisplayWidth / scale;
@@ -133,12 +135,8 @@ TSheetLayout SheetLayout(int cells, const TSheetOptions& options)
     return l;
 }
 
-TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pictureFolder, const TSheetOptions& options)
+TSheet NewSheet(int cells, const TSheetOptions& options)
 {
-    const int whole = static_cast<int>(records.Records.size());
-    const int cells = whole + (records.TrailingBytes > 0 ? 1 : 0);
-    if (cells == 0)
-        throw std::runtime_error("the file holds no record; nothing to draw");
     TSheet sheet;
     sheet.Layout = SheetLayout(cells, options);
     const TSheetLayout& l = sheet.Layout;
@@ -146,22 +144,37 @@ TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pict
         throw std::runtime_error("the sheet would be " + std::to_string(l.Width) + " x " + std::to_string(l.Height)
                                  + " pixels; use a larger --scale or fewer records");
     sheet.Pixels.assign(static_cast<std::size_t>(l.Width) * static_cast<std::size_t>(l.Height), SheetPixel);
+    return sheet;
+}
 
-    const int pointSize = LabelPointSize(options.Scale);
+void PutSheetCell(TSheet& sheet, int index, const std::vector<std::uint32_t>& picture, int number,
+                  const std::string& note, const TShortString& caption)
+{
+    CopyPicture(sheet, index, Downscale(picture, DisplayWidth, DisplayHeight, sheet.Layout.Scale));
+    Label(sheet, index, number, note, CaptionText(caption), CaptionColor);
+}
+
+TSheet MakeSheet(const TStageRecords& records, const std::filesystem::path& pictureFolder, const TSheetOptions& options)
+{
+    const int whole = static_cast<int>(records.Records.size());
+    const int cells = whole + (records.TrailingBytes > 0 ? 1 : 0);
+    if (cells == 0)
+        throw std::runtime_error("the file holds no record; nothing to draw");
+    TSheet sheet = NewSheet(cells, options);
+
     TPictureProblems problems;
     TStageRenderer renderer(pictureFolder);
     for (int index = 0; index < whole; ++index) {
         const StageRecord& record = records.Records[static_cast<std::size_t>(index)];
         const TRenderedStage stage = renderer.Render(record);
-        CopyPicture(sheet, index, Downscale(stage.Pixels, DisplayWidth, DisplayHeight, options.Scale));
         char total[32];
         std::snprintf(total, sizeof total, "EC=%2.2d", static_cast<int>(SumEnemyCounts(record.EnemyCount)));
-        Label(sheet, index, pointSize, total, CaptionText(record.Caption), CaptionColor);
+        PutSheetCell(sheet, index, stage.Pixels, index, total, record.Caption);
         problems.Add(record.BG_Bitmap.Str(), stage.PictureError, index);
     }
     if (cells > whole) {
         EmptyPicture(sheet, whole);
-        Label(sheet, whole, pointSize, "", "no whole record (" + std::to_string(records.TrailingBytes) + " bytes)",
+        Label(sheet, whole, whole, "", "no whole record (" + std::to_string(records.TrailingBytes) + " bytes)",
               MissingColor);
     }
     sheet.PictureProblems = problems.Lines();

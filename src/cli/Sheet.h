@@ -16,6 +16,7 @@ struct TSheetOptions {
 // Where things are on a sheet of `cells` cells: each cell is a stage's
 // picture with its label strip below, Margin pixels apart and from the edge.
 struct TSheetLayout {
+    int Scale = 1;
     int Columns = 0;
     int Rows = 0;
     int CellWidth = 0;      // the stage's picture: 640 / scale
@@ -43,6 +44,17 @@ struct TSheet {
     // "name: why (stages 03, 07)".
     std::vector<std::string> PictureProblems;
 };
+
+// A sheet of `cells` cells, all of the sheet's grey. Raises
+// std::runtime_error when it would be too large.
+TSheet NewSheet(int cells, const TSheetOptions& options);
+
+// Puts `picture` (a stage at real size, 640 x 480) into cell `index`,
+// reduced by the sheet's scale, labelled with `number` in two digits, `note`
+// at the right of the first line and the caption (as MakeSheet labels it)
+// on the second.
+void PutSheetCell(TSheet& sheet, int index, const std::vector<std::uint32_t>& picture, int number,
+                  const std::string& note, const TShortString& caption);
 
 // Draws every whole record of `records` as `stagetool render` draws it,
 // reduced by the scale (the average of each block, so thin walls stay

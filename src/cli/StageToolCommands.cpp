@@ -6,6 +6,7 @@
 #include "cli/TextMapCommands.h"
 #include "cli/TileCommands.h"
 #include "cli/TiledCommands.h"
+#include "cli/VersionCommands.h"
 
 const std::vector<TCommand>& StageToolCommands()
 {
@@ -52,6 +53,17 @@ const std::vector<TCommand>& StageToolCommands()
          2,
          2,
          RunReplace},
+        {"diff", "diff A|- B|- [--json] [--png DIR]", {"--png"}, 2, 2, RunDiff, {"--json"}, ExitTrouble},
+        {"textconv", "textconv FILE", {}, 1, 1, RunTextconv, {}, 0},
+        {"merge",
+         "merge BASE OURS THEIRS [-o OUT] [--prefer ours|theirs] [--json FILE] [--path P]",
+         {"-o", "--prefer", "--json", "--path"},
+         3,
+         3,
+         RunMerge,
+         {},
+         ExitTrouble},
+        {"git-setup", "git-setup [DIR]", {}, 0, 1, RunGitSetup},
     };
     return commands;
 }

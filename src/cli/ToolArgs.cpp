@@ -51,7 +51,7 @@ int RunCommand(const TCommand& command, const std::vector<std::string>& words, s
         return ExitUsage;
     } catch (const std::exception& error) {
         err << "stagetool " << command.Name << ": " << error.what() << "\n";
-        return ExitError;
+        return command.FailureStatus;
     }
 }
 

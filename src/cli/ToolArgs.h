@@ -18,6 +18,9 @@
 
 constexpr int ExitError = 1;
 constexpr int ExitUsage = 2;
+// diff and merge exit as diff(1) and git do: 1 says the files differ or
+// conflict, so a failure is 2.
+constexpr int ExitTrouble = 2;
 
 // A command line the tool cannot take (exit 2), and a command that failed (exit 1).
 struct TUsageError : std::runtime_error {
@@ -52,6 +55,7 @@ struct TCommand {
     std::size_t MaxPositional;
     TCommandRun Run;
     std::vector<std::string_view> Flags = {};  // options that take no value
+    int FailureStatus = ExitError;             // the exit status when it fails
 };
 
 // The arguments after the command's name, or a usage error.
@@ -59,8 +63,8 @@ TArgs ParseArgs(const TCommand& command, const std::vector<std::string>& words);
 
 // Parses `words` (the arguments after the command's name) and runs the
 // command: its exit status. A failure is one line on `err`, "stagetool NAME:
-// why", with status 1, or with the usage appended and status 2 for a usage
-// error.
+// why", with the command's FailureStatus, or with the usage appended and
+// status 2 for a usage error.
 int RunCommand(const TCommand& command, const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
 // A plain decimal number within low..high, or a usage error naming `what`.

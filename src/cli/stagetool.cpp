@@ -1,7 +1,7 @@
 // stagetool: the editor's stage file and text map operations from the command
 // line, run through the same core as the editor. The commands are the cli
 // library's (StageToolCommands); this is the dispatch. Errors: one line on
-// stderr and exit status 1; usage errors exit 2.
+// stderr and exit status 1 (2 for diff and merge); usage errors exit 2.
 #include "cli/StageToolCommands.h"
 #include "platform/WithoutWindows.h"
 
@@ -17,6 +17,8 @@ void PrintUsage(std::ostream& out)
     out << "usage:\n";
     for (const auto& command : StageToolCommands())
         out << "  stagetool " << command.Usage << "\n";
+    out << "exit status: 0 done, 1 failed, 2 usage error; but, as diff(1) and git:\n"
+           "  diff: 0 the same, 1 different, 2 trouble; merge: 0 merged cleanly, 1 conflicts, 2 trouble\n";
 }
 
 }  // namespace

@@ -244,20 +244,26 @@ std::string WriteTextMap(const StageRecord& record, int stageNumber)
     AppendLine(out, "SI_Bitmap=", View(record.SI_Bitmap));
     for (int y = 0; y < FieldRows; ++y)
         for (const bool foreground : {false, true}) {
-            std::snprintf(number, sizeof number, "%s%2.2d=", foreground ? "FG" : "BG", y);
-            out.append(number);
-            for (int x = 0; x < FieldColumns; ++x) {
-                const int code = foreground ? record.FG[x][y] : record.BG[x][y];
-                // Two digits hold -1..254; anything else (a damaged record or
-                // an imported text) is written as the empty code so that the
-                // row keeps its 40 pairs.
-                AppendHexPair(out, (code >= -1 && code <= 254) ? code + 1 : 0);
-                out.push_back(' ');
-            }
+            AppendTextMapRow(out, record, foreground, y);
             out.append(LineEnd);
         }
     AppendLine(out, "[End]", "");
     return out;
+}
+
+void AppendTextMapRow(std::string& out, const StageRecord& record, bool foreground, int row)
+{
+    char key[16];
+    std::snprintf(key, sizeof key, "%s%2.2d=", foreground ? "FG" : "BG", row);
+    out.append(key);
+    for (int x = 0; x < FieldColumns; ++x) {
+        const int code = foreground ? record.FG[x][row] : record.BG[x][row];
+        // Two digits hold -1..254; anything else (a damaged record or an
+        // imported text) is written as the empty code so that the row keeps
+        // its 40 pairs.
+        AppendHexPair(out, (code >= -1 && code <= 254) ? code + 1 : 0);
+        out.push_back(' ');
+    }
 }
 
 std::optional<TTextMap> ReadTextMap(std::string_view text)

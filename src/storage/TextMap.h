@@ -40,6 +40,10 @@ std::string NormaliseTextLines(std::string_view bytes);
 // written as the empty code.
 std::string WriteTextMap(const StageRecord& record, int stageNumber);
 
+// Appends one row line of that text map, without its line end: "BG05=01
+// 01 ... ".
+void AppendTextMapRow(std::string& out, const StageRecord& record, bool foreground, int row);
+
 // Reads a text (lines split at CR or LF). The first "[Stage" (any case)
 // starts the map and the next "]" closes its number; keys are matched
 // ignoring case and the first line of a key wins; the first "[End]" is cut
