@@ -29,7 +29,8 @@ set(STAGE_LAYER_app_USES ui)
 # through a header of tests/support. Globs from the top of the tree.
 set(STAGE_RECORDS_ONLY
   src/cli/CheckReport.* src/cli/StageFileCommands.* src/cli/StageSave.* src/cli/TextMapCommands.*
-  src/cli/TextMapSet.* src/cli/TileCommands.* src/cli/TiledCommands.* src/cli/TiledSet.* src/cli/ToolArgs.*
+  src/cli/StageOrderCommands.* src/cli/TextMapSet.* src/cli/TileCommands.* src/cli/TiledCommands.* src/cli/TiledSet.*
+  src/cli/ToolArgs.*
   src/cli/DiffReport.* src/cli/GitSetup.* src/cli/MergeReport.* src/cli/StageSetInput.* src/cli/StageText.*
   src/cli/TextView.* src/cli/VersionCommands.*
   tests/storage/*)

@@ -116,9 +116,3 @@ std::vector<TFinding> CheckStage(int number, const StageRecord& record, TPicture
                                           std::string("the caption is still \"") + UndefinedCaption + "\""));
     return findings;
 }
-
-bool HasError(const std::vector<TFinding>& findings)
-{
-    return std::any_of(findings.begin(), findings.end(),
-                       [](const TFinding& finding) { return finding.Severity == TSeverity::Error; });
-}

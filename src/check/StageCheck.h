@@ -44,6 +44,3 @@ struct TFinding {
 // A record that is exactly the empty record (padding between stages) gives
 // one note that says so and nothing else.
 std::vector<TFinding> CheckStage(int number, const StageRecord& record, TPictureCheck& pictures);
-
-// True when the findings hold an error.
-bool HasError(const std::vector<TFinding>& findings);

@@ -29,9 +29,6 @@ public:
     void Undone();
     void Redone();
 
-    std::size_t UndoCount() const { return FUndo.size(); }
-    std::size_t RedoCount() const { return FRedo.size(); }
-
 private:
     std::deque<TEntry> FUndo;
     std::deque<TEntry> FRedo;

@@ -61,7 +61,6 @@ public:
 
     IDirectDraw4* IDraw() const { return FIDraw.get(); }
     const TDDCaps& DriverCaps() const { return FDriverCaps; }
-    const TDDCaps& HELCaps() const { return FHELCaps; }
     int SurfaceCount() const { return static_cast<int>(FSurfaces.size()); }
 
 private:
@@ -96,7 +95,6 @@ public:
 
     // Gives the device context back to the surface, if the canvas holds one.
     void Release();
-    bool HasDC() const { return FDC != nullptr; }
 
 private:
     friend class TDirectDrawSurface;
@@ -297,7 +295,6 @@ public:
     void FormShown();
     void FormCloseQuery();
     void Paint();
-    void PaletteRealized();
 
 private:
     friend class TDXDrawDriver;

@@ -392,8 +392,3 @@ void TDXDraw::FormCloseQuery()
 {
     Finalize();
 }
-
-void TDXDraw::PaletteRealized()
-{
-    Restore();
-}

@@ -1,15 +1,8 @@
 #include "platform/Clock.h"
 
-#include <ctime>
 #include <thread>
 
 namespace {
-
-std::function<std::uint32_t()>& TimeSource()
-{
-    static std::function<std::uint32_t()> source;
-    return source;
-}
 
 class TSteadyClock final : public TMonotonicClock {
 public:
@@ -30,26 +23,9 @@ public:
 
 std::uint32_t timeGetTime()
 {
-    if (const auto& source = TimeSource())
-        return source();
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
     return static_cast<std::uint32_t>(ms.count());
-}
-
-void SetTimeGetTimeSource(std::function<std::uint32_t()> source)
-{
-    TimeSource() = std::move(source);
-}
-
-TTimeOfDay GetTimeOfDay()
-{
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    return TTimeOfDay{local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms)};
 }
 
 TMonotonicClock& SteadyClock()

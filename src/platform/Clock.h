@@ -1,25 +1,14 @@
 #pragma once
-// Clocks of the desktop: the multimedia millisecond clock, the time of day and
-// the monotonic clock the display's vertical blank is paced by. Each can be
-// replaced in tests so nothing depends on real time passing.
+// Clocks of the desktop: the multimedia millisecond clock and the monotonic
+// clock the display's vertical blank is paced by. Whoever reads them takes
+// a clock of its own in tests (the frame timer, TPlatformScope), so nothing
+// depends on real time passing.
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 
 // Milliseconds of a monotonic clock; wraps at 2^32 like the multimedia clock.
 std::uint32_t timeGetTime();
-// Replaces the source of timeGetTime; an empty function restores the steady clock.
-void SetTimeGetTimeSource(std::function<std::uint32_t()> source);
-
-struct TTimeOfDay {
-    int Hour = 0;
-    int Minute = 0;
-    int Second = 0;
-    int Millisecond = 0;
-};
-// The local time of day from the system clock.
-TTimeOfDay GetTimeOfDay();
 
 // A monotonic clock that can also wait. The display waits on it for the next
 // vertical blank.

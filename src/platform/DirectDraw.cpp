@@ -115,14 +115,6 @@ HRESULT IDirectDrawPalette::SetEntries(std::uint32_t, int start, int count, cons
     return DD_OK;
 }
 
-HRESULT IDirectDrawPalette::GetEntries(std::uint32_t, int start, int count, TPaletteEntry* entries) const
-{
-    if (!entries || start < 0 || count < 0 || start > 256 || count > 256 - start)
-        return DDERR_INVALIDPARAMS;
-    std::copy(FEntries.begin() + start, FEntries.begin() + start + count, entries);
-    return DD_OK;
-}
-
 // --- Display object
 
 IDirectDraw4::IDirectDraw4(const TDisplayPlatformSettings& settings) : FSettings(settings)
@@ -388,14 +380,6 @@ HRESULT IDirectDrawSurface4::SetClipper(std::shared_ptr<IDirectDrawClipper> clip
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface4::GetColorKey(std::uint32_t flags, TDDColorKey& key) const
-{
-    if (!(flags & DDCKEY_SRCBLT) || !FHasColorKey)
-        return DDERR_NOCOLORKEY;
-    key = FColorKey;
-    return DD_OK;
-}
-
 HRESULT IDirectDrawSurface4::SetColorKey(std::uint32_t flags, const TDDColorKey* key)
 {
     if (!(flags & DDCKEY_SRCBLT))
@@ -404,12 +388,6 @@ HRESULT IDirectDrawSurface4::SetColorKey(std::uint32_t flags, const TDDColorKey*
     if (key)
         FColorKey = *key;
     return DD_OK;
-}
-
-HRESULT IDirectDrawSurface4::GetPalette(std::shared_ptr<IDirectDrawPalette>& palette) const
-{
-    palette = FPalette;
-    return FPalette ? DD_OK : DDERR_NOPALETTEATTACHED;
 }
 
 HRESULT IDirectDrawSurface4::SetPalette(std::shared_ptr<IDirectDrawPalette> palette)

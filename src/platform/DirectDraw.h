@@ -163,7 +163,6 @@ class IDirectDrawPalette {
 public:
     IDirectDrawPalette() : FEntries(256) {}
     HRESULT SetEntries(std::uint32_t flags, int start, int count, const TPaletteEntry* entries);
-    HRESULT GetEntries(std::uint32_t flags, int start, int count, TPaletteEntry* entries) const;
 
 private:
     std::vector<TPaletteEntry> FEntries;
@@ -201,9 +200,7 @@ public:
     HRESULT GetSurfaceDesc(TDDSurfaceDesc& desc) const;
     HRESULT GetClipper(std::shared_ptr<IDirectDrawClipper>& clipper) const;
     HRESULT SetClipper(std::shared_ptr<IDirectDrawClipper> clipper);
-    HRESULT GetColorKey(std::uint32_t flags, TDDColorKey& key) const;
     HRESULT SetColorKey(std::uint32_t flags, const TDDColorKey* key);
-    HRESULT GetPalette(std::shared_ptr<IDirectDrawPalette>& palette) const;
     HRESULT SetPalette(std::shared_ptr<IDirectDrawPalette> palette);
 
     // DD_OK, or DDERR_SURFACELOST while the memory is lost.

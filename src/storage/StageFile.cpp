@@ -105,7 +105,7 @@ bool Lock(int fd, int operation)
 }
 
 // True when the name `file` (links followed) still leads to the open file.
-bool StillNamed(const std::filesystem::path& file, int fd)
+bool NameLeadsToFile(const std::filesystem::path& file, int fd)
 {
     struct stat opened {};
     struct stat named {};
@@ -129,7 +129,7 @@ int OpenLocked(const std::filesystem::path& file, int access, int operation, std
                 *why = "another program has held its lock for " + std::to_string(LockWait.count() / 1000) + " seconds";
             return -1;
         }
-        if (StillNamed(file, fd))
+        if (NameLeadsToFile(file, fd))
             return fd;
         ::close(fd);
     }
@@ -206,7 +206,7 @@ std::string ReadAt(int fd, std::int64_t number, StageRecord& record)
     return {};
 }
 
-std::string StageFileBytes(std::int64_t paddingCount, const StageRecord& padding, const StageRecord* last)
+std::string PaddedRecordBytes(std::int64_t paddingCount, const StageRecord& padding, const StageRecord* last)
 {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>((paddingCount + 1) * RecordBytes));
@@ -276,7 +276,7 @@ TRecordResult WriteStageRecord(const std::filesystem::path& file, int number, co
             return {SystemReason()};
         // A program that takes no lock (a copy, a checkout) may have put a
         // new file in place during the write: the record goes into that too.
-        if (StillNamed(file, fd.Get()))
+        if (NameLeadsToFile(file, fd.Get()))
             return fd.Close() ? TRecordResult{} : TRecordResult{SystemReason()};
     }
     return {ReplacedAgain};
@@ -357,7 +357,7 @@ TWriteResult CreateStageFile(const std::filesystem::path& file, int count, const
 {
     if (count < 0)
         return TWriteResult{"a negative record count", false};
-    return SafeWriteFile(file, StageFileBytes(count, record, nullptr), TExistingTarget::Refuse);
+    return SafeWriteFile(file, PaddedRecordBytes(count, record, nullptr), TExistingTarget::Refuse);
 }
 
 TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, const StageRecord& record,
@@ -365,7 +365,7 @@ TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, 
 {
     if (number < 0)
         return TWriteResult{"a negative stage number", false};
-    return SafeWriteFile(file, StageFileBytes(number, padding, &record), TExistingTarget::Refuse);
+    return SafeWriteFile(file, PaddedRecordBytes(number, padding, &record), TExistingTarget::Refuse);
 }
 
 TRecordSave SaveStageRecord(const std::filesystem::path& file, int number, const StageRecord& record,
@@ -399,7 +399,7 @@ TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t re
             if (!current.Read)
                 return TWriteResult{"it cannot be read: " + current.Error, false};
             const TStageFileContent content = build(current);
-            if (!content.Error.empty())
+            if (!content.Error.empty() || content.Keep)
                 return TWriteResult{content.Error, false};
             // Put in place of the file locked, while it is still locked; the
             // lock goes with the descriptor after.
@@ -414,7 +414,7 @@ TWriteResult ReplaceStageFile(const std::filesystem::path& file, std::int64_t re
         // No file yet, so nothing to lock: the new one is made only where the
         // name is still free.
         const TStageFileContent content = build(TStageRecords{});
-        if (!content.Error.empty())
+        if (!content.Error.empty() || content.Keep)
             return TWriteResult{content.Error, false};
         const TWriteResult created = SafeWriteFile(file, content.Bytes, TExistingTarget::Refuse);
         if (!created.AlreadyExists)

@@ -138,10 +138,13 @@ TWriteResult CreateStageFileWith(const std::filesystem::path& file, int number, 
                                  const StageRecord& padding);
 
 // What a replace puts in the stage file's place: its new bytes, or why not
-// (Error, which leaves the file as it was and becomes the replace's error).
+// (Error, which leaves the file as it was and becomes the replace's error),
+// or nothing at all (Keep: the file stays as it is, and the replace
+// succeeds without writing).
 struct TStageFileContent {
     std::string Bytes;
     std::string Error;
+    bool Keep = false;
 };
 
 // Builds the new content from the current one (see ReplaceStageFile).

@@ -58,19 +58,16 @@ TStageSetOutcome PreviewStageSet(const std::filesystem::path& file, const TStage
 TStageSetOutcome ChangeStageSet(const std::filesystem::path& file, const TStageSetEdit& edit, bool mayCreate)
 {
     TStageSetOutcome outcome;
-    bool unchanged = false;
     const TWriteResult written =
         ReplaceStageFile(file, MaxStageFileRecords, [&](const TStageRecords& current) -> TStageFileContent {
             std::vector<StageRecord> after;
             outcome = Plan(current, edit, mayCreate, &after);
-            unchanged = outcome && outcome.Step.Empty();
-            if (!outcome || unchanged)
-                // Either way the file stays as it is; the outcome says which.
-                return TStageFileContent{{}, outcome ? std::string("unchanged") : outcome.Error};
+            if (!outcome)
+                return TStageFileContent{{}, outcome.Error};
+            if (outcome.Step.Empty())
+                return TStageFileContent{{}, {}, true};
             return TStageFileContent{StageFileBytes(after), {}};
         });
-    if (unchanged)
-        return outcome;
     if (!written) {
         outcome = TStageSetOutcome{};
         outcome.Error = written.Error;

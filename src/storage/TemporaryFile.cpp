@@ -72,8 +72,8 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// True when the name still leads to the open file `fd`.
-bool StillNamed(int fd, const fs::path& name)
+// True when the entry `name` itself (not a link's target) is the open file `fd`.
+bool NameIsFile(int fd, const fs::path& name)
 {
     struct stat opened {};
     struct stat named {};
@@ -102,7 +102,7 @@ int CreateTemporary(const fs::path& target, fs::path& name)
         // Between the open and the lock another write of the target may take
         // the new file for a stale one: it then holds the lock or has removed
         // the file, and this one tries the next name.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 ? StillNamed(fd, name) : NoLocksHere(errno))
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 ? NameIsFile(fd, name) : NoLocksHere(errno))
             return fd;
         ::close(fd);
     }
@@ -140,7 +140,7 @@ void RemoveStaleTemporaries(const fs::path& folder, const std::function<bool(std
             continue;
         struct stat status {};
         if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-            && StillNamed(fd, path))
+            && NameIsFile(fd, path))
             ::unlink(path.c_str());
         ::close(fd);
     }

@@ -41,7 +41,6 @@ public:
     QString Cells(int col, int row) const;
     void SetCells(int col, int row, const QString& text);
 
-    int Col() const { return FCurrent.X; }
     int Row() const { return FCurrent.Y; }
     // The rectangle spanned by the current cell and the anchor.
     TGridRect Selection() const;

@@ -62,9 +62,8 @@ public:
     // Images 4..19 are the icons of enemy types 0..15.
     std::array<QPixmap, 20> ImageList1;
 
-    // Grid cell of the count (row 1 or 3) and of the icon (row 0 or 2) of type t.
+    // Grid cell of the count of type t (row 1 or 3; its icon is the cell above).
     static TPoint CountCell(int type) { return {type / 2 + 1, (type % 2) * 2 + 1}; }
-    static TPoint IconCell(int type) { return {type / 2 + 1, (type % 2) * 2}; }
     // A count cell's value: its leading decimal digits, 0 when there are none.
     static unsigned ReadCount(const QString& text);
 

@@ -22,9 +22,6 @@ public:
     // and do the rest later (a modal question would stall the drag).
     std::function<void(int target, const QMimeData& mime, bool copy)> Dropped;
 
-    // The stage a drag is over; -1 when none.
-    int DropTarget() const { return FDropTarget; }
-
 protected:
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
