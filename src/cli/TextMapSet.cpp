@@ -127,16 +127,16 @@ std::vector<std::string> TextMapLosses(const StageRecord& record, const std::str
     return losses;
 }
 
-std::string StageFileName(int number, std::string_view extension)
+std::string NumberedName(int number, std::string_view extension)
 {
-    if (number < 0 || number > 99)
+    if (number < 0 || number > MaxStageNumber)
         return {};
     char digits[3];
     std::snprintf(digits, sizeof digits, "%02d", number);
     return digits + std::string(extension);
 }
 
-int StageFileNumber(std::string_view name, std::string_view extension)
+int NumberedNameNumber(std::string_view name, std::string_view extension)
 {
     if (name.size() != 2 + extension.size() || name.substr(2) != extension || name[0] < '0' || name[0] > '9'
         || name[1] < '0' || name[1] > '9')
@@ -154,7 +154,7 @@ std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path
     std::filesystem::directory_iterator it(dir, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (const int number = StageFileNumber(name, extension); number >= 0)
+        if (const int number = NumberedNameNumber(name, extension); number >= 0)
             files.emplace(number, it->path());
         else if (std::find(passedOver.begin(), passedOver.end(), name) == passedOver.end())
             ignored.push_back(it->path().string());
@@ -169,12 +169,12 @@ std::map<int, std::filesystem::path> NumberedFilesIn(const std::filesystem::path
 
 std::string TextMapName(int number)
 {
-    return StageFileName(number, ".txt");
+    return NumberedName(number, ".txt");
 }
 
 int TextMapNumber(const std::string& name)
 {
-    return StageFileNumber(name, ".txt");
+    return NumberedNameNumber(name, ".txt");
 }
 
 void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,

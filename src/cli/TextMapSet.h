@@ -51,10 +51,10 @@ int CellsOutside(const StageRecord& record, int low, int high);
 std::vector<std::string> TextMapLosses(const StageRecord& record, const std::string& exported);
 
 // "07" + extension for 7; a number outside 0..99 has no such name.
-std::string StageFileName(int number, std::string_view extension);
+std::string NumberedName(int number, std::string_view extension);
 // 0..99 for a name of two decimal digits and `extension`, else -1.
-int StageFileNumber(std::string_view name, std::string_view extension);
-// The entries of `dir` named as StageFileName names them, by number. Every
+int NumberedNameNumber(std::string_view name, std::string_view extension);
+// The entries of `dir` named as NumberedName names them, by number. Every
 // other entry, but those named in `passedOver`, is named on `err` as
 // ignored by stagetool's `command`. Raises TToolError when the folder cannot
 // be read.

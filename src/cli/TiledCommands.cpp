@@ -119,7 +119,7 @@ int RunTiledExport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
         maps.push_back(WriteTiledMap(TiledStageOf(record, n)));
         if (const std::string losses = Joined(TiledLosses(record, maps.back())); !losses.empty())
             warnings.push_back("stage " + TwoDigits(n) + " will not come back byte for byte: " + losses);
-        world.emplace_back(n, StageFileName(n, MapExtension));
+        world.emplace_back(n, NumberedName(n, MapExtension));
         files.emplace_back(dir / world.back().second, maps.back());
         files.emplace_back(
             dir / TiledBackgroundFile(n),
@@ -135,7 +135,7 @@ int RunTiledExport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
         warnings.push_back("the last " + std::to_string(records.TrailingBytes) + " bytes of " + file.string()
                            + " are no whole record and are not exported");
     for (int n = count; n <= MaxStageNumber; ++n) {
-        const fs::path stale = dir / StageFileName(n, MapExtension);
+        const fs::path stale = dir / NumberedName(n, MapExtension);
         if (fs::exists(fs::symlink_status(stale, error)))
             warnings.push_back(stale.string() + " is past the last record; importing the folder adds it back");
     }
@@ -162,7 +162,7 @@ int RunTiledImport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
             continue;
         }
         const int number =
-            args.Has("--stage") ? -1 : StageFileNumber(fs::path(input).filename().string(), MapExtension);
+            args.Has("--stage") ? -1 : NumberedNameNumber(fs::path(input).filename().string(), MapExtension);
         if (number < 0 && !args.Has("--stage"))
             throw TUsageError("cannot tell the stage of " + input + ": name it NN.tmx (00..99) or give --stage N");
         maps.push_back({number, input});
@@ -177,7 +177,7 @@ int RunTiledImport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     std::sort(maps.begin(), maps.end(), [](const TMapFile& a, const TMapFile& b) { return a.Number < b.Number; });
     for (std::size_t i = 1; i < maps.size(); ++i)
         if (maps[i].Number == maps[i - 1].Number)
-            throw TToolError("stage " + StageFileName(maps[i].Number, "") + " is given twice, by "
+            throw TToolError("stage " + NumberedName(maps[i].Number, "") + " is given twice, by "
                              + maps[i - 1].Path.string() + " and " + maps[i].Path.string() + "; nothing written");
 
     std::map<int, StageRecord> records;

@@ -10,7 +10,6 @@
 #include "storage/SafeWrite.h"
 #include "storage/StageSetFile.h"
 
-#include <strings.h>
 #include <unistd.h>
 #include <algorithm>
 #include <filesystem>
@@ -18,21 +17,17 @@
 
 namespace {
 
-// A stage file the editor or stagetool may have open: written under its lock.
-bool IsStageFileName(const std::filesystem::path& file)
-{
-    return ::strcasecmp(file.filename().c_str(), DefaultStageFileName) == 0;
-}
-
 void WriteMerged(const std::string& output, const std::vector<StageRecord>& records)
 {
     const std::string bytes = StageFileBytes(records);
-    // Under the stage file's lock, so that no save lands in the file it replaces.
-    const TWriteResult written = IsStageFileName(output) ? ReplaceStageFile(FindStageFile(output), 0,
-                                                                            [&bytes](const TStageRecords&) {
-                                                                                return TStageFileContent{bytes, {}};
-                                                                            })
-                                                         : SafeWriteFile(output, bytes);
+    // A stage file the editor or stagetool may have open is written under
+    // its lock, so that no save lands in the file it replaces.
+    const TWriteResult written = IsStageFileName(std::filesystem::path(output).filename().string())
+                                     ? ReplaceStageFile(FindStageFile(output), 0,
+                                                        [&bytes](const TStageRecords&) {
+                                                            return TStageFileContent{bytes, {}};
+                                                        })
+                                     : SafeWriteFile(output, bytes);
     if (!written)
         throw TToolError("cannot write " + output + ": " + written.Error);
 }

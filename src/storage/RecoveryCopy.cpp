@@ -79,7 +79,7 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::string_view bytes)
         return std::nullopt;
     bool baseRecord = false;
     if (!first) {
-        if (!TakeNumber(bytes, "origin", copy.Origin) || copy.Origin < -1 || copy.Origin > 99)
+        if (!TakeNumber(bytes, "origin", copy.Origin) || copy.Origin < -1 || copy.Origin > MaxStageNumber)
             return std::nullopt;
         baseRecord = TakeLine(bytes, BaseRecord);
         if (baseRecord || TakeLine(bytes, NoBase))
@@ -91,7 +91,7 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::string_view bytes)
     if (!TakeNumber(bytes, "time", copy.Time) || !TakeNumber(bytes, "file", pathLength))
         return std::nullopt;
     const std::size_t records = (baseRecord ? 2 : 1) * sizeof(StageRecord);
-    if (copy.StageNumber < 0 || copy.StageNumber > 99 || pathLength == 0 || pathLength > MaxRecoveryPath
+    if (copy.StageNumber < 0 || copy.StageNumber > MaxStageNumber || pathLength == 0 || pathLength > MaxRecoveryPath
         || bytes.size() != pathLength + 1 + records || bytes[pathLength] != '\n')
         return std::nullopt;
     copy.StageFile.assign(bytes.substr(0, pathLength));

@@ -179,7 +179,7 @@ void TfmTool::MakeStageControls()
     udStageNum = new TUpDown(edStageNum, this);
     udStageNum->setObjectName(QStringLiteral("udStageNum"));
     udStageNum->setToolTip(QStringLiteral("StageNum"));
-    udStageNum->setRange(0, 99);
+    udStageNum->setRange(0, MaxStageNumber);
     udStageNum->setIncrement(-1);
     udStageNum->setPosition(0);
     udStageNum->setGeometry(33, FNextY, 14, 21);
