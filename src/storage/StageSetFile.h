@@ -4,6 +4,20 @@
 // operation worked out on them and the whole new file put in place with the
 // safe write (owner, group and mode kept), so that a failure or a kill
 // leaves the file as it was and no save by another program lands in between.
+//
+// Five names go with one operation, from the designer's word to what it did:
+//   edit     (TStageSetEdit, StageSetEdits.h) the operation as a function of
+//            the records: "move 03 to 07", given whatever the file holds;
+//   result   (TStageSetResult) what an edit makes of the records it was
+//            given: the new list, where each record came from, or a refusal;
+//   step     (TStageSetStep, StageSetStep.h) what changed between the file
+//            before and after, enough to undo it and to check that nobody
+//            changed those records since (the history keeps steps);
+//   outcome  (TStageSetOutcome, below) what the transaction reports: the
+//            step, or why nothing changed;
+//   run      the caller that gives an edit its name and questions and shows
+//            the outcome (stagetool's RunStageSetEdit, the Stages window's
+//            TStageSetActions::Run, the editor's TDocument::ChangeStageSet).
 
 #include "storage/StageSetEdits.h"
 #include "storage/StageSetStep.h"

@@ -252,18 +252,6 @@ TEST_F(StageToolTest, RenderFailsAsExportDoesAndWritesNoPicture)
     EXPECT_EQ(Names(), names);
 }
 
-TEST_F(StageToolTest, AFifoNamedLikeTheStageFileFailsAtOnce)
-{
-    ASSERT_EQ(::mkfifo((Dir / "Stage.Dat").c_str(), 0644), 0);
-    Write("ok.txt", "[Stage1]\r\n");
-    for (const char* args : {"list", "export 0", "render 0 -o out.png", "import ok.txt", "new"}) {
-        EXPECT_EQ(Run(args).Status, 1) << args;
-        ErrorLine();
-    }
-    EXPECT_TRUE(fs::is_fifo(Dir / "Stage.Dat"));
-    EXPECT_FALSE(fs::exists(Dir / "out.png"));
-}
-
 TEST_F(StageToolTest, TextMapsAreReadWithABound)
 {
     ASSERT_EQ(Run("new --count 4").Status, 0);
@@ -287,27 +275,6 @@ TEST_F(StageToolTest, TextMapsAreReadWithABound)
         EXPECT_NE(ErrorLine().find(c.Reason), std::string::npos) << c.Args;
     }
     EXPECT_EQ(Read("Stage.Dat"), stages);
-}
-
-TEST_F(StageToolTest, TwoImportsAtOnceLoseNoRecord)
-{
-    ASSERT_EQ(Run("random 3 --seed 3 -o a.txt").Status, 0);
-    ASSERT_EQ(Run("random 5 --seed 5 -o b.txt").Status, 0);
-    ASSERT_EQ(Run("new --count 0 --file expected.dat").Status, 0);
-    ASSERT_EQ(Run("import a.txt --file expected.dat").Status, 0);
-    ASSERT_EQ(Run("import b.txt --file expected.dat").Status, 0);
-    const std::string expected = Read("expected.dat");
-    ASSERT_EQ(expected.size(), 36000u);
-    const std::string tool = Tool();
-    int wrong = 0;
-    for (int round = 0; round < 40; ++round) {
-        Write("race.dat", "");
-        const TRun run = RunScript(tool + " import a.txt --file race.dat & a=$!; " + tool
-                                   + " import b.txt --file race.dat & b=$!; wait $a && wait $b");
-        EXPECT_EQ(run.Status, 0);
-        wrong += Read("race.dat") != expected;
-    }
-    EXPECT_EQ(wrong, 0) << "rounds in which a record was lost or torn";
 }
 
 TEST_F(StageToolTest, RenderReportsADamagedPictureAndDrawsTheColour)

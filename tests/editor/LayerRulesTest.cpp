@@ -60,45 +60,6 @@ TEST(LayerRules, TheLaterWriteOfExclusiveCodesWins)
     }
 }
 
-TEST(ShadowRule, EachRuleGivesItsPattern)
-{
-    // The FG cell (5, 5) with its neighbours above, left and above-left.
-    struct Case {
-        int C, A, L, D;
-        int Want;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {8, 34, 24, 24, -1},    // the cell itself casts no shadow
-        {24, 40, -1, -1, -1},
-        {45, 40, -1, -1, -1},
-        {-1, 34, 24, 24, 23},   // T above
-        {-1, 39, -1, -1, 23},
-        {12, 34, -1, -1, 23},
-        {-1, 30, 24, -1, 22},   // U above
-        {-1, 38, -1, -1, 22},
-        {-1, 24, 31, -1, 21},   // A above and L left
-        {-1, 32, -1, 30, 20},   // A above, D above-left
-        {-1, 40, -1, -1, 19},   // A above alone
-        {36, 63, 32, 34, 19},   // 32 is not in L, 34 is not in D
-        {-1, -1, 30, 33, 18},   // L left and D above-left
-        {-1, 12, 31, -1, 17},   // L left alone
-        {-1, -1, -1, 33, 16},   // D above-left alone
-        {-1, 28, -1, 28, -1},   // 28 belongs to no casting set
-        {-1, 64, 64, 64, -1},   // nor does the border code
-        {-1, -1, -1, -1, -1},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        TEditorFixture f;
-        f.SetFG(5, 4, c.A);
-        f.SetFG(4, 5, c.L);
-        f.SetFG(4, 4, c.D);
-        f.SetFG(5, 5, c.C);
-        EXPECT_EQ(f.Shadow(5, 5), c.Want) << "c " << c.C << " a " << c.A << " l " << c.L << " d " << c.D;
-    }
-}
-
 // In layer coordinates: FG layer cell (x, y) lies over shadow cell (x - 1, y - 1).
 TEST(ShadowRule, ABlockAloneCastsRightBelowAndCorner)
 {

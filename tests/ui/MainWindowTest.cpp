@@ -367,21 +367,6 @@ private slots:
         QVERIFY(tool->tbRedo->isEnabled());
     }
 
-    void pencilDraggedPastTheEdgesRoundsTowardZero()
-    {
-        QTest::mouseClick(tool->ToolButton27, Qt::LeftButton);
-        QTest::mouseClick(tool->PaletteButtons[10], Qt::LeftButton);  // FG 36
-        form().ClearLayers();
-        SendMouse(display(), QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {2, 40});
-        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {-10, 40});   // column 0
-        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {-20, 72});   // the border ring
-        SendMouse(display(), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {-40, 104});  // nothing
-        SendMouse(display(), QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {-40, 104});
-        QCOMPARE(form().FGLayer->Cell(1, 3), 36);
-        QCOMPARE(form().FGLayer->Cell(0, 5), 36);
-        QCOMPARE(form().FGLayer->Cell(0, 7), -1);
-    }
-
     void aRightReleaseEndsTheFillDrag()
     {
         QTest::mouseClick(tool->ToolButton26, Qt::LeftButton);

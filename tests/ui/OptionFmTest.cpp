@@ -599,47 +599,6 @@ private slots:
         QCOMPARE(Form().MaxCount, 42);
     }
 
-    void upDownControl()
-    {
-        QWidget parent;
-        QLineEdit buddy(&parent);
-        TUpDown ud(&buddy, &parent);
-        ud.setRange(0, 99);
-        ud.setIncrement(-1);
-        QSignalSpy changes(&ud, &TUpDown::positionChanged);
-        QSignalSpy edits(&buddy, &QLineEdit::textChanged);
-        QCOMPARE(buddy.text(), QStringLiteral("0"));
-
-        ud.setPosition(120);
-        QCOMPARE(ud.position(), 99);
-        QCOMPARE(buddy.text(), QStringLiteral("99"));
-        ud.setPosition(-4);
-        QCOMPARE(ud.position(), 0);
-        QCOMPARE(changes.count(), 2);
-        ud.setPosition(0);  // unchanged: no signal, the buddy is not rewritten
-        QCOMPARE(changes.count(), 2);
-        QCOMPARE(edits.count(), 2);
-        ud.stepUp();
-        QCOMPARE(ud.position(), 0);  // no wrap-around
-        ud.stepDown();
-        QCOMPARE(ud.position(), 1);
-        QCOMPARE(changes.last().at(0).toInt(), 1);
-
-        buddy.setText(QStringLiteral("55"));
-        QCOMPARE(ud.position(), 55);
-        for (const char* invalid : {"", "abc", "100", "-1", "5x"}) {
-            buddy.setText(QString::fromLatin1(invalid));
-            QCOMPARE(ud.position(), 55);
-        }
-        ud.stepDown();  // steps from the last valid value and rewrites the text
-        QCOMPARE(buddy.text(), QStringLiteral("56"));
-
-        // The arrows never take the focus.
-        QCOMPARE(ud.focusPolicy(), Qt::NoFocus);
-        QCOMPARE(ud.upButton()->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(ud.downButton()->focusPolicy(), Qt::NoFocus);
-    }
-
     void colourFromDialog()
     {
         Form().BG_Color = 0x01102028;  // a high byte survives when the colour is not picked
