@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,28 +51,41 @@ public:
     bool ToolWindowVisible() const override { return ToolWindowShown; }
     void SetToolWindowVisible(bool visible) override { ToolWindowShown = visible; }
     // Kept until RunLater or RunDelayed, as an event loop keeps them until
-    // the event being handled is done or the delay has passed.
+    // the event being handled is done or the delay has passed. A recovery
+    // writer's thread may hand work over too.
     void Later(std::function<void()> job, std::chrono::milliseconds delay) override
     {
+        const std::lock_guard lock(FJobsMutex);
         (delay.count() > 0 ? DelayedJobs : Jobs).push_back(std::move(job));
     }
     // Runs the work handed over, and the work that hands over in turn.
     void RunLater()
     {
-        for (std::size_t i = 0; i < Jobs.size(); ++i) {
-            const std::function<void()> job = Jobs[i];
-            job();
+        for (;;) {
+            std::vector<std::function<void()>> due;
+            {
+                const std::lock_guard lock(FJobsMutex);
+                due.swap(Jobs);
+            }
+            if (due.empty())
+                return;
+            for (const std::function<void()>& job : due)
+                job();
         }
-        Jobs.clear();
     }
     // The delays have passed: runs what waited for them, then RunLater.
     void RunDelayed()
     {
-        std::vector<std::function<void()>> due;
-        due.swap(DelayedJobs);
-        Jobs.insert(Jobs.end(), due.begin(), due.end());
+        {
+            const std::lock_guard lock(FJobsMutex);
+            Jobs.insert(Jobs.end(), DelayedJobs.begin(), DelayedJobs.end());
+            DelayedJobs.clear();
+        }
         RunLater();
     }
+
+private:
+    std::mutex FJobsMutex;
 };
 
 // A freshly started editor around a windowless host, at stage `stageNumber`

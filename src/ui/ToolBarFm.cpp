@@ -218,7 +218,8 @@ void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)
         if (self)
             self->DocumentChanged(changes);
     });
-    DocumentChanged(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged);
+    // The option button keeps "&Option" until the first title is written.
+    DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }
 
 void TfmTool::DocumentChanged(unsigned changes)
