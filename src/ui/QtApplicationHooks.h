@@ -47,6 +47,9 @@ protected:
 
 private:
     void RunIdle();
+    // The idle timer fires at `start`, on the clock of Now.
+    void CallAt(std::chrono::nanoseconds start);
+    static std::chrono::nanoseconds RefreshPeriod();
     void StateChanged(Qt::ApplicationState state);
 
     struct TListener {
@@ -58,9 +61,11 @@ private:
     QTimer FIdleTimer;
     TIdleHandler FIdle;
     TFramePacer FPacer;
-    // The idle handler was not done: it runs frames, the next at FNextStart.
+    // The idle handler was not done: it runs frames at every refresh.
     bool FFramesRunning = false;
+    // When the idle timer fires, while it is active.
     std::chrono::nanoseconds FNextStart{};
+    bool FInCall = false;
     std::vector<TListener> FListeners;
     bool FActive;
 };

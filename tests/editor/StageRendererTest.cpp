@@ -180,9 +180,9 @@ TEST(StageRenderer, LeavesTheProgramsStateAlone)
     const TDisplayPlatformSettings before = settings;
     TManualApplication application;
     int idles = 0;
-    application.Idle = [&idles](bool& done) {
+    application.Idle = [&idles](TIdleAnswer& answer) {
         ++idles;
-        done = false;
+        answer.Done = false;
     };
     SetApplicationHooks(&application);
     RandomSeed = 12345;
@@ -204,7 +204,7 @@ TEST(StageRenderer, LeavesTheProgramsStateAlone)
     EXPECT_EQ(settings.Clock, &clock);
     EXPECT_EQ(RandomSeed, 12345u);
     EXPECT_EQ(VerticalBlankRecord().Waits, waits);
-    EXPECT_FALSE(application.RunIdle());  // the editor's idle handler is still the one
+    EXPECT_FALSE(application.RunIdle().Done);  // the editor's idle handler is still the one
     EXPECT_EQ(idles, 1);
     SetApplicationHooks(nullptr);
     settings = saved;
