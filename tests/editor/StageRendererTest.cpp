@@ -6,8 +6,8 @@
 #include "editor/WindowlessEditor.h"
 #include "engine/DXDraws.h"
 #include "platform/Application.h"
-#include "storage/StageFile.h"
 #include "support/EngineTestKit.h"
+#include "support/ExampleStages.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ExamplesFolder()
-{
-    return fs::path(STAGE_TEST_DATA) / ".." / ".." / "examples";
-}
 
 // What `stagetool render` drew before the renderer existed: a new form, the
 // record applied, then the display started on a memory window and one frame.
@@ -43,15 +38,6 @@ std::vector<std::uint32_t> DrawAsFreshEditor(const StageRecord& record, const fs
     form.DXTimerTimer(0);
     form.DXDraw->Finalize();
     return window.Pixels;
-}
-
-std::vector<StageRecord> ExampleRecords()
-{
-    std::vector<StageRecord> records;
-    StageRecord record;
-    for (int n = 0; ReadStageRecord(ExamplesFolder() / "Stage.Dat", n, record); ++n)
-        records.push_back(record);
-    return records;
 }
 
 // A stage full of exclusive pairs (BG water under FG walls) and shadows, so
