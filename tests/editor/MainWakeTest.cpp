@@ -34,78 +34,37 @@ constexpr int Horizon = (AnimationPeriodTicks + 1) * TickMilliseconds;
 TEST(FrameWake, TheNextVisibleChangeIsTheNextFrameDrawnAtEveryMillisecond)
 {
     TPlatformScope platform;
-    const auto hideFlag = [](TEditorFixture& e) { e.Form.FlagSprite->Visible = false; };
+    // clang-format off
     const struct {
         const char* What;
-        std::function<void(TEditorFixture&)> Stage;
+        int BG, FG;  // the codes of two field cells, -1 for none
+        bool Flag, FGShown;
         std::int32_t FirstTick;
-        int Gap;  // the lag of the first frame, caught up at once
+        int Gap;  // the first frame's lag, caught up at once
         bool Changes;
     } cases[] = {
-        {"ground tiles",
-         [&](auto& e) {
-             e.SetBG(3, 3, 2);
-             hideFlag(e);
-         },
-         0, 1, true},
-        {"ground tiles from mid-period",
-         [&](auto& e) {
-             e.SetBG(3, 3, 2);
-             hideFlag(e);
-         },
-         100, 1, true},
-        {"water",
-         [&](auto& e) {
-             e.SetBG(3, 3, 5);
-             hideFlag(e);
-         },
-         0, 1, true},
-        {"a wall code in BG",
-         [&](auto& e) {
-             e.SetBG(39, 29, 45);
-             hideFlag(e);
-         },
-         0, 1, true},
-        {"animated FG",
-         [&](auto& e) {
-             e.SetFG(0, 0, 61);
-             hideFlag(e);
-         },
-         0, 1, true},
-        {"animated FG hidden",
-         [&](auto& e) {
-             e.SetFG(0, 0, 61);
-             e.Form.FGLayer->Visible = false;
-             hideFlag(e);
-         },
-         0, 1, false},
-        {"the flag alone", [](auto&) {}, 0, 1, true},
-        {"everything, over the tick counter's wrap",
-         [](auto& e) {
-             e.SetBG(3, 3, 2);
-             e.SetBG(4, 4, 5);
-             e.SetFG(5, 5, 61);
-         },
-         INT_MAX - 40, 1, true},
-        {"everything, after ten seconds away",
-         [](auto& e) {
-             e.SetBG(3, 3, 2);
-             e.SetBG(4, 4, 5);
-             e.SetFG(5, 5, 61);
-         },
-         0, 10'000, true},
-        {"only the ring turns", hideFlag, 0, 1, false},
-        {"a BG code without a pattern",
-         [&](auto& e) {
-             e.SetBG(3, 3, 70);
-             hideFlag(e);
-         },
-         0, 1, false},
+        {"ground tiles",                            2, -1, false, true,  0,            1,      true},
+        {"ground tiles from mid-period",            2, -1, false, true,  100,          1,      true},
+        {"water",                                   5, -1, false, true,  0,            1,      true},
+        {"a wall code in BG",                       45, -1, false, true, 0,            1,      true},
+        {"animated FG",                             -1, 61, false, true, 0,            1,      true},
+        {"animated FG, hidden",                     -1, 61, false, false, 0,           1,      false},
+        {"the flag alone",                          -1, -1, true, true,  0,            1,      true},
+        {"all three, over the tick counter's wrap", 2, 61, true, true,   INT_MAX - 40, 1,      true},
+        {"all three, after ten seconds away",       2, 61, true, true,   0,            10'000, true},
+        {"only the ring turns",                     -1, -1, false, true, 0,            1,      false},
+        {"a BG code without a pattern",             70, -1, false, true, 0,            1,      false},
     };
+    // clang-format on
     for (const auto& c : cases) {
         TShownEditor shown;
         TMainForm& form = shown.E.Form;
-        c.Stage(shown.E);
+        if (c.BG >= 0)
+            shown.E.SetBG(3, 3, c.BG);
+        if (c.FG >= 0)
+            shown.E.SetFG(5, 5, c.FG);
+        form.FlagSprite->Visible = c.Flag;
+        form.FGLayer->Visible = c.FGShown;
         form.FrameTick = c.FirstTick;
         form.DXTimerTimer(c.Gap);
         for (int change = 0; change < 8; ++change) {
