@@ -3,8 +3,9 @@
 # nothing, on the animated example stage 0, in one sitting on a virtual
 # display: processor time of the editor (all its threads, from
 # /proc/PID/task/*/schedstat, in nanoseconds) and of the X server over the
-# same window, and the editor's main thread's wakeups (its voluntary context
-# switches). The builds take turns, so a machine that gets busier meanwhile
+# same window, and the voluntary context switches of the editor's main thread
+# (every sleep it ends, also the short waits on the X server while a frame
+# is shown). The builds take turns, so a machine that gets busier meanwhile
 # weighs on both alike; medians and ranges follow. Last, each build's probe
 # (stage-editor-probe with STAGE_PROBE_IDLE=1) counts the frame timer's
 # wakeups and the frames it draws per second, where the build knows how.
@@ -50,7 +51,7 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # Nanoseconds on a processor, all threads of the process.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { printf "%d\n", sum }'; }
 # The main thread's voluntary context switches: each is one sleep ended.
-wakeups() { awk '/^voluntary_ctxt_switches/ { print $2 }' /proc/"$1"/task/"$1"/status; }
+switches() { awk '/^voluntary_ctxt_switches/ { print $2 }' /proc/"$1"/task/"$1"/status; }
 now_ns() { date +%s%N; }
 
 # A fresh copy of the examples and a state folder of its own, so no run is
@@ -82,14 +83,14 @@ stop_editor() {
   editor=
 }
 
-# One run: "EDITOR_PERCENT XSERVER_PERCENT WAKEUPS_PER_SECOND".
+# One run: "EDITOR_PERCENT XSERVER_PERCENT SWITCHES_PER_SECOND".
 measure_run() {
   start_editor "$1/stage-editor" run
   sleep 3  # the first frames and the folder watch settle
   local c0 x0 w0 t0 c1 x1 w1 t1
-  c0=$(cpu_ns "$editor") x0=$(cpu_ns "$xserver") w0=$(wakeups "$editor") t0=$(now_ns)
+  c0=$(cpu_ns "$editor") x0=$(cpu_ns "$xserver") w0=$(switches "$editor") t0=$(now_ns)
   sleep "$seconds"
-  c1=$(cpu_ns "$editor") x1=$(cpu_ns "$xserver") w1=$(wakeups "$editor") t1=$(now_ns)
+  c1=$(cpu_ns "$editor") x1=$(cpu_ns "$xserver") w1=$(switches "$editor") t1=$(now_ns)
   stop_editor
   awk -v c="$((c1 - c0))" -v x="$((x1 - x0))" -v w="$((w1 - w0))" -v t="$((t1 - t0))" \
     'BEGIN { printf "%.3f %.3f %.1f\n", 100 * c / t, 100 * x / t, w * 1e9 / t }'
@@ -105,23 +106,23 @@ summary() {
 echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "before: $before"
 echo "after:  $after"
-printf '%-4s %-7s %14s %14s %12s\n' run build "editor %core" "X %core" wakeups/s
+printf '%-4s %-7s %14s %14s %12s\n' run build "editor %core" "X %core" switches/s
 : >"$scratch/results"
 for run in $(seq "$runs"); do
   for name in before after; do
     build=$before
     [ "$name" = after ] && build=$after
     measure_run "$build" >"$scratch/run"
-    read -r cpu xcpu woken <"$scratch/run"
-    printf '%-4s %-7s %14s %14s %12s\n' "$run" "$name" "$cpu" "$xcpu" "$woken"
-    echo "$name $cpu $xcpu $woken" >>"$scratch/results"
+    read -r cpu xcpu switched <"$scratch/run"
+    printf '%-4s %-7s %14s %14s %12s\n' "$run" "$name" "$cpu" "$xcpu" "$switched"
+    echo "$name $cpu $xcpu $switched" >>"$scratch/results"
   done
 done
 for name in before after; do
   echo "$name, $runs runs of $seconds s:"
   echo "  editor:    $(awk -v n="$name" '$1 == n { print $2 }' "$scratch/results" | summary) % of a core"
   echo "  X server:  $(awk -v n="$name" '$1 == n { print $3 }' "$scratch/results" | summary) % of a core"
-  echo "  wakeups:   $(awk -v n="$name" '$1 == n { print $4 }' "$scratch/results" | summary) a second"
+  echo "  switches:  $(awk -v n="$name" '$1 == n { print $4 }' "$scratch/results" | summary) a second"
 done
 
 # The probe's reports: "frames N in T ms, wakeups W"; the first two

@@ -56,8 +56,9 @@ private:
         const void* Owner;
         TActivationHandler Handler;
     };
-    // Fires once the event queue has been emptied (and, for a handler that is
-    // not done, not before it is time for the next frame).
+    // Fires once the event queue has been emptied, and never before the start
+    // the pacer gave: the next refresh's for a handler that is not done, its
+    // wake's or a message's for one that sleeps.
     QTimer FIdleTimer;
     TIdleHandler FIdle;
     TFramePacer FPacer;
@@ -65,7 +66,7 @@ private:
     bool FFramesRunning = false;
     // When the idle timer fires, while it is active.
     std::chrono::nanoseconds FNextStart{};
-    bool FInCall = false;
+    bool FInCall = false;  // inside the idle handler: its own events wake nothing
     std::vector<TListener> FListeners;
     bool FActive;
 };
