@@ -65,6 +65,7 @@ void TQtApplicationHooks::SetIdleHandler(TIdleHandler handler)
     FIdle = std::move(handler);
     // A new handler is called at once; it is taken to run frames until it says it is done.
     FFramesRunning = static_cast<bool>(FIdle);
+    ++FHandlersSet;
     FNextStart = Now();
     if (FIdle)
         FIdleTimer.start(0);
@@ -114,6 +115,7 @@ void TQtApplicationHooks::RunIdle()
     TIdleAnswer answer;
     // Copy: the handler may replace itself.
     const TIdleHandler idle = FIdle;
+    const std::uint64_t handlersSet = FHandlersSet;
     FInCall = true;
     RunGuarded([&] { idle(answer); });
     FInCall = false;
@@ -123,7 +125,8 @@ void TQtApplicationHooks::RunIdle()
     // A handler that is not done is called again in time for the next
     // refresh (FramePacing); one that sleeps, at the refresh its wake falls
     // in, or sooner for a message; one that is done, after the next message.
-    FFramesRunning = !answer.Done && FIdle;
+    // A handler set during the call has not answered yet: it runs frames.
+    FFramesRunning = FIdle && (!answer.Done || FHandlersSet != handlersSet);
     if (FFramesRunning)
         CallAt(FPacer.NextStart(Now(), RefreshPeriod()));
     else if (FIdle && answer.WakeAfter)

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -67,6 +68,7 @@ private:
     // When the idle timer fires, while it is active.
     std::chrono::nanoseconds FNextStart{};
     bool FInCall = false;  // inside the idle handler: its own events wake nothing
+    std::uint64_t FHandlersSet = 0;
     std::vector<TListener> FListeners;
     bool FActive;
 };
