@@ -1,7 +1,8 @@
 // The frame against its memory floor: a full DXTimerTimer frame of a busy
 // stage drawn into a 32-bit back buffer (presenting goes to an empty window
 // and a clock that never waits), the same bytes moved by clear and memcpy, a
-// frame that is skipped because nothing in it changed, and one keyed tile.
+// frame that is skipped because nothing in it changed, the look ahead to the
+// next frame that will change, and one keyed tile.
 #include "editor/Main.h"
 #include "editor/WindowlessEditor.h"
 #include "engine/DXClass.h"
@@ -161,6 +162,23 @@ void BM_FrameSkipped(benchmark::State& state)
         state.SkipWithError("a frame was drawn");
 }
 BENCHMARK(BM_FrameSkipped)->Unit(benchmark::kNanosecond);
+
+// What an idle editor adds to each frame it wakes for: finding the tick of
+// the stage's next visible change (every tile schedule on this stage, the
+// flag shown), the sleep its timer is then told.
+void BM_NextVisibleChange(benchmark::State& state)
+{
+    TBusyEditor editor;
+    TMainForm& form = *editor.Form;
+    form.ShowStatus = false;
+    form.FrameTick = 20;  // after this frame's tick, the FG turns 11 ticks on
+    form.DXTimerTimer(16);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(form.MillisecondsToVisibleChange());
+    if (form.TicksToVisibleChange() != 11)
+        state.SkipWithError("not the change expected");
+}
+BENCHMARK(BM_NextVisibleChange)->Unit(benchmark::kNanosecond);
 
 void BM_FrameFloor(benchmark::State& state)
 {

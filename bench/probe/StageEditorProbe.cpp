@@ -3,8 +3,10 @@
 // milliseconds, 0 to 1000) adds that much busy work to every frame, as a
 // slower machine or a bigger picture would; about once a second the frames
 // shown since the last report are written to standard output as
-// "frames N in T ms". Every frame is drawn, also one equal to the last, so
-// the rate is that of a stage that changes all the time (a pencil stroke).
+// "frames N in T ms, wakeups W" (W: the frame timer's calls). Every frame is
+// drawn, also one equal to the last, so the rate is that of a stage that
+// changes all the time (a pencil stroke); with STAGE_PROBE_IDLE=1 the editor
+// draws and wakes as it does for a designer, and the reports count that.
 //
 // F4 (the "Stages" window) is timed too: at the key the running report is
 // cut short (so the reports that follow cover only the thumbnails' time),
@@ -36,12 +38,14 @@ long long MillisecondsSince(Clock::time_point start)
 struct TFrameReports {
     Clock::time_point Started = Clock::now();
     int Frames = 0;
+    int Wakeups = 0;
 
     void Report()
     {
-        std::printf("frames %d in %lld ms\n", Frames, MillisecondsSince(Started));
+        std::printf("frames %d in %lld ms, wakeups %d\n", Frames, MillisecondsSince(Started), Wakeups);
         std::fflush(stdout);
         Frames = 0;
+        Wakeups = 0;
         Started = Clock::now();
     }
 };
@@ -104,11 +108,12 @@ int main(int argc, char** argv)
         },
         [&reports](bool presented) {
             reports.Frames += presented;
+            ++reports.Wakeups;
             if (Clock::now() - reports.Started >= std::chrono::seconds(1))
                 reports.Report();
         },
     });
-    TMainForm::DrawUnchangedFrames = true;
+    TMainForm::DrawUnchangedFrames = qEnvironmentVariable("STAGE_PROBE_IDLE") != QStringLiteral("1");
     TEditorApplication application(argc, argv);
     TStagesTimer stagesTimer(reports);
     application.installEventFilter(&stagesTimer);

@@ -234,9 +234,20 @@ public:
     void RunTick();
     void DXTimerTimer(int lagCount);
     TFrameState FrameState() const;
-    // Draws every frame, also one equal to the last: for measuring the frame
-    // loop under load.
+    // Draws every frame, also one equal to the last, and so wakes at every
+    // refresh: for measuring the frame loop under load.
     static inline bool DrawUnchangedFrames = false;
+
+    // --- When the next frame is wanted (MainWake.cpp). Between frames the
+    // frame timer sleeps until the stage's clock changes something the
+    // display shows, unless this says frames must come at every refresh.
+    bool WakesEveryRefresh() const;
+    // Ticks from FrameTick to the first that changes what the display shows
+    // (a tile it shows turning, the flag's pattern); none when no tick ever
+    // will until something else changes the stage.
+    std::optional<int> TicksToVisibleChange() const;
+    // The lag, in milliseconds from now, with which DXTimerTimer runs that tick.
+    std::optional<std::uint32_t> MillisecondsToVisibleChange() const;
     void DXTimerActivate();
     void DXTimerDeactivate();
 
@@ -294,4 +305,7 @@ private:
     // The state of the frame the back buffer holds; none after the display's
     // surfaces were made or restored.
     std::optional<TFrameState> FDrawnFrame;
+    // Input since the last frame: the pointer moved over the display, a key went down.
+    bool FPointerMoved = false;
+    bool FKeyPressed = false;
 };

@@ -35,17 +35,20 @@ void TMainForm::DXTimerTimer(int lagCount)
     LagTime += TimeMode60 ? lagCount * 16 : lagCount;
     while (LagTime > 0)
         RunTick();
-    if (!DrawUnchangedFrames && FDrawnFrame && *FDrawnFrame == FrameState())
-        return;
-
-    TDirectDrawSurface& surface = *DXDraw->Surface();
-    DrawBackground(surface);
-    DXSpriteEngine->Draw();  // the layers and the flag
-    DrawOverlay(surface);
-    DrawStatus(surface);
-
-    DXDraw->Flip();
-    FDrawnFrame = FrameState();
+    if (DrawUnchangedFrames || !FDrawnFrame || *FDrawnFrame != FrameState()) {
+        TDirectDrawSurface& surface = *DXDraw->Surface();
+        DrawBackground(surface);
+        DXSpriteEngine->Draw();  // the layers and the flag
+        DrawOverlay(surface);
+        DrawStatus(surface);
+        DXDraw->Flip();
+        FDrawnFrame = FrameState();
+    }
+    // Until input comes, no frame before the stage's next visible change would show anything new.
+    if (DXTimer && !WakesEveryRefresh())
+        DXTimer->SleepFor(MillisecondsToVisibleChange());
+    FPointerMoved = false;
+    FKeyPressed = false;
 }
 
 // The picture, tiled as the stage says, or the background colour; the colour
@@ -145,16 +148,19 @@ TFrameState TMainForm::FrameState() const
     state.HTile = BG_H_Tile;
     state.VTile = BG_V_Tile;
     state.Picture = PictureLoaded;
-    state.BGCells = BGLayer->Revision();
-    state.ShadowCells = ShadowLayer->Revision();
-    state.FGCells = FGLayer->Revision();
+    // What a hidden layer or flag holds shows nothing.
     state.BGVisible = BGLayer->Visible;
     state.ShadowVisible = ShadowLayer->Visible;
     state.FGVisible = FGLayer->Visible;
     state.FlagVisible = FlagSprite->Visible;
-    state.FlagX = FlagSprite->X;
-    state.FlagY = FlagSprite->Y;
-    state.FlagPattern = std::trunc(FlagSprite->FramePos) + FlagSprite->FirstFrame;
+    state.BGCells = state.BGVisible ? BGLayer->Revision() : 0;
+    state.ShadowCells = state.ShadowVisible ? ShadowLayer->Revision() : 0;
+    state.FGCells = state.FGVisible ? FGLayer->Revision() : 0;
+    if (state.FlagVisible) {
+        state.FlagX = FlagSprite->X;
+        state.FlagY = FlagSprite->Y;
+        state.FlagPattern = std::trunc(FlagSprite->FramePos) + FlagSprite->FirstFrame;
+    }
     state.ToolMode = ToolMode;
     state.ShowGrid = ShowGrid;
     state.DownPos = DownPos;

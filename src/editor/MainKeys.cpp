@@ -31,6 +31,7 @@ bool DirectionStep(std::uint16_t key, TStep& step)
 
 void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
 {
+    FKeyPressed = true;
     const bool alt = shift & ssAlt;
     const bool ctrl = shift & ssCtrl;
     const bool shiftHeld = shift & ssShift;

@@ -104,6 +104,7 @@ void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState /*shift*/, int 
 
 void TMainForm::DXDrawMouseMove(TShiftState /*shift*/, int x, int y)
 {
+    FPointerMoved = true;
     x = PinPointer(x);
     y = PinPointer(y);
     MousePos = TPoint{x, y};

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class TDXTimer;
 using TDXTimerEvent = std::function<void(TDXTimer& sender, int lagCount)>;
@@ -37,8 +38,16 @@ public:
     void BeginLoading() { FLoading = true; }
     void Loaded();
 
-    // One idle call of the application; always asks to be called again.
-    void Tick(bool& done);
+    // One idle call of the application: asks to be called again at once,
+    // unless OnTimer said how long it may sleep (SleepFor).
+    void Tick(TIdleAnswer& answer);
+    // Called from OnTimer: what the handler shows will not change for
+    // `milliseconds` (none: at all) unless a message comes first, so the
+    // application may wait that long for the next tick instead of calling at
+    // once. Holds for the tick under way only. The first tick after a sleep
+    // counts the display's refreshes slept through in FramesPerSecond: the
+    // rate at which the display kept showing the handler's current frame.
+    void SleepFor(std::optional<std::uint32_t> milliseconds);
 
 protected:
     virtual void DoActivate();
@@ -63,4 +72,6 @@ private:
     std::uint32_t FOldTime = 0;
     std::uint32_t FOldTime2 = 0;
     bool FLoading = false;
+    TIdleAnswer FAnswer;  // of the tick under way
+    bool FSlept = false;  // the last tick's answer let the application wait
 };

@@ -91,6 +91,10 @@ public:
     double FrameSpeed = 0;
     int FirstFrame = 0;
 
+    // What a Move(ticks) makes of an animation at framePos and frameSpeed, to
+    // the bit, without moving the sprite: a frame loop can look ahead with it.
+    void Animate(double& framePos, double& frameSpeed, int ticks) const;
+
 protected:
     void DrawSelf() override;
     void MoveSelf(int ticks) override;
@@ -148,8 +152,13 @@ public:
             PutDrawn(Index(x, y), code);
     }
     // Counts the changes of what the layer draws (sizes and drawn codes, by
-    // any write): equal revisions mean the layer draws the same cells.
+    // any write): equal revisions mean the layer draws the same cells. A code
+    // turning into another where neither has a pattern of TileImage (an empty
+    // cell, a border code) draws nothing either way and is not counted.
     std::uint64_t Revision() const { return FRevision; }
+    // True when `code` draws a pattern of TileImage (every code 0 and above
+    // while there is no TileImage).
+    bool DrawsCode(int code) const;
     // Counts the changes of the written codes (and sizes) only: equal
     // revisions mean Cell gives the same codes.
     std::uint64_t CodeRevision() const { return FCodeRevision; }
@@ -170,8 +179,9 @@ private:
     void PutDrawn(std::size_t i, int code)
     {
         if (FDrawn[i] != code) {
+            if (DrawsCode(FDrawn[i]) || DrawsCode(code))
+                ++FRevision;
             FDrawn[i] = code;
-            ++FRevision;
         }
     }
 

@@ -55,6 +55,11 @@ void TBackgroundSprite::SetCell(int x, int y, int code)
         OnCellChange(this, x, y);
 }
 
+bool TBackgroundSprite::DrawsCode(int code) const
+{
+    return code >= 0 && (!TileImage || code < TileImage->PatternCount());
+}
+
 bool TBackgroundSprite::HitFlag(int x, int y) const
 {
     return Inside(x, y) && FHitFlags[Index(x, y)];

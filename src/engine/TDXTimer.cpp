@@ -1,9 +1,21 @@
 #include "engine/DXClass.h"
 
 #include "platform/Clock.h"
+#include "platform/DirectDraw.h"
 
 #include <algorithm>
 #include <cmath>
+
+namespace {
+
+// The display's refreshes in `milliseconds`, at least 1.
+int RefreshesIn(std::uint32_t milliseconds)
+{
+    const double refreshes = milliseconds * DisplayPlatformSettings().RefreshRate / 1000.0;
+    return std::max(1, static_cast<int>(std::lround(std::min(refreshes, 1e6))));
+}
+
+}  // namespace
 
 TDXTimer::TDXTimer(TApplicationHooks* application, std::function<std::uint32_t()> clock)
     : FApplication(application ? *application : ApplicationHooks()), FClock(std::move(clock))
@@ -67,7 +79,8 @@ void TDXTimer::Install()
 {
     FOldTime = FClock();
     FOldTime2 = FOldTime;
-    FApplication.SetIdleHandler([this](bool& done) { Tick(done); });
+    FSlept = false;
+    FApplication.SetIdleHandler([this](TIdleAnswer& answer) { Tick(answer); });
 }
 
 void TDXTimer::Uninstall()
@@ -88,9 +101,17 @@ void TDXTimer::Activation(bool active)
     }
 }
 
-void TDXTimer::Tick(bool& done)
+void TDXTimer::SleepFor(std::optional<std::uint32_t> milliseconds)
 {
-    done = false;
+    FAnswer.Done = true;
+    FAnswer.WakeAfter.reset();
+    if (milliseconds)
+        FAnswer.WakeAfter = std::chrono::milliseconds(*milliseconds);
+}
+
+void TDXTimer::Tick(TIdleAnswer& answer)
+{
+    answer = TIdleAnswer{false, std::nullopt};
     const std::uint32_t t = FClock();
     const std::uint32_t elapsed = t - FOldTime;  // wraps with the clock
     if (elapsed < FInterval)
@@ -99,14 +120,17 @@ void TDXTimer::Tick(bool& done)
     const int lagCount = static_cast<int>(std::max<std::uint32_t>(elapsed / FDivisor, 1));
     if (MaxLag > 0)
         MaxLag = std::max(lagCount, MaxLag);
-    ++FFrameCount;
+    FFrameCount += FSlept ? RefreshesIn(elapsed) : 1;
     const std::uint32_t window = std::max<std::uint32_t>(t - FOldTime2, 1);
     if (window >= 1000) {
         FFramesPerSecond = static_cast<int>(std::nearbyint(FFrameCount * 1000.0 / window));
         FFrameCount = 0;
         FOldTime2 = t;
     }
+    FAnswer = TIdleAnswer{false, std::nullopt};
     DoTimer(lagCount);
+    answer = FAnswer;
+    FSlept = answer.Done;
 }
 
 void TDXTimer::DoActivate()

@@ -6,24 +6,29 @@ TImageSprite::TImageSprite(TSprite* parent) : TSprite(parent) {}
 
 void TImageSprite::MoveSelf(int ticks)
 {
-    FramePos += FrameSpeed * ticks;
+    Animate(FramePos, FrameSpeed, ticks);
+}
+
+void TImageSprite::Animate(double& framePos, double& frameSpeed, int ticks) const
+{
+    framePos += frameSpeed * ticks;
     if (Looping) {
         if (FrameCount > 0) {
             // A remainder that keeps the fraction and is never negative.
-            FramePos -= static_cast<double>(static_cast<long long>(std::trunc(FramePos)) / FrameCount) * FrameCount;
-            if (FramePos < 0)
-                FramePos += FrameCount;
+            framePos -= static_cast<double>(static_cast<long long>(std::trunc(framePos)) / FrameCount) * FrameCount;
+            if (framePos < 0)
+                framePos += FrameCount;
         } else {
-            FramePos = 0;
+            framePos = 0;
         }
     } else {
-        if (FramePos >= FrameCount) {
-            FramePos = FrameCount - 1;
-            FrameSpeed = 0;
+        if (framePos >= FrameCount) {
+            framePos = FrameCount - 1;
+            frameSpeed = 0;
         }
-        if (FramePos < 0) {
-            FramePos = 0;
-            FrameSpeed = 0;
+        if (framePos < 0) {
+            framePos = 0;
+            frameSpeed = 0;
         }
     }
 }

@@ -30,14 +30,14 @@ void TManualApplication::RemoveActivationHandler(const void* owner)
         FListeners.end());
 }
 
-bool TManualApplication::RunIdle()
+TIdleAnswer TManualApplication::RunIdle()
 {
-    bool done = true;
+    TIdleAnswer answer;
     if (Idle) {
         auto handler = Idle;  // the handler may replace itself
-        handler(done);
+        handler(answer);
     }
-    return done;
+    return answer;
 }
 
 void TManualApplication::SetActive(bool active)

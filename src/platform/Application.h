@@ -3,12 +3,22 @@
 // and its activation notifications. The window application implements it;
 // until one is installed a plain in-memory one serves (tests drive it by hand).
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
-// Called whenever the application's message queue is empty. Setting done to
-// false asks to be called again at once instead of waiting for a message.
-using TIdleHandler = std::function<void(bool& done)>;
+// What an idle call answers. Not done asks to be called again at once
+// (the window application paces such calls to the display's refresh). Done
+// waits for the next message, or, with WakeAfter, at most that long from the
+// start of the call: nothing the handler shows changes before then unless a
+// message comes.
+struct TIdleAnswer {
+    bool Done = true;
+    std::optional<std::chrono::milliseconds> WakeAfter;
+};
+// Called whenever the application's message queue is empty.
+using TIdleHandler = std::function<void(TIdleAnswer& answer)>;
 // Called with true when the application becomes active, false when it stops being active.
 using TActivationHandler = std::function<void(bool active)>;
 
@@ -38,9 +48,9 @@ public:
     void AddActivationHandler(const void* owner, TActivationHandler handler) override;
     void RemoveActivationHandler(const void* owner) override;
 
-    // Runs the idle handler once when there is one; returns its done answer
-    // (true when there is none).
-    bool RunIdle();
+    // Runs the idle handler once when there is one; returns its answer
+    // (done when there is none).
+    TIdleAnswer RunIdle();
     void SetActive(bool active);
 
     TIdleHandler Idle;

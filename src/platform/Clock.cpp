@@ -4,6 +4,12 @@
 
 namespace {
 
+std::function<std::uint32_t()>& TimeSource()
+{
+    static std::function<std::uint32_t()> source;
+    return source;
+}
+
 class TSteadyClock final : public TMonotonicClock {
 public:
     std::chrono::nanoseconds Now() override
@@ -23,9 +29,16 @@ public:
 
 std::uint32_t timeGetTime()
 {
+    if (const auto& source = TimeSource())
+        return source();
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
     return static_cast<std::uint32_t>(ms.count());
+}
+
+void SetTimeGetTimeSource(std::function<std::uint32_t()> source)
+{
+    TimeSource() = std::move(source);
 }
 
 TMonotonicClock& SteadyClock()

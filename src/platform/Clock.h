@@ -1,14 +1,16 @@
 #pragma once
 // Clocks of the desktop: the multimedia millisecond clock and the monotonic
-// clock the display's vertical blank is paced by. Whoever reads them takes
-// a clock of its own in tests (the frame timer, TPlatformScope), so nothing
-// depends on real time passing.
+// clock the display's vertical blank is paced by. Each can be replaced in
+// tests so nothing depends on real time passing.
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 // Milliseconds of a monotonic clock; wraps at 2^32 like the multimedia clock.
 std::uint32_t timeGetTime();
+// Replaces the source of timeGetTime; an empty function restores the steady clock.
+void SetTimeGetTimeSource(std::function<std::uint32_t()> source);
 
 // A monotonic clock that can also wait. The display waits on it for the next
 // vertical blank.

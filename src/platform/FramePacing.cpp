@@ -50,6 +50,20 @@ std::chrono::nanoseconds TFramePacer::NextStart(std::chrono::nanoseconds now, st
     return *FNextStart;
 }
 
+std::chrono::nanoseconds TFramePacer::WakeStart(std::chrono::nanoseconds wake, std::chrono::nanoseconds period)
+{
+    // The first start after the nanosecond before the wake: at the wake or later.
+    FNextStart = FramePacing::NextStart(wake - std::chrono::nanoseconds(1), period, FCost.Lead(period), false);
+    return *FNextStart;
+}
+
+std::chrono::nanoseconds TFramePacer::MessageStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period)
+{
+    const std::chrono::nanoseconds start = FramePacing::NextStart(now, period, FCost.Lead(period), true);
+    FNextStart = FNextStart ? std::min(*FNextStart, start) : start;
+    return *FNextStart;
+}
+
 void TFramePacer::CallStarted(std::chrono::nanoseconds now)
 {
     FStarted = now;

@@ -69,6 +69,14 @@ public:
     // When to start the next call, at `now` after the last one ended, on a
     // display that refreshes every `period` (0: unknown, at once).
     std::chrono::nanoseconds NextStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period);
+    // The handler sleeps: the start of the first call that begins at `wake`
+    // or later, paced as a call at every refresh would be (so that call shows
+    // what one at every refresh would show then).
+    std::chrono::nanoseconds WakeStart(std::chrono::nanoseconds wake, std::chrono::nanoseconds period);
+    // The handler sleeps and a message came at `now`: a call in time for the
+    // coming blank, or at once when it is too near for that; never later
+    // than a start already given for the next call.
+    std::chrono::nanoseconds MessageStart(std::chrono::nanoseconds now, std::chrono::nanoseconds period);
     // A call started at `now`: due at the start NextStart gave, or now when it
     // gave none since the last call or now is earlier.
     void CallStarted(std::chrono::nanoseconds now);

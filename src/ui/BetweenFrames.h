@@ -20,8 +20,9 @@ class TFrameSchedule : public QObject {
 public:
     using QObject::QObject;
 
-    // True while frames follow one another: the idle handler asked to be
-    // called again and its call is set for NextFrameStart.
+    // True while the idle handler's next call is set for NextFrameStart: at
+    // the next refresh while frames follow one another, or when a handler
+    // that sleeps wakes.
     virtual bool FramesRunning() const = 0;
     // When the next frame starts, on the clock of Now.
     virtual std::chrono::nanoseconds NextFrameStart() const = 0;

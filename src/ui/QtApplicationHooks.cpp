@@ -7,7 +7,6 @@
 
 #include <QGuiApplication>
 
-#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -53,7 +52,7 @@ TQtApplicationHooks* TQtApplicationHooks::Installed()
 
 bool TQtApplicationHooks::FramesRunning() const
 {
-    return FIdle && FFramesRunning;
+    return FIdle && FIdleTimer.isActive();
 }
 
 std::chrono::nanoseconds TQtApplicationHooks::Now() const
@@ -66,6 +65,7 @@ void TQtApplicationHooks::SetIdleHandler(TIdleHandler handler)
     FIdle = std::move(handler);
     // A new handler is called at once; it is taken to run frames until it says it is done.
     FFramesRunning = static_cast<bool>(FIdle);
+    ++FHandlersSet;
     FNextStart = Now();
     if (FIdle)
         FIdleTimer.start(0);
@@ -90,42 +90,62 @@ void TQtApplicationHooks::RemoveActivationHandler(const void* owner)
     std::erase_if(FListeners, [owner](const TListener& listener) { return listener.Owner == owner; });
 }
 
+std::chrono::nanoseconds TQtApplicationHooks::RefreshPeriod()
+{
+    const double rate = DisplayPlatformSettings().RefreshRate;
+    return std::chrono::nanoseconds(rate > 0 ? static_cast<std::int64_t>(1e9 / rate) : 0);
+}
+
+void TQtApplicationHooks::CallAt(std::chrono::nanoseconds start)
+{
+    FNextStart = start;
+    FIdleTimer.start(FramePacing::TimerDelay(Now(), start));
+}
+
 void TQtApplicationHooks::RunIdle()
 {
     if (!FIdle)
         return;
     using namespace std::chrono;
-    TMonotonicClock& clock = SteadyClock();
-    FPacer.CallStarted(clock.Now());
+    const nanoseconds started = Now();
+    FPacer.CallStarted(started);
     const TFrameProbe& probe = FrameProbe();
     if (probe.Started)
         probe.Started();
-    bool done = true;
+    TIdleAnswer answer;
     // Copy: the handler may replace itself.
     const TIdleHandler idle = FIdle;
-    RunGuarded([&] { idle(done); });
+    const std::uint64_t handlersSet = FHandlersSet;
+    FInCall = true;
+    RunGuarded([&] { idle(answer); });
+    FInCall = false;
     const bool presented = FPacer.CallEnded();
     if (probe.Ended)
         probe.Ended(presented);
     // A handler that is not done is called again in time for the next
-    // refresh (FramePacing); one that is done waits for the next event.
-    FFramesRunning = !done && FIdle;
-    if (FFramesRunning) {
-        const double rate = DisplayPlatformSettings().RefreshRate;
-        const nanoseconds period(rate > 0 ? static_cast<std::int64_t>(1e9 / rate) : 0);
-        const nanoseconds now = clock.Now();
-        const nanoseconds start = FPacer.NextStart(now, period);
-        FNextStart = start;
-        FIdleTimer.start(FramePacing::TimerDelay(now, start));
-    }
+    // refresh (FramePacing); one that sleeps, at the refresh its wake falls
+    // in, or sooner for a message; one that is done, after the next message.
+    // A handler set during the call has not answered yet: it runs frames.
+    FFramesRunning = FIdle && (!answer.Done || FHandlersSet != handlersSet);
+    if (FFramesRunning)
+        CallAt(FPacer.NextStart(Now(), RefreshPeriod()));
+    else if (FIdle && answer.WakeAfter)
+        CallAt(FPacer.WakeStart(started + *answer.WakeAfter, RefreshPeriod()));
+    else
+        FIdleTimer.stop();
     emit FrameTurnEnded();
 }
 
 bool TQtApplicationHooks::eventFilter(QObject* watched, QEvent* event)
 {
-    // An idle handler that said it was done is called again after the next event.
-    if (FIdle && !FIdleTimer.isActive())
-        FIdleTimer.start(0);
+    // A message may change what a sleeping handler shows. The events of its
+    // own calls (a frame's paint) and its timer do not count; a call set for
+    // sooner stays.
+    if (FIdle && !FFramesRunning && !FInCall && watched != &FIdleTimer) {
+        const std::chrono::nanoseconds start = FPacer.MessageStart(Now(), RefreshPeriod());
+        if (!FIdleTimer.isActive() || start != FNextStart)
+            CallAt(start);
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -47,20 +48,27 @@ protected:
 
 private:
     void RunIdle();
+    // The idle timer fires at `start`, on the clock of Now.
+    void CallAt(std::chrono::nanoseconds start);
+    static std::chrono::nanoseconds RefreshPeriod();
     void StateChanged(Qt::ApplicationState state);
 
     struct TListener {
         const void* Owner;
         TActivationHandler Handler;
     };
-    // Fires once the event queue has been emptied (and, for a handler that is
-    // not done, not before it is time for the next frame).
+    // Fires once the event queue has been emptied, and never before the start
+    // the pacer gave: the next refresh's for a handler that is not done, its
+    // wake's or a message's for one that sleeps.
     QTimer FIdleTimer;
     TIdleHandler FIdle;
     TFramePacer FPacer;
-    // The idle handler was not done: it runs frames, the next at FNextStart.
+    // The idle handler was not done: it runs frames at every refresh.
     bool FFramesRunning = false;
+    // When the idle timer fires, while it is active.
     std::chrono::nanoseconds FNextStart{};
+    bool FInCall = false;  // inside the idle handler: its own events wake nothing
+    std::uint64_t FHandlersSet = 0;
     std::vector<TListener> FListeners;
     bool FActive;
 };

@@ -6,8 +6,8 @@
 #include "editor/WindowlessEditor.h"
 #include "engine/DXDraws.h"
 #include "platform/Application.h"
-#include "storage/StageFile.h"
 #include "support/EngineTestKit.h"
+#include "support/ExampleStages.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path ExamplesFolder()
-{
-    return fs::path(STAGE_TEST_DATA) / ".." / ".." / "examples";
-}
 
 // What `stagetool render` drew before the renderer existed: a new form, the
 // record applied, then the display started on a memory window and one frame.
@@ -43,15 +38,6 @@ std::vector<std::uint32_t> DrawAsFreshEditor(const StageRecord& record, const fs
     form.DXTimerTimer(0);
     form.DXDraw->Finalize();
     return window.Pixels;
-}
-
-std::vector<StageRecord> ExampleRecords()
-{
-    std::vector<StageRecord> records;
-    StageRecord record;
-    for (int n = 0; ReadStageRecord(ExamplesFolder() / "Stage.Dat", n, record); ++n)
-        records.push_back(record);
-    return records;
 }
 
 // A stage full of exclusive pairs (BG water under FG walls) and shadows, so
@@ -180,9 +166,9 @@ TEST(StageRenderer, LeavesTheProgramsStateAlone)
     const TDisplayPlatformSettings before = settings;
     TManualApplication application;
     int idles = 0;
-    application.Idle = [&idles](bool& done) {
+    application.Idle = [&idles](TIdleAnswer& answer) {
         ++idles;
-        done = false;
+        answer.Done = false;
     };
     SetApplicationHooks(&application);
     RandomSeed = 12345;
@@ -204,7 +190,7 @@ TEST(StageRenderer, LeavesTheProgramsStateAlone)
     EXPECT_EQ(settings.Clock, &clock);
     EXPECT_EQ(RandomSeed, 12345u);
     EXPECT_EQ(VerticalBlankRecord().Waits, waits);
-    EXPECT_FALSE(application.RunIdle());  // the editor's idle handler is still the one
+    EXPECT_FALSE(application.RunIdle().Done);  // the editor's idle handler is still the one
     EXPECT_EQ(idles, 1);
     SetApplicationHooks(nullptr);
     settings = saved;

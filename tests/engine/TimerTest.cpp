@@ -24,7 +24,7 @@ struct TimerTest : testing::Test {
     void Idle(std::uint32_t advance = 0)
     {
         Now += advance;
-        EXPECT_FALSE(App.RunIdle()) << "the tick always asks to run again";
+        EXPECT_FALSE(App.RunIdle().Done) << "the tick asks to run again unless told to sleep";
     }
 };
 
@@ -81,6 +81,28 @@ TEST_F(TimerTest, FramesPerSecondIsMeasuredOverWholeSeconds)
     EXPECT_EQ(Timer.FramesPerSecond(), 100);
     Idle(1500);
     EXPECT_EQ(Timer.FramesPerSecond(), 1);  // one tick over 1.5 s rounds to 1
+}
+
+// The handler may let the application sleep after its tick; the tick after
+// a sleep counts the refreshes (60 a second here) slept through.
+TEST_F(TimerTest, ATickMayLetTheApplicationSleep)
+{
+    Timer.OnTimer = [](TDXTimer& timer, int lag) {
+        if (lag >= 100)
+            timer.SleepFor(lag == 100 ? std::nullopt : std::optional<std::uint32_t>(lag));
+    };
+    Now += 100;
+    TIdleAnswer answer = App.RunIdle();
+    EXPECT_TRUE(answer.Done);
+    EXPECT_FALSE(answer.WakeAfter) << "until a message comes";
+    Now += 500;
+    answer = App.RunIdle();
+    EXPECT_TRUE(answer.Done);
+    EXPECT_EQ(answer.WakeAfter, std::chrono::milliseconds(500));
+    Now += 400;  // 1000 ms after the start: 1 + 30 + 24 ticks counted
+    App.RunIdle();
+    EXPECT_EQ(Timer.FramesPerSecond(), 55);
+    Idle(5);  // the next tick that does not ask to sleep runs at once again
 }
 
 TEST_F(TimerTest, ActivationRaisesEventsAndOnlyMovesActiveOnlyTimers)

@@ -92,6 +92,24 @@ TEST(FramePacing, AFrameIsDueWhenItsCallWasSetToStart)
     NoteFrameDue(std::nullopt);
 }
 
+// A handler that sleeps is woken by the first call that a call at every
+// refresh would make at its wake or after; a message brings its call in time
+// for the coming blank, or at once, never later than a start already given.
+TEST(FramePacing, ASleepingHandlerIsCalledWhereACallAtEveryRefreshWouldBe)
+{
+    const nanoseconds period = 16ms;  // no frame costs yet, a lead of the margin: starts at 14, 30, 46 ms
+    TFramePacer pacer;
+    EXPECT_EQ(pacer.WakeStart(20ms, period), 30ms);
+    EXPECT_EQ(pacer.WakeStart(30ms, period), 30ms) << "a wake right at a start";
+    EXPECT_EQ(pacer.WakeStart(30ms + 1us, period), 46ms);
+    EXPECT_EQ(pacer.MessageStart(17ms, period), 30ms) << "sooner than the wake";
+    EXPECT_EQ(pacer.MessageStart(20ms, period), 30ms);
+    pacer.CallStarted(30ms);
+    pacer.CallEnded();
+    EXPECT_EQ(pacer.MessageStart(47ms, period), 47ms) << "too near its blank to wait for the start";
+    NoteFrameDue(std::nullopt);
+}
+
 // The idle loop of the editor on a clock that only moves when told: each
 // call starts when the pacer says (on a timer of whole milliseconds), and
 // every `drawEvery`-th call draws a frame, which takes `work`, and waits for
