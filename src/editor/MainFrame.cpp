@@ -1,6 +1,6 @@
 // The frame: fixed 16 ms ticks, the background, the sprites, the editing
-// overlay and the status text, drawn into the display's back buffer and
-// presented. After the first frame nothing here allocates.
+// overlay, our own overlays and the status text, drawn into the display's
+// back buffer and presented. After the first frame nothing here allocates.
 #include "editor/Main.h"
 
 #include "engine/DXClass.h"
@@ -17,6 +17,10 @@ constexpr TColor clMaroon = RGBColor(128, 0, 0);
 constexpr TColor clGreen = RGBColor(0, 128, 0);
 constexpr TColor clBlue = RGBColor(0, 0, 255);
 constexpr TColor clRed = RGBColor(255, 0, 0);
+// Our own overlays: a bright line inside a dark one, so each stays visible on
+// any art; each overlay has its bright colour.
+constexpr TColor OutlineDark = RGBColor(0, 0, 0);
+constexpr TColor CursorOutlineColour = RGBColor(0, 255, 255);
 
 void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle style)
 {
@@ -40,9 +44,14 @@ void TMainForm::DXTimerTimer(int lagCount)
         DrawBackground(surface);
         DXSpriteEngine->Draw();  // the layers and the flag
         DrawOverlay(surface);
+        DrawOwnOverlays(surface);
         DrawStatus(surface);
         DXDraw->Flip();
         FDrawnFrame = FrameState();
+        if (FDrawnFrame->Readout != FReadoutTold) {
+            FReadoutTold = FDrawnFrame->Readout;
+            Host.SetReadoutText(FReadoutTold.data());
+        }
     }
     // Until input comes, no frame before the stage's next visible change would show anything new.
     if (DXTimer && !WakesEveryRefresh())
@@ -120,6 +129,35 @@ void TMainForm::DrawOverlay(TDirectDrawSurface& surface)
     }
 }
 
+// Outlines of our own, each a dark and a bright ring inside its rectangle,
+// drawn opaque: the cursor's first.
+void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
+{
+    const TRect cursor = CursorOutline();
+    if (cursor.IsEmpty())
+        return;
+    TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
+    canvas.Pen.Mode = TPenMode::Copy;
+    canvas.Brush.Style = TBrushStyle::Clear;
+    SetPen(canvas, OutlineDark, 1, TPenStyle::Solid);
+    canvas.Rectangle(cursor.Left, cursor.Top, cursor.Right, cursor.Bottom);
+    SetPen(canvas, CursorOutlineColour, 1, TPenStyle::Solid);
+    canvas.Rectangle(cursor.Left + 1, cursor.Top + 1, cursor.Right - 1, cursor.Bottom - 1);
+    canvas.Release();
+}
+
+TRect TMainForm::CursorOutline() const
+{
+    if (!ShowReadout || !PointerOnField())
+        return {};
+    if (ToolMode == TToolMode::Box) {
+        const TPoint at = BoxTopLeft();
+        return TRect{at.X, at.Y, at.X + 32, at.Y + 32};
+    }
+    const int left = FPointer.X / 16 * 16, top = FPointer.Y / 16 * 16;
+    return TRect{left, top, left + 16, top + 16};
+}
+
 // The status lines (F5), drawn over everything else.
 void TMainForm::DrawStatus(TDirectDrawSurface& surface)
 {
@@ -172,6 +210,10 @@ TFrameState TMainForm::FrameState() const
         state.SpriteCount = Engine().SpriteCount();
         state.DrawnCount = Engine().DrawnCount();
         state.TimeMode60 = TimeMode60;
+    }
+    if (ShowReadout) {
+        state.CursorOutline = CursorOutline();
+        FormatReadout(state.Readout.data());
     }
     return state;
 }

@@ -31,7 +31,11 @@ TEST_F(KeysTest, UndoAndRedoNeedExactlyCtrlOrCtrlShift)
     F.Key(VK::Z, ssCtrl);
     EXPECT_EQ(F.FG(0, 0), -1);
     F.Key(VK::Z, ssCtrl | ssShift | ssAlt);
+    F.Key(VK::Y, ssCtrl | ssShift);
     EXPECT_EQ(F.FG(0, 0), -1);
+    F.Key(VK::Y, ssCtrl);
+    EXPECT_EQ(F.FG(0, 0), 12);
+    F.Key(VK::Z, ssCtrl);
     F.Key(VK::Z, ssCtrl | ssShift);
     EXPECT_EQ(F.FG(0, 0), 12);
     F.Key(VK::Z, ssCtrl | ssShift);  // nothing to redo
@@ -71,8 +75,35 @@ TEST_F(KeysTest, FunctionKeysWorkWithAnyToolAndModifier)
             const bool mode = F.Form.TimeMode60;
             F.Key(VK::F9, shift);
             EXPECT_NE(F.Form.TimeMode60, mode);
+
+            const bool readout = F.Form.ShowReadout;
+            F.Key(VK::F2, shift);
+            EXPECT_NE(F.Form.ShowReadout, readout);
+            EXPECT_EQ(F.Host.ReadoutShown, !readout);
         }
     EXPECT_EQ(Snapshots(), 0);
+}
+
+TEST_F(KeysTest, ZoomKeysNeedCtrlWithoutAlt)
+{
+    for (TToolMode tool : {TToolMode::Select, TToolMode::Box}) {
+        F.Form.ToolMode = tool;
+        F.Key(VK::OemPlus, ssCtrl);
+        F.Key(VK::OemPlus, ssCtrl | ssShift);  // the plus typed with Shift
+        F.Key(VK::Add, ssCtrl);
+        F.Key(VK::OemMinus, ssCtrl);
+        F.Key(VK::Subtract, ssCtrl);
+        F.Key(VK::Digit0, ssCtrl);
+        F.Key(VK::OemPlus);
+        F.Key(VK::OemPlus, ssCtrl | ssAlt);
+        F.Key(VK::Digit0, ssShift);
+    }
+    const std::vector<TZoomStep> once = {TZoomStep::In,  TZoomStep::In,  TZoomStep::In,
+                                         TZoomStep::Out, TZoomStep::Out, TZoomStep::Reset};
+    std::vector<TZoomStep> twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(F.Host.Zooms, twice);
+    EXPECT_EQ(F.Form.SelRect, (TRect{160, 160, 192, 176}));
 }
 
 TEST_F(KeysTest, DirectionKeysMoveTheSelection)
