@@ -10,6 +10,8 @@
 #include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
 #include "ui/BetweenFrames.h"
+#include "ui/DisplayWidget.h"
+#include "ui/KeyMap.h"
 #include "ui/MainWindow.h"
 #include "ui/StageCells.h"
 #include "ui/StageThumbnails.h"
@@ -147,6 +149,13 @@ private slots:
         QVERIFY(stages->isVisible());
         QTest::keyClick(stages->lvStages, Qt::Key_F4);
         QVERIFY(!stages->isVisible());
+        // The other keys of the main window act from here too; the window's own stay its own.
+        QTest::keyClick(stages->lvStages, Qt::Key_F2);
+        QVERIFY(form().ShowReadout);
+        QTest::keyClick(stages->lvStages, Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(window->Display()->Zoom(), 2);
+        QVERIFY(!IsEditorKey(Qt::Key_Y, Qt::ControlModifier));
+        QVERIFY(!IsEditorKey(Qt::Key_0, Qt::ControlModifier | Qt::AltModifier));
     }
 
     void everyStageHasACellWithItsNumberAndCaption()
@@ -409,6 +418,22 @@ private slots:
             QCOMPARE(stages->lvStages->visualRect(cell(columns - 1)).top(), top);
             QVERIFY(stages->lvStages->visualRect(cell(columns)).top() > top);
         }
+    }
+
+    // A message wider than the window is cut at its end, never lost: the
+    // tooltip holds it whole.
+    void theStatusLineElidesAndTheTooltipHoldsItWhole()
+    {
+        showStages();
+        stages->resize(2 * stages->lvStages->gridSize().width() + stages->ChromeSize().width(), stages->height());
+        Drain();
+        const QString outcome = QStringLiteral("Moved 03 to 00, and 04 to 01, and 05 to 02, and more besides");
+        stages->ShowOutcome(outcome);
+        const QString firstLine = stages->stStatus->text().section(QLatin1Char('\n'), 0, 0);
+        QVERIFY(firstLine.endsWith(QChar(0x2026)));
+        QVERIFY(stages->stStatus->fontMetrics().horizontalAdvance(firstLine)
+                <= stages->stStatus->contentsRect().width());
+        QVERIFY(stages->stStatus->toolTip().startsWith(outcome + QStringLiteral(" \u00b7 ")));
     }
 
     // Beside the main window, clear of it and of the tool window, showing

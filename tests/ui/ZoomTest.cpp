@@ -71,8 +71,9 @@ private slots:
                         QCOMPARE(shown.pixel(p * zoom + d), field.pixel(p));
             }
         }
-        // The view scrolls beyond the screen: the window stays on it.
+        // The view scrolls beyond the screen: the window stays on it, and the tool window beside it.
         QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
+        QVERIFY(!tool->frameGeometry().intersects(window->frameGeometry()));
     }
 
     void aWheelZoomKeepsTheCellUnderThePointerWhileTheViewScrolls()
