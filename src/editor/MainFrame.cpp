@@ -29,6 +29,22 @@ void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle
     canvas.Pen.Style = style;
 }
 
+// An outline of ours: a dark and a bright ring inside `rect`, drawn opaque;
+// nothing for an empty rectangle.
+void DrawOutline(TDirectDrawSurface& surface, const TRect& rect, TColor bright)
+{
+    if (rect.IsEmpty())
+        return;
+    TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
+    canvas.Pen.Mode = TPenMode::Copy;
+    canvas.Brush.Style = TBrushStyle::Clear;
+    SetPen(canvas, OutlineDark, 1, TPenStyle::Solid);
+    canvas.Rectangle(rect.Left, rect.Top, rect.Right, rect.Bottom);
+    SetPen(canvas, bright, 1, TPenStyle::Solid);
+    canvas.Rectangle(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1);
+    canvas.Release();
+}
+
 }  // namespace
 
 void TMainForm::DXTimerTimer(int lagCount)
@@ -129,21 +145,10 @@ void TMainForm::DrawOverlay(TDirectDrawSurface& surface)
     }
 }
 
-// Outlines of our own, each a dark and a bright ring inside its rectangle,
-// drawn opaque: the cursor's first.
+// Our own overlays, after the specified ones, in order: the cursor outline first.
 void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
 {
-    const TRect cursor = CursorOutline();
-    if (cursor.IsEmpty())
-        return;
-    TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
-    canvas.Pen.Mode = TPenMode::Copy;
-    canvas.Brush.Style = TBrushStyle::Clear;
-    SetPen(canvas, OutlineDark, 1, TPenStyle::Solid);
-    canvas.Rectangle(cursor.Left, cursor.Top, cursor.Right, cursor.Bottom);
-    SetPen(canvas, CursorOutlineColour, 1, TPenStyle::Solid);
-    canvas.Rectangle(cursor.Left + 1, cursor.Top + 1, cursor.Right - 1, cursor.Bottom - 1);
-    canvas.Release();
+    DrawOutline(surface, CursorOutline(), CursorOutlineColour);
 }
 
 TRect TMainForm::CursorOutline() const
