@@ -1,5 +1,6 @@
 #include "ui/FindDialog.h"
 
+#include "ui/DialogFoot.h"
 #include "ui/TilePicker.h"
 
 #include <QDialogButtonBox>
@@ -20,9 +21,6 @@ TFindDialog::TFindDialog(const TSought& current, bool on, int brush, QWidget* pa
     rbCaption = new QRadioButton(QStringLiteral("&Caption:"), this);
     edCaption = new QLineEdit(this);
     edCaption->setObjectName(QStringLiteral("edCaption"));
-    stProblem = new QLabel(this);
-    stProblem->setWordWrap(true);
-    stProblem->setStyleSheet(QStringLiteral("color: #b00000"));
     const bool caption = on && current.Codes.empty();
     (caption ? rbCaption : rbTile)->setChecked(true);
     edTile->setCurrentIndex(brush);
@@ -34,16 +32,6 @@ TFindDialog::TFindDialog(const TSought& current, bool on, int brush, QWidget* pa
     connect(edTile, &QComboBox::editTextChanged, rbTile, [this] { rbTile->setChecked(true); });
     connect(edCaption, &QLineEdit::textEdited, rbCaption, [this] { rbCaption->setChecked(true); });
 
-    auto* buttons = new QDialogButtonBox(this);
-    btFind = buttons->addButton(QStringLiteral("Find"), QDialogButtonBox::AcceptRole);
-    if (on) {
-        btStop = buttons->addButton(QStringLiteral("Stop Finding"), QDialogButtonBox::ResetRole);
-    }
-    buttons->addButton(QDialogButtonBox::Cancel);
-    btFind->setDefault(true);
-    connect(btFind, &QPushButton::clicked, this, &TFindDialog::FindClick);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     auto* fields = new QGridLayout;
     fields->addWidget(rbTile, 0, 0);
     fields->addWidget(edTile, 0, 1);
@@ -52,8 +40,13 @@ TFindDialog::TFindDialog(const TSought& current, bool on, int brush, QWidget* pa
     fields->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addWidget(stProblem);
-    layout->addWidget(buttons);
+    const TDialogFoot foot = AddDialogFoot(*this, *layout, QStringLiteral("Find"), [this] { FindClick(); });
+    stProblem = foot.Problem;
+    btFind = foot.Button;
+    if (on) {
+        btStop = foot.Buttons->addButton(QStringLiteral("Stop Finding"), QDialogButtonBox::ResetRole);
+        connect(btStop, &QPushButton::clicked, this, [this] { done(StopFinding); });
+    }
     setMinimumWidth(320);
     if (caption)
         edCaption->setFocus();

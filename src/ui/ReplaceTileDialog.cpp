@@ -1,12 +1,11 @@
 #include "ui/ReplaceTileDialog.h"
 
+#include "ui/DialogFoot.h"
 #include "ui/TilePicker.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -26,26 +25,18 @@ TReplaceTileDialog::TReplaceTileDialog(const QString& where, QWidget* parent) : 
     auto* layers = new QHBoxLayout;
     for (QRadioButton* layer : {rbBrushLayer, rbBG, rbFG})
         layers->addWidget(layer);
-    stProblem = new QLabel(this);
-    stProblem->setWordWrap(true);
-    stProblem->setStyleSheet(QStringLiteral("color: #b00000"));
-
-    auto* buttons = new QDialogButtonBox(this);
-    btReplace = buttons->addButton(QStringLiteral("Replace"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    btReplace->setDefault(true);
-    connect(btReplace, &QPushButton::clicked, this, &TReplaceTileDialog::ReplaceClick);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("&Replace:"), edFrom);
     fields->addRow(QStringLiteral("&With:"), edTo);
     fields->addRow(QStringLiteral("Layer:"), layers);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Every cell holding the tile, %1, as one step.").arg(where), this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("Replaces a tile in every cell that holds it, %1, as one step.").arg(where), this));
     layout->addLayout(fields);
-    layout->addWidget(stProblem);
-    layout->addWidget(buttons);
+    const TDialogFoot foot = AddDialogFoot(*this, *layout, QStringLiteral("Replace"), [this] { ReplaceClick(); });
+    stProblem = foot.Problem;
+    btReplace = foot.Button;
     setMinimumWidth(340);
 }
 

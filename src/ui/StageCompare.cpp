@@ -17,8 +17,9 @@ namespace {
 constexpr int GitWait = 10000;  // milliseconds: git answers at once, or something is wrong
 const QString LastCommit = QStringLiteral("Last Commit");
 
-// Runs git in `folder`; false, with `why`, when it cannot run or fails.
-bool RunGit(const std::filesystem::path& folder, const QStringList& args, QByteArray& output, QString& why)
+// Runs git in `folder`: its exit status, or -1 when it could not run or
+// did not end (`why` says which, and what git said when it failed).
+int RunGit(const std::filesystem::path& folder, const QStringList& args, QByteArray& output, QString& why)
 {
     QProcess git;
     git.setProgram(QStringLiteral("git"));
@@ -26,20 +27,22 @@ bool RunGit(const std::filesystem::path& folder, const QStringList& args, QByteA
     git.start(QIODevice::ReadOnly);
     if (!git.waitForStarted(GitWait)) {
         why = QStringLiteral("git cannot be run; is it installed?");
-        return false;
+        return -1;
     }
     if (!git.waitForFinished(GitWait)) {
         git.kill();
         git.waitForFinished(GitWait);
         why = QStringLiteral("git did not answer within %1 seconds").arg(GitWait / 1000);
-        return false;
+        return -1;
     }
-    if (git.exitStatus() != QProcess::NormalExit || git.exitCode() != 0) {
-        why = QStringLiteral("git says: %1").arg(QString::fromLocal8Bit(git.readAllStandardError()).trimmed());
-        return false;
+    if (git.exitStatus() != QProcess::NormalExit) {
+        why = QStringLiteral("git ended abnormally");
+        return -1;
     }
     output = git.readAllStandardOutput();
-    return true;
+    if (git.exitCode() != 0)
+        why = QStringLiteral("git says: %1").arg(QString::fromLocal8Bit(git.readAllStandardError()).trimmed());
+    return git.exitCode();
 }
 
 }  // namespace
@@ -79,13 +82,15 @@ bool TStageCompare::Read(TSource source, std::vector<StageRecord>& records, QStr
         const QString object = QStringLiteral("HEAD:./") + FileNameText(stageFile);
         QByteArray size;
         QByteArray bytes;
-        if (!RunGit(folder, {QStringLiteral("cat-file"), QStringLiteral("-s"), object}, size, why)) {
-            why = QStringLiteral("%1 is not in the last commit; %2").arg(FileNameText(stageFile), why);
+        if (const int status = RunGit(folder, {QStringLiteral("cat-file"), QStringLiteral("-s"), object}, size, why);
+            status != 0) {
+            if (status > 0)
+                why = QStringLiteral("%1 is not in the last commit; %2").arg(FileNameText(stageFile), why);
             return false;
         }
         read.TooMany = size.trimmed().toLongLong() > MaxStageFileRecords * static_cast<qlonglong>(StageRecordSize);
         if (!read.TooMany) {
-            if (!RunGit(folder, {QStringLiteral("show"), object}, bytes, why))
+            if (RunGit(folder, {QStringLiteral("show"), object}, bytes, why) != 0)
                 return false;
             read = StageRecordsOfBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                                        MaxStageFileRecords);
@@ -123,11 +128,14 @@ bool TStageCompare::Start(TSource source, const std::filesystem::path& file, QSt
     // A file replaced by a rename is seen through its folder; a commit
     // writes the repository's HEAD log and its folder.
     QStringList watched;
+    QByteArray gitDir;
+    QString unwatched;
     if (source == TSource::File) {
-        watched = {PathText(file), PathText(file.parent_path())};
-    } else if (QByteArray gitDir;
-               RunGit(FForm->Document.GameFolder(), {QStringLiteral("rev-parse"), QStringLiteral("--absolute-git-dir")},
-                      gitDir, why)) {
+        std::error_code error;
+        watched = {PathText(file), PathText(std::filesystem::absolute(file, error).parent_path())};
+    } else if (RunGit(FForm->Document.GameFolder(), {QStringLiteral("rev-parse"), QStringLiteral("--absolute-git-dir")},
+                      gitDir, unwatched)
+               == 0) {
         const QString dir = QString::fromLocal8Bit(gitDir).trimmed();
         watched = {dir, dir + QStringLiteral("/HEAD"), dir + QStringLiteral("/logs/HEAD")};
     }
