@@ -328,6 +328,19 @@ void PaintUnsavedMark(QPainter& painter, const TCellView& view)
     painter.drawEllipse(QRectF(view.Picture.left() + 6, view.Picture.top() + 6, UnsavedDot, UnsavedDot));
 }
 
+QFont TagFont(const QFont& baseFont)
+{
+    QFont font = baseFont;
+    font.setBold(true);
+    font.setPixelSize(TagHeight - 4);
+    return font;
+}
+
+int TagWidth(const QFont& font, const QString& text)
+{
+    return text.isEmpty() ? 0 : QFontMetrics(font).horizontalAdvance(text) + 8;
+}
+
 // A tag on the thumbnail's bottom edge, clear of the frame, the fold and the
 // dot at the top: white bold text on `colour` with a white rim, so that it
 // reads on any art at either thumbnail size. `right`: at the right corner.
@@ -336,10 +349,8 @@ void PaintTag(QPainter& painter, const QFont& baseFont, const TCellView& view, c
 {
     if (text.isEmpty())
         return;
-    QFont font = baseFont;
-    font.setBold(true);
-    font.setPixelSize(TagHeight - 4);
-    const int width = QFontMetrics(font).horizontalAdvance(text) + 8;
+    const QFont font = TagFont(baseFont);
+    const int width = TagWidth(font, text);
     const int top = view.Picture.bottom() + 1 - TagInset - TagHeight;
     const int left = right ? view.Picture.right() + 1 - TagInset - width : view.Picture.left() + TagInset;
     const QRectF tag(left, top, width, TagHeight);
@@ -351,12 +362,17 @@ void PaintTag(QPainter& painter, const QFont& baseFont, const TCellView& view, c
     painter.drawText(tag, Qt::AlignCenter, text);
 }
 
-void PaintCompareTag(QPainter& painter, const QFont& baseFont, const TCellView& view)
+// The compare tag at the left, the find tag at the right; on a thumbnail too
+// narrow for both words the compare tag shows its initial (the tooltip says it whole).
+void PaintTags(QPainter& painter, const QFont& baseFont, const TCellView& view)
 {
     const QColor colour = view.Compare == QStringLiteral("moved")   ? MovedColour
                           : view.Compare == QStringLiteral("added") ? AddedColour
                                                                     : ChangedColour;
-    PaintTag(painter, baseFont, view, view.Compare, colour, false);
+    const QFont font = TagFont(baseFont);
+    const bool fits = TagWidth(font, view.Compare) + TagWidth(font, view.Found) + 3 * TagInset <= view.Picture.width();
+    PaintTag(painter, baseFont, view, fits ? view.Compare : view.Compare.left(1).toUpper(), colour, false);
+    PaintTag(painter, baseFont, view, view.Found, FoundColour, true);
 }
 
 // The label: the number in a pill (amber for the current stage, red for one
@@ -419,8 +435,7 @@ void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     PaintErrorFold(*painter, option.font, view);
     PaintCurrentFrame(*painter, view);
     PaintUnsavedMark(*painter, view);
-    PaintCompareTag(*painter, option.font, view);
-    PaintTag(*painter, option.font, view, view.Found, FoundColour, true);
+    PaintTags(*painter, option.font, view);
     PaintLabel(*painter, option, index, view);
     painter->restore();
 }
