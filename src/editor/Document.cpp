@@ -191,8 +191,10 @@ void TDocument::Start(bool keepCopies)
     }
     FDiskChanges.Forget();
     FUnsavedTold = Unsaved();
+    // A comparison was of the other folder's stages; a find goes on here.
     FComparison.Stop();
-    Notify(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged | RecordsChanged | ReadMarkedStages());
+    ReadMarkedStages();
+    Notify(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged | RecordsChanged | MarksChanged);
 }
 
 void TDocument::SetStageNum(int number)
