@@ -418,8 +418,6 @@ TEST_F(DocumentTest, MarksFollowTheStageFileAndFindOpensTheNextStage)
         {"compare; set move 0 1", "mm.", 1, ""},
         {"compare; paint; Save", "c..", 0, ""},
         {"find 61; next", "110", 1, ""},
-        {"find 61; next; next", "110", 0, ""},
-        {"find 61; previous", "110", 1, ""},
         {"find 61; put 2 Two; look; previous", "111", 2, ""},
         {"find 61; paint; answer cancel; next", "110", 0, "unsaved 00 Zero"},
         {"find 40; next", "000", 0, ""},

@@ -25,6 +25,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -83,9 +84,7 @@ private:
     }
     static void writeFile(const char* file, const std::string& bytes)
     {
-        QFile out(QString::fromLatin1(file));
-        QVERIFY(out.open(QIODevice::WriteOnly)
-                && out.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
+        std::ofstream(file, std::ios::binary) << bytes;
     }
     // Stages named by the letters of `names`.
     static void writeStages(const char* file, const char* names)
