@@ -4,6 +4,7 @@
 #include "storage/FileLookup.h"
 #include "ui/BetweenFrames.h"
 #include "ui/DisplayText.h"
+#include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 #include "ui/QtApplicationHooks.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -219,10 +219,7 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
     FActions->SetMainForm(form);
     if (!FForm)
         return;
-    FForm->Document.Observe([self = QPointer<TfmStages>(this)](unsigned changes) {
-        if (self)
-            self->DocumentChanged(changes);
-    });
+    FollowDocument(FForm->Document, this);
     DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }
 
