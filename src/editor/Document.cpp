@@ -404,9 +404,12 @@ TStageSetOutcome TDocument::ChangeStageSet(const TStageSetRequest& request)
     bool discard = false;
     if (!AgreeToReplaceLive(preview.Step, discard))
         return cancelled;
+    const int liveBefore = FSaved.Origin;
     TStageSetOutcome outcome = RunStageSetEdit(request.Edit, discard, request.MayCreate);
-    if (outcome && !outcome.Step.Empty())
-        FStageSetHistory.Push(outcome.Step, request.Label);
+    if (outcome && !outcome.Step.Empty()) {
+        const bool replaced = liveBefore >= 0 && outcome.Step.Destination(liveBefore) < 0;
+        FStageSetHistory.Push({outcome.Step, request.Label, replaced ? liveBefore : -1, replaced ? FSaved.Origin : -1});
+    }
     return outcome;
 }
 
@@ -434,9 +437,20 @@ TStageSetOutcome TDocument::StepStageSetHistory(bool undo)
         preview.Cancelled = true;
         return preview;
     }
+    // Undoing a step that replaced the live stage brings that stage back
+    // with its record, while the designer has not worked on the one loaded
+    // in its place (nor gone to another stage).
+    const int bringBack =
+        undo && entry->LiveBefore >= 0 && FSaved.Origin == entry->LiveAfter && !Unsaved() ? entry->LiveBefore : -1;
     TStageSetOutcome outcome = RunStageSetEdit(edit, discard, false);
-    if (outcome)
-        undo ? FStageSetHistory.Undone() : FStageSetHistory.Redone();
+    if (!outcome)
+        return outcome;
+    undo ? FStageSetHistory.Undone() : FStageSetHistory.Redone();
+    if (bringBack >= 0) {
+        MoveToStage(bringBack);
+        FForm.LoadStage();
+        CheckUnsaved();
+    }
     return outcome;
 }
 

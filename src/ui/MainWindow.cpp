@@ -5,6 +5,7 @@
 #include "platform/DirectDraw.h"
 #include "ui/DiskWatch.h"
 #include "ui/DisplayWidget.h"
+#include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
 #include "ui/FindDialog.h"
 #include "ui/KeyMap.h"
@@ -43,10 +44,7 @@ TMainWindow::TMainWindow()
     FQuestions = std::make_unique<TQuestionBoxes>(this);
     FForm = std::make_unique<TMainForm>(*this);
     FForm->Document.SetAsker(FQuestions.get());
-    FForm->Document.Observe([self = QPointer<TMainWindow>(this)](unsigned changes) {
-        if (self)
-            self->DocumentChanged(changes);
-    });
+    FollowDocument(FForm->Document, this);
     FDisplay->SetMainForm(FForm.get());
     FDiskWatch = new TDiskWatch(this);
     connect(FDiskWatch, &TDiskWatch::Settled, this, &TMainWindow::FollowDiskChanges);

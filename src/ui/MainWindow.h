@@ -61,6 +61,9 @@ public:
     void OpenFind() override;
     void Later(std::function<void()> job, std::chrono::milliseconds delay) override;
 
+    // What the document told (TDocumentChange); FollowDocument calls it.
+    void DocumentChanged(unsigned changes);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -78,8 +81,6 @@ private:
     // The folders and files of the game folder that are watched now.
     void WatchGameFolder();
     void MakeShortcuts();
-    // What the document told (TDocumentChange).
-    void DocumentChanged(unsigned changes);
 
     std::unique_ptr<TQuestionBoxes> FQuestions;
     std::unique_ptr<TMainForm> FForm;

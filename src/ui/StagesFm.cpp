@@ -4,6 +4,7 @@
 #include "storage/FileLookup.h"
 #include "ui/BetweenFrames.h"
 #include "ui/DisplayText.h"
+#include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 #include "ui/QtApplicationHooks.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -226,10 +226,7 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
     if (!FForm)
         return;
     FCells->SetMarks(&FForm->Document.Comparison(), &FForm->Document.Search());
-    FForm->Document.Observe([self = QPointer<TfmStages>(this)](unsigned changes) {
-        if (self)
-            self->DocumentChanged(changes);
-    });
+    FollowDocument(FForm->Document, this);
     DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }
 

@@ -77,6 +77,9 @@ public:
     // The first show places the window beside the main window.
     void setVisible(bool visible) override;
 
+    // What the document told (TDocumentChange); FollowDocument calls it.
+    void DocumentChanged(unsigned changes);
+
 signals:
     // A thumbnail was made (with its checks), and all are made.
     void ThumbnailMade(int number);
@@ -92,8 +95,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the document told (TDocumentChange).
-    void DocumentChanged(unsigned changes);
     // The editor works in another game folder: every stage is read anew.
     void GameFolderChanged();
     // One piece of work: the next thumbnail, visible stages first.

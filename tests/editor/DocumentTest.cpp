@@ -584,6 +584,9 @@ TEST_F(DocumentTest, TheLiveStageFollowsItsRecordThroughSetOperations)
         {"set move 1 2; set undo", 1, 1, "One", false, ""},
         {"set move 1 2; set undo; set redo", 2, 2, "One", false, ""},
         {"set clear 1; set undo", 1, 1, "One", false, ""},
+        {"set delete 1; set undo", 1, 1, "One", false, ""},  // back with its record
+        {"set delete 1; paint; set undo", 2, 2, "Undefined Stage", true, ""},
+        {"set delete 1; load 0; set undo", 0, 0, "Zero", false, ""},  // gone to another stage
         {"set move 1 2; put 1 Other; set undo", 2, 2, "One", false,
          "stage 01 has changed since (another program or a Save wrote it)"},
         {"set move 1 2; paint; save; set undo", 2, 2, "One", false,
