@@ -191,7 +191,10 @@ void TDocument::Start(bool keepCopies)
     }
     FDiskChanges.Forget();
     FUnsavedTold = Unsaved();
-    Notify(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged | RecordsChanged);
+    // A comparison was of the other folder's stages; a find goes on here.
+    FComparison.Stop();
+    ReadMarkedStages();
+    Notify(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged | RecordsChanged | MarksChanged);
 }
 
 void TDocument::SetStageNum(int number)
@@ -241,7 +244,7 @@ bool TDocument::WriteStage()
         saved = FForm.WriteStageFile(&why, TNewStageFile::CreateNew);
     }
     // Also after a failure: records may have been appended before it.
-    Notify(RecordsChanged);
+    Notify(RecordsChanged | ReadMarkedStages());
     CheckUnsaved();
     if (!saved && FAsker)
         FAsker->TellSaveFailed(why);
@@ -337,6 +340,8 @@ void TDocument::Close()
 TDiskChange TDocument::FollowDiskChanges()
 {
     const TDiskChange change = FDiskChanges.Look();
+    if (const unsigned marks = ReadMarkedStages())
+        Notify(marks);
     if (change.PictureChanged)
         FForm.Host.RestoreDisplay();
     if (!change.StageChanged || !FAsker)
@@ -464,7 +469,7 @@ TStageSetOutcome TDocument::RunStageSetEdit(const TStageSetEdit& edit, bool disc
     TStageSetOutcome outcome = ::ChangeStageSet(StageFile(), guarded, mayCreate);
     if (outcome && !outcome.Step.Empty()) {
         FollowStageSet(outcome.Step);
-        Notify(RecordsChanged);
+        Notify(RecordsChanged | ReadMarkedStages());
         CheckUnsaved();
     }
     return outcome;

@@ -16,6 +16,7 @@
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
 #include "storage/FileLookup.h"
+#include "storage/RecordDiff.h"
 #include "storage/StageFile.h"
 
 #include <cstdint>
@@ -66,6 +67,13 @@ struct TFrameState {
     int SpriteCount = 0;
     int DrawnCount = 0;
     bool TimeMode60 = false;
+    // Our own outlines: what they compare with and seek (revisions), the
+    // stage compared, and the codes they were drawn from; all 0 while off.
+    std::uint64_t CompareOutline = 0;
+    int CompareStage = 0;
+    std::uint64_t FindOutline = 0;
+    std::uint64_t BGCodes = 0;
+    std::uint64_t FGCodes = 0;
 
     friend bool operator==(const TFrameState&, const TFrameState&) = default;
 };
@@ -146,6 +154,9 @@ public:
     bool ShowStatus = false;
     bool TimeMode60 = false;
     bool ShowGrid = false;
+    // F11: the live stage's cells that differ from the stage compared with
+    // are outlined while a comparison is on.
+    bool ShowCompareOutline = false;
     std::int32_t LagTime = 0;
     std::int32_t FrameTick = 0;
 
@@ -296,7 +307,9 @@ private:
     // back buffer (the sprite engine draws between background and overlay).
     void DrawBackground(TDirectDrawSurface& surface);
     void DrawOverlay(TDirectDrawSurface& surface);
+    void DrawOwnOverlays(TDirectDrawSurface& surface);
     void DrawStatus(TDirectDrawSurface& surface);
+    bool CompareOutlineShown() const;
 
     std::string FWindowCaption;
     std::string FOptionCaption;
@@ -308,4 +321,6 @@ private:
     // Input since the last frame: the pointer moved over the display, a key went down.
     bool FPointerMoved = false;
     bool FKeyPressed = false;
+    // The compare outline's cells, room for the whole field made once.
+    std::vector<TCellChange> FChangedCells;
 };

@@ -17,6 +17,22 @@ constexpr TColor clMaroon = RGBColor(128, 0, 0);
 constexpr TColor clGreen = RGBColor(0, 128, 0);
 constexpr TColor clBlue = RGBColor(0, 0, 255);
 constexpr TColor clRed = RGBColor(255, 0, 0);
+// Our outlines' colours: no tile of the art uses them.
+constexpr TColor CompareOutlineColor = RGBColor(255, 0, 255);
+constexpr TColor FindOutlineColor = RGBColor(0, 255, 255);
+constexpr int OutlineWidth = 2;
+constexpr int CellPixels = 16;
+
+// A frame just inside field cell (column, row).
+void OutlineCell(TDirectDrawSurface& surface, int column, int row, std::uint32_t pixel)
+{
+    const int left = column * CellPixels, top = row * CellPixels;
+    const int right = left + CellPixels, bottom = top + CellPixels;
+    surface.FillRect(TRect{left, top, right, top + OutlineWidth}, pixel);
+    surface.FillRect(TRect{left, bottom - OutlineWidth, right, bottom}, pixel);
+    surface.FillRect(TRect{left, top + OutlineWidth, left + OutlineWidth, bottom - OutlineWidth}, pixel);
+    surface.FillRect(TRect{right - OutlineWidth, top + OutlineWidth, right, bottom - OutlineWidth}, pixel);
+}
 
 void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle style)
 {
@@ -40,6 +56,7 @@ void TMainForm::DXTimerTimer(int lagCount)
         DrawBackground(surface);
         DXSpriteEngine->Draw();  // the layers and the flag
         DrawOverlay(surface);
+        DrawOwnOverlays(surface);
         DrawStatus(surface);
         DXDraw->Flip();
         FDrawnFrame = FrameState();
@@ -120,6 +137,33 @@ void TMainForm::DrawOverlay(TDirectDrawSurface& surface)
     }
 }
 
+bool TMainForm::CompareOutlineShown() const
+{
+    return ShowCompareOutline && Document.Comparison().On();
+}
+
+// Overlays of our own, after the specified ones and under the status lines:
+// the compare outline, then the find outline.
+void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
+{
+    if (CompareOutlineShown()) {
+        StageRecord live;
+        CaptureStage(live);
+        DiffCells(Document.Comparison().Partner(Document.StageNum()), live, FChangedCells);
+        const std::uint32_t pixel = surface.ColorToPixel(CompareOutlineColor);
+        for (const TCellChange& cell : FChangedCells)
+            OutlineCell(surface, cell.Column, cell.Row, pixel);
+    }
+    if (const TTileSearch& search = Document.Search(); search.On()) {
+        const std::uint32_t pixel = surface.ColorToPixel(FindOutlineColor);
+        for (int y = 0; y < FieldRows; ++y)
+            for (int x = 0; x < FieldColumns; ++x)
+                if (search.Holds(TStageLayer::BG, BGLayer->Cell(x + 1, y + 1))
+                    || search.Holds(TStageLayer::FG, FGLayer->Cell(x + 1, y + 1)))
+                    OutlineCell(surface, x, y, pixel);
+    }
+}
+
 // The status lines (F5), drawn over everything else.
 void TMainForm::DrawStatus(TDirectDrawSurface& surface)
 {
@@ -166,6 +210,17 @@ TFrameState TMainForm::FrameState() const
     state.DownPos = DownPos;
     state.MousePos = MousePos;
     state.SelRect = SelRect;
+    const bool outlines = CompareOutlineShown() || Document.Search().On();
+    if (CompareOutlineShown()) {
+        state.CompareOutline = Document.Comparison().Revision();
+        state.CompareStage = Document.StageNum();
+    }
+    if (Document.Search().On())
+        state.FindOutline = Document.Search().Revision();
+    if (outlines) {
+        state.BGCodes = BGLayer->CodeRevision();
+        state.FGCodes = FGLayer->CodeRevision();
+    }
     if (ShowStatus) {
         state.ShowStatus = true;
         state.FramesPerSecond = DXTimer ? DXTimer->FramesPerSecond() : 0;

@@ -7,12 +7,14 @@
 #include "ui/DisplayWidget.h"
 #include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
+#include "ui/FindDialog.h"
 #include "ui/KeyMap.h"
 #include "ui/SaveQuestions.h"
 #include "ui/StagesFm.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -184,6 +186,19 @@ void TMainWindow::SetStagesWindowVisible(bool visible)
 {
     if (FStages)
         FStages->setVisible(visible);
+}
+
+void TMainWindow::OpenFind()
+{
+    TDocument& document = FForm->Document;
+    // Over whichever of the editor's windows Ctrl+F was pressed in.
+    TFindDialog dialog(document.Search().Sought(), document.Search().On(), FForm->CurTile,
+                       QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    const int answer = dialog.exec();
+    if (answer == QDialog::Accepted)
+        document.Find(dialog.Sought());
+    else if (answer == TFindDialog::StopFinding)
+        document.StopFinding();
 }
 
 void TMainWindow::Later(std::function<void()> job, std::chrono::milliseconds delay)

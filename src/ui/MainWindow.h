@@ -58,6 +58,7 @@ public:
     void SetToolWindowVisible(bool visible) override;
     bool StagesWindowVisible() const override;
     void SetStagesWindowVisible(bool visible) override;
+    void OpenFind() override;
     void Later(std::function<void()> job, std::chrono::milliseconds delay) override;
 
     // What the document told (TDocumentChange); FollowDocument calls it.

@@ -13,6 +13,7 @@
 #include "ui/StageListView.h"
 #include "ui/StageSetActions.h"
 #include "ui/StageThumbnails.h"
+#include "ui/StageViews.h"
 #include "ui/ToolBarFm.h"
 
 #include <QGuiApplication>
@@ -39,10 +40,12 @@ constexpr int MaxCells = 5;  // the default size shows at most 5 x 5 stages
 constexpr int Gap = 4;       // between the window and what it keeps clear of
 constexpr int FallbackRows = 3;
 
-// The function keys act on the editor from this window too.
-bool IsEditorFunctionKey(int qtKey)
+// The function keys and Find act on the editor from this window too.
+bool IsEditorKey(const QKeyEvent& event)
 {
-    return qtKey >= Qt::Key_F4 && qtKey <= Qt::Key_F9;
+    const int key = event.key();
+    return (key >= Qt::Key_F3 && key <= Qt::Key_F9) || key == Qt::Key_F11
+           || (key == Qt::Key_F && event.modifiers() == Qt::ControlModifier);
 }
 
 }  // namespace
@@ -128,6 +131,7 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
 
     FCells = new TStageCellModel(*FThumbnails, this);
     FActions = new TStageSetActions(*this);
+    FViews = new TStageViews(*this, *FActions->Menu());
     lvStages = new TStageListView(this);
     lvStages->setObjectName(QStringLiteral("lvStages"));
     lvStages->setFlow(QListView::LeftToRight);
@@ -151,6 +155,7 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     lvStages->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvStages, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         FActions->UpdateActions();
+        FViews->UpdateActions();
         FActions->Menu()->exec(lvStages->viewport()->mapToGlobal(at));
     });
     lvStages->DragData = [this] { return FActions->SelectionMimeData(); };
@@ -217,8 +222,10 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
     FForm = form;
     FTool = tool;
     FActions->SetMainForm(form);
+    FViews->SetMainForm(form);
     if (!FForm)
         return;
+    FCells->SetMarks(&FForm->Document.Comparison(), &FForm->Document.Search());
     FollowDocument(FForm->Document, this);
     DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }
@@ -234,6 +241,10 @@ void TfmStages::DocumentChanged(unsigned changes)
         FCells->SetCurrentStage(document.StageNum());
     if (changes & (FolderChanged | UnsavedChanged))
         FCells->SetUnsaved(document.UnsavedTold());
+    if (changes & MarksChanged) {
+        FCells->MarksChanged();
+        UpdateStatus();
+    }
 }
 
 void TfmStages::GameFolderChanged()
@@ -360,6 +371,8 @@ void TfmStages::UpdateStatus()
     stStatus->setWordWrap(!failure.empty());
     QString text = failure.empty() ? QStringLiteral("%1 of %2 stages").arg(records).arg(StageCount)
                                    : QString::fromLocal8Bit(failure.c_str());
+    if (const QString views = FViews->StatusText(); !views.isEmpty())
+        text = views + QStringLiteral(" \u00b7 ") + text;
     if (!FOutcome.isEmpty())
         text = FOutcome + QStringLiteral(" \u00b7 ") + text;
     if (withErrors > 0)
@@ -433,7 +446,7 @@ void TfmStages::keyPressEvent(QKeyEvent* event)
 bool TfmStages::ForwardFunctionKey(QKeyEvent* event)
 {
     std::uint16_t key = 0;
-    if (!FForm || !IsEditorFunctionKey(event->key()) || !QtKeyToVirtualKey(event->key(), key))
+    if (!FForm || !IsEditorKey(*event) || !QtKeyToVirtualKey(event->key(), key))
         return false;
     RunGuarded([&] { FForm->FormKeyDown(key, ShiftFromQt(event->modifiers())); });
     return true;

@@ -27,6 +27,7 @@ class TMainForm;
 class TStageCellModel;
 class TStageSetActions;
 class TStageThumbnails;
+class TStageViews;
 class TfmTool;
 
 class TfmStages : public QWidget {
@@ -37,7 +38,7 @@ public:
     explicit TfmStages(QWidget* parent = nullptr, TFrameSchedule* schedule = nullptr);
     ~TfmStages() override;
 
-    // The editor whose stage file is shown and whose keys F4..F9 act from
+    // The editor whose stage file is shown and whose keys F3..F11 act from
     // here too, and the tool window this window keeps clear of. Set once,
     // before the window is first shown.
     void SetMainForm(TMainForm* form, TfmTool* tool);
@@ -61,6 +62,7 @@ public:
     // What the last operation did, in the status line until the next.
     void ShowOutcome(const QString& outcome);
     TStageSetActions& Actions() const { return *FActions; }
+    TStageViews& Views() const { return *FViews; }
 
     TStageListView* lvStages = nullptr;
     QLabel* stStatus = nullptr;
@@ -100,7 +102,7 @@ private:
     void ReadFile(bool picturesMayHaveChanged);
     void UpdateStatus();
     void PlaceBesideMainWindow();
-    // F4..F9 go to the editor's key handler; true when the key was one.
+    // F3..F9, F11 and Ctrl+F go to the editor's key handler; true when the key was one.
     bool ForwardFunctionKey(QKeyEvent* event);
     // The keys of the stage set actions; true when the key was one.
     bool StageSetKey(QKeyEvent* event);
@@ -112,6 +114,7 @@ private:
     TBetweenFrames* FWork = nullptr;
     TFrameSchedule* FSchedule = nullptr;
     TStageSetActions* FActions = nullptr;
+    TStageViews* FViews = nullptr;
     QString FOutcome;  // the last operation's, for the status line
     bool FPlaced = false;
 };
