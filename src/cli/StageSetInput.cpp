@@ -4,9 +4,7 @@
 #include "storage/FileLookup.h"
 
 #include <unistd.h>
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <system_error>
 
@@ -14,7 +12,6 @@ namespace {
 
 TStageRecords ReadStandardInput(bool firstOnly)
 {
-    TStageRecords records;
     const std::size_t limit = static_cast<std::size_t>(MaxStageFileRecords) * StageRecordSize;
     std::string bytes;
     char buffer[65536];
@@ -23,24 +20,15 @@ TStageRecords ReadStandardInput(bool firstOnly)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            records.Error = std::generic_category().message(errno);
-            return records;
+            TStageRecords failed;
+            failed.Error = std::generic_category().message(errno);
+            return failed;
         }
         if (got == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
-    records.Read = true;
-    records.WholeRecords = static_cast<std::int64_t>(bytes.size() / StageRecordSize);
-    records.TrailingBytes = static_cast<std::int64_t>(bytes.size() % StageRecordSize);
-    records.TooMany = bytes.size() > limit;
-    if (records.TooMany && !firstOnly)
-        return records;
-    records.Records.resize(
-        std::min(static_cast<std::size_t>(records.WholeRecords), static_cast<std::size_t>(MaxStageFileRecords)));
-    if (!records.Records.empty())
-        std::memcpy(static_cast<void*>(records.Records.data()), bytes.data(), records.Records.size() * StageRecordSize);
-    return records;
+    return StageRecordsOfBytes(bytes, MaxStageFileRecords, firstOnly);
 }
 
 }  // namespace

@@ -191,7 +191,10 @@ void TDocument::Start(bool keepCopies)
     }
     FDiskChanges.Forget();
     FUnsavedTold = Unsaved();
-    Notify(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged | RecordsChanged);
+    // A comparison was of the other folder's stages; a find goes on here.
+    FComparison.Stop();
+    ReadMarkedStages();
+    Notify(FolderChanged | StageNumberChanged | TitleChanged | UnsavedChanged | RecordsChanged | MarksChanged);
 }
 
 void TDocument::SetStageNum(int number)
@@ -241,7 +244,7 @@ bool TDocument::WriteStage()
         saved = FForm.WriteStageFile(&why, TNewStageFile::CreateNew);
     }
     // Also after a failure: records may have been appended before it.
-    Notify(RecordsChanged);
+    Notify(RecordsChanged | ReadMarkedStages());
     CheckUnsaved();
     if (!saved && FAsker)
         FAsker->TellSaveFailed(why);
@@ -337,6 +340,8 @@ void TDocument::Close()
 TDiskChange TDocument::FollowDiskChanges()
 {
     const TDiskChange change = FDiskChanges.Look();
+    if (const unsigned marks = ReadMarkedStages())
+        Notify(marks);
     if (change.PictureChanged)
         FForm.Host.RestoreDisplay();
     if (!change.StageChanged || !FAsker)
@@ -399,9 +404,12 @@ TStageSetOutcome TDocument::ChangeStageSet(const TStageSetRequest& request)
     bool discard = false;
     if (!AgreeToReplaceLive(preview.Step, discard))
         return cancelled;
+    const int liveBefore = FSaved.Origin;
     TStageSetOutcome outcome = RunStageSetEdit(request.Edit, discard, request.MayCreate);
-    if (outcome && !outcome.Step.Empty())
-        FStageSetHistory.Push(outcome.Step, request.Label);
+    if (outcome && !outcome.Step.Empty()) {
+        const bool replaced = liveBefore >= 0 && outcome.Step.Destination(liveBefore) < 0;
+        FStageSetHistory.Push({outcome.Step, request.Label, replaced ? liveBefore : -1, replaced ? FSaved.Origin : -1});
+    }
     return outcome;
 }
 
@@ -429,9 +437,20 @@ TStageSetOutcome TDocument::StepStageSetHistory(bool undo)
         preview.Cancelled = true;
         return preview;
     }
+    // Undoing a step that replaced the live stage brings that stage back
+    // with its record, while the designer has not worked on the one loaded
+    // in its place (nor gone to another stage).
+    const int bringBack =
+        undo && entry->LiveBefore >= 0 && FSaved.Origin == entry->LiveAfter && !Unsaved() ? entry->LiveBefore : -1;
     TStageSetOutcome outcome = RunStageSetEdit(edit, discard, false);
-    if (outcome)
-        undo ? FStageSetHistory.Undone() : FStageSetHistory.Redone();
+    if (!outcome)
+        return outcome;
+    undo ? FStageSetHistory.Undone() : FStageSetHistory.Redone();
+    if (bringBack >= 0) {
+        MoveToStage(bringBack);
+        FForm.LoadStage();
+        CheckUnsaved();
+    }
     return outcome;
 }
 
@@ -450,7 +469,7 @@ TStageSetOutcome TDocument::RunStageSetEdit(const TStageSetEdit& edit, bool disc
     TStageSetOutcome outcome = ::ChangeStageSet(StageFile(), guarded, mayCreate);
     if (outcome && !outcome.Step.Empty()) {
         FollowStageSet(outcome.Step);
-        Notify(RecordsChanged);
+        Notify(RecordsChanged | ReadMarkedStages());
         CheckUnsaved();
     }
     return outcome;

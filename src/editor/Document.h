@@ -16,7 +16,9 @@
 #include "editor/DiskChanges.h"
 #include "editor/DocumentAsker.h"
 #include "editor/SaveState.h"
+#include "editor/StageComparison.h"
 #include "editor/StageSetHistory.h"
+#include "editor/TileSearch.h"
 #include "stage/StageRecord.h"
 #include "storage/StageSetFile.h"
 
@@ -49,6 +51,7 @@ enum TDocumentChange : unsigned {
     UnsavedChanged = 4,      // Unsaved()
     RecordsChanged = 8,      // the editor wrote the stage file (a save, a stage set operation)
     FolderChanged = 16,      // another game folder: everything above may be new
+    MarksChanged = 32,       // what Comparison() or Search() says of the stages
 };
 
 // A stage set operation as the designer gives it: the edit, its name in the
@@ -178,8 +181,28 @@ public:
     TStageSetOutcome UndoStageSet();
     TStageSetOutcome RedoStageSet();
 
+    // --- Comparing and finding across the stage set. While either is on,
+    // the stage file is read again whenever the editor writes it, another
+    // program changes it or another folder opens, and MarksChanged is told.
+    // Another folder ends a comparison; a find goes on there.
+    const TStageComparison& Comparison() const { return FComparison; }
+    // Compares the stage file with `compared`, another version of the set
+    // that the designer knows as `source`, until StopComparing.
+    void CompareWith(std::vector<StageRecord> compared, std::string source);
+    void StopComparing();
+    const TTileSearch& Search() const { return FSearch; }
+    void Find(TSought sought);
+    void StopFinding();
+    // Opens the next stage after StageNum that holds what Find seeks (the
+    // previous one, backwards), around the end, as OpenStage does; false
+    // when no other stage holds it or the designer cancelled.
+    bool OpenFound(bool forward);
+
 private:
     void Notify(unsigned changes);
+    // Reads the stage file for the comparison and the find while either is
+    // on: MarksChanged then, else nothing.
+    unsigned ReadMarkedStages();
     // Looks at Unsaved now, tells a change, keeps the recovery copy.
     void CheckUnsaved();
     void KeepRecoveryCopy();
@@ -210,6 +233,8 @@ private:
     TSaveState FSaved;
     TStageSetHistory FStageSetHistory;
     TDiskChanges FDiskChanges;
+    TStageComparison FComparison;
+    TTileSearch FSearch;
     std::unique_ptr<TRecovery> FRecovery;
     bool FUnsavedTold = false;   // what the observers last heard
     bool FCheckPending = false;  // a CheckUnsaved is on its way

@@ -51,6 +51,10 @@ public:
     // The display's zoom is the window's; the keys only ask for a step.
     virtual void ZoomDisplay(TZoomStep /*step*/) {}
 
+    // Find (Ctrl+F): asks what to seek and gives it to the document. A host
+    // without windows has nothing to ask with.
+    virtual void OpenFind() {}
+
     // Runs `job` on the window thread once the event being handled is done,
     // or `delay` later. Callable from any thread. A host without an event
     // loop (the command-line tool, the stage renderer) never runs it.

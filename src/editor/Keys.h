@@ -26,6 +26,7 @@ constexpr std::uint16_t Down = 40;
 constexpr std::uint16_t Insert = 45;
 constexpr std::uint16_t Delete = 46;
 constexpr std::uint16_t C = 'C';
+constexpr std::uint16_t F = 'F';
 constexpr std::uint16_t V = 'V';
 constexpr std::uint16_t X = 'X';
 constexpr std::uint16_t Y = 'Y';
@@ -36,10 +37,12 @@ constexpr std::uint16_t Subtract = 0x6D;  // the keypad's minus
 constexpr std::uint16_t OemPlus = 0xBB;   // the plus key of the main block (= and +)
 constexpr std::uint16_t OemMinus = 0xBD;
 constexpr std::uint16_t F2 = 0x71;  // our cursor readout
+constexpr std::uint16_t F3 = 0x72;  // our find: the next stage holding it
 constexpr std::uint16_t F4 = 0x73;  // our "Stages" window switch
 constexpr std::uint16_t F5 = 0x74;
 constexpr std::uint16_t F6 = 0x75;
 constexpr std::uint16_t F7 = 0x76;
 constexpr std::uint16_t F8 = 0x77;
-constexpr std::uint16_t F9 = 0x78;  // our time-mode switch
+constexpr std::uint16_t F9 = 0x78;   // our time-mode switch
+constexpr std::uint16_t F11 = 0x7A;  // our compare outline
 }  // namespace VK

@@ -16,6 +16,7 @@
 #include "platform/Types.h"
 #include "stage/StageRecord.h"
 #include "storage/FileLookup.h"
+#include "storage/RecordDiff.h"
 #include "storage/StageFile.h"
 
 #include <array>
@@ -72,6 +73,13 @@ struct TFrameState {
     // Our own overlays and the readout; empty while the readout is off.
     TRect CursorOutline{};
     std::array<char, ReadoutSize> Readout{};
+    // Our own outlines: what they compare with and seek (revisions), the
+    // stage compared, and the codes they were drawn from; all 0 while off.
+    std::uint64_t CompareOutline = 0;
+    int CompareStage = 0;
+    std::uint64_t FindOutline = 0;
+    std::uint64_t BGCodes = 0;
+    std::uint64_t FGCodes = 0;
 
     friend bool operator==(const TFrameState&, const TFrameState&) = default;
 };
@@ -155,6 +163,9 @@ public:
     // The cursor readout (F2): the strip below the display and the outline
     // of the cell the next click paints. Never in a render or a record.
     bool ShowReadout = false;
+    // F11: the live stage's cells that differ from the stage compared with
+    // are outlined while a comparison is on.
+    bool ShowCompareOutline = false;
     std::int32_t LagTime = 0;
     std::int32_t FrameTick = 0;
 
@@ -330,9 +341,11 @@ private:
     // back buffer (the sprite engine draws between background and overlay).
     void DrawBackground(TDirectDrawSurface& surface);
     void DrawOverlay(TDirectDrawSurface& surface);
-    // Overlays of our own, over the specified ones: the cursor outline.
+    // Overlays of our own, over the specified ones: the cursor outline, the
+    // compare outline, the find outline.
     void DrawOwnOverlays(TDirectDrawSurface& surface);
     void DrawStatus(TDirectDrawSurface& surface);
+    bool CompareOutlineShown() const;
 
     std::string FWindowCaption;
     std::string FOptionCaption;
@@ -360,4 +373,6 @@ private:
         TPoint Cell;
     };
     std::optional<TLineAnchor> FLineAnchor;
+    // The compare outline's cells, room for the whole field made once.
+    std::vector<TCellChange> FChangedCells;
 };

@@ -33,6 +33,7 @@ TMainForm::TMainForm(TEditorHost& host, TFormUse use) : Host(host), Document(*th
         FOwnApplication = std::make_unique<TManualApplication>();
     FWindowCaption.reserve(CaptionCapacity);
     FOptionCaption.reserve(CaptionCapacity);
+    FChangedCells.reserve(static_cast<std::size_t>(FieldColumns) * FieldRows);
     PictureLoaded = false;
     ClipWidth = 0;
     ClipHeight = 0;

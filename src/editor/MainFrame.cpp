@@ -17,32 +17,37 @@ constexpr TColor clMaroon = RGBColor(128, 0, 0);
 constexpr TColor clGreen = RGBColor(0, 128, 0);
 constexpr TColor clBlue = RGBColor(0, 0, 255);
 constexpr TColor clRed = RGBColor(255, 0, 0);
-// Our own overlays: a bright line inside a dark one, so each stays visible on
-// any art; each overlay has its bright colour.
-constexpr TColor OutlineDark = RGBColor(0, 0, 0);
-constexpr TColor CursorOutlineColour = RGBColor(0, 255, 255);
+// Our outlines' colours, each its own. No tile of the art uses the compare
+// and find outlines'; the cursor's is a bright line inside a dark one, which
+// stays visible on any tile.
+constexpr TColor CursorOutlineColor = RGBColor(255, 255, 255);
+constexpr TColor CursorOutlineDark = RGBColor(0, 0, 0);
+constexpr TColor CompareOutlineColor = RGBColor(255, 0, 255);
+constexpr TColor FindOutlineColor = RGBColor(0, 255, 255);
+constexpr int OutlineWidth = 2;
+constexpr int CellPixels = 16;
+
+// A frame `width` pixels wide just inside `rect`.
+void FrameRect(TDirectDrawSurface& surface, const TRect& rect, int width, std::uint32_t pixel)
+{
+    surface.FillRect(TRect{rect.Left, rect.Top, rect.Right, rect.Top + width}, pixel);
+    surface.FillRect(TRect{rect.Left, rect.Bottom - width, rect.Right, rect.Bottom}, pixel);
+    surface.FillRect(TRect{rect.Left, rect.Top + width, rect.Left + width, rect.Bottom - width}, pixel);
+    surface.FillRect(TRect{rect.Right - width, rect.Top + width, rect.Right, rect.Bottom - width}, pixel);
+}
+
+// A frame just inside field cell (column, row).
+void OutlineCell(TDirectDrawSurface& surface, int column, int row, std::uint32_t pixel)
+{
+    const int left = column * CellPixels, top = row * CellPixels;
+    FrameRect(surface, TRect{left, top, left + CellPixels, top + CellPixels}, OutlineWidth, pixel);
+}
 
 void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle style)
 {
     canvas.Pen.Color = color;
     canvas.Pen.Width = width;
     canvas.Pen.Style = style;
-}
-
-// An outline of ours: a dark and a bright ring inside `rect`, drawn opaque;
-// nothing for an empty rectangle.
-void DrawOutline(TDirectDrawSurface& surface, const TRect& rect, TColor bright)
-{
-    if (rect.IsEmpty())
-        return;
-    TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
-    canvas.Pen.Mode = TPenMode::Copy;
-    canvas.Brush.Style = TBrushStyle::Clear;
-    SetPen(canvas, OutlineDark, 1, TPenStyle::Solid);
-    canvas.Rectangle(rect.Left, rect.Top, rect.Right, rect.Bottom);
-    SetPen(canvas, bright, 1, TPenStyle::Solid);
-    canvas.Rectangle(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1);
-    canvas.Release();
 }
 
 }  // namespace
@@ -145,10 +150,36 @@ void TMainForm::DrawOverlay(TDirectDrawSurface& surface)
     }
 }
 
-// Our own overlays, after the specified ones, in order: the cursor outline first.
+bool TMainForm::CompareOutlineShown() const
+{
+    return ShowCompareOutline && Document.Comparison().On();
+}
+
+// Overlays of our own, after the specified ones and under the status lines:
+// the cursor outline, the compare outline, then the find outline.
 void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
 {
-    DrawOutline(surface, CursorOutline(), CursorOutlineColour);
+    if (const TRect cursor = CursorOutline(); !cursor.IsEmpty()) {
+        FrameRect(surface, cursor, 1, surface.ColorToPixel(CursorOutlineDark));
+        const TRect inside{cursor.Left + 1, cursor.Top + 1, cursor.Right - 1, cursor.Bottom - 1};
+        FrameRect(surface, inside, 1, surface.ColorToPixel(CursorOutlineColor));
+    }
+    if (CompareOutlineShown()) {
+        StageRecord live;
+        CaptureStage(live);
+        DiffCells(Document.Comparison().Partner(Document.StageNum()), live, FChangedCells);
+        const std::uint32_t pixel = surface.ColorToPixel(CompareOutlineColor);
+        for (const TCellChange& cell : FChangedCells)
+            OutlineCell(surface, cell.Column, cell.Row, pixel);
+    }
+    if (const TTileSearch& search = Document.Search(); search.On()) {
+        const std::uint32_t pixel = surface.ColorToPixel(FindOutlineColor);
+        for (int y = 0; y < FieldRows; ++y)
+            for (int x = 0; x < FieldColumns; ++x)
+                if (search.Holds(TStageLayer::BG, BGLayer->Cell(x + 1, y + 1))
+                    || search.Holds(TStageLayer::FG, FGLayer->Cell(x + 1, y + 1)))
+                    OutlineCell(surface, x, y, pixel);
+    }
 }
 
 TRect TMainForm::CursorOutline() const
@@ -159,8 +190,8 @@ TRect TMainForm::CursorOutline() const
         const TPoint at = BoxTopLeft();
         return TRect{at.X, at.Y, at.X + 32, at.Y + 32};
     }
-    const int left = FPointer.X / 16 * 16, top = FPointer.Y / 16 * 16;
-    return TRect{left, top, left + 16, top + 16};
+    const int left = FPointer.X / CellPixels * CellPixels, top = FPointer.Y / CellPixels * CellPixels;
+    return TRect{left, top, left + CellPixels, top + CellPixels};
 }
 
 // The status lines (F5), drawn over everything else.
@@ -209,6 +240,17 @@ TFrameState TMainForm::FrameState() const
     state.DownPos = DownPos;
     state.MousePos = MousePos;
     state.SelRect = SelRect;
+    const bool outlines = CompareOutlineShown() || Document.Search().On();
+    if (CompareOutlineShown()) {
+        state.CompareOutline = Document.Comparison().Revision();
+        state.CompareStage = Document.StageNum();
+    }
+    if (Document.Search().On())
+        state.FindOutline = Document.Search().Revision();
+    if (outlines) {
+        state.BGCodes = BGLayer->CodeRevision();
+        state.FGCodes = FGLayer->CodeRevision();
+    }
     if (ShowStatus) {
         state.ShowStatus = true;
         state.FramesPerSecond = DXTimer ? DXTimer->FramesPerSecond() : 0;

@@ -80,7 +80,13 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
         Host.SetGridDown(ShowGrid);
         return;
     case VK::F9: SetTimeMode60(!TimeMode60); return;
+    case VK::F11: ShowCompareOutline = !ShowCompareOutline; return;
+    case VK::F3: Document.OpenFound(!shiftHeld); return;
     default: break;
+    }
+    if (key == VK::F && exactlyCtrl) {
+        Host.OpenFind();
+        return;
     }
     // The selection commands belong to the select tool alone.
     if (ToolMode != TToolMode::Select)

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-void TStageSetHistory::Push(TStageSetStep step, std::string label)
+void TStageSetHistory::Push(TEntry entry)
 {
     FRedo.clear();
-    FUndo.push_back({std::move(step), std::move(label)});
+    FUndo.push_back(std::move(entry));
     if (FUndo.size() > Capacity)
         FUndo.pop_front();
 }

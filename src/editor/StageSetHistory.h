@@ -17,9 +17,13 @@ public:
     struct TEntry {
         TStageSetStep Step;
         std::string Label;  // what the designer did, in words ("Moved 03 to 07")
+        // The step replaced the live stage, which came from stage LiveBefore
+        // and was loaded again at LiveAfter; -1 when it did not.
+        int LiveBefore = -1;
+        int LiveAfter = -1;
     };
 
-    void Push(TStageSetStep step, std::string label);
+    void Push(TEntry entry);
     void Clear();
 
     // The step Undo would take back, and the one Redo would make again.

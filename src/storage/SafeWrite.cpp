@@ -171,15 +171,6 @@ TWriteResult WriteStream(const fs::path& target, bool fifo, std::string_view byt
     return code ? FailureCode(code) : TWriteResult{};
 }
 
-// True when the name `path` (not followed) is the file open as `fd`.
-bool NamesOpenFile(const fs::path& path, int fd)
-{
-    struct stat named {};
-    struct stat opened {};
-    return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &opened) == 0 && named.st_dev == opened.st_dev
-           && named.st_ino == opened.st_ino;
-}
-
 constexpr const char* ReplacedMeanwhile = "another program replaced it meanwhile";
 
 // Puts the finished temporary file in the place of `target`, which must
@@ -195,11 +186,11 @@ TWriteResult PublishOver(const fs::path& temporary, const fs::path& target, int 
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return FailureCode(errno);
-        if (!NamesOpenFile(target, expected))
+        if (!NameIsFile(expected, target))
             return Failure(ReplacedMeanwhile);
         return ::rename(temporary.c_str(), target.c_str()) == 0 ? TWriteResult{} : FailureCode(errno);
     }
-    if (NamesOpenFile(temporary, expected)) {
+    if (NameIsFile(expected, temporary)) {
         ::unlink(temporary.c_str());
         return {};
     }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -329,6 +330,22 @@ TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t m
 TStageRecords ReadFirstStageRecords(const std::filesystem::path& file, std::int64_t count)
 {
     return ReadRecordsLocked(file, std::max<std::int64_t>(count, 0), true);
+}
+
+TStageRecords StageRecordsOfBytes(std::string_view bytes, std::int64_t maxRecords, bool firstOnly)
+{
+    TStageRecords records;
+    records.Read = true;
+    records.WholeRecords = static_cast<std::int64_t>(bytes.size()) / RecordBytes;
+    records.TrailingBytes = static_cast<std::int64_t>(bytes.size()) % RecordBytes;
+    records.TooMany = static_cast<std::int64_t>(bytes.size()) > maxRecords * RecordBytes;
+    if (records.TooMany && !firstOnly)
+        return records;
+    records.Records.resize(static_cast<std::size_t>(std::min(records.WholeRecords, maxRecords)));
+    if (!records.Records.empty())
+        std::memcpy(static_cast<void*>(records.Records.data()), bytes.data(),
+                    records.Records.size() * sizeof(StageRecord));
+    return records;
 }
 
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file)

@@ -21,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The most records anything reads of a stage file: a stage file holds 100;
@@ -117,6 +118,12 @@ TStageRecords ReadStageRecords(const std::filesystem::path& file, std::int64_t m
 // The first `count` whole records (all when the file holds fewer), under one
 // shared lock; WholeRecords and TrailingBytes still describe the whole file.
 TStageRecords ReadFirstStageRecords(const std::filesystem::path& file, std::int64_t count);
+
+// The records of a stage file's bytes that came through a pipe (standard
+// input, a version git prints). A reader stops one byte past `maxRecords`
+// records, so bytes beyond them are TooMany: nothing is kept then, unless
+// `firstOnly` keeps the first `maxRecords`.
+TStageRecords StageRecordsOfBytes(std::string_view bytes, std::int64_t maxRecords, bool firstOnly = false);
 
 // Whole records in the file, or nothing when it cannot be opened for reading.
 std::optional<std::int64_t> StageRecordCount(const std::filesystem::path& file);

@@ -72,14 +72,6 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// True when the entry `name` itself (not a link's target) is the open file `fd`.
-bool NameIsFile(int fd, const fs::path& name)
-{
-    struct stat opened {};
-    struct stat named {};
-    return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(opened, named);
-}
-
 bool NoLocksHere(int code)
 {
     return code == ENOLCK || code == EOPNOTSUPP || code == EINVAL;
@@ -144,4 +136,11 @@ void RemoveStaleTemporaries(const fs::path& folder, const std::function<bool(std
             ::unlink(path.c_str());
         ::close(fd);
     }
+}
+
+bool NameIsFile(int fd, const fs::path& name)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(opened, named);
 }

@@ -20,6 +20,10 @@ int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& 
 // 0666 less the process's umask. 0, or the error code.
 int GiveNewFileMode(int fd);
 
+// True when the entry `name` itself (not a link's target) is the file open
+// as `fd`: nothing was put in its place meanwhile.
+bool NameIsFile(int fd, const std::filesystem::path& name);
+
 // Removes the temporary files of `target` whose lock is free. Best effort:
 // one that cannot be opened, locked or removed stays.
 void RemoveStaleTemporaries(const std::filesystem::path& target);

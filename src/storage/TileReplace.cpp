@@ -67,6 +67,8 @@ TStageSetResult ReplaceTiles(const std::vector<StageRecord>& records, const TTil
         counts->assign(records.size(), 0);
     const int last = std::min(replace.Last, static_cast<int>(records.size()) - 1);
     for (int n = std::max(replace.First, 0); n <= last; ++n) {
+        if (!replace.Only.empty() && !std::binary_search(replace.Only.begin(), replace.Only.end(), n))
+            continue;
         StageRecord& record = result.Records[static_cast<std::size_t>(n)];
         int replaced = 0;
         for (int y = 0; y < FieldRows; ++y)

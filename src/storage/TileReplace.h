@@ -18,6 +18,8 @@ struct TTileReplace {
     // The stages First..Last that the records hold; nothing grows.
     int First = 0;
     int Last = 0;
+    // When not empty, only these of them (ascending): a selection of stages.
+    std::vector<int> Only;
 };
 
 // The layer to work in when none is named: the one the brushes paint From's

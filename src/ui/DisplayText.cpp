@@ -28,3 +28,8 @@ QString PathText(const std::filesystem::path& path)
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     return QDir::toNativeSeparators(QFile::decodeName((error ? path : absolute).lexically_normal().c_str()));
 }
+
+QString Counted(int count, const QString& thing)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(thing, count == 1 ? QString() : QStringLiteral("s"));
+}

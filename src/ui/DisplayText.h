@@ -10,6 +10,8 @@
 
 // A stage number: "07".
 QString NumberText(int number);
+// "1 cell", "3 cells": a count of `thing` (a word whose plural takes "s").
+QString Counted(int count, const QString& thing);
 // A stage's caption as the title shows it (each byte one character).
 QString CaptionText(const TShortString& caption);
 // The name a question gives a file: its last part ("Stage.Dat").

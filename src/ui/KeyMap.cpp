@@ -71,14 +71,18 @@ bool IsEditorKey(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     const bool ctrl = (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier);
     switch (qtKey) {
-    case Qt::Key_F2:  // the cursor readout
-    case Qt::Key_F4:  // the Stages window
-    case Qt::Key_F5:  // the status lines
-    case Qt::Key_F6:  // the tool window
-    case Qt::Key_F7:  // all layers
-    case Qt::Key_F8:  // the grid
-    case Qt::Key_F9:  // the time mode
+    case Qt::Key_F2:   // the cursor readout
+    case Qt::Key_F3:   // the next (Shift: previous) stage holding what Find seeks
+    case Qt::Key_F4:   // the Stages window
+    case Qt::Key_F5:   // the status lines
+    case Qt::Key_F6:   // the tool window
+    case Qt::Key_F7:   // all layers
+    case Qt::Key_F8:   // the grid
+    case Qt::Key_F9:   // the time mode
+    case Qt::Key_F11:  // the compare outline
         return true;
+    case Qt::Key_F:  // Find
+        return modifiers == Qt::ControlModifier;
     case Qt::Key_Plus:
     case Qt::Key_Equal:
     case Qt::Key_Minus:

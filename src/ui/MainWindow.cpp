@@ -6,13 +6,16 @@
 #include "ui/DiskWatch.h"
 #include "ui/DisplayView.h"
 #include "ui/DisplayWidget.h"
+#include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
+#include "ui/FindDialog.h"
 #include "ui/KeyMap.h"
 #include "ui/SaveQuestions.h"
 #include "ui/StagesFm.h"
 #include "ui/ToolBarFm.h"
 #include "ui/UpDown.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -68,10 +71,7 @@ TMainWindow::TMainWindow()
     FQuestions = std::make_unique<TQuestionBoxes>(this);
     FForm = std::make_unique<TMainForm>(*this);
     FForm->Document.SetAsker(FQuestions.get());
-    FForm->Document.Observe([self = QPointer<TMainWindow>(this)](unsigned changes) {
-        if (self)
-            self->DocumentChanged(changes);
-    });
+    FollowDocument(FForm->Document, this);
     FDisplay->SetMainForm(FForm.get());
     FDiskWatch = new TDiskWatch(this);
     connect(FDiskWatch, &TDiskWatch::Settled, this, &TMainWindow::FollowDiskChanges);
@@ -213,6 +213,19 @@ void TMainWindow::SetStagesWindowVisible(bool visible)
 {
     if (FStages)
         FStages->setVisible(visible);
+}
+
+void TMainWindow::OpenFind()
+{
+    TDocument& document = FForm->Document;
+    // Over whichever of the editor's windows Ctrl+F was pressed in.
+    TFindDialog dialog(document.Search().Sought(), document.Search().On(), FForm->CurTile,
+                       QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    const int answer = dialog.exec();
+    if (answer == QDialog::Accepted)
+        document.Find(dialog.Sought());
+    else if (answer == TFindDialog::StopFinding)
+        document.StopFinding();
 }
 
 void TMainWindow::Later(std::function<void()> job, std::chrono::milliseconds delay)

@@ -70,10 +70,14 @@ public:
     void SetToolWindowVisible(bool visible) override;
     bool StagesWindowVisible() const override;
     void SetStagesWindowVisible(bool visible) override;
+    void OpenFind() override;
     void Later(std::function<void()> job, std::chrono::milliseconds delay) override;
     void SetReadoutVisible(bool visible) override;
     void SetReadoutText(std::string_view text) override;
     void ZoomDisplay(TZoomStep step) override;
+
+    // What the document told (TDocumentChange); FollowDocument calls it.
+    void DocumentChanged(unsigned changes);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -92,8 +96,6 @@ private:
     // The folders and files of the game folder that are watched now.
     void WatchGameFolder();
     void MakeShortcuts();
-    // What the document told (TDocumentChange).
-    void DocumentChanged(unsigned changes);
     // The window's size for the display's zoom and the readout, within the
     // screen's free area (less a column for the tool window while zoomed),
     // and the tool window moved off the main window if it stood on it.

@@ -1,5 +1,7 @@
 #include "ui/StageCells.h"
 
+#include "editor/StageComparison.h"
+#include "editor/TileSearch.h"
 #include "ui/DisplayText.h"
 #include "ui/StageThumbnails.h"
 
@@ -19,10 +21,18 @@ constexpr int MarkWidth = 3;  // the current stage's frame
 // corner and the unsaved dot, as a share of its width.
 constexpr int BadgeShare = 5;   // 32 pixels on a full thumbnail
 constexpr int DotPerForty = 3;  // 12 pixels on a full thumbnail
+constexpr int TagHeight = 14;   // the compare and find tags along the thumbnail's bottom
+constexpr int TagInset = 3;
 
 const QColor CurrentColour(255, 176, 0);  // amber: stands out on dark and light stages
 const QColor ErrorColour(214, 40, 40);
 const QColor PlaceholderColour(48, 48, 52);
+// The compare tags take the compare outline's magenta for a changed stage;
+// the find tag the find outline's cyan, darkened to carry white text.
+const QColor ChangedColour(176, 32, 176);
+const QColor MovedColour(40, 96, 208);
+const QColor AddedColour(24, 136, 56);
+const QColor FoundColour(0, 128, 150);
 
 QString Caption(const TStageThumbnail& stage)
 {
@@ -79,7 +89,8 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return ToolTip(number, stage)
                + (number == FCurrent && FUnsaved ? QStringLiteral("\nThe editor holds unsaved changes to it")
-                                                 : QString());
+                                                 : QString())
+               + MarksTip(number);
     case ThumbnailRole: return FImages[static_cast<std::size_t>(number)];
     case CaptionRole: return stage.Present ? Caption(stage) : QString();
     case PresentRole: return stage.Present;
@@ -88,8 +99,47 @@ QVariant TStageCellModel::data(const QModelIndex& index, int role) const
     case CurrentRole: return number == FCurrent;
     case UnsavedRole: return number == FCurrent && FUnsaved;
     case FailedRole: return stage.Look && !stage.Look->Failure.empty();
+    case CompareRole: return CompareMark(number);
+    case FoundRole: return FoundMark(number);
     default: return {};
     }
+}
+
+QString TStageCellModel::CompareMark(int number) const
+{
+    const TStageChange* change = FComparison && FComparison->On() ? FComparison->Change(number) : nullptr;
+    if (!change)
+        return {};
+    switch (change->Kind) {
+    case TStageChangeKind::Moved: return QStringLiteral("moved");
+    case TStageChangeKind::Added: return QStringLiteral("added");
+    default: return QStringLiteral("changed");
+    }
+}
+
+QString TStageCellModel::FoundMark(int number) const
+{
+    const int found = FSearch && FSearch->On() ? FSearch->Found(number) : 0;
+    if (found == 0)
+        return {};
+    return FSearch->Sought().Codes.empty() ? QStringLiteral("Aa") : QString::number(found);
+}
+
+QString TStageCellModel::MarksTip(int number) const
+{
+    QString tip;
+    if (const QString mark = CompareMark(number); !mark.isEmpty()) {
+        const QString source = QString::fromStdString(FComparison->Source());
+        tip += QStringLiteral("\n%1 since %2").arg(mark.at(0).toUpper() + mark.mid(1), source);
+        if (const TStageChange* change = FComparison->Change(number); change->Kind == TStageChangeKind::Moved)
+            tip += QStringLiteral(": it was stage %1 there").arg(NumberText(change->A));
+    }
+    if (const QString found = FoundMark(number); !found.isEmpty()) {
+        tip += QStringLiteral("\nFound %1").arg(QString::fromStdString(FSearch->Sought().Label));
+        if (!FSearch->Sought().Codes.empty())
+            tip += QStringLiteral(" in %1 cells").arg(found);
+    }
+    return tip;
 }
 
 Qt::ItemFlags TStageCellModel::flags(const QModelIndex& index) const
@@ -163,6 +213,18 @@ void TStageCellModel::SetUnsaved(bool unsaved)
         emit dataChanged(index(FCurrent), index(FCurrent), {UnsavedRole, Qt::ToolTipRole});
 }
 
+void TStageCellModel::SetMarks(const TStageComparison* comparison, const TTileSearch* search)
+{
+    FComparison = comparison;
+    FSearch = search;
+    MarksChanged();
+}
+
+void TStageCellModel::MarksChanged()
+{
+    emit dataChanged(index(0), index(StageCount - 1), {CompareRole, FoundRole, Qt::ToolTipRole});
+}
+
 QSize TStageCellDelegate::CellSize(bool compact)
 {
     const int divisor = compact ? 2 : 1;
@@ -185,6 +247,8 @@ struct TCellView {
     bool Current = false;
     bool Unsaved = false;
     int Errors = 0;
+    QString Compare;  // the compare tag's text
+    QString Found;    // the find tag's text
 };
 
 // The list's selection and the pointer's hover: a soft rounded fill.
@@ -274,6 +338,53 @@ void PaintUnsavedMark(QPainter& painter, const TCellView& view)
     painter.drawEllipse(QRectF(view.Picture.left() + dot / 2, view.Picture.top() + dot / 2, dot, dot));
 }
 
+QFont TagFont(const QFont& baseFont)
+{
+    QFont font = baseFont;
+    font.setBold(true);
+    font.setPixelSize(TagHeight - 4);
+    return font;
+}
+
+int TagWidth(const QFont& font, const QString& text)
+{
+    return text.isEmpty() ? 0 : QFontMetrics(font).horizontalAdvance(text) + 8;
+}
+
+// A tag on the thumbnail's bottom edge, clear of the frame, the fold and the
+// dot at the top: white bold text on `colour` with a white rim, so that it
+// reads on any art at either thumbnail size. `right`: at the right corner.
+void PaintTag(QPainter& painter, const QFont& baseFont, const TCellView& view, const QString& text,
+              const QColor& colour, bool right)
+{
+    if (text.isEmpty())
+        return;
+    const QFont font = TagFont(baseFont);
+    const int width = TagWidth(font, text);
+    const int top = view.Picture.bottom() + 1 - TagInset - TagHeight;
+    const int left = right ? view.Picture.right() + 1 - TagInset - width : view.Picture.left() + TagInset;
+    const QRectF tag(left, top, width, TagHeight);
+    painter.setPen(QPen(QColor(255, 255, 255, 220), 1));
+    painter.setBrush(colour);
+    painter.drawRoundedRect(tag.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(tag, Qt::AlignCenter, text);
+}
+
+// The compare tag at the left, the find tag at the right; on a thumbnail too
+// narrow for both words the compare tag shows its initial (the tooltip says it whole).
+void PaintTags(QPainter& painter, const QFont& baseFont, const TCellView& view)
+{
+    const QColor colour = view.Compare == QStringLiteral("moved")   ? MovedColour
+                          : view.Compare == QStringLiteral("added") ? AddedColour
+                                                                    : ChangedColour;
+    const QFont font = TagFont(baseFont);
+    const bool fits = TagWidth(font, view.Compare) + TagWidth(font, view.Found) + 3 * TagInset <= view.Picture.width();
+    PaintTag(painter, baseFont, view, fits ? view.Compare : view.Compare.left(1).toUpper(), colour, false);
+    PaintTag(painter, baseFont, view, view.Found, FoundColour, true);
+}
+
 // The label: the number in a pill (amber for the current stage, red for one
 // with errors), then the caption, elided to the cell.
 void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index, const TCellView& view)
@@ -325,6 +436,8 @@ void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     view.Current = index.data(TStageCellModel::CurrentRole).toBool();
     view.Unsaved = index.data(TStageCellModel::UnsavedRole).toBool();
     view.Errors = index.data(TStageCellModel::ErrorsRole).toInt();
+    view.Compare = index.data(TStageCellModel::CompareRole).toString();
+    view.Found = index.data(TStageCellModel::FoundRole).toString();
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
@@ -333,6 +446,7 @@ void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     PaintErrorFold(*painter, option.font, view);
     PaintCurrentFrame(*painter, view);
     PaintUnsavedMark(*painter, view);
+    PaintTags(*painter, option.font, view);
     PaintLabel(*painter, option, index, view);
     painter->restore();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The stage browser's grid: one cell per stage 0..99 (a list model over
 // TStageThumbnails) and the painter of a cell: the thumbnail, the two-digit
-// number and the caption, the mark of the current stage and the badge of a
-// stage with check errors.
+// number and the caption, the mark of the current stage, the badge of a
+// stage with check errors, and the marks of a comparison and a find.
 
 #include <QAbstractListModel>
 #include <QImage>
@@ -12,7 +12,9 @@
 #include <memory>
 #include <vector>
 
+class TStageComparison;
 class TStageThumbnails;
+class TTileSearch;
 struct TStageLook;
 
 class TStageCellModel : public QAbstractListModel {
@@ -29,6 +31,8 @@ public:
         CurrentRole,                       // bool: the current stage (StageNum)
         UnsavedRole,                       // bool: the current stage, with unsaved changes
         FailedRole,                        // bool: it could not be drawn
+        CompareRole,                       // QString: "changed", "moved", "added", or empty
+        FoundRole,                         // QString: its count of cells found, "Aa" for a caption, or empty
     };
 
     // `stages` (not owned) must outlive the model.
@@ -47,9 +51,17 @@ public:
     int CurrentStage() const { return FCurrent; }
     // The live stage (shown in the current stage's cell) is unsaved.
     void SetUnsaved(bool unsaved);
+    // Where the marks come from (not owned; they must outlive the model),
+    // and that what they say changed.
+    void SetMarks(const TStageComparison* comparison, const TTileSearch* search);
+    void MarksChanged();
 
 private:
     void TakeImage(int number);
+    QString CompareMark(int number) const;
+    QString FoundMark(int number) const;
+    // The lines the marks add to a cell's tooltip.
+    QString MarksTip(int number) const;
     // The picture of a look, made from its pixels once while a cell shows it.
     QImage ImageOf(const std::shared_ptr<const TStageLook>& look);
 
@@ -61,6 +73,8 @@ private:
     std::map<std::shared_ptr<const TStageLook>, QImage> FImageOf;
     int FCurrent = -1;
     bool FUnsaved = false;
+    const TStageComparison* FComparison = nullptr;
+    const TTileSearch* FSearch = nullptr;
 };
 
 // Paints a cell; its size is CellSize. A compact cell shows the thumbnail at

@@ -3,8 +3,10 @@
 #include "editor/Main.h"
 #include "storage/FileLookup.h"
 #include "storage/StageFile.h"
+#include "storage/TileReplace.h"
 #include "ui/DisplayText.h"
 #include "ui/ErrorReport.h"
+#include "ui/ReplaceTileDialog.h"
 #include "ui/SaveQuestions.h"
 #include "ui/StageClipboard.h"
 #include "ui/StageThumbnails.h"
@@ -14,10 +16,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputDialog>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMimeData>
 
 #include <algorithm>
+#include <memory>
+#include <numeric>
 
 namespace {
 
@@ -104,6 +109,7 @@ void TStageSetActions::MakeActions()
     acInsert = add(QStringLiteral("Insert Empty Stage"), QKeySequence(Qt::Key_Insert), [this] { InsertStage(); });
     acDelete = add(QStringLiteral("Delete\u2026"), {}, [this] { DeleteSelection(); });
     acClear = add(QStringLiteral("Clear\u2026"), QKeySequence(Qt::Key_Delete), [this] { ClearSelection(); });
+    acReplaceTile = add(QStringLiteral("Replace Tile\u2026"), {}, [this] { ReplaceTile(); });
     FMenu->addSeparator();
     acUndo = add(QStringLiteral("Undo"), QKeySequence::Undo, [this] { Undo(); });
     acRedo = add(QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { Redo(); });
@@ -121,6 +127,7 @@ void TStageSetActions::UpdateActions()
     acSwap->setEnabled(FForm && selected.size() == 2);
     const TStageSetHistory::TEntry* undo = FForm ? FForm->Document.StageSetHistory().NextUndo() : nullptr;
     const TStageSetHistory::TEntry* redo = FForm ? FForm->Document.StageSetHistory().NextRedo() : nullptr;
+    acReplaceTile->setEnabled(FForm);
     acUndo->setEnabled(undo != nullptr);
     acRedo->setEnabled(redo != nullptr);
     acUndo->setText(undo ? QStringLiteral("Undo: %1").arg(QString::fromStdString(undo->Label))
@@ -221,6 +228,44 @@ bool TStageSetActions::ClearSelection()
         selected.push_back(number);
     return Run({QStringLiteral("Cannot clear the stages."), QStringLiteral("Cleared %1").arg(Stages(selected)),
                 [=](const std::vector<StageRecord>& records) { return ClearStages(records, selected); }});
+}
+
+bool TStageSetActions::ReplaceTile()
+{
+    if (!FForm)
+        return false;
+    const bool all = !FWindow.lvStages->selectionModel()->hasSelection();
+    const std::vector<int> selected = all ? std::vector<int>() : FWindow.SelectedStages();
+    TReplaceTileDialog dialog(all                    ? QStringLiteral("in all stages")
+                              : selected.size() == 1 ? QStringLiteral("in stage %1").arg(NumberText(selected.front()))
+                                                     : QStringLiteral("in the %1 selected stages").arg(selected.size()),
+                              &FWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    TTileReplace replace = dialog.Replace();
+    replace.First = 0;
+    replace.Last = StageCount - 1;
+    replace.Only = selected;
+    // Filled by the edit, which runs under the file's lock.
+    auto counts = std::make_shared<std::vector<int>>();
+    const QString done = QStringLiteral("Replaced %1").arg(dialog.Label());
+    const TStageSetEdit edit = [=](const std::vector<StageRecord>& records) {
+        TStageSetResult result = ReplaceTiles(records, replace, counts.get());
+        for (std::size_t n = 0; n < result.Source.size(); ++n)
+            if (result.Source[n] >= 0)
+                (*counts)[n] = 0;  // a tile replaced by itself changes no stage
+        return result;
+    };
+    if (!Run({QStringLiteral("Cannot replace the tile."), done, edit}))
+        return false;
+    const int cells = std::accumulate(counts->begin(), counts->end(), 0);
+    const auto stages = std::count_if(counts->begin(), counts->end(), [](int count) { return count > 0; });
+    if (cells > 0)
+        FWindow.ShowOutcome(done
+                            + QStringLiteral(": %1 in %2")
+                                  .arg(Counted(cells, QStringLiteral("cell")),
+                                       Counted(static_cast<int>(stages), QStringLiteral("stage"))));
+    return true;
 }
 
 QMimeData* TStageSetActions::SelectionMimeData() const

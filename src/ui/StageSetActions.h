@@ -1,7 +1,7 @@
 #pragma once
 // What the Stages window does to the stage file: move, copy, swap, insert,
-// delete and clear stages, copy them to the clipboard and paste them, undo
-// and redo. Each runs as one transaction of the document, which asks first
+// delete and clear stages, copy them to the clipboard and paste them,
+// replace a tile in them, undo and redo. Each runs as one transaction of the document, which asks first
 // where work could be lost (stages that are not empty replaced, the live
 // stage's unsaved changes; clearing and deleting ask here); a failure is
 // shown once, after, and leaves the file as it was. The actions are the
@@ -44,6 +44,7 @@ public:
     QAction* acInsert = nullptr;
     QAction* acDelete = nullptr;
     QAction* acClear = nullptr;
+    QAction* acReplaceTile = nullptr;
     QAction* acUndo = nullptr;
     QAction* acRedo = nullptr;
 
@@ -59,6 +60,9 @@ public:
     bool InsertStage();
     bool DeleteSelection();
     bool ClearSelection();
+    // "Replace Tile...": asks which tile becomes which, then replaces it in
+    // the selected stages, or in all when none is selected.
+    bool ReplaceTile();
     // The selected stages the file holds, to the system clipboard.
     void CopyToClipboard();
     // The stages on the clipboard, from the first selected stage on.

@@ -4,6 +4,7 @@
 #include "storage/FileLookup.h"
 #include "ui/BetweenFrames.h"
 #include "ui/DisplayText.h"
+#include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 #include "ui/QtApplicationHooks.h"
@@ -12,6 +13,7 @@
 #include "ui/StageListView.h"
 #include "ui/StageSetActions.h"
 #include "ui/StageThumbnails.h"
+#include "ui/StageViews.h"
 #include "ui/ToolBarFm.h"
 
 #include <QGuiApplication>
@@ -20,7 +22,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -144,6 +145,7 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
 
     FCells = new TStageCellModel(*FThumbnails, this);
     FActions = new TStageSetActions(*this);
+    FViews = new TStageViews(*this, *FActions->Menu());
     lvStages = new TStageListView(this);
     lvStages->setObjectName(QStringLiteral("lvStages"));
     lvStages->setFlow(QListView::LeftToRight);
@@ -168,6 +170,7 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     lvStages->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvStages, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         FActions->UpdateActions();
+        FViews->UpdateActions();
         FActions->Menu()->exec(lvStages->viewport()->mapToGlobal(at));
     });
     lvStages->DragData = [this] { return FActions->SelectionMimeData(); };
@@ -235,12 +238,11 @@ void TfmStages::SetMainForm(TMainForm* form, TfmTool* tool)
     FForm = form;
     FTool = tool;
     FActions->SetMainForm(form);
+    FViews->SetMainForm(form);
     if (!FForm)
         return;
-    FForm->Document.Observe([self = QPointer<TfmStages>(this)](unsigned changes) {
-        if (self)
-            self->DocumentChanged(changes);
-    });
+    FCells->SetMarks(&FForm->Document.Comparison(), &FForm->Document.Search());
+    FollowDocument(FForm->Document, this);
     DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }
 
@@ -255,6 +257,10 @@ void TfmStages::DocumentChanged(unsigned changes)
         FCells->SetCurrentStage(document.StageNum());
     if (changes & (FolderChanged | UnsavedChanged))
         FCells->SetUnsaved(document.UnsavedTold());
+    if (changes & MarksChanged) {
+        FCells->MarksChanged();
+        UpdateStatus();
+    }
 }
 
 void TfmStages::GameFolderChanged()
@@ -374,11 +380,12 @@ void TfmStages::UpdateStatus()
         records += stage.Present;
         withErrors += stage.Present && stage.Errors() > 0;
     }
-    // A file that cannot be read says why, rather than "0 of 100 stages",
-    // on as many lines as the window's width needs.
+    // A file that cannot be read says why, rather than "0 of 100 stages".
     const std::string& failure = FThumbnails->ReadFailure();
     QString text = failure.empty() ? QStringLiteral("%1 of %2 stages").arg(records).arg(StageCount)
                                    : QString::fromLocal8Bit(failure.c_str());
+    if (const QString views = FViews->StatusText(); !views.isEmpty())
+        text = views + QStringLiteral(" \u00b7 ") + text;
     if (!FOutcome.isEmpty())
         text = FOutcome + QStringLiteral(" \u00b7 ") + text;
     if (withErrors > 0)

@@ -28,6 +28,7 @@ class TStageCellDelegate;
 class TStageCellModel;
 class TStageSetActions;
 class TStageThumbnails;
+class TStageViews;
 class TfmTool;
 
 class TfmStages : public QWidget {
@@ -62,6 +63,7 @@ public:
     // What the last operation did, in the status line until the next.
     void ShowOutcome(const QString& outcome);
     TStageSetActions& Actions() const { return *FActions; }
+    TStageViews& Views() const { return *FViews; }
 
     TStageListView* lvStages = nullptr;
     QLabel* stStatus = nullptr;
@@ -78,6 +80,9 @@ public:
     // keeps its place and size while the editor runs.
     void setVisible(bool visible) override;
 
+    // What the document told (TDocumentChange); FollowDocument calls it.
+    void DocumentChanged(unsigned changes);
+
 signals:
     // A thumbnail was made (with its checks), and all are made.
     void ThumbnailMade(int number);
@@ -93,8 +98,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the document told (TDocumentChange).
-    void DocumentChanged(unsigned changes);
     // The editor works in another game folder: every stage is read anew.
     void GameFolderChanged();
     // One piece of work: the next thumbnail, visible stages first.
@@ -115,6 +118,7 @@ private:
     TBetweenFrames* FWork = nullptr;
     TFrameSchedule* FSchedule = nullptr;
     TStageSetActions* FActions = nullptr;
+    TStageViews* FViews = nullptr;
     QString FOutcome;  // the last operation's, for the status line
     bool FPlaced = false;
 };

@@ -7,6 +7,7 @@
 #include "storage/TextMapFile.h"
 #include "ui/Art.h"
 #include "ui/DisplayText.h"
+#include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/OptionFm.h"
@@ -18,7 +19,6 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -218,10 +218,7 @@ void TfmTool::SetMainForm(TMainForm* form, QWidget* mainWindow)
     FMainWindow = mainWindow;
     if (!FForm)
         return;
-    FForm->Document.Observe([self = QPointer<TfmTool>(this)](unsigned changes) {
-        if (self)
-            self->DocumentChanged(changes);
-    });
+    FollowDocument(FForm->Document, this);
     // The option button keeps "&Option" until the first title is written.
     DocumentChanged(FolderChanged | StageNumberChanged | UnsavedChanged);
 }

@@ -71,6 +71,9 @@ public:
 
     void FocusMainWindow();
 
+    // What the document told (TDocumentChange); FollowDocument calls it.
+    void DocumentChanged(unsigned changes);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -84,8 +87,6 @@ private:
     void MakeStageControls();
     // Places a row of one or two tool buttons at FNextY and moves down past it.
     void PlaceRow(QToolButton* left, QToolButton* right);
-    // What the document told (TDocumentChange).
-    void DocumentChanged(unsigned changes);
 
     TMainForm* FForm = nullptr;
     QWidget* FMainWindow = nullptr;

@@ -208,7 +208,9 @@ struct DocumentTest : TScratchDirTest {
     // cases) are another program's writes ("left N Caption" and "left
     // unknowing N Caption" a killed editor's copy, "offer" the offer); "look"
     // follows changes on disk; "events" runs what waits for the end of an
-    // event, "second" what waits a second.
+    // event, "second" what waits a second. "compare" compares with the
+    // file as it is now, "find CODE" seeks a code, "next" and "previous"
+    // open the stages holding it.
     void Run(const std::string& steps)
     {
         TMainForm& form = E->Form;
@@ -300,6 +302,12 @@ struct DocumentTest : TScratchDirTest {
                 Change = Doc().FollowDiskChanges();
             else if (verb == "set")
                 RunSet(word, words);
+            else if (verb == "compare")
+                Doc().CompareWith(ReadStageRecords(File(), StageCount).Records, "HEAD");
+            else if (verb == "find")
+                Doc().Find({{number}, "", word});
+            else if (verb == "next" || verb == "previous")
+                Doc().OpenFound(verb == "next");
             else if (verb == "events")
                 E->Host.RunLater();
             else if (verb == "second") {
@@ -392,6 +400,40 @@ TEST_F(DocumentTest, SaveAsksBeforeReplacingAnotherStage)
             EXPECT_EQ(question->FileCaption.Str(), c.Replaced) << c.Steps;
             EXPECT_EQ(question->LiveCaption.Str(), E->Form.Caption.Str()) << c.Steps;
         }
+    }
+}
+
+// The comparison's marks and the find's counts follow the stage file, however
+// it changes; F3 and Shift+F3 open the stages holding the tile as opening does.
+TEST_F(DocumentTest, MarksFollowTheStageFileAndFindOpensTheNextStage)
+{
+    const struct {
+        const char* Steps;
+        const char* Marks;  // stages 0..2: the change's kind (comparing), or the count found
+        int Number;         // the live stage's afterwards
+        const char* Asked;
+    } cases[] = {
+        {"compare; put 1 Uno; look", ".c.", 0, ""},
+        {"compare; put 2 Two; look", "..a", 0, ""},
+        {"compare; set move 0 1", "mm.", 1, ""},
+        {"compare; paint; Save", "c..", 0, ""},
+        {"find 61; next", "110", 1, ""},
+        {"find 61; put 2 Two; look; previous", "111", 2, ""},
+        {"find 61; paint; answer cancel; next", "110", 0, "unsaved 00 Zero"},
+        {"find 40; next", "000", 0, ""},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        Run(c.Steps);
+        std::string marks;
+        for (int n = 0; n < 3; ++n) {
+            const TStageChange* change = Doc().Comparison().Change(n);
+            marks += Doc().Comparison().On() ? (change ? "mcar"[static_cast<int>(change->Kind)] : '.')
+                                             : static_cast<char>('0' + Doc().Search().Found(n));
+        }
+        EXPECT_EQ(marks, c.Marks) << c.Steps;
+        EXPECT_EQ(Doc().StageNum(), c.Number) << c.Steps;
+        EXPECT_EQ(Joined(Asker.Asked), c.Asked) << c.Steps;
     }
 }
 
@@ -542,6 +584,9 @@ TEST_F(DocumentTest, TheLiveStageFollowsItsRecordThroughSetOperations)
         {"set move 1 2; set undo", 1, 1, "One", false, ""},
         {"set move 1 2; set undo; set redo", 2, 2, "One", false, ""},
         {"set clear 1; set undo", 1, 1, "One", false, ""},
+        {"set delete 1; set undo", 1, 1, "One", false, ""},  // back with its record
+        {"set delete 1; paint; set undo", 2, 2, "Undefined Stage", true, ""},
+        {"set delete 1; load 0; set undo", 0, 0, "Zero", false, ""},  // gone to another stage
         {"set move 1 2; put 1 Other; set undo", 2, 2, "One", false,
          "stage 01 has changed since (another program or a Save wrote it)"},
         {"set move 1 2; paint; save; set undo", 2, 2, "One", false,

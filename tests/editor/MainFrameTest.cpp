@@ -274,6 +274,10 @@ TEST_F(FrameTest, FramesAllocateNothingAfterTheFirst)
     E.Form.MousePos = TPoint{300, 200};
     for (int x = 0; x < 40; ++x)
         E.SetFG(x, 7, 40 + x % 16);
+    // Our outlines too: every cell of the row differs from the empty stage, a quarter is found.
+    E.Form.Document.CompareWith({}, "nothing");
+    E.Form.ShowCompareOutline = true;
+    E.Form.Document.Find({{40}, "", "40 steel"});
     Frame(16);
     const std::size_t before = AllocCounter::Allocations();
     for (int i = 0; i < 5; ++i)

@@ -81,7 +81,7 @@ TEST(Readout, OutlineInTheFrameButNeverInARenderOrARecord)
     EXPECT_EQ(host.Readout, "5, 5 \u00b7 BG 1 grass \u00b7 FG -1 empty");
     auto at = [](const std::vector<std::uint32_t>& pixels, int x, int y) { return pixels[y * DisplayWidth + x]; };
     EXPECT_EQ(at(window.Pixels, 80, 80), 0x000000u);          // the dark ring
-    EXPECT_EQ(at(window.Pixels, 81, 90), 0x00FFFFu);          // the bright one inside it
+    EXPECT_EQ(at(window.Pixels, 81, 90), 0xFFFFFFu);          // the bright one inside it
     EXPECT_EQ(at(window.Pixels, 88, 88), at(plain, 88, 88));  // the cell itself shows through
     EXPECT_EQ(at(window.Pixels, 96, 80), at(plain, 96, 80));  // and nothing outside the cell changes
 

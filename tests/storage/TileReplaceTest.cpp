@@ -45,11 +45,13 @@ TEST(TileReplace, CellsTakeTheirReplacementAsPaintWritesThem)
         std::vector<TCellIs> Cells;  // or nothing, with Error
         std::vector<int> Counts;
         const char* Error = "";
+        std::vector<int> Only = {};
     } cases[] = {
         {"variants follow", "brick", "steel", FG, 0, 99, {{0, FG, 0, 0, 40}, {0, FG, 3, 0, 43}, {0, FG, 6, 6, 40}, {1, FG, 0, 0, 40}}, {5, 1}},
         {"four onto two", "steel", "plate", FG, 0, 99, {{0, FG, 0, 1, 28}, {0, FG, 1, 1, 29}}, {2, 0}},
         {"a code's variant", "26", "steel", FG, 0, 99, {{0, FG, 2, 0, 42}, {0, FG, 1, 0, 25}}, {1, 0}},
         {"to empty, stage 1", "brick", "empty", FG, 1, 1, {{1, FG, 0, 0, -1}, {0, FG, 0, 0, 24}}, {0, 1}},
+        {"selected stages", "brick", "steel", FG, 0, 99, {{1, FG, 0, 0, 40}, {0, FG, 0, 0, 24}}, {0, 1}, "", {1}},
         {"water empties FG", "grass", "water", BG, 0, 99, {{0, BG, 6, 6, 4}, {0, FG, 6, 6, -1}}, {1, 0}},
         {"brick empties BG", "empty", "24", FG, 0, 0, {{0, FG, 5, 5, 24}, {0, BG, 5, 5, -1}, {0, FG, 6, 6, 24}}, {1193, 0}},
         {"FG into BG", "grass", "brick", BG, 0, 99, {}, {}, "24 brick is an FG tile; it cannot go into BG"},
@@ -60,7 +62,7 @@ TEST(TileReplace, CellsTakeTheirReplacementAsPaintWritesThem)
     // clang-format on
     const std::vector<StageRecord> before = Stages();
     for (const auto& c : cases) {
-        TTileReplace replace{{}, {}, c.Layer, c.First, c.Last};
+        TTileReplace replace{{}, {}, c.Layer, c.First, c.Last, c.Only};
         ASSERT_TRUE(ParseTileSpec(c.From, replace.From) && ParseTileSpec(c.To, replace.To)) << c.What;
         std::vector<int> counts;
         const TStageSetResult result = ReplaceTiles(before, replace, &counts);
