@@ -7,6 +7,7 @@
 // window's update (the file read again, every stage taking the look of its
 // content, nothing drawn again, the cells relabelled and the window painted,
 // 5 x 5 cells of it); less BM_SetMove, the window's share.
+#include "OffscreenApplication.h"
 #include "StageSet.h"
 #include "storage/StageSetFile.h"
 #include "ui/BetweenFrames.h"
@@ -14,7 +15,6 @@
 #include "ui/StageThumbnails.h"
 #include "ui/StagesFm.h"
 
-#include <QApplication>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -35,21 +35,9 @@ void BM_SetMove(benchmark::State& state)
 }
 BENCHMARK(BM_SetMove)->Unit(benchmark::kMillisecond);
 
-// The offscreen application the window needs, made once.
-QApplication& Application()
-{
-    static int argc = 1;
-    static char name[] = "stage-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(argc, argv);
-    return application;
-}
-
 void BM_MoveInStagesWindow(benchmark::State& state)
 {
-    Application();
+    OffscreenApplication();
     const TStageSet set;
     TWindowlessEditor editor(0, TFormUse::Offscreen);
     editor.Form.Document.SetStageFileName(set.File);

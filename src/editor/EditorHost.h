@@ -8,6 +8,10 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <string_view>
+
+// What a zoom key asks of the display: one step larger or smaller, or back to 1x.
+enum class TZoomStep { In, Out, Reset };
 
 class TEditorHost {
 public:
@@ -37,6 +41,15 @@ public:
     // The "Stages" window (F4). A host without one never shows it.
     virtual bool StagesWindowVisible() const { return false; }
     virtual void SetStagesWindowVisible(bool /*visible*/) {}
+
+    // The cursor readout (F2): its strip shows or hides, and the text it
+    // shows (UTF-8; empty while the pointer is off the field). A host without
+    // one shows nothing.
+    virtual void SetReadoutVisible(bool /*visible*/) {}
+    virtual void SetReadoutText(std::string_view /*text*/) {}
+
+    // The display's zoom is the window's; the keys only ask for a step.
+    virtual void ZoomDisplay(TZoomStep /*step*/) {}
 
     // Find (Ctrl+F): asks what to seek and gives it to the document. A host
     // without windows has nothing to ask with.

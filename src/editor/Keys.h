@@ -29,7 +29,14 @@ constexpr std::uint16_t C = 'C';
 constexpr std::uint16_t F = 'F';
 constexpr std::uint16_t V = 'V';
 constexpr std::uint16_t X = 'X';
+constexpr std::uint16_t Y = 'Y';
 constexpr std::uint16_t Z = 'Z';
+constexpr std::uint16_t Digit0 = '0';
+constexpr std::uint16_t Add = 0x6B;       // the keypad's plus
+constexpr std::uint16_t Subtract = 0x6D;  // the keypad's minus
+constexpr std::uint16_t OemPlus = 0xBB;   // the plus key of the main block (= and +)
+constexpr std::uint16_t OemMinus = 0xBD;
+constexpr std::uint16_t F2 = 0x71;  // our cursor readout
 constexpr std::uint16_t F3 = 0x72;  // our find: the next stage holding it
 constexpr std::uint16_t F4 = 0x73;  // our "Stages" window switch
 constexpr std::uint16_t F5 = 0x74;

@@ -19,6 +19,7 @@
 #include "storage/RecordDiff.h"
 #include "storage/StageFile.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,6 +35,8 @@ struct TTextMap;
 
 constexpr int DisplayWidth = 640;
 constexpr int DisplayHeight = 480;
+// The cursor readout's text is at most this long, with its terminating NUL.
+constexpr std::size_t ReadoutSize = 128;
 // The program's title (UTF-8), defined by the build (CMakeLists.txt).
 extern const char* const TitleBase;
 
@@ -67,6 +70,9 @@ struct TFrameState {
     int SpriteCount = 0;
     int DrawnCount = 0;
     bool TimeMode60 = false;
+    // Our own overlays and the readout; empty while the readout is off.
+    TRect CursorOutline{};
+    std::array<char, ReadoutSize> Readout{};
     // Our own outlines: what they compare with and seek (revisions), the
     // stage compared, and the codes they were drawn from; all 0 while off.
     std::uint64_t CompareOutline = 0;
@@ -154,6 +160,9 @@ public:
     bool ShowStatus = false;
     bool TimeMode60 = false;
     bool ShowGrid = false;
+    // The cursor readout (F2): the strip below the display and the outline
+    // of the cell the next click paints. Never in a render or a record.
+    bool ShowReadout = false;
     // F11: the live stage's cells that differ from the stage compared with
     // are outlined while a comparison is on.
     bool ShowCompareOutline = false;
@@ -230,6 +239,15 @@ public:
     void DXDrawMouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void DXDrawMouseMove(TShiftState shift, int x, int y);
     void DXDrawMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // The pointer left the display (no button held): the readout says nothing.
+    void DXDrawMouseLeave();
+    // The tool window's tool buttons. Another tool forgets where the last
+    // one painted, so a Shift+click draws no line from there.
+    void SetToolMode(TToolMode tool);
+    // What the readout shows now: the cell under the pointer ("12, 5"), its
+    // BG and FG tiles, the shadow falling there and the selection's size in
+    // cells; empty when the pointer is off the field.
+    std::string ReadoutText() const;
 
     // --- Keys and tool window actions.
     void FormKeyDown(std::uint16_t& key, TShiftState shift);
@@ -287,11 +305,27 @@ private:
     void FGLayerChange(TBackgroundSprite* sender, int x, int y);
     void RefreshShadow(TBackgroundSprite* layer, int x, int y);
     void UpdateUndoButtons();
-    void PaintCell(int x, int y);
-    void PaintBlock();
+    // Pencil and box writes at a field cell (column, row); the variant is
+    // counted from the press cell (DownPos). A block's cell is its top left.
+    void PaintCell(TPoint cell);
+    void PaintBlock(TPoint cell);
+    // Paints every cell of the straight line from `from` to `to` with the
+    // tool of the stroke (the box a block at each), so a fast stroke has no
+    // gaps. The last of them in the layers is where a Shift+click draws a
+    // line from.
+    void PaintLine(TPoint from, TPoint to);
     // Top-left pixel of the 2 x 2 cell block at MousePos that the box tool
     // paints and its cursor outlines.
     TPoint BoxTopLeft() const;
+    // The cell the stroke's tool paints for the pointer at (x, y).
+    TPoint StrokeCellAt(int x, int y) const;
+    // The pointer is over the display, within the field's pixels.
+    bool PointerOnField() const;
+    // The readout's text into `out` (ReadoutSize bytes), without allocating.
+    void FormatReadout(char* out) const;
+    // The outline of the cell (or the box tool's block) under the pointer;
+    // empty while the readout is off or the pointer is off the field.
+    TRect CursorOutline() const;
     // The settings part of ApplyStage, without the title.
     void ApplySettings(const StageRecord& record);
     // Loads "Map\" + BG_Bitmap into BackPicture; false when there is no such
@@ -307,6 +341,8 @@ private:
     // back buffer (the sprite engine draws between background and overlay).
     void DrawBackground(TDirectDrawSurface& surface);
     void DrawOverlay(TDirectDrawSurface& surface);
+    // Overlays of our own, over the specified ones: the cursor outline, the
+    // compare outline, the find outline.
     void DrawOwnOverlays(TDirectDrawSurface& surface);
     void DrawStatus(TDirectDrawSurface& surface);
     bool CompareOutlineShown() const;
@@ -321,6 +357,22 @@ private:
     // Input since the last frame: the pointer moved over the display, a key went down.
     bool FPointerMoved = false;
     bool FKeyPressed = false;
+    // The pointer as the last mouse event saw it (MousePos is the box tool's
+    // clamped position), and whether it is over the display.
+    TPoint FPointer{};
+    bool FPointerOnDisplay = false;
+    // The readout's text the host was last told.
+    std::array<char, ReadoutSize> FReadoutTold{};
+    // The pointer's cell when the stroke under way last painted (a block's
+    // top-left cell); none outside a stroke.
+    std::optional<TPoint> FStrokeCell;
+    // Where a Shift+click draws a line from: the last cell a tool painted in
+    // this stage; none after a load, an undo or redo, or a change of tool.
+    struct TLineAnchor {
+        TToolMode Tool;
+        TPoint Cell;
+    };
+    std::optional<TLineAnchor> FLineAnchor;
     // The compare outline's cells, room for the whole field made once.
     std::vector<TCellChange> FChangedCells;
 };

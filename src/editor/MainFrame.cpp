@@ -1,6 +1,6 @@
 // The frame: fixed 16 ms ticks, the background, the sprites, the editing
-// overlay and the status text, drawn into the display's back buffer and
-// presented. After the first frame nothing here allocates.
+// overlay, our own overlays and the status text, drawn into the display's
+// back buffer and presented. After the first frame nothing here allocates.
 #include "editor/Main.h"
 
 #include "engine/DXClass.h"
@@ -17,21 +17,30 @@ constexpr TColor clMaroon = RGBColor(128, 0, 0);
 constexpr TColor clGreen = RGBColor(0, 128, 0);
 constexpr TColor clBlue = RGBColor(0, 0, 255);
 constexpr TColor clRed = RGBColor(255, 0, 0);
-// Our outlines' colours: no tile of the art uses them.
+// Our outlines' colours, each its own. No tile of the art uses the compare
+// and find outlines'; the cursor's is a bright line inside a dark one, which
+// stays visible on any tile.
+constexpr TColor CursorOutlineColor = RGBColor(255, 255, 255);
+constexpr TColor CursorOutlineDark = RGBColor(0, 0, 0);
 constexpr TColor CompareOutlineColor = RGBColor(255, 0, 255);
 constexpr TColor FindOutlineColor = RGBColor(0, 255, 255);
 constexpr int OutlineWidth = 2;
 constexpr int CellPixels = 16;
 
+// A frame `width` pixels wide just inside `rect`.
+void FrameRect(TDirectDrawSurface& surface, const TRect& rect, int width, std::uint32_t pixel)
+{
+    surface.FillRect(TRect{rect.Left, rect.Top, rect.Right, rect.Top + width}, pixel);
+    surface.FillRect(TRect{rect.Left, rect.Bottom - width, rect.Right, rect.Bottom}, pixel);
+    surface.FillRect(TRect{rect.Left, rect.Top + width, rect.Left + width, rect.Bottom - width}, pixel);
+    surface.FillRect(TRect{rect.Right - width, rect.Top + width, rect.Right, rect.Bottom - width}, pixel);
+}
+
 // A frame just inside field cell (column, row).
 void OutlineCell(TDirectDrawSurface& surface, int column, int row, std::uint32_t pixel)
 {
     const int left = column * CellPixels, top = row * CellPixels;
-    const int right = left + CellPixels, bottom = top + CellPixels;
-    surface.FillRect(TRect{left, top, right, top + OutlineWidth}, pixel);
-    surface.FillRect(TRect{left, bottom - OutlineWidth, right, bottom}, pixel);
-    surface.FillRect(TRect{left, top + OutlineWidth, left + OutlineWidth, bottom - OutlineWidth}, pixel);
-    surface.FillRect(TRect{right - OutlineWidth, top + OutlineWidth, right, bottom - OutlineWidth}, pixel);
+    FrameRect(surface, TRect{left, top, left + CellPixels, top + CellPixels}, OutlineWidth, pixel);
 }
 
 void SetPen(TDirectDrawSurfaceCanvas& canvas, TColor color, int width, TPenStyle style)
@@ -60,6 +69,10 @@ void TMainForm::DXTimerTimer(int lagCount)
         DrawStatus(surface);
         DXDraw->Flip();
         FDrawnFrame = FrameState();
+        if (FDrawnFrame->Readout != FReadoutTold) {
+            FReadoutTold = FDrawnFrame->Readout;
+            Host.SetReadoutText(FReadoutTold.data());
+        }
     }
     // Until input comes, no frame before the stage's next visible change would show anything new.
     if (DXTimer && !WakesEveryRefresh())
@@ -143,9 +156,14 @@ bool TMainForm::CompareOutlineShown() const
 }
 
 // Overlays of our own, after the specified ones and under the status lines:
-// the compare outline, then the find outline.
+// the cursor outline, the compare outline, then the find outline.
 void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
 {
+    if (const TRect cursor = CursorOutline(); !cursor.IsEmpty()) {
+        FrameRect(surface, cursor, 1, surface.ColorToPixel(CursorOutlineDark));
+        const TRect inside{cursor.Left + 1, cursor.Top + 1, cursor.Right - 1, cursor.Bottom - 1};
+        FrameRect(surface, inside, 1, surface.ColorToPixel(CursorOutlineColor));
+    }
     if (CompareOutlineShown()) {
         StageRecord live;
         CaptureStage(live);
@@ -162,6 +180,18 @@ void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
                     || search.Holds(TStageLayer::FG, FGLayer->Cell(x + 1, y + 1)))
                     OutlineCell(surface, x, y, pixel);
     }
+}
+
+TRect TMainForm::CursorOutline() const
+{
+    if (!ShowReadout || !PointerOnField())
+        return {};
+    if (ToolMode == TToolMode::Box) {
+        const TPoint at = BoxTopLeft();
+        return TRect{at.X, at.Y, at.X + 32, at.Y + 32};
+    }
+    const int left = FPointer.X / CellPixels * CellPixels, top = FPointer.Y / CellPixels * CellPixels;
+    return TRect{left, top, left + CellPixels, top + CellPixels};
 }
 
 // The status lines (F5), drawn over everything else.
@@ -227,6 +257,10 @@ TFrameState TMainForm::FrameState() const
         state.SpriteCount = Engine().SpriteCount();
         state.DrawnCount = Engine().DrawnCount();
         state.TimeMode60 = TimeMode60;
+    }
+    if (ShowReadout) {
+        state.CursorOutline = CursorOutline();
+        FormatReadout(state.Readout.data());
     }
     return state;
 }

@@ -42,12 +42,31 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
         Undo();
         return;
     }
-    if (key == VK::Z && exactlyCtrlShift) {
+    if ((key == VK::Z && exactlyCtrlShift) || (key == VK::Y && exactlyCtrl)) {
         Redo();
         return;
     }
+    // The zoom is the window's; Shift may be needed to type the plus.
+    if (ctrl && !alt) {
+        if (key == VK::OemPlus || key == VK::Add) {
+            Host.ZoomDisplay(TZoomStep::In);
+            return;
+        }
+        if (key == VK::OemMinus || key == VK::Subtract) {
+            Host.ZoomDisplay(TZoomStep::Out);
+            return;
+        }
+        if (key == VK::Digit0) {
+            Host.ZoomDisplay(TZoomStep::Reset);
+            return;
+        }
+    }
     // The function keys work whatever the tool and the modifiers.
     switch (key) {
+    case VK::F2:
+        ShowReadout = !ShowReadout;
+        Host.SetReadoutVisible(ShowReadout);
+        return;
     case VK::F4: Host.SetStagesWindowVisible(!Host.StagesWindowVisible()); return;
     case VK::F5: ShowStatus = !ShowStatus; return;
     case VK::F6: Host.SetToolWindowVisible(!Host.ToolWindowVisible()); return;

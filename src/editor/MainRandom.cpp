@@ -31,6 +31,7 @@ void TMainForm::FillBlock(TBackgroundSprite* layer, int x, int y, int w, int h, 
 void TMainForm::GenerateRandomStage()
 {
     const auto s = static_cast<unsigned>(Document.StageNum());
+    FLineAnchor.reset();
     ClearLayers();
 
     // BG patches on the grid of odd cells, so they never overlap.

@@ -34,6 +34,7 @@ void TMainForm::CaptureSettings(StageRecord& record) const
 // cell: a record holding both exclusive codes in one cell keeps the FG code.
 void TMainForm::ApplyStage(const StageRecord& record)
 {
+    FLineAnchor.reset();  // another stage, or the same one as it was
     for (int r = 0; r < FieldRows + 2; ++r)
         for (int c = 0; c < FieldColumns + 2; ++c) {
             if (c == 0 || c == FieldColumns + 1 || r == 0 || r == FieldRows + 1) {

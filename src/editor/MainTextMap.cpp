@@ -35,6 +35,7 @@ bool TMainForm::ImportTextMap(const std::string& text)
 // the same record without an editor.
 void TMainForm::ApplyTextMap(const TTextMap& map)
 {
+    FLineAnchor.reset();
     StageRecord settings;
     std::memset(static_cast<void*>(&settings), 0, sizeof settings);
     CaptureSettings(settings);

@@ -5,6 +5,10 @@
 // still hit column or row 0 and -16..-31 reach the border ring. Pointer
 // coordinates are pinned to +-PointerLimit on entry: every cell beyond that
 // lies outside the layers either way, and all arithmetic here stays in int.
+//
+// Pencil and box strokes paint every cell on the line between two pointer
+// positions, however far apart the events come; Shift+click continues from
+// the last cell the tool painted in this stage.
 #include "editor/Main.h"
 
 #include "editor/RandomGen.h"
@@ -21,6 +25,53 @@ constexpr int PointerLimit = 1 << 24;
 int PinPointer(int value)
 {
     return std::clamp(value, -PointerLimit, PointerLimit);
+}
+
+// a / n rounded to the nearest whole number, halves away from zero (n > 0).
+std::int64_t RoundedShare(std::int64_t a, std::int64_t n)
+{
+    return a >= 0 ? (2 * a + n) / (2 * n) : -((-2 * a + n) / (2 * n));
+}
+
+// The cells of the straight line from `from` to `to`, both included, in
+// order: each step moves one cell along the longer axis and the rounded share
+// along the other (a whole-number DDA). Only the steps whose cell on the
+// longer axis lies within `reach` (columns Left..Right - 1, rows Top..Bottom
+// - 1) are taken, so a line to a pointer far off the display costs no more
+// than one across the field.
+template <class TVisit>
+void ForEachLineCell(TPoint from, TPoint to, const TRect& reach, TVisit visit)
+{
+    const std::int64_t dx = std::int64_t{to.X} - from.X, dy = std::int64_t{to.Y} - from.Y;
+    const std::int64_t steps = std::max(std::abs(dx), std::abs(dy));
+    if (steps == 0) {
+        visit(from);
+        return;
+    }
+    const bool alongX = std::abs(dx) >= std::abs(dy);
+    const std::int64_t start = alongX ? from.X : from.Y;
+    const std::int64_t low = alongX ? reach.Left : reach.Top;
+    const std::int64_t high = (alongX ? reach.Right : reach.Bottom) - 1;
+    const bool forward = (alongX ? dx : dy) > 0;
+    const std::int64_t first = std::max<std::int64_t>(forward ? low - start : start - high, 0);
+    const std::int64_t last = std::min(forward ? high - start : start - low, steps);
+    for (std::int64_t i = first; i <= last; ++i)
+        visit(TPoint{from.X + static_cast<int>(RoundedShare(i * dx, steps)),
+                     from.Y + static_cast<int>(RoundedShare(i * dy, steps))});
+}
+
+// The field's cells and the border ring around them.
+constexpr TRect LayerCells{-1, -1, FieldColumns + 1, FieldRows + 1};
+
+bool InLayer(TPoint cell)
+{
+    return cell.X >= LayerCells.Left && cell.X < LayerCells.Right && cell.Y >= LayerCells.Top
+           && cell.Y < LayerCells.Bottom;
+}
+
+TPoint CellAt(int x, int y)
+{
+    return TPoint{x / 16, y / 16};
 }
 
 // Remainder in 0..n-1 also for a negative value (cells of the ring left of or
@@ -57,15 +108,13 @@ TBrush TMainForm::GetBrush()
 
 // The press cell gets the first variant; the variant steps by one with each
 // diagonal line away from it.
-void TMainForm::PaintCell(int x, int y)
+void TMainForm::PaintCell(TPoint cell)
 {
     const TBrush brush = GetBrush();
     const int pc = DownPos.X / 16;
     const int pr = DownPos.Y / 16;
-    const int c = PinPointer(x) / 16;
-    const int r = PinPointer(y) / 16;
-    const int value = brush.First + std::abs((pc + pr) - (c + r)) % brush.Count;
-    brush.Layer->SetCell(c + 1, r + 1, value);
+    const int value = brush.First + std::abs((pc + pr) - (cell.X + cell.Y)) % brush.Count;
+    brush.Layer->SetCell(cell.X + 1, cell.Y + 1, value);
 }
 
 // MousePos - (4, 4) rounded down (not toward zero) to multiples of 16.
@@ -74,32 +123,64 @@ TPoint TMainForm::BoxTopLeft() const
     return TPoint{(PinPointer(MousePos.X) - 4) & ~15, (PinPointer(MousePos.Y) - 4) & ~15};
 }
 
-void TMainForm::PaintBlock()
+// The pencil at the pointer, unclamped; the box at MousePos (the box's press
+// paints at the last MousePos, not at the press point).
+TPoint TMainForm::StrokeCellAt(int x, int y) const
 {
+    if (ToolMode != TToolMode::Box)
+        return CellAt(x, y);
     const TPoint at = BoxTopLeft();
-    PaintCell(at.X, at.Y);
-    PaintCell(at.X + 16, at.Y);
-    PaintCell(at.X, at.Y + 16);
-    PaintCell(at.X + 16, at.Y + 16);
+    return CellAt(at.X, at.Y);
 }
 
-void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState /*shift*/, int x, int y)
+void TMainForm::PaintBlock(TPoint cell)
 {
-    if (button != TMouseButton::mbLeft)
-        return;
+    PaintCell(cell);
+    PaintCell(TPoint{cell.X + 1, cell.Y});
+    PaintCell(TPoint{cell.X, cell.Y + 1});
+    PaintCell(TPoint{cell.X + 1, cell.Y + 1});
+}
+
+void TMainForm::PaintLine(TPoint from, TPoint to)
+{
+    const TToolMode tool = ToolMode;
+    ForEachLineCell(from, to, LayerCells, [&](TPoint cell) {
+        if (tool == TToolMode::Box)
+            PaintBlock(cell);
+        else
+            PaintCell(cell);
+        if (InLayer(cell))
+            FLineAnchor = TLineAnchor{tool, cell};
+    });
+    FStrokeCell = to;
+}
+
+void TMainForm::SetToolMode(TToolMode tool)
+{
+    if (tool != ToolMode)
+        FLineAnchor.reset();
+    ToolMode = tool;
+}
+
+void TMainForm::DXDrawMouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
     x = PinPointer(x);
     y = PinPointer(y);
+    FPointer = TPoint{x, y};
+    FPointerOnDisplay = true;
+    if (button != TMouseButton::mbLeft)
+        return;
     DownPos = TPoint{x, y};
+    FStrokeCell.reset();
     const TToolMode tool = ToolMode;
     if (tool != TToolMode::Pencil && tool != TToolMode::Box)
         return;
     if (x < 0 || y < 0)
         return;
     PushHistory();  // one snapshot for the whole stroke
-    if (tool == TToolMode::Pencil)
-        PaintCell(x, y);
-    else
-        PaintBlock();  // at the last MousePos, not at the press point
+    const TPoint cell = StrokeCellAt(x, y);
+    const bool line = (shift & ssShift) && FLineAnchor && FLineAnchor->Tool == tool;
+    PaintLine(line ? FLineAnchor->Cell : cell, cell);
 }
 
 void TMainForm::DXDrawMouseMove(TShiftState /*shift*/, int x, int y)
@@ -107,17 +188,23 @@ void TMainForm::DXDrawMouseMove(TShiftState /*shift*/, int x, int y)
     FPointerMoved = true;
     x = PinPointer(x);
     y = PinPointer(y);
+    FPointer = TPoint{x, y};
+    FPointerOnDisplay = true;
     MousePos = TPoint{x, y};
     const TToolMode tool = ToolMode;
     // Keeps the box's 2 x 2 block inside the field.
     if (tool == TToolMode::Box)
         MousePos = TPoint{std::clamp(x, 8, 615), std::clamp(y, 8, 455)};
     if ((tool == TToolMode::Pencil || tool == TToolMode::Box) && DownPos.X >= 0 && DownPos.Y >= 0) {
-        if (tool == TToolMode::Pencil)
-            PaintCell(x, y);
-        else
-            PaintBlock();
+        const TPoint cell = StrokeCellAt(x, y);
+        PaintLine(FStrokeCell.value_or(cell), cell);
     }
+}
+
+void TMainForm::DXDrawMouseLeave()
+{
+    FPointerOnDisplay = false;
+    FPointerMoved = true;
 }
 
 // Any button's release ends the drag.
@@ -126,6 +213,8 @@ void TMainForm::DXDrawMouseUp(TMouseButton /*button*/, TShiftState /*shift*/, in
     x = PinPointer(x);
     y = PinPointer(y);
     MousePos = TPoint{x, y};
+    FPointer = MousePos;
+    FStrokeCell.reset();
     const int pc = DownPos.X / 16;
     const int pr = DownPos.Y / 16;
     const int qc = x / 16;

@@ -55,11 +55,11 @@ TShownSchedules ShownSchedules(const TBackgroundSprite& bg, const TBackgroundSpr
 bool TMainForm::WakesEveryRefresh() const
 {
     return (DownPos.X >= 0 && DownPos.Y >= 0)  // the mouse pressed: a stroke, or a selection or fill rectangle drawn
-           || FPointerMoved                    // the pointer moves over the display; the box cursor follows it
-           || FKeyPressed                      // a key went down since the last frame (a held key repeats)
-           || ShowStatus                       // the status lines count frames
-           || TimeMode60                       // its clock counts the timer's calls, not the time passed
-           || DrawUnchangedFrames;             // the frame loop measured under load
+           || FPointerMoved         // the pointer moves over the display; the box cursor and our outline follow it
+           || FKeyPressed           // a key went down since the last frame (a held key repeats)
+           || ShowStatus            // the status lines count frames
+           || TimeMode60            // its clock counts the timer's calls, not the time passed
+           || DrawUnchangedFrames;  // the frame loop measured under load
 }
 
 std::optional<int> TMainForm::TicksToVisibleChange() const

@@ -2,13 +2,18 @@
 
 #include "editor/Main.h"
 #include "engine/DXDraws.h"
+#include "platform/DirectDraw.h"
 #include "ui/ErrorReport.h"
 #include "ui/KeyMap.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 TDisplayWidget::TDisplayWidget(QWidget* parent) : QWidget(parent)
@@ -17,6 +22,47 @@ TDisplayWidget::TDisplayWidget(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);       // the box cursor follows the pointer without a button held
     setFocusPolicy(Qt::NoFocus);  // keys go to the main window
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(DisplayWidth, DisplayHeight);
+}
+
+void TDisplayWidget::SetZoom(int zoom)
+{
+    FZoom = std::clamp(zoom, 1, 4);
+    const qreal ratio = devicePixelRatioF();
+    FScale = FZoom == 1 ? 1 : std::max(1, static_cast<int>(std::lround(FZoom * ratio)));
+    if (FZoom == 1) {
+        FZoomed = QImage();
+        setFixedSize(DisplayWidth, DisplayHeight);
+    } else {
+        FZoomed = QImage(DisplayWidth * FScale, DisplayHeight * FScale, QImage::Format_RGB32);
+        FZoomed.fill(Qt::black);
+        setFixedSize(static_cast<int>(std::ceil(DisplayWidth * FScale / ratio)),
+                     static_cast<int>(std::ceil(DisplayHeight * FScale / ratio)));
+        if (!FShown.isNull())
+            ShowZoomed(0, FShown.height() - 1);
+    }
+    update();
+}
+
+qreal TDisplayWidget::PixelSize() const
+{
+    return FZoom == 1 ? 1.0 : FScale / devicePixelRatioF();
+}
+
+QPoint TDisplayWidget::FieldPixel(QPointF at) const
+{
+    if (FZoom == 1)
+        return at.toPoint();
+    return {static_cast<int>(std::floor(at.x() / PixelSize())), static_cast<int>(std::floor(at.y() / PixelSize()))};
+}
+
+void TDisplayWidget::PointerStandsAt(QPoint global)
+{
+    if (!FForm)
+        return;
+    const QPoint at = FieldPixel(mapFromGlobal(QPointF(global)));
+    const TShiftState shift = ShiftFromQt(QGuiApplication::keyboardModifiers(), QGuiApplication::mouseButtons());
+    RunGuarded([&] { FForm->DXDrawMouseMove(shift, at.x(), at.y()); });
 }
 
 void TDisplayWidget::SetMainForm(TMainForm* form)
@@ -51,25 +97,36 @@ void TDisplayWidget::RestoreSurfaces()
         draw->Restore();
 }
 
+// Zoomed, the display's client area is the back buffer's, in field pixels.
 TPoint TDisplayWidget::ClientSize() const
 {
-    return {width(), height()};
+    return FZoom == 1 ? TPoint{width(), height()} : TPoint{DisplayWidth, DisplayHeight};
 }
 
 TPoint TDisplayWidget::ClientOrigin() const
 {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
-    return {origin.x(), origin.y()};
+    if (FZoom == 1)
+        return {origin.x(), origin.y()};
+    // Zoomed, the field's pixels are shown scaled wherever they fall, so the
+    // display must not clip any of them as lying off the desktop.
+    const TDisplayPlatformSettings& desktop = DisplayPlatformSettings();
+    auto within = [](int at, int first, int length, int size) {
+        return std::max(first, std::min(at, first + length - size));
+    };
+    return {within(origin.x(), desktop.ScreenLeft, desktop.ScreenWidth, DisplayWidth),
+            within(origin.y(), desktop.ScreenTop, desktop.ScreenHeight, DisplayHeight)};
 }
 
 void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std::ptrdiff_t stride, TPixelFormat format)
 {
-    const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & rect();
+    const QSize client(ClientSize().X, ClientSize().Y);
+    const QRect target = QRect(area.Left, area.Top, area.Width(), area.Height()) & QRect(QPoint(0, 0), client);
     if (target.isEmpty() || !pixels)
         return;
     const QImage::Format shownFormat = format == TPixelFormat::RGB565 ? QImage::Format_RGB16 : QImage::Format_RGB32;
-    if (FShown.size() != size() || FShown.format() != shownFormat) {
-        FShown = QImage(size(), shownFormat);
+    if (FShown.size() != client || FShown.format() != shownFormat) {
+        FShown = QImage(client, shownFormat);
         FShown.fill(Qt::black);
     }
     // Only the rows that differ from what the window already shows are copied
@@ -90,11 +147,37 @@ void TDisplayWidget::Present(const TRect& area, const std::uint8_t* pixels, std:
             last = y;
         }
     }
+    if (first < 0)
+        return;
+    if (FZoom > 1) {
+        ShowZoomed(target.top() + first, target.top() + last);
+        return;
+    }
     // Inside a paint request the picture is drawn by that paint itself.
-    if (first < 0 || FPainting)
+    if (FPainting)
         return;
     FPresenting = true;
     repaint(QRect(target.left(), target.top() + first, target.width(), last - first + 1));
+    FPresenting = false;
+}
+
+// Whole rows, scaled by the raster engine without smoothing: each field pixel
+// a square of FScale device pixels.
+void TDisplayWidget::ShowZoomed(int first, int last)
+{
+    {
+        QPainter painter(&FZoomed);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(QRect(0, first * FScale, FZoomed.width(), (last - first + 1) * FScale), FShown,
+                          QRect(0, first, FShown.width(), last - first + 1));
+    }
+    if (FPainting)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    const int top = static_cast<int>(std::floor(first * FScale / ratio));
+    const int bottom = static_cast<int>(std::ceil((last + 1) * FScale / ratio));
+    FPresenting = true;
+    repaint(QRect(0, top, width(), bottom - top));
     FPresenting = false;
 }
 
@@ -108,10 +191,17 @@ void TDisplayWidget::paintEvent(QPaintEvent* event)
         FPainting = false;
     }
     QPainter painter(this);
-    if (FShown.isNull())
+    const QRect area = event->rect();
+    if (FShown.isNull()) {
         painter.fillRect(rect(), Qt::black);
-    else
-        painter.drawImage(event->rect(), FShown, event->rect());
+    } else if (FZoom == 1) {
+        painter.drawImage(area, FShown, area);
+    } else {
+        // One image pixel to each device pixel.
+        const qreal ratio = devicePixelRatioF();
+        painter.drawImage(QRectF(area), FZoomed,
+                          QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+    }
 }
 
 void TDisplayWidget::ForwardButton(QMouseEvent* event, void (TMainForm::*handler)(TMouseButton, TShiftState, int, int))
@@ -119,7 +209,7 @@ void TDisplayWidget::ForwardButton(QMouseEvent* event, void (TMainForm::*handler
     TMouseButton button;
     if (!FForm || !MouseButtonFromQt(event->button(), button))
         return;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = FieldPixel(event->position());
     const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
     TMainForm* form = FForm;
     RunGuarded([form, handler, button, shift, at] { (form->*handler)(button, shift, at.x(), at.y()); });
@@ -134,12 +224,37 @@ void TDisplayWidget::mouseMoveEvent(QMouseEvent* event)
 {
     if (!FForm)
         return;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = FieldPixel(event->position());
     const TShiftState shift = ShiftFromQt(event->modifiers(), event->buttons());
     RunGuarded([&] { FForm->DXDrawMouseMove(shift, at.x(), at.y()); });
+    if (event->buttons() & Qt::LeftButton)
+        emit Dragged(event->globalPosition().toPoint());
 }
 
 void TDisplayWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     ForwardButton(event, &TMainForm::DXDrawMouseUp);
+}
+
+void TDisplayWidget::wheelEvent(QWheelEvent* event)
+{
+    // A plain wheel scrolls the view around the display.
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    constexpr int StepAngle = 120;  // one notch of a common wheel, in eighths of a degree
+    FWheelAngle += event->angleDelta().y();
+    const int steps = FWheelAngle / StepAngle;
+    FWheelAngle -= steps * StepAngle;
+    if (steps != 0)
+        emit ZoomWheel(steps, event->position());
+    event->accept();
+}
+
+void TDisplayWidget::leaveEvent(QEvent* event)
+{
+    if (FForm)
+        RunGuarded([this] { FForm->DXDrawMouseLeave(); });
+    QWidget::leaveEvent(event);
 }

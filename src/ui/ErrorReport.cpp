@@ -56,10 +56,26 @@ void RunGuarded(const std::function<void()>& handler)
     }
 }
 
-void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text, const QString& detail)
+namespace {
+
+void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* name, const QString& title, const QString& text,
+                 const QString& detail, QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.setObjectName("FailureMessage");
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setObjectName(QString::fromLatin1(name));
     box.setInformativeText(detail);
     box.exec();
+}
+
+}  // namespace
+
+void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text, const QString& detail)
+{
+    ShowMessage(parent, QMessageBox::NoIcon, "FailureMessage", title, text, detail,
+                QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+void ShowNotice(QWidget* parent, const QString& title, const QString& text, const QString& detail)
+{
+    ShowMessage(parent, QMessageBox::Information, "Notice", title, text, detail, QMessageBox::Ok);
 }

@@ -20,7 +20,12 @@ void QueueErrorReport(const QString& text);
 // Runs an event handler and reports whatever error escapes it.
 void RunGuarded(const std::function<void()>& handler);
 
-// The editor's own failure messages: a title, a one-line text, OK and Cancel,
-// no icon. The answer is not used. A `detail` (why, when it is known) is
-// shown below the text.
+// The failure messages the game's editor has always shown ("Saving Stage",
+// "loading Stage"): a title, a one-line text, OK and Cancel, no icon. The
+// answer is not used. A `detail` (why, when it is known) is shown below the
+// text.
 void ShowFailureMessage(QWidget* parent, const QString& title, const QString& text, const QString& detail = {});
+
+// Our own boxes that only inform (an operation refused or failed, and why):
+// the same, with an information icon and one OK button.
+void ShowNotice(QWidget* parent, const QString& title, const QString& text, const QString& detail = {});

@@ -25,6 +25,10 @@ bool QtKeyToVirtualKey(int qtKey, std::uint16_t& key)
     case Qt::Key_Down: key = VK::Down; return true;
     case Qt::Key_Insert: key = VK::Insert; return true;
     case Qt::Key_Delete: key = VK::Delete; return true;
+    // Ctrl with the plus key comes as plus or as equals, with Shift or without.
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: key = VK::OemPlus; return true;
+    case Qt::Key_Minus: key = VK::OemMinus; return true;
     case Qt::Key_Space: key = 32; return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: key = 13; return true;
@@ -59,6 +63,31 @@ bool MouseButtonFromQt(Qt::MouseButton button, TMouseButton& result)
     case Qt::LeftButton: result = TMouseButton::mbLeft; return true;
     case Qt::RightButton: result = TMouseButton::mbRight; return true;
     case Qt::MiddleButton: result = TMouseButton::mbMiddle; return true;
+    default: return false;
+    }
+}
+
+bool IsEditorKey(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    const bool ctrl = (modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier);
+    switch (qtKey) {
+    case Qt::Key_F2:   // the cursor readout
+    case Qt::Key_F3:   // the next (Shift: previous) stage holding what Find seeks
+    case Qt::Key_F4:   // the Stages window
+    case Qt::Key_F5:   // the status lines
+    case Qt::Key_F6:   // the tool window
+    case Qt::Key_F7:   // all layers
+    case Qt::Key_F8:   // the grid
+    case Qt::Key_F9:   // the time mode
+    case Qt::Key_F11:  // the compare outline
+        return true;
+    case Qt::Key_F:  // Find
+        return modifiers == Qt::ControlModifier;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus:
+    case Qt::Key_0:  // the zoom
+        return ctrl;
     default: return false;
     }
 }

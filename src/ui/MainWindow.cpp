@@ -4,6 +4,7 @@
 #include "engine/DXDraws.h"
 #include "platform/DirectDraw.h"
 #include "ui/DiskWatch.h"
+#include "ui/DisplayView.h"
 #include "ui/DisplayWidget.h"
 #include "ui/DocumentFollower.h"
 #include "ui/ErrorReport.h"
@@ -18,11 +19,23 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMetaObject>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int MaxZoom = 4;
+constexpr int Gap = 4;  // between the main window and the tool window beside it
+
+}  // namespace
 
 TMainWindow::TMainWindow()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -39,8 +52,22 @@ TMainWindow::TMainWindow()
         move(screen->availableGeometry().center() - rect().center());
     FollowScreens();
 
-    FDisplay = new TDisplayWidget(this);
-    FDisplay->setGeometry(0, 0, DisplayWidth, DisplayHeight);
+    FDisplay = new TDisplayWidget(nullptr);
+    FView = new TDisplayView(FDisplay, this);
+    FView->setFixedSize(DisplayWidth, DisplayHeight);
+    stReadout = new QLabel(this);
+    stReadout->setObjectName(QStringLiteral("stReadout"));
+    stReadout->setContentsMargins(6, 0, 6, 0);
+    stReadout->setFixedHeight(stReadout->fontMetrics().height() + 6);
+    stReadout->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(FView);
+    layout->addWidget(stReadout);
+    connect(FDisplay, &TDisplayWidget::ZoomWheel, this,
+            [this](int steps, QPointF at) { SetZoom(FDisplay->Zoom() + steps, FDisplay->mapToGlobal(at.toPoint())); });
     FQuestions = std::make_unique<TQuestionBoxes>(this);
     FForm = std::make_unique<TMainForm>(*this);
     FForm->Document.SetAsker(FQuestions.get());
@@ -216,6 +243,80 @@ void TMainWindow::Later(std::function<void()> job, std::chrono::milliseconds del
         Qt::QueuedConnection);
 }
 
+void TMainWindow::SetReadoutVisible(bool visible)
+{
+    stReadout->setVisible(visible);
+    FitWindow();
+}
+
+void TMainWindow::SetReadoutText(std::string_view text)
+{
+    stReadout->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TMainWindow::ZoomDisplay(TZoomStep step)
+{
+    const int zoom = step == TZoomStep::In ? FDisplay->Zoom() + 1 : step == TZoomStep::Out ? FDisplay->Zoom() - 1 : 1;
+    SetZoom(zoom, FView->viewport()->mapToGlobal(FView->viewport()->rect().center()));
+}
+
+void TMainWindow::SetZoom(int zoom, QPoint anchor)
+{
+    zoom = std::clamp(zoom, 1, MaxZoom);
+    if (zoom == FDisplay->Zoom())
+        return;
+    const QPointF field = FView->FieldPointAt(anchor);
+    FDisplay->SetZoom(zoom);
+    FitWindow();
+    FView->ShowFieldPointAt(field, FView->viewport()->mapFromGlobal(anchor));
+    FView->FollowPointer();
+}
+
+void TMainWindow::FitWindow()
+{
+    const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shownOn)
+        return;
+    const QRect available = shownOn->availableGeometry();
+    QRect area = available;
+    const bool zoomed = FDisplay->Zoom() > 1;
+    if (zoomed && FTool && FTool->isVisible())
+        area.setLeft(area.left() + FTool->frameGeometry().width() + 2 * Gap);
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins decoration(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                              frame.bottom() - client.bottom());
+    const int strip = stReadout->isVisible() ? stReadout->height() : 0;
+    const QSize most = area.size().shrunkBy(decoration) - QSize(0, strip);
+    const QSize view = zoomed ? FView->SizeWithin(most) : QSize(DisplayWidth, DisplayHeight);
+    FView->setFixedSize(view);
+    layout()->activate();
+    // The top-left corner stays, unless the window would then leave the area.
+    const QSize frameSize = QSize(view.width(), view.height() + strip).grownBy(decoration);
+    const QPoint at(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frameSize.width())),
+                    std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frameSize.height())));
+    if (zoomed && at != frame.topLeft())
+        move(at);
+    PlaceToolWindow(QRect(zoomed ? at : frame.topLeft(), frameSize), available);
+}
+
+void TMainWindow::PlaceToolWindow(const QRect& mainFrame, const QRect& available)
+{
+    if (!FTool || !FTool->isVisible())
+        return;
+    const QRect tool = FTool->frameGeometry();
+    if (!tool.intersects(mainFrame))
+        return;
+    // Beside the main window, the left side first, where the tool window stands at start.
+    int x = tool.left();
+    if (mainFrame.left() - Gap - tool.width() >= available.left())
+        x = mainFrame.left() - Gap - tool.width();
+    else if (mainFrame.right() + 1 + Gap + tool.width() <= available.right() + 1)
+        x = mainFrame.right() + 1 + Gap;
+    const int y = std::max(available.top(), std::min(tool.top(), available.bottom() + 1 - tool.height()));
+    FTool->move(x, y);
+}
+
 void TMainWindow::showEvent(QShowEvent* event)
 {
     if (!FShownOnce) {
@@ -225,6 +326,11 @@ void TMainWindow::showEvent(QShowEvent* event)
             connect(handle, &QWindow::screenChanged, this, [this](QScreen* now) {
                 if (now && now->refreshRate() != DisplayPlatformSettings().RefreshRate)
                     ScreensChanged();
+                // Another desktop scale gives the zoom another pixel size.
+                if (FDisplay->Zoom() > 1) {
+                    FDisplay->SetZoom(FDisplay->Zoom());
+                    FitWindow();
+                }
             });
         // The display initialises itself once the window has become visible,
         // before any recovery copy is offered.

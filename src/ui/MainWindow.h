@@ -2,7 +2,9 @@
 // The main window: a fixed 640 x 480 client area filled by the display, with
 // the editor core behind it. It implements what the core asks of the windows,
 // turns mouse and key events into the core's handlers, asks the document's
-// questions (TQuestionBoxes) and shows what the document tells.
+// questions (TQuestionBoxes) and shows what the document tells. Zoomed, it
+// grows up to the screen's free area and scrolls beyond; the cursor readout
+// (F2) is a strip below the display.
 
 #include "editor/EditorHost.h"
 
@@ -12,8 +14,10 @@
 #include <memory>
 
 class QFileDialog;
+class QLabel;
 class QScreen;
 class TDiskWatch;
+class TDisplayView;
 class TDisplayWidget;
 class TMainForm;
 class TQuestionBoxes;
@@ -29,6 +33,14 @@ public:
 
     TMainForm& Form() const { return *FForm; }
     TDisplayWidget* Display() const { return FDisplay; }
+    TDisplayView* View() const { return FView; }
+    // The readout strip (F2), hidden at start.
+    QLabel* stReadout = nullptr;
+
+    // The display's zoom, 1..4, keeping the field point under `anchor` (a
+    // point on the screen) under it where the view scrolls. The window grows
+    // or shrinks to fit, keeping its top-left corner where the screen allows.
+    void SetZoom(int zoom, QPoint anchor);
     TfmTool* ToolWindow() const { return FTool; }
     // The tool window is created after the main window, as the editor starts.
     void SetToolWindow(TfmTool* tool);
@@ -60,6 +72,9 @@ public:
     void SetStagesWindowVisible(bool visible) override;
     void OpenFind() override;
     void Later(std::function<void()> job, std::chrono::milliseconds delay) override;
+    void SetReadoutVisible(bool visible) override;
+    void SetReadoutText(std::string_view text) override;
+    void ZoomDisplay(TZoomStep step) override;
 
     // What the document told (TDocumentChange); FollowDocument calls it.
     void DocumentChanged(unsigned changes);
@@ -81,10 +96,16 @@ private:
     // The folders and files of the game folder that are watched now.
     void WatchGameFolder();
     void MakeShortcuts();
+    // The window's size for the display's zoom and the readout, within the
+    // screen's free area (less a column for the tool window while zoomed),
+    // and the tool window moved off the main window if it stood on it.
+    void FitWindow();
+    void PlaceToolWindow(const QRect& mainFrame, const QRect& available);
 
     std::unique_ptr<TQuestionBoxes> FQuestions;
     std::unique_ptr<TMainForm> FForm;
     TDisplayWidget* FDisplay = nullptr;
+    TDisplayView* FView = nullptr;
     TfmTool* FTool = nullptr;
     QPointer<TfmStages> FStages;  // made and freed by whoever starts the editor
     bool FShownOnce = false;

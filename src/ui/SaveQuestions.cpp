@@ -21,11 +21,12 @@ struct TChoice {
 // Shows the question and returns the index of the choice pressed: `escape`
 // when the box was closed by Escape or by the window. The captions are set
 // here rather than taken from the platform's standard buttons, which a
-// desktop theme may rename.
+// desktop theme may rename. A box with one choice only informs.
 int Ask(QWidget* parent, const char* name, const QString& text, std::initializer_list<TChoice> choices, int preferred,
         int escape)
 {
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    const QMessageBox::Icon icon = choices.size() == 1 ? QMessageBox::Information : QMessageBox::Warning;
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
     box.setObjectName(QString::fromLatin1(name));
     std::vector<QPushButton*> buttons;
     for (const TChoice& choice : choices)

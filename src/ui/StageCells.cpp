@@ -16,10 +16,12 @@ namespace {
 // Cell layout in pixels: the thumbnail inset by Pad, the label line below it.
 constexpr int Pad = 4;
 constexpr int LabelHeight = 18;
-constexpr int MarkWidth = 3;   // the current stage's frame
-constexpr int BadgeSize = 32;  // the error badge's sides, along the thumbnail's corner
-constexpr qreal UnsavedDot = 12;
-constexpr int TagHeight = 14;  // the compare and find tags along the thumbnail's bottom
+constexpr int MarkWidth = 3;  // the current stage's frame
+// The marks grow with the thumbnail: the error badge's sides along its
+// corner and the unsaved dot, as a share of its width.
+constexpr int BadgeShare = 5;   // 32 pixels on a full thumbnail
+constexpr int DotPerForty = 3;  // 12 pixels on a full thumbnail
+constexpr int TagHeight = 14;   // the compare and find tags along the thumbnail's bottom
 constexpr int TagInset = 3;
 
 const QColor CurrentColour(255, 176, 0);  // amber: stands out on dark and light stages
@@ -223,14 +225,15 @@ void TStageCellModel::MarksChanged()
     emit dataChanged(index(0), index(StageCount - 1), {CompareRole, FoundRole, Qt::ToolTipRole});
 }
 
-QSize TStageCellDelegate::CellSize()
+QSize TStageCellDelegate::CellSize(bool compact)
 {
-    return {ThumbnailWidth + 2 * Pad, Pad + ThumbnailHeight + Pad + LabelHeight + Pad};
+    const int divisor = compact ? 2 : 1;
+    return {ThumbnailWidth / divisor + 2 * Pad, Pad + ThumbnailHeight / divisor + Pad + LabelHeight + Pad};
 }
 
 QSize TStageCellDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const
 {
-    return CellSize();
+    return CellSize(FCompact);
 }
 
 namespace {
@@ -266,8 +269,13 @@ void PaintPicture(QPainter& painter, const QPalette& palette, const QModelIndex&
 {
     const QImage image = index.data(TStageCellModel::ThumbnailRole).value<QImage>();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    if (!image.isNull()) {
+    if (!image.isNull() && image.size() == view.Picture.size()) {
         painter.drawImage(view.Picture.topLeft(), image);
+    } else if (!image.isNull()) {
+        // Halved, each pixel the average of a 2 x 2 block, so thin walls stay visible.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(view.Picture, image);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     } else if (view.Present) {
         painter.fillRect(view.Picture, PlaceholderColour);
         const bool failed = index.data(TStageCellModel::FailedRole).toBool();
@@ -288,21 +296,22 @@ void PaintErrorFold(QPainter& painter, const QFont& baseFont, const TCellView& v
 {
     if (!view.Present || view.Errors <= 0)
         return;
+    const int badge = view.Picture.width() / BadgeShare;
     QPainterPath fold;
     const QPointF corner(view.Picture.right() + 1, view.Picture.top());
     fold.moveTo(corner);
-    fold.lineTo(corner.x() - BadgeSize, corner.y());
-    fold.lineTo(corner.x(), corner.y() + BadgeSize);
+    fold.lineTo(corner.x() - badge, corner.y());
+    fold.lineTo(corner.x(), corner.y() + badge);
     fold.closeSubpath();
     painter.setPen(QPen(QColor(255, 255, 255, 200), 1));
     painter.setBrush(ErrorColour);
     painter.drawPath(fold);
     QFont mark = baseFont;
     mark.setBold(true);
-    mark.setPixelSize(BadgeSize / 2 - 1);
+    mark.setPixelSize(badge / 2 - 1);
     painter.setFont(mark);
     painter.setPen(Qt::white);
-    const qreal side = BadgeSize * 0.55;
+    const qreal side = badge * 0.55;
     painter.drawText(QRectF(corner.x() - side, corner.y(), side, side), Qt::AlignCenter, QStringLiteral("!"));
 }
 
@@ -323,9 +332,10 @@ void PaintUnsavedMark(QPainter& painter, const TCellView& view)
 {
     if (!view.Unsaved)
         return;
+    const int dot = view.Picture.width() * DotPerForty / 40;
     painter.setPen(QPen(QColor(60, 30, 0), 1.5));
     painter.setBrush(CurrentColour);
-    painter.drawEllipse(QRectF(view.Picture.left() + 6, view.Picture.top() + 6, UnsavedDot, UnsavedDot));
+    painter.drawEllipse(QRectF(view.Picture.left() + dot / 2, view.Picture.top() + dot / 2, dot, dot));
 }
 
 QFont TagFont(const QFont& baseFont)
@@ -418,9 +428,10 @@ void PaintLabel(QPainter& painter, const QStyleOptionViewItem& option, const QMo
 void TStageCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     TCellView view;
-    view.Cell = QRect(option.rect.topLeft(), CellSize());
-    view.Picture = QRect(view.Cell.left() + Pad, view.Cell.top() + Pad, ThumbnailWidth, ThumbnailHeight);
-    view.Label = QRect(view.Cell.left() + Pad, view.Picture.bottom() + 1 + Pad, ThumbnailWidth, LabelHeight);
+    view.Cell = QRect(option.rect.topLeft(), CellSize(FCompact));
+    view.Picture = QRect(view.Cell.left() + Pad, view.Cell.top() + Pad, view.Cell.width() - 2 * Pad,
+                         view.Cell.height() - 3 * Pad - LabelHeight);
+    view.Label = QRect(view.Cell.left() + Pad, view.Picture.bottom() + 1 + Pad, view.Picture.width(), LabelHeight);
     view.Present = index.data(TStageCellModel::PresentRole).toBool();
     view.Current = index.data(TStageCellModel::CurrentRole).toBool();
     view.Unsaved = index.data(TStageCellModel::UnsavedRole).toBool();

@@ -77,14 +77,20 @@ private:
     const TTileSearch* FSearch = nullptr;
 };
 
-// Paints a cell; its size is CellSize.
+// Paints a cell; its size is CellSize. A compact cell shows the thumbnail at
+// half its size (80 x 60), for a window that shows more stages.
 class TStageCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    static QSize CellSize();
+    static QSize CellSize(bool compact = false);
+    void SetCompact(bool compact) { FCompact = compact; }
+    bool Compact() const { return FCompact; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    bool FCompact = false;
 };

@@ -144,9 +144,9 @@ bool TStageSetActions::MoveSelection(int to)
     const int first = selected.front();
     const int count = static_cast<int>(selected.size());
     if (!IsRun(selected)) {
-        ShowFailureMessage(&FWindow, QStringLiteral("Stages"), QStringLiteral("Cannot move the stages."),
-                           QStringLiteral("Only a run of consecutive stages moves as one: copy these, or move them "
-                                          "one run at a time. Nothing was changed."));
+        ShowNotice(&FWindow, QStringLiteral("Stages"), QStringLiteral("Cannot move the stages."),
+                   QStringLiteral("Only a run of consecutive stages moves as one: copy these, or move them "
+                                  "one run at a time. Nothing was changed."));
         return false;
     }
     return Run({QStringLiteral("Cannot move the stages."),
@@ -389,6 +389,6 @@ bool TStageSetActions::Show(const TStageSetOutcome& outcome, const QString& fail
 void TStageSetActions::Fail(const QString& text, const std::string& why) const
 {
     const QString file = FForm ? FileNameText(FForm->Document.StageFile()) : QString::fromLatin1(DefaultStageFileName);
-    ShowFailureMessage(&FWindow, QStringLiteral("Stages"), text,
-                       QStringLiteral("%1: %2. Nothing was changed.").arg(file, QString::fromStdString(why)));
+    ShowNotice(&FWindow, QStringLiteral("Stages"), text,
+               QStringLiteral("%1: %2. Nothing was changed.").arg(file, QString::fromStdString(why)));
 }

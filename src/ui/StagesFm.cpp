@@ -36,32 +36,28 @@
 
 namespace {
 
-constexpr int MaxCells = 5;  // the default size shows at most 5 x 5 stages
-constexpr int Gap = 4;       // between the window and what it keeps clear of
-constexpr int FallbackRows = 3;
+constexpr int MaxCells = 5;          // full-size cells shown at most, across and down
+constexpr int MaxCompactCells = 10;  // compact ones
+constexpr int WantedStages = 20;     // fewer full-size cells than this: compact ones, if they show more
+constexpr int Gap = 4;               // between the window and what it keeps clear of
+constexpr int FallbackColumns = 2;
+constexpr int FallbackRows = 5;
 
-// The function keys and Find act on the editor from this window too.
-bool IsEditorKey(const QKeyEvent& event)
+// The part of the available area beside the main window that holds the most
+// cells, and how many across and down.
+struct TSideFit {
+    QRect Part;
+    int Columns = 0;
+    int Rows = 0;
+    int Cells() const { return Columns * Rows; }
+};
+
+TSideFit BestSide(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell, QSize extra,
+                  int maxCells)
 {
-    const int key = event.key();
-    return (key >= Qt::Key_F3 && key <= Qt::Key_F9) || key == Qt::Key_F11
-           || (key == Qt::Key_F && event.modifiers() == Qt::ControlModifier);
-}
-
-}  // namespace
-
-QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell, QSize chrome,
-                        QMargins decoration)
-{
-    const QSize extra(chrome.width() + decoration.left() + decoration.right(),
-                      chrome.height() + decoration.top() + decoration.bottom());
-    auto cellsIn = [](int length, int cellLength, int extraLength) {
-        return cellLength > 0 ? std::clamp((length - extraLength) / cellLength, 0, MaxCells) : 0;
+    auto cellsIn = [maxCells](int length, int cellLength, int extraLength) {
+        return cellLength > 0 ? std::clamp((length - extraLength) / cellLength, 0, maxCells) : 0;
     };
-    auto frameSize = [&](int columns, int rows) {
-        return QSize(columns * cell.width() + extra.width(), rows * cell.height() + extra.height());
-    };
-
     // The four sides of the main window, in order of preference, each cut
     // clear of `avoid` (the part with room for the most cells is kept).
     const std::array<QRect, 4> sides = {
@@ -70,9 +66,7 @@ QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect&
         QRect(QPoint(available.left(), mainFrame.bottom() + 1 + Gap), available.bottomRight()),
         QRect(available.topLeft(), QPoint(available.right(), mainFrame.top() - 1 - Gap)),
     };
-    QRect best;
-    int bestCells = 0;
-    QSize bestSize;
+    TSideFit best;
     for (const QRect& side : sides) {
         std::array<QRect, 5> parts = {side};
         if (avoid.isValid() && avoid.intersects(side)) {
@@ -84,39 +78,59 @@ QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect&
         for (const QRect& part : parts) {
             if (!part.isValid())
                 continue;
-            const int columns = cellsIn(part.width(), cell.width(), extra.width());
-            const int rows = cellsIn(part.height(), cell.height(), extra.height());
-            if (columns * rows > bestCells) {
-                bestCells = columns * rows;
-                best = part;
-                bestSize = frameSize(columns, rows);
-            }
+            const TSideFit fit{part, cellsIn(part.width(), cell.width(), extra.width()),
+                               cellsIn(part.height(), cell.height(), extra.height())};
+            if (fit.Cells() > best.Cells())
+                best = fit;
         }
     }
+    return best;
+}
+
+}  // namespace
+
+TStagesPlace StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell,
+                               QSize compactCell, QSize chrome, QMargins decoration)
+{
+    const QSize extra(chrome.width() + decoration.left() + decoration.right(),
+                      chrome.height() + decoration.top() + decoration.bottom());
+    const TSideFit full = BestSide(mainFrame, avoid, available, cell, extra, MaxCells);
+    TSideFit compact;
+    if (full.Cells() < WantedStages)
+        compact = BestSide(mainFrame, avoid, available, compactCell, extra, MaxCompactCells);
+    TStagesPlace place;
+    place.Compact = compact.Cells() > full.Cells() || full.Cells() == 0;
+    const TSideFit& best = place.Compact ? compact : full;
+    const QSize shown = place.Compact ? compactCell : cell;
+    auto frameSize = [&](int columns, int rows) {
+        return QSize(columns * shown.width() + extra.width(), rows * shown.height() + extra.height());
+    };
 
     QRect frame;
-    if (bestCells == 0) {
-        // No side holds a cell: one column at the right edge, over the main window.
+    if (best.Cells() == 0) {
+        // No side holds a cell: a few compact ones at the right edge, over the main window.
         const int rows =
-            std::max(1, std::min(FallbackRows, cellsIn(available.height(), cell.height(), extra.height())));
-        const QSize size = frameSize(1, rows).boundedTo(available.size());
+            std::clamp((available.height() - extra.height()) / std::max(shown.height(), 1), 1, FallbackRows);
+        const QSize size = frameSize(FallbackColumns, rows).boundedTo(available.size());
         frame = QRect(QPoint(available.right() + 1 - size.width(), available.top()), size);
     } else {
         // Against the main window's side, lined up with its top or left edge.
-        frame.setSize(bestSize);
-        int x = std::clamp(mainFrame.left(), best.left(), best.right() + 1 - bestSize.width());
-        int y = std::clamp(mainFrame.top(), best.top(), best.bottom() + 1 - bestSize.height());
-        if (best.left() > mainFrame.right())
-            x = best.left();
-        else if (best.right() < mainFrame.left())
-            x = best.right() + 1 - bestSize.width();
-        if (best.top() > mainFrame.bottom())
-            y = best.top();
-        else if (best.bottom() < mainFrame.top())
-            y = best.bottom() + 1 - bestSize.height();
+        const QSize size = frameSize(best.Columns, best.Rows);
+        frame.setSize(size);
+        int x = std::clamp(mainFrame.left(), best.Part.left(), best.Part.right() + 1 - size.width());
+        int y = std::clamp(mainFrame.top(), best.Part.top(), best.Part.bottom() + 1 - size.height());
+        if (best.Part.left() > mainFrame.right())
+            x = best.Part.left();
+        else if (best.Part.right() < mainFrame.left())
+            x = best.Part.right() + 1 - size.width();
+        if (best.Part.top() > mainFrame.bottom())
+            y = best.Part.top();
+        else if (best.Part.bottom() < mainFrame.top())
+            y = best.Part.bottom() + 1 - size.height();
         frame.moveTopLeft(QPoint(x, y));
     }
-    return frame.marginsRemoved(decoration);
+    place.Client = frame.marginsRemoved(decoration);
+    return place;
 }
 
 // A tool window beside the main window with a title and a close button;
@@ -145,7 +159,8 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     lvStages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lvStages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lvStages->setMouseTracking(true);  // the hover fill
-    lvStages->setItemDelegate(new TStageCellDelegate(lvStages));
+    FDelegate = new TStageCellDelegate(lvStages);
+    lvStages->setItemDelegate(FDelegate);
     lvStages->setModel(FCells);
     lvStages->installEventFilter(this);
     connect(lvStages, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -171,7 +186,8 @@ TfmStages::TfmStages(QWidget* parent, TFrameSchedule* schedule)
     stStatus = new QLabel(this);
     stStatus->setObjectName(QStringLiteral("stStatus"));
     stStatus->setContentsMargins(6, 2, 6, 2);
-    // The status never widens the window: a narrow one cuts it short.
+    // The status never widens the window: a narrow one elides its lines, and
+    // the tooltip holds them whole.
     stStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // Beside the status's two lines, small enough for a window one cell wide.
     btOpenFolder = new QToolButton(this);
@@ -255,7 +271,6 @@ void TfmStages::GameFolderChanged()
     FOutcome.clear();
     const QString folder = PathText(document.GameFolder());
     setWindowTitle(QStringLiteral("Stages - %1").arg(folder));
-    stStatus->setToolTip(folder);
     if (isVisible()) {
         ReadFile(false);
     } else {
@@ -365,10 +380,8 @@ void TfmStages::UpdateStatus()
         records += stage.Present;
         withErrors += stage.Present && stage.Errors() > 0;
     }
-    // A file that cannot be read says why, rather than "0 of 100 stages",
-    // on as many lines as the window's width needs.
+    // A file that cannot be read says why, rather than "0 of 100 stages".
     const std::string& failure = FThumbnails->ReadFailure();
-    stStatus->setWordWrap(!failure.empty());
     QString text = failure.empty() ? QStringLiteral("%1 of %2 stages").arg(records).arg(StageCount)
                                    : QString::fromLocal8Bit(failure.c_str());
     if (const QString views = FViews->StatusText(); !views.isEmpty())
@@ -381,11 +394,14 @@ void TfmStages::UpdateStatus()
     if (stale > 0)
         text += QStringLiteral(" \u00b7 drawing %1").arg(stale);
     // The game folder on a line of its own, giving way in its middle when
-    // the window is narrow; the tooltip and the title name it whole.
+    // the window is narrow; the message gives way at its end. The tooltip
+    // holds both whole, as the title holds the folder.
     const QString folder = FForm ? PathText(FForm->Document.GameFolder()) : QString();
     const QFontMetrics metrics = stStatus->fontMetrics();
-    stStatus->setText(text + QLatin1Char('\n')
-                      + metrics.elidedText(folder, Qt::ElideMiddle, stStatus->contentsRect().width()));
+    const int width = stStatus->contentsRect().width();
+    stStatus->setText(metrics.elidedText(text, Qt::ElideRight, width) + QLatin1Char('\n')
+                      + metrics.elidedText(folder, Qt::ElideMiddle, width));
+    stStatus->setToolTip(folder.isEmpty() ? text : text + QLatin1Char('\n') + folder);
 }
 
 void TfmStages::resizeEvent(QResizeEvent* event)
@@ -417,8 +433,12 @@ void TfmStages::PlaceBesideMainWindow()
     const QMargins decoration(client.left() - mainFrame.left(), client.top() - mainFrame.top(),
                               mainFrame.right() - client.right(), mainFrame.bottom() - client.bottom());
     const QRect avoid = FTool && FTool->isVisible() ? FTool->frameGeometry() : QRect();
-    setGeometry(StagesWindowPlace(mainFrame, avoid, screen->availableGeometry(), TStageCellDelegate::CellSize(),
-                                  ChromeSize(), decoration));
+    const TStagesPlace place =
+        StagesWindowPlace(mainFrame, avoid, screen->availableGeometry(), TStageCellDelegate::CellSize(false),
+                          TStageCellDelegate::CellSize(true), ChromeSize(), decoration);
+    FDelegate->SetCompact(place.Compact);
+    lvStages->setGridSize(TStageCellDelegate::CellSize(place.Compact));
+    setGeometry(place.Client);
 }
 
 void TfmStages::showEvent(QShowEvent* event)
@@ -439,14 +459,14 @@ void TfmStages::hideEvent(QHideEvent* event)
 
 void TfmStages::keyPressEvent(QKeyEvent* event)
 {
-    if (!ForwardFunctionKey(event))
+    if (!ForwardEditorKey(event))
         QWidget::keyPressEvent(event);
 }
 
-bool TfmStages::ForwardFunctionKey(QKeyEvent* event)
+bool TfmStages::ForwardEditorKey(QKeyEvent* event)
 {
     std::uint16_t key = 0;
-    if (!FForm || !IsEditorKey(*event) || !QtKeyToVirtualKey(event->key(), key))
+    if (!FForm || !IsEditorKey(event->key(), event->modifiers()) || !QtKeyToVirtualKey(event->key(), key))
         return false;
     RunGuarded([&] { FForm->FormKeyDown(key, ShiftFromQt(event->modifiers())); });
     return true;
@@ -476,7 +496,7 @@ bool TfmStages::eventFilter(QObject* watched, QEvent* event)
                 OpenStage(lvStages->currentIndex().row());
             return true;
         }
-        if (ForwardFunctionKey(key) || StageSetKey(key))
+        if (ForwardEditorKey(key) || StageSetKey(key))
             return true;
     }
     // The list view would take these keys for itself (Ctrl+C copies its

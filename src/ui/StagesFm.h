@@ -24,6 +24,7 @@ class QModelIndex;
 class TBetweenFrames;
 class TFrameSchedule;
 class TMainForm;
+class TStageCellDelegate;
 class TStageCellModel;
 class TStageSetActions;
 class TStageThumbnails;
@@ -38,7 +39,7 @@ public:
     explicit TfmStages(QWidget* parent = nullptr, TFrameSchedule* schedule = nullptr);
     ~TfmStages() override;
 
-    // The editor whose stage file is shown and whose keys F3..F11 act from
+    // The editor whose stage file is shown and whose keys (IsEditorKey) act from
     // here too, and the tool window this window keeps clear of. Set once,
     // before the window is first shown.
     void SetMainForm(TMainForm* form, TfmTool* tool);
@@ -74,7 +75,9 @@ public:
     // What the window adds around its cells: the scroll bar, the status line.
     QSize ChromeSize() const;
 
-    // The first show places the window beside the main window.
+    // The first show places the window beside the main window, with compact
+    // cells where full-size ones would show too few stages; after that it
+    // keeps its place and size while the editor runs.
     void setVisible(bool visible) override;
 
     // What the document told (TDocumentChange); FollowDocument calls it.
@@ -102,8 +105,8 @@ private:
     void ReadFile(bool picturesMayHaveChanged);
     void UpdateStatus();
     void PlaceBesideMainWindow();
-    // F3..F9, F11 and Ctrl+F go to the editor's key handler; true when the key was one.
-    bool ForwardFunctionKey(QKeyEvent* event);
+    // The editor's keys (IsEditorKey) go to its key handler; true when the key was one.
+    bool ForwardEditorKey(QKeyEvent* event);
     // The keys of the stage set actions; true when the key was one.
     bool StageSetKey(QKeyEvent* event);
 
@@ -111,6 +114,7 @@ private:
     TfmTool* FTool = nullptr;
     std::unique_ptr<TStageThumbnails> FThumbnails;
     TStageCellModel* FCells = nullptr;
+    TStageCellDelegate* FDelegate = nullptr;
     TBetweenFrames* FWork = nullptr;
     TFrameSchedule* FSchedule = nullptr;
     TStageSetActions* FActions = nullptr;
@@ -121,13 +125,19 @@ private:
 
 // Where the window goes at its first show: beside the main window (frame
 // `mainFrame`), within `available` (the screen's free area), clear of
-// `avoid` (the tool window's frame) where it can be. `cell` is a grid cell,
-// `chrome` what the window adds around its cells (scroll bar, status line)
-// and `decoration` what the window system adds around a window (title bar,
+// `avoid` (the tool window's frame) where it can be. `cell` and
+// `compactCell` are the grid's cells, full-size and compact, `chrome` what
+// the window adds around its cells (scroll bar, status line) and
+// `decoration` what the window system adds around a window (title bar,
 // borders, as around the main window). The side with room for the most
-// cells wins, up to 5 x 5 cells; the result never overlaps the main window
-// when a side holds one cell. On a screen too small for that it is one
-// column wide at the available area's right edge. The rectangle returned is
-// the client area (what setGeometry takes).
-QRect StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell, QSize chrome,
-                        QMargins decoration);
+// cells wins, up to 5 x 5 full-size cells; where that would be fewer than
+// 20, compact cells (up to 10 x 10) when they show more. The result never
+// overlaps the main window when a side holds one cell; on a screen too small
+// for that it is two columns of compact cells at the available area's right
+// edge. Client is the client area (what setGeometry takes).
+struct TStagesPlace {
+    QRect Client;
+    bool Compact = false;
+};
+TStagesPlace StagesWindowPlace(const QRect& mainFrame, const QRect& avoid, const QRect& available, QSize cell,
+                               QSize compactCell, QSize chrome, QMargins decoration);

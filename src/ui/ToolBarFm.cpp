@@ -1,6 +1,7 @@
 #include "ui/ToolBarFm.h"
 
 #include "editor/Main.h"
+#include "stage/Palette.h"
 #include "storage/SafeWrite.h"
 #include "storage/TextMap.h"
 #include "storage/TextMapFile.h"
@@ -128,12 +129,15 @@ void TfmTool::MakeToolButtons()
     PlaceRow(tbUndo, tbRedo);
 }
 
-// The twenty brushes, in their rows.
+// The twenty brushes, in their rows, each hinted with its name ("Brick").
 void TfmTool::MakePaletteButtons()
 {
     auto* palette = new QButtonGroup(this);
-    for (int index = 0; index < 20; ++index) {
-        QToolButton* button = MakeButton(index, QString(), QString(), true);
+    for (int index = 0; index < PaletteButtonCount; ++index) {
+        const std::string_view brush = BrushNames[static_cast<std::size_t>(index)];
+        QString name = QString::fromLatin1(brush.data(), static_cast<qsizetype>(brush.size()));
+        name[0] = name[0].toUpper();
+        QToolButton* button = MakeButton(index, QString(), name, true);
         button->setObjectName(QStringLiteral("Palette%1").arg(index));
         PaletteButtons[static_cast<std::size_t>(index)] = button;
         palette->addButton(button);
@@ -267,7 +271,7 @@ void TfmTool::FocusMainWindow()
 void TfmTool::ToolModeClick(QToolButton* sender)
 {
     if (sender && FForm)
-        FForm->ToolMode = static_cast<TToolMode>(sender->property("Tag").toInt());
+        FForm->SetToolMode(static_cast<TToolMode>(sender->property("Tag").toInt()));
     FocusMainWindow();
 }
 

@@ -31,7 +31,11 @@ TEST_F(KeysTest, UndoAndRedoNeedExactlyCtrlOrCtrlShift)
     F.Key(VK::Z, ssCtrl);
     EXPECT_EQ(F.FG(0, 0), -1);
     F.Key(VK::Z, ssCtrl | ssShift | ssAlt);
+    F.Key(VK::Y, ssCtrl | ssShift);
     EXPECT_EQ(F.FG(0, 0), -1);
+    F.Key(VK::Y, ssCtrl);
+    EXPECT_EQ(F.FG(0, 0), 12);
+    F.Key(VK::Z, ssCtrl);
     F.Key(VK::Z, ssCtrl | ssShift);
     EXPECT_EQ(F.FG(0, 0), 12);
     F.Key(VK::Z, ssCtrl | ssShift);  // nothing to redo
@@ -71,8 +75,26 @@ TEST_F(KeysTest, FunctionKeysWorkWithAnyToolAndModifier)
             const bool mode = F.Form.TimeMode60;
             F.Key(VK::F9, shift);
             EXPECT_NE(F.Form.TimeMode60, mode);
+
+            const bool readout = F.Form.ShowReadout;
+            F.Key(VK::F2, shift);
+            EXPECT_NE(F.Form.ShowReadout, readout);
+            EXPECT_EQ(F.Host.ReadoutShown, !readout);
         }
     EXPECT_EQ(Snapshots(), 0);
+}
+
+TEST_F(KeysTest, ZoomKeysNeedCtrlWithoutAlt)
+{
+    F.Form.ToolMode = TToolMode::Box;
+    for (const std::uint16_t key : {VK::OemPlus, VK::Add, VK::OemMinus, VK::Subtract, VK::Digit0}) {
+        F.Key(key, ssCtrl | ssShift);  // Shift may be needed to type the plus
+        F.Key(key);
+        F.Key(key, ssCtrl | ssAlt);
+    }
+    const std::vector<TZoomStep> asked = {TZoomStep::In, TZoomStep::In, TZoomStep::Out, TZoomStep::Out,
+                                          TZoomStep::Reset};
+    EXPECT_EQ(F.Host.Zooms, asked);
 }
 
 TEST_F(KeysTest, DirectionKeysMoveTheSelection)

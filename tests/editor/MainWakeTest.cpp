@@ -95,6 +95,7 @@ TEST(FrameWake, InputAndTheStatusLinesWakeAtEveryRefresh)
     } reasons[] = {
         {"the mouse pressed", [](auto& e) { e.Press(40, 40); }, false},
         {"the pointer moving", [](auto& e) { e.Form.DXDrawMouseMove(0, 40, 40); }, true},
+        {"the pointer leaving", [](auto& e) { e.Form.DXDrawMouseLeave(); }, true},
         {"a key", [](auto& e) { e.Key(VK::Left); }, true},
         {"the status lines", [](auto& e) { e.Form.ShowStatus = true; }, false},
         {"the 60 FPS time mode", [](auto& e) { e.Form.SetTimeMode60(true); }, false},

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -90,31 +92,95 @@ TEST_F(ToolsTest, PressesThatDoNotPaint)
     EXPECT_EQ(F.Form.History.Count(), 0);
 }
 
-TEST_F(ToolsTest, PencilDraggedPastTheEdgesRoundsTowardZero)
+// A stroke paints every cell on the line between two pointer events, each
+// with the variant counted from the press cell; past the edges cells round
+// toward zero and only the layers' cells take a write.
+TEST_F(ToolsTest, StrokesPaintEveryCellBetweenPointerEvents)
 {
-    Use(TToolMode::Pencil, 3);  // FG 8..11
-    F.Press(F.Px(0), F.Px(0));
-    struct Case {
-        int X, Y;
-        int LayerX, LayerY;  // the cell written, or -1 for none
+    struct Cell {
+        int Column, Row, Code;  // field cell; -1 is the border ring
     };
+    struct Case {
+        const char* Path;
+        TToolMode Tool;
+        int Tile;
+        std::vector<TPoint> Points;  // the pointer hovers at the first, presses, moves on, releases at the last
+        std::vector<Cell> Painted;
+        int Written;  // cells of both layers written in all
+    };
+    const int p2 = F.Px(2), p4 = F.Px(4), p6 = F.Px(6);
+    // clang-format off
     const Case cases[] = {
-        {-1, 8, 1, 1},    {-15, 8, 1, 1},   {-16, 8, 0, 1},       {-31, 40, 0, 3},
-        {-32, 8, -1, -1}, {640, 8, 41, 1},  {655, 8, 41, 1},      {656, 8, -1, -1},
-        {8, 480, 1, 31},  {8, 496, -1, -1}, {INT_MIN, 8, -1, -1}, {INT_MAX, INT_MAX, -1, -1},
+        {"one event", TToolMode::Pencil, 1, {{F.Px(5), F.Px(5)}}, {{5, 5, 0}}, 1},
+        {"fast diagonal", TToolMode::Pencil, 1, {{p2, p2}, {p6, p4}},
+         {{2, 2, 0}, {3, 3, 2}, {4, 3, 3}, {5, 4, 1}, {6, 4, 2}}, 5},
+        {"two events across the field", TToolMode::Pencil, 1, {{p2, F.Px(10)}, {F.Px(30), F.Px(10)}},
+         {{16, 10, 2}, {30, 10, 0}}, 29},
+        {"across the left edge", TToolMode::Pencil, 1, {{F.Px(1), 8}, {-20, 8}}, {{0, 0, 1}, {-1, 0, 2}}, 3},
+        {"back from far off", TToolMode::Pencil, 1, {{8, 8}, {INT_MIN, 8}, {F.Px(3), 8}}, {{-1, 0, 1}, {3, 0, 3}}, 5},
+        {"to the far corner", TToolMode::Pencil, 1, {{8, 8}, {INT_MAX, INT_MAX}}, {{29, 29, 2}, {30, 30, 0}}, 31},
+        {"box", TToolMode::Box, 10, {{40, 40}, {104, 40}}, {{2, 2, 36}, {7, 3, 36}, {8, 2, -1}}, 12},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        F.ApplyEmpty();
+        Use(c.Tool, c.Tile);
+        F.Form.DXDrawMouseMove(0, c.Points.front().X, c.Points.front().Y);
+        F.Press(c.Points.front().X, c.Points.front().Y);
+        for (const TPoint& at : c.Points)
+            F.Move(at.X, at.Y);
+        F.Release(c.Points.back().X, c.Points.back().Y);
+        TBackgroundSprite* layer = c.Tile >= 3 ? F.Form.FGLayer : F.Form.BGLayer;
+        for (const Cell& cell : c.Painted)
+            EXPECT_EQ(layer->Cell(cell.Column + 1, cell.Row + 1), cell.Code) << c.Path << " " << cell.Column;
+        int written = 0;
+        for (const TBackgroundSprite* l : {F.Form.BGLayer, F.Form.FGLayer})
+            for (int y = 0; y < l->Rows(); ++y)
+                for (int x = 0; x < l->Columns(); ++x)
+                    written += l->Cell(x, y) != EmptyCode && l->Cell(x, y) != BorderCode;
+        EXPECT_EQ(written, c.Written) << c.Path;
+        EXPECT_EQ(F.Form.History.Count(), 1) << c.Path;  // one step for the stroke
+        F.Form.ClearHistory();
+    }
+}
+
+// Shift+click continues from the last cell the tool painted in this stage;
+// without such a cell it is a plain click.
+TEST_F(ToolsTest, ShiftClickDrawsALineFromTheLastCellPainted)
+{
+    const struct {
+        const char* Between;
+        std::function<void()> Do;
+        bool Line;
+    } cases[] = {
+        {"nothing", [] {}, true},
+        {"a change of brush", [&] { F.Form.CurTile = 2; }, true},
+        {"an undo", [&] { F.Form.Undo(); }, false},
+        {"a load", [&] { F.ApplyEmpty(); }, false},
+        {"a change of tool",
+         [&] {
+             F.Form.SetToolMode(TToolMode::Select);
+             F.Form.SetToolMode(TToolMode::Pencil);
+         },
+         false},
     };
     for (const auto& c : cases) {
-        F.Form.ClearLayers();
-        F.Move(c.X, c.Y);
-        int written = 0;
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 42; ++x)
-                if (F.Form.FGLayer->Cell(x, y) != -1) {
-                    ++written;
-                    EXPECT_EQ(x, c.LayerX) << c.X << "," << c.Y;
-                    EXPECT_EQ(y, c.LayerY) << c.X << "," << c.Y;
-                }
-        EXPECT_EQ(written, c.LayerX < 0 ? 0 : 1) << c.X << "," << c.Y;
+        F.ApplyEmpty();
+        F.Form.ClearHistory();
+        Use(TToolMode::Pencil, 1);
+        F.Press(F.Px(2), F.Px(2));
+        F.Release(F.Px(2), F.Px(2));
+        c.Do();
+        F.Form.DXDrawMouseDown(TMouseButton::mbLeft, ssShift, F.Px(6), F.Px(2));
+        F.Release(F.Px(6), F.Px(2));
+        EXPECT_EQ(F.BG(6, 2) >= 0, true) << c.Between;
+        EXPECT_EQ(F.BG(4, 2) >= 0, c.Line) << c.Between;
+        if (c.Line) {
+            EXPECT_EQ(F.BG(3, 2) % 4, 3) << c.Between;  // variants counted from the clicked cell
+            F.Form.Undo();                              // the line is one step
+            EXPECT_EQ(F.BG(4, 2), -1) << c.Between;
+            EXPECT_EQ(F.BG(2, 2) >= 0, true) << c.Between;
+        }
     }
 }
 
@@ -127,20 +193,22 @@ TEST_F(ToolsTest, BoxPaintsTwoByTwoAndStaysInsideTheField)
     EXPECT_EQ(F.FG(6, 2), 36);  // A = 96, B = 32
     EXPECT_EQ(F.FG(7, 3), 36);
     EXPECT_EQ(F.FG(8, 2), -1);
-    for (const auto& [x, y] : {std::pair{639, 479}, std::pair{5000, -5000}, std::pair{INT_MIN, INT_MAX}}) {
+    const struct {
+        int X, Y;
+        int Column, Row;  // the last block's top-left cell
+    } ends[] = {{639, 479, 38, 28}, {5000, -5000, 38, 0}, {INT_MIN, INT_MAX, 0, 28}};
+    for (const auto& end : ends) {
         F.Form.ClearLayers();
         F.Move(0, 0);
         F.Press(0, 0);
-        F.Move(x, y);
-        F.Release(x, y);
-        int written = 0;
+        F.Move(end.X, end.Y);
+        F.Release(end.X, end.Y);
         for (int r = 0; r < 32; ++r)
             for (int c = 0; c < 42; ++c)
-                if (F.Form.FGLayer->Cell(c, r) != -1) {
-                    ++written;
-                    EXPECT_TRUE(c >= 1 && c <= 40 && r >= 1 && r <= 30) << c << "," << r;
-                }
-        EXPECT_EQ(written, 8) << x << "," << y;  // the block at the press and at the end
+                EXPECT_TRUE(F.Form.FGLayer->Cell(c, r) == -1 || (c >= 1 && c <= 40 && r >= 1 && r <= 30))
+                    << c << "," << r;
+        EXPECT_EQ(F.FG(end.Column, end.Row), 36) << end.X;
+        EXPECT_EQ(F.FG(end.Column + 1, end.Row + 1), 36) << end.X;
     }
     F.Move(639, 479);
     EXPECT_EQ(F.Form.MousePos, (TPoint{615, 455}));

@@ -7,6 +7,7 @@
 #include "editor/WindowlessEditor.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 class TFakeHost : public TWindowlessHost {
@@ -14,6 +15,12 @@ public:
     bool StagesWindowShown = false;
     bool StagesWindowVisible() const override { return StagesWindowShown; }
     void SetStagesWindowVisible(bool visible) override { StagesWindowShown = visible; }
+    bool ReadoutShown = false;
+    std::string Readout;
+    std::vector<TZoomStep> Zooms;  // every step asked for
+    void SetReadoutVisible(bool visible) override { ReadoutShown = visible; }
+    void SetReadoutText(std::string_view text) override { Readout = text; }
+    void ZoomDisplay(TZoomStep step) override { Zooms.push_back(step); }
 };
 
 struct TEditorFixture {

@@ -195,7 +195,10 @@ private slots:
         QCOMPARE(tool->edStageNum->text(), QStringLiteral("0"));
         QCOMPARE(window->size(), QSize(640, 480));
         QCOMPARE(tool->tbUndo->toolTip(), QStringLiteral("Undo last action (Ctrl+Z)"));
+        QCOMPARE(tool->tbRedo->toolTip(), QStringLiteral("Redo next action (Ctrl+Shift+Z)"));
         QCOMPARE(tool->btLoadFile->toolTip(), QStringLiteral("Load this stage form text file"));
+        QCOMPARE(tool->PaletteButtons[0]->toolTip(), QStringLiteral("Eraser"));
+        QCOMPARE(tool->PaletteButtons[14]->toolTip(), QStringLiteral("Steel"));
     }
 
     void toolWindowIsATopMostColumnOf47By520()

@@ -162,7 +162,7 @@ private slots:
             {"paint; select 1; answer ClearQuestion Clear; answer ReplacesUnsavedQuestion Discard; key Del", "A.CD", 1,
              "ClearQuestion ReplacesUnsavedQuestion"},
             // Undo refuses to overwrite what another program wrote since.
-            {"select 1; move 3; put 2 X; answer FailureMessage Escape; key Ctrl+Z", "ACXB", 3, "FailureMessage"},
+            {"select 1; move 3; put 2 X; answer Notice OK; key Ctrl+Z", "ACXB", 3, "Notice"},
         };
         for (const auto& c : cases) {
             TQuestionAnswers answers;

@@ -10,6 +10,8 @@
 #include "support/EditorWindowTest.h"
 #include "support/StageFileKit.h"
 #include "ui/BetweenFrames.h"
+#include "ui/DisplayWidget.h"
+#include "ui/KeyMap.h"
 #include "ui/MainWindow.h"
 #include "ui/StageCells.h"
 #include "ui/StageThumbnails.h"
@@ -147,6 +149,13 @@ private slots:
         QVERIFY(stages->isVisible());
         QTest::keyClick(stages->lvStages, Qt::Key_F4);
         QVERIFY(!stages->isVisible());
+        // The other keys of the main window act from here too; the window's own stay its own.
+        QTest::keyClick(stages->lvStages, Qt::Key_F2);
+        QVERIFY(form().ShowReadout);
+        QTest::keyClick(stages->lvStages, Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(window->Display()->Zoom(), 2);
+        QVERIFY(!IsEditorKey(Qt::Key_Y, Qt::ControlModifier));
+        QVERIFY(!IsEditorKey(Qt::Key_0, Qt::ControlModifier | Qt::AltModifier));
     }
 
     void everyStageHasACellWithItsNumberAndCaption()
@@ -400,7 +409,7 @@ private slots:
     void aWindowSizedForColumnsShowsThemSideBySide()
     {
         showStages();
-        const QSize cellSize = TStageCellDelegate::CellSize();
+        const QSize cellSize = stages->lvStages->gridSize();
         for (const int columns : {1, 2, 3}) {
             stages->resize(columns * cellSize.width() + stages->ChromeSize().width(), stages->height());
             Drain();
@@ -411,9 +420,29 @@ private slots:
         }
     }
 
+    // A message wider than the window is cut at its end, never lost: the
+    // tooltip holds it whole.
+    void theStatusLineElidesAndTheTooltipHoldsItWhole()
+    {
+        showStages();
+        stages->resize(2 * stages->lvStages->gridSize().width() + stages->ChromeSize().width(), stages->height());
+        Drain();
+        const QString outcome = QStringLiteral("Moved 03 to 00, and 04 to 01, and 05 to 02, and more besides");
+        stages->ShowOutcome(outcome);
+        const QString firstLine = stages->stStatus->text().section(QLatin1Char('\n'), 0, 0);
+        QVERIFY(firstLine.endsWith(QChar(0x2026)));
+        QVERIFY(stages->stStatus->fontMetrics().horizontalAdvance(firstLine)
+                <= stages->stStatus->contentsRect().width());
+        QVERIFY(stages->stStatus->toolTip().startsWith(outcome + QStringLiteral(" \u00b7 ")));
+    }
+
+    // Beside the main window, clear of it and of the tool window, showing
+    // twenty stages or more where the screen has room, in compact cells when
+    // full-size ones would show fewer.
     void theDefaultPlaceIsBesideTheMainWindow()
     {
         const QSize cell(168, 150);
+        const QSize compactCell(88, 90);
         const QSize chrome(16, 20);
         const QMargins none;
         const QMargins titled(2, 24, 2, 2);
@@ -422,29 +451,39 @@ private slots:
             QRect Screen;
             QRect Main;
             QMargins Decoration;
-            int Columns;  // expected, at least
+            int Stages;  // shown at least
+            bool Compact;
         } cases[] = {
-            {QRect(0, 0, 1024, 768), QRect(192, 144, 640, 480), none, 1},
-            {QRect(0, 0, 1920, 1080), QRect(638, 276, 644, 506), titled, 3},
-            {QRect(0, 0, 1366, 768), QRect(361, 130, 644, 506), titled, 2},
-            {QRect(0, 0, 1920, 1080), QRect(1270, 100, 644, 506), titled, 3},   // at the right edge: goes left
-            {QRect(1920, 0, 1280, 1024), QRect(2240, 0, 644, 506), titled, 2},  // a second screen, main at its top
+            {QRect(0, 0, 1024, 768), QRect(192, 144, 640, 480), none, 10, true},
+            {QRect(0, 0, 1280, 1024), QRect(318, 259, 644, 506), titled, 20, true},  // not one column of five
+            {QRect(0, 0, 1920, 1080), QRect(638, 276, 644, 506), titled, 20, true},
+            {QRect(0, 0, 1366, 768), QRect(361, 130, 644, 506), titled, 20, true},
+            {QRect(0, 0, 1920, 1080), QRect(1270, 100, 644, 506), titled, 20, false},  // at the right edge: goes left
+            {QRect(1920, 0, 1280, 1024), QRect(2240, 0, 644, 506), titled, 20,
+             true},  // a second screen, main at its top
+            {QRect(0, 0, 3840, 2160), QRect(1598, 817, 644, 506), titled, 25, false},
         };
         for (const auto& c : cases) {
             const QRect avoid = toolFrame.translated(c.Screen.topLeft());
-            const QRect client = StagesWindowPlace(c.Main, avoid, c.Screen, cell, chrome, c.Decoration);
-            const QRect frame = client.marginsAdded(c.Decoration);
-            QVERIFY2(c.Screen.contains(frame), qPrintable(QStringLiteral("%1,%2").arg(frame.x()).arg(frame.y())));
-            QVERIFY(!frame.intersects(c.Main));
-            QVERIFY(!frame.intersects(avoid));
-            QVERIFY((client.width() - chrome.width()) / cell.width() >= c.Columns);
-            QVERIFY(client.height() - chrome.height() >= cell.height());
+            const TStagesPlace place =
+                StagesWindowPlace(c.Main, avoid, c.Screen, cell, compactCell, chrome, c.Decoration);
+            const QRect frame = place.Client.marginsAdded(c.Decoration);
+            const QSize shown = place.Compact ? compactCell : cell;
+            const int count = (place.Client.width() - chrome.width()) / shown.width()
+                              * ((place.Client.height() - chrome.height()) / shown.height());
+            const QString where = QStringLiteral("%1 on %2x%3").arg(count).arg(c.Screen.width()).arg(c.Screen.height());
+            QVERIFY2(c.Screen.contains(frame), qPrintable(where));
+            QVERIFY2(!frame.intersects(c.Main), qPrintable(where));
+            QVERIFY2(!frame.intersects(avoid), qPrintable(where));
+            QVERIFY2(count >= c.Stages, qPrintable(where));
+            QCOMPARE(place.Compact, c.Compact);
         }
         // Too small a screen for a cell beside it: on the screen all the same.
         const QRect small(0, 0, 800, 600);
-        const QRect frame = StagesWindowPlace(QRect(80, 60, 640, 480), toolFrame, small, cell, chrome, none);
-        QVERIFY(small.contains(frame));
-        QVERIFY(frame.width() >= cell.width());
+        const TStagesPlace place =
+            StagesWindowPlace(QRect(80, 60, 640, 480), toolFrame, small, cell, compactCell, chrome, none);
+        QVERIFY(small.contains(place.Client));
+        QVERIFY(place.Client.width() >= 2 * compactCell.width());
     }
 };
 
