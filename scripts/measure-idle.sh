@@ -36,7 +36,9 @@ if [ -z "$number" ]; then
   number=70
   while [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
 fi
-Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: the server would reset when the last editor of a run goes, and
+# the next run could find it gone.
+Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xserver=$!
 editor=
 cleanup() {

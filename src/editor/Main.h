@@ -340,6 +340,13 @@ private:
     // The steps of a frame, in the order DXTimerTimer draws them into the
     // back buffer (the sprite engine draws between background and overlay).
     void DrawBackground(TDirectDrawSurface& surface);
+    // The runs of cells in a row whose BG tile leaves a pixel uncovered
+    // (an empty cell, a tile with clear pixels), in display pixels; their
+    // number, or -1 when there are more than fit or the layer cannot say.
+    using TUncovered = std::array<TRect, 64>;
+    int UncoveredRuns(TUncovered& runs) const;
+    // The background in `area` of the display.
+    void DrawBackgroundIn(TDirectDrawSurface& surface, const TRect& area);
     void DrawOverlay(TDirectDrawSurface& surface);
     // Overlays of our own, over the specified ones: the cursor outline, the
     // compare outline, the find outline.

@@ -81,31 +81,77 @@ void TMainForm::DXTimerTimer(int lagCount)
     FKeyPressed = false;
 }
 
+int TMainForm::UncoveredRuns(TUncovered& runs) const
+{
+    const TPictureCollectionItem* tiles = BGLayer->TileImage;
+    if (!BGLayer->Visible || !tiles || tiles->PatternRect(0).Width() != CellPixels
+        || tiles->PatternRect(0).Height() != CellPixels)
+        return -1;
+    // Field cell (x, y) is layer cell (x + 1, y + 1), drawn at display pixel (16 x, 16 y).
+    int count = 0;
+    for (int y = 0; y < FieldRows; ++y)
+        for (int x = 0; x < FieldColumns; ++x) {
+            if (tiles->PatternOpaque(BGLayer->DrawnCell(x + 1, y + 1)))
+                continue;
+            const int from = x;
+            while (x + 1 < FieldColumns && !tiles->PatternOpaque(BGLayer->DrawnCell(x + 2, y + 1)))
+                ++x;
+            if (count == static_cast<int>(runs.size()))
+                return -1;
+            runs[static_cast<std::size_t>(count++)] =
+                TRect{from * CellPixels, y * CellPixels, (x + 1) * CellPixels, (y + 1) * CellPixels};
+        }
+    return count;
+}
+
 // The picture, tiled as the stage says, or the background colour; the colour
-// also fills what an untiled picture leaves uncovered.
+// also fills what an untiled picture leaves uncovered. Most stages lay ground
+// in every cell, or in all but a few: what the BG tiles cover never shows,
+// so only the runs of cells they leave uncovered are drawn (the frame's
+// pixels are the same), or the whole display where those are many.
 void TMainForm::DrawBackground(TDirectDrawSurface& surface)
 {
+    TUncovered runs;
+    const int count = UncoveredRuns(runs);
+    if (count < 0)
+        DrawBackgroundIn(surface, TRect{0, 0, DisplayWidth, DisplayHeight});
+    for (int i = 0; i < count; ++i)
+        DrawBackgroundIn(surface, runs[static_cast<std::size_t>(i)]);
+}
+
+void TMainForm::DrawBackgroundIn(TDirectDrawSurface& surface, const TRect& area)
+{
+    const std::uint32_t colour = surface.ColorToPixel(BG_Color);
+    const auto fill = [&](const TRect& rect) {
+        if (const TRect part = IntersectRect(rect, area); !part.IsEmpty())
+            surface.FillRect(part, colour);
+    };
     const bool picture = PictureLoaded && BackPicture && BackPicture->Width() > 0 && BackPicture->Height() > 0;
-    if (picture) {
-        const int w = BackPicture->Width(), h = BackPicture->Height();
-        int nx = 0, ny = 0;
-        if (BG_H_Tile) {
-            nx = (DisplayWidth - 1) / w;
-        } else if (w < DisplayWidth) {
-            const int bottom = BG_V_Tile || h > DisplayHeight ? DisplayHeight : h;
-            surface.FillRect(TRect{w, 0, DisplayWidth, bottom}, surface.ColorToPixel(BG_Color));
-        }
-        if (BG_V_Tile)
-            ny = (DisplayHeight - 1) / h;
-        else if (h < DisplayHeight)
-            surface.FillRect(TRect{0, h, DisplayWidth, DisplayHeight}, surface.ColorToPixel(BG_Color));
-        const TRect whole = BackPicture->ClientRect();
-        for (int j = 0; j <= ny; ++j)
-            for (int i = 0; i <= nx; ++i)
-                surface.Draw(i * w, j * h, whole, BackPicture.get(), false);
-    } else {
-        surface.Fill(surface.ColorToPixel(BG_Color));
+    if (!picture) {
+        fill(area);
+        return;
     }
+    const int w = BackPicture->Width(), h = BackPicture->Height();
+    int nx = 0, ny = 0;
+    if (BG_H_Tile) {
+        nx = (DisplayWidth - 1) / w;
+    } else if (w < DisplayWidth) {
+        const int bottom = BG_V_Tile || h > DisplayHeight ? DisplayHeight : h;
+        fill(TRect{w, 0, DisplayWidth, bottom});
+    }
+    if (BG_V_Tile)
+        ny = (DisplayHeight - 1) / h;
+    else if (h < DisplayHeight)
+        fill(TRect{0, h, DisplayWidth, DisplayHeight});
+    for (int j = 0; j <= ny; ++j)
+        for (int i = 0; i <= nx; ++i) {
+            const TRect copy{i * w, j * h, i * w + w, j * h + h};
+            if (const TRect part = IntersectRect(copy, area); !part.IsEmpty())
+                surface.Draw(
+                    part.Left, part.Top,
+                    TRect{part.Left - copy.Left, part.Top - copy.Top, part.Right - copy.Left, part.Bottom - copy.Top},
+                    BackPicture.get(), false);
+        }
 }
 
 // The grid, the selection, the box tool's cursor and the rectangle being

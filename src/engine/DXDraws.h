@@ -359,6 +359,11 @@ public:
 
     // The pattern on dest at (x, y); nothing when not initialised or out of range.
     void Draw(TDirectDrawSurface* dest, int x, int y, int patternIndex);
+    // True when pattern `index` holds no pixel of its surface's key colour
+    // (or the item is not transparent): drawn, it covers all it is drawn
+    // over. False when not initialised or out of range. Looked at once for
+    // each pattern surface made.
+    bool PatternOpaque(int index) const;
     void Initialize();
     void Finalize();
     void Restore();
@@ -375,6 +380,7 @@ private:
     bool FInitialized = false;
     std::vector<TPictureCollectionItemPattern> FPatterns;
     std::vector<std::unique_ptr<TDirectDrawSurface>> FSurfaces;
+    mutable std::vector<std::int8_t> FOpaque;  // per pattern: -1 not looked at yet, else 0 or 1
 };
 
 // The image list's items in index order, with a name index of 256 buckets.

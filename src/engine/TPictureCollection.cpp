@@ -236,6 +236,25 @@ void TPictureCollectionItem::Draw(TDirectDrawSurface* dest, int x, int y, int pa
     dest->Draw(x, y, pattern.Rect, pattern.Surface, Transparent);
 }
 
+bool TPictureCollectionItem::PatternOpaque(int index) const
+{
+    if (!FInitialized || index < 0 || index >= static_cast<int>(FPatterns.size()))
+        return false;
+    if (!Transparent)
+        return true;
+    FOpaque.resize(FPatterns.size(), -1);
+    std::int8_t& opaque = FOpaque[static_cast<std::size_t>(index)];
+    if (opaque < 0) {
+        const TPictureCollectionItemPattern& pattern = FPatterns[static_cast<std::size_t>(index)];
+        const std::uint32_t key = pattern.Surface->ColorToPixel(TransparentColor);
+        opaque = 1;
+        for (int y = pattern.Rect.Top; y < pattern.Rect.Bottom && opaque; ++y)
+            for (int x = pattern.Rect.Left; x < pattern.Rect.Right && opaque; ++x)
+                opaque = pattern.Surface->Pixel(x, y) != key;
+    }
+    return opaque != 0;
+}
+
 void TPictureCollectionItem::Initialize()
 {
     Finalize();
@@ -254,6 +273,7 @@ void TPictureCollectionItem::ClearSurfaces()
 {
     FPatterns.clear();
     FSurfaces.clear();
+    FOpaque.clear();
 }
 
 TDirectDrawSurface* TPictureCollectionItem::MakeSurface(const TRect& rect)

@@ -111,17 +111,25 @@ TEST_F(FrameTest, PictureTilingRules)
         // 800 x 600 once, clipped, no colour anywhere.
         {800, 600, false, false, 635, 475, false},
     };
-    for (const auto& c : cases) {
-        E.Form.BG_H_Tile = c.H;
-        E.Form.BG_V_Tile = c.V;
-        UsePicture(c.Width, c.Height, c.Width == 100 ? "small.bmp" : "large.bmp");
-        ASSERT_TRUE(E.Form.PictureLoaded);
-        Frame();
-        const int px = c.X % c.Width, py = c.Y % c.Height;
-        const std::uint32_t picture = Pixel((px / 10 + py / 10) % 2 ? ColourB : ColourA);
-        EXPECT_EQ(At(c.X, c.Y), c.Colour ? Colour(Sky) : picture)
-            << c.Width << " H" << +c.H << " V" << +c.V << " at " << c.X << "," << c.Y;
-    }
+    // Each case on an empty field, and on ground in every cell but the one
+    // looked at and its right neighbour (the background shows only there).
+    for (const bool ground : {false, true})
+        for (const auto& c : cases) {
+            E.Form.ClearLayers();
+            for (int row = 0; row < FieldRows && ground; ++row)
+                for (int column = 0; column < FieldColumns; ++column)
+                    if (row != c.Y / 16 || (column != c.X / 16 && column != c.X / 16 + 1))
+                        E.SetBG(column, row, 0);
+            E.Form.BG_H_Tile = c.H;
+            E.Form.BG_V_Tile = c.V;
+            UsePicture(c.Width, c.Height, c.Width == 100 ? "small.bmp" : "large.bmp");
+            ASSERT_TRUE(E.Form.PictureLoaded);
+            Frame();
+            const int px = c.X % c.Width, py = c.Y % c.Height;
+            const std::uint32_t picture = Pixel((px / 10 + py / 10) % 2 ? ColourB : ColourA);
+            EXPECT_EQ(At(c.X, c.Y), c.Colour ? Colour(Sky) : picture)
+                << c.Width << " H" << +c.H << " V" << +c.V << " at " << c.X << "," << c.Y << " ground " << ground;
+        }
 }
 
 TEST_F(FrameTest, LayersShadowsAndTheFlagInDepthOrder)
