@@ -213,6 +213,18 @@ void BM_NextVisibleChange(benchmark::State& state)
 }
 BENCHMARK(BM_NextVisibleChange)->Unit(benchmark::kNanosecond);
 
+// The first frame after an hour of sleep (a still stage left alone, or the
+// window minimised): the hour's 225,000 ticks caught up, then one frame.
+void BM_FrameAfterAnHour(benchmark::State& state)
+{
+    TBusyEditor editor;
+    TMainForm& form = *editor.Form;
+    form.ShowStatus = false;
+    for (auto _ : state)
+        form.DXTimerTimer(3'600'000);
+}
+BENCHMARK(BM_FrameAfterAnHour)->Unit(benchmark::kMillisecond);
+
 void BM_FrameFloor(benchmark::State& state)
 {
     std::size_t tileBytes;

@@ -48,6 +48,11 @@ public:
     virtual void SetReadoutVisible(bool /*visible*/) {}
     virtual void SetReadoutText(std::string_view /*text*/) {}
 
+    // False while nobody can see the display (its window minimised, or not
+    // on the screen): frames are then not drawn. A host without a window
+    // counts as seen, so its frames are drawn as ever.
+    virtual bool DisplaySeen() const { return true; }
+
     // The display's zoom is the window's; the keys only ask for a step.
     virtual void ZoomDisplay(TZoomStep /*step*/) {}
 

@@ -25,6 +25,7 @@ constexpr TColor CursorOutlineDark = RGBColor(0, 0, 0);
 constexpr TColor CompareOutlineColor = RGBColor(255, 0, 255);
 constexpr TColor FindOutlineColor = RGBColor(0, 255, 255);
 constexpr int OutlineWidth = 2;
+constexpr std::uint32_t UnseenWakeMilliseconds = 60'000;
 constexpr int CellPixels = 16;
 
 // A frame `width` pixels wide just inside `rect`.
@@ -60,6 +61,16 @@ void TMainForm::DXTimerTimer(int lagCount)
     LagTime += TimeMode60 ? lagCount * 16 : lagCount;
     while (LagTime > 0)
         RunTick();
+    // Unseen, no frame is drawn, and the timer wakes only for a message (the
+    // window shown again, whose frame is then drawn at once) or once a minute,
+    // so that the ticks to catch up on stay few.
+    if (!Host.DisplaySeen()) {
+        if (DXTimer)
+            DXTimer->SleepFor(UnseenWakeMilliseconds);
+        FPointerMoved = false;
+        FKeyPressed = false;
+        return;
+    }
     if (DrawUnchangedFrames || !FDrawnFrame || *FDrawnFrame != FrameState()) {
         TDirectDrawSurface& surface = *DXDraw->Surface();
         DrawBackground(surface);

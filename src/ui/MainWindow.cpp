@@ -249,6 +249,16 @@ void TMainWindow::SetReadoutVisible(bool visible)
     FitWindow();
 }
 
+// A window not shown yet counts as seen: the first frame is drawn before it
+// appears. Minimised, or unmapped by the window system, it is not.
+bool TMainWindow::DisplaySeen() const
+{
+    if (!isVisible())
+        return true;
+    const QWindow* handle = windowHandle();
+    return !isMinimized() && (!handle || handle->isExposed());
+}
+
 void TMainWindow::SetReadoutText(std::string_view text)
 {
     stReadout->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));

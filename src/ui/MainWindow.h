@@ -74,6 +74,7 @@ public:
     void Later(std::function<void()> job, std::chrono::milliseconds delay) override;
     void SetReadoutVisible(bool visible) override;
     void SetReadoutText(std::string_view text) override;
+    bool DisplaySeen() const override;
     void ZoomDisplay(TZoomStep step) override;
 
     // What the document told (TDocumentChange); FollowDocument calls it.

@@ -164,4 +164,39 @@ TEST(FrameWake, TheDisplayAfterSleepingIsTheDisplayWakingAtEveryRefresh)
     SetTimeGetTimeSource({});
 }
 
+// A minimised window for an hour: nothing is drawn, the timer wakes once a
+// minute; shown again, the first frame is the one drawn at every refresh.
+TEST(FrameWake, AnUnseenDisplayIsNotDrawnAndWakesOnceAMinute)
+{
+    TPlatformScope platform;
+    std::uint32_t now = 0;
+    SetTimeGetTimeSource([&now] { return now; });
+    TManualApplication application;
+    SetApplicationHooks(&application);
+    {
+        TShownEditor every, unseen;
+        for (TShownEditor* shown : {&every, &unseen}) {
+            shown->E.Form.Document.SetPictureFolder(ExamplesFolder());
+            shown->E.Form.ApplyStage(ExampleRecords().at(0));
+            shown->E.Form.DXDraw->Restore();
+        }
+        unseen.E.Host.Seen = false;
+        const std::vector<std::uint32_t> before = unseen.Window.Pixels;
+        for (int minute = 0; minute <= 60; ++minute) {
+            now = 16 + static_cast<std::uint32_t>(minute) * 60'000;
+            every.E.Form.DXTimerTimer(minute == 0 ? 16 : 60'000);
+            const TIdleAnswer answer = application.RunIdle();
+            ASSERT_TRUE(answer.Done && answer.WakeAfter == std::chrono::milliseconds(60'000)) << minute;
+        }
+        EXPECT_TRUE(unseen.Window.Pixels == before);
+        unseen.E.Host.Seen = true;
+        now += 500;
+        every.E.Form.DXTimerTimer(500);
+        application.RunIdle();  // as the message that shows the window
+        EXPECT_TRUE(unseen.Window.Pixels == every.Window.Pixels);
+    }
+    SetApplicationHooks(nullptr);
+    SetTimeGetTimeSource({});
+}
+
 }  // namespace

@@ -12,6 +12,8 @@
 
 class TFakeHost : public TWindowlessHost {
 public:
+    bool Seen = true;
+    bool DisplaySeen() const override { return Seen; }
     bool StagesWindowShown = false;
     bool StagesWindowVisible() const override { return StagesWindowShown; }
     void SetStagesWindowVisible(bool visible) override { StagesWindowShown = visible; }
