@@ -46,12 +46,12 @@ std::optional<TStageLayer> LayerArg(const TArgs& args)
     return layer == "BG" ? TStageLayer::BG : TStageLayer::FG;
 }
 
-TTileSpec TileArg(const std::string& text)
+TTileChoice TileArg(const std::string& text)
 {
-    TTileSpec spec;
-    if (!ParseTileSpec(text, spec))
+    TTileChoice choice;
+    if (!ParseTileChoice(text, choice))
         throw TUsageError("\"" + text + "\" is no tile: give a code (\"24\"), a brush's name (\"steel\") or \"empty\"");
-    return spec;
+    return choice;
 }
 
 std::vector<StageRecord> ReadRecords(const TArgs& args, const char* command)
@@ -79,7 +79,7 @@ std::string Listing(const std::vector<std::string>& lines, bool json)
 // The lines of find TILE, or of find --caption.
 std::vector<std::string> FoundTiles(const std::vector<StageRecord>& records, const TArgs& args, bool json)
 {
-    const TTileSpec tile = TileArg(args.Positional[0]);
+    const TTileChoice tile = TileArg(args.Positional[0]);
     const TStageRange stages = StagesArg(args);
     const std::optional<TStageLayer> only = LayerArg(args);
     std::vector<std::string> lines;

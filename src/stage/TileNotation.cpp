@@ -27,19 +27,19 @@ std::string TileText(int code)
     return text;
 }
 
-bool ParseTileSpec(std::string_view text, TTileSpec& spec)
+bool ParseTileChoice(std::string_view text, TTileChoice& choice)
 {
     if (text == "empty") {
-        spec = {{EmptyCode}, -1};
+        choice = {{EmptyCode}, -1};
         return true;
     }
     for (int button = 1; button < PaletteButtonCount; ++button) {
         if (text != BrushNames[static_cast<std::size_t>(button)])
             continue;
-        TTileSpec named{{}, button};
+        TTileChoice named{{}, button};
         for (int i = 0; i < BrushCodeCount(button); ++i)
             named.Codes.push_back(BrushFirstCode(button) + i);
-        spec = std::move(named);
+        choice = std::move(named);
         return true;
     }
     int code = 0;
@@ -47,6 +47,6 @@ bool ParseTileSpec(std::string_view text, TTileSpec& spec)
     if (text.empty() || error != std::errc() || end != text.data() + text.size()
         || code < std::numeric_limits<std::int16_t>::min() || code > std::numeric_limits<std::int16_t>::max())
         return false;
-    spec = {{code}, -1};
+    choice = {{code}, -1};
     return true;
 }

@@ -16,10 +16,10 @@ std::string TileText(int code);
 // A tile as a designer types it: a code ("24", "-1"), a brush's name
 // ("steel": all its codes, in order) or "empty" (-1). Brush is the palette
 // button a name gave (-1 for a code or "empty").
-struct TTileSpec {
+struct TTileChoice {
     std::vector<int> Codes;
     int Brush = -1;
 };
-// False (spec untouched) when `text` is neither a code in -32768..32767 nor
+// False (choice untouched) when `text` is neither a code in -32768..32767 nor
 // a name.
-bool ParseTileSpec(std::string_view text, TTileSpec& spec);
+bool ParseTileChoice(std::string_view text, TTileChoice& choice);

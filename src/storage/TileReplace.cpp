@@ -17,7 +17,7 @@ int VariantIndex(int code)
 
 }  // namespace
 
-std::optional<TStageLayer> ReplaceLayerOf(const TTileSpec& from)
+std::optional<TStageLayer> ReplaceLayerOf(const TTileChoice& from)
 {
     std::optional<TStageLayer> layer;
     for (const int code : from.Codes) {

@@ -12,8 +12,8 @@
 #include <vector>
 
 struct TTileReplace {
-    TTileSpec From;  // the codes replaced
-    TTileSpec To;    // a code, a brush or the empty code
+    TTileChoice From;  // the codes replaced
+    TTileChoice To;    // a code, a brush or the empty code
     TStageLayer Layer = TStageLayer::BG;
     // The stages First..Last that the records hold; nothing grows.
     int First = 0;
@@ -24,7 +24,7 @@ struct TTileReplace {
 
 // The layer to work in when none is named: the one the brushes paint From's
 // codes into; none when From is the empty code or a code no brush paints.
-std::optional<TStageLayer> ReplaceLayerOf(const TTileSpec& from);
+std::optional<TStageLayer> ReplaceLayerOf(const TTileChoice& from);
 
 // Why `replace` cannot be done ("24 brick is an FG tile; it cannot go into
 // BG"): To holds a tile that its layer never holds (a shadow pattern, a code

@@ -58,12 +58,12 @@ void TFindDialog::FindClick()
 {
     TSought sought;
     if (rbTile->isChecked()) {
-        TTileSpec spec;
-        if (!edTile->Spec(spec)) {
+        TTileChoice choice;
+        if (!edTile->Choice(choice)) {
             stProblem->setText(edTile->Problem());
             return;
         }
-        sought.Codes = spec.Codes;
+        sought.Codes = choice.Codes;
         sought.Label = edTile->Label().toStdString();
     } else {
         const QString text = edCaption->text();

@@ -48,8 +48,8 @@ QString TReplaceTileDialog::Label() const
 void TReplaceTileDialog::ReplaceClick()
 {
     TTileReplace replace;
-    if (!edFrom->Spec(replace.From) || !edTo->Spec(replace.To)) {
-        stProblem->setText((edFrom->Spec(replace.From) ? edTo : edFrom)->Problem());
+    if (!edFrom->Choice(replace.From) || !edTo->Choice(replace.To)) {
+        stProblem->setText((edFrom->Choice(replace.From) ? edTo : edFrom)->Problem());
         return;
     }
     const std::optional<TStageLayer> brushLayer = ReplaceLayerOf(replace.From);

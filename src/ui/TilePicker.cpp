@@ -25,17 +25,18 @@ TTilePicker::TTilePicker(QWidget* parent) : QComboBox(parent)
     setToolTip(QStringLiteral("A brush, or a tile code (\"24\")"));
 }
 
-bool TTilePicker::Spec(TTileSpec& spec) const
+bool TTilePicker::Choice(TTileChoice& choice) const
 {
-    return ParseTileSpec(currentText().trimmed().toLower().toStdString(), spec);
+    return ParseTileChoice(currentText().trimmed().toLower().toStdString(), choice);
 }
 
 QString TTilePicker::Label() const
 {
-    TTileSpec spec;
-    if (!Spec(spec))
+    TTileChoice choice;
+    if (!Choice(choice))
         return currentText();
-    return spec.Brush > 0 ? currentText().trimmed().toLower() : QString::fromStdString(TileText(spec.Codes.front()));
+    return choice.Brush > 0 ? currentText().trimmed().toLower()
+                            : QString::fromStdString(TileText(choice.Codes.front()));
 }
 
 QString TTilePicker::Problem() const

@@ -12,8 +12,8 @@ class TTilePicker : public QComboBox {
 public:
     explicit TTilePicker(QWidget* parent = nullptr);
 
-    // False, `spec` untouched, when the text names no tile.
-    bool Spec(TTileSpec& spec) const;
+    // False, `choice` untouched, when the text names no tile.
+    bool Choice(TTileChoice& choice) const;
     // The tile as messages name it: a brush's name ("steel"), else its code
     // and name ("24 brick").
     QString Label() const;

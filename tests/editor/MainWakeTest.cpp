@@ -28,6 +28,37 @@ struct TShownEditor {
     }
 };
 
+// Two editors showing the example stage 0 (picture, ground tiles, the flag)
+// on a clock the test turns: Every is drawn by calling its frame directly;
+// Timed, made last, has the application's idle handler, its frame timer.
+struct TStage0Pair {
+    TPlatformScope Platform;
+    std::uint32_t Now = 0;
+    TManualApplication Application;
+    struct THooks {
+        THooks(std::uint32_t& now, TManualApplication& application)
+        {
+            SetTimeGetTimeSource([&now] { return now; });
+            SetApplicationHooks(&application);
+        }
+        ~THooks()
+        {
+            SetApplicationHooks(nullptr);
+            SetTimeGetTimeSource({});
+        }
+    } Hooks{Now, Application};
+    TShownEditor Every, Timed;
+
+    TStage0Pair()
+    {
+        for (TShownEditor* shown : {&Every, &Timed}) {
+            shown->E.Form.Document.SetPictureFolder(ExamplesFolder());
+            shown->E.Form.ApplyStage(ExampleRecords().at(0));
+            shown->E.Form.DXDraw->Restore();
+        }
+    }
+};
+
 // Past the longest wait: every tile schedule repeats within it.
 constexpr int Horizon = (AnimationPeriodTicks + 1) * TickMilliseconds;
 
@@ -118,85 +149,61 @@ TEST(FrameWake, InputAndTheStatusLinesWakeAtEveryRefresh)
 // its last answer asked to be woken by then, or input came.
 TEST(FrameWake, TheDisplayAfterSleepingIsTheDisplayWakingAtEveryRefresh)
 {
-    TPlatformScope platform;
-    std::uint32_t now = 0;
-    SetTimeGetTimeSource([&now] { return now; });
-    TManualApplication application;
-    SetApplicationHooks(&application);
-    {
-        const StageRecord stage = ExampleRecords().at(0);
-        // The sleeper is made last: its frame timer is the application's idle handler.
-        TShownEditor every, sleeper;
+    TStage0Pair pair;
+    std::uint32_t& now = pair.Now;
+    TManualApplication& application = pair.Application;
+    TShownEditor &every = pair.Every, &sleeper = pair.Timed;
+    std::optional<std::uint32_t> wake = 0;
+    int calls = 0;
+    for (int refresh = 1; refresh <= 20 * 60; ++refresh) {
+        const std::uint32_t before = now;
+        now = static_cast<std::uint32_t>(refresh * 1000 / 60);
+        const int step = refresh - 600;
+        const bool input = step >= 0 && step <= 30;
         for (TShownEditor* shown : {&every, &sleeper}) {
-            shown->E.Form.Document.SetPictureFolder(ExamplesFolder());
-            shown->E.Form.ApplyStage(stage);
-            shown->E.Form.DXDraw->Restore();
+            TEditorFixture& e = shown->E;
+            if (step == 0)
+                e.Press(e.Px(5), e.Px(5));
+            else if (step > 0 && step < 30)
+                e.Move(e.Px(5 + step), e.Px(5));
+            else if (step == 30)
+                e.Release(e.Px(34), e.Px(5));
         }
-        std::optional<std::uint32_t> wake = 0;
-        int calls = 0;
-        for (int refresh = 1; refresh <= 20 * 60; ++refresh) {
-            const std::uint32_t before = now;
-            now = static_cast<std::uint32_t>(refresh * 1000 / 60);
-            const int step = refresh - 600;
-            const bool input = step >= 0 && step <= 30;
-            for (TShownEditor* shown : {&every, &sleeper}) {
-                TEditorFixture& e = shown->E;
-                if (step == 0)
-                    e.Press(e.Px(5), e.Px(5));
-                else if (step > 0 && step < 30)
-                    e.Move(e.Px(5 + step), e.Px(5));
-                else if (step == 30)
-                    e.Release(e.Px(34), e.Px(5));
-            }
-            every.E.Form.DXTimerTimer(static_cast<int>(now - before));
-            if (input || (wake && now >= *wake)) {
-                const TIdleAnswer answer = application.RunIdle();
-                ++calls;
-                wake = !answer.Done       ? std::optional(now + 1)
-                       : answer.WakeAfter ? std::optional(now + static_cast<std::uint32_t>(answer.WakeAfter->count()))
-                                          : std::nullopt;
-            }
-            ASSERT_TRUE(every.Window.Pixels == sleeper.Window.Pixels) << "refresh " << refresh;
+        every.E.Form.DXTimerTimer(static_cast<int>(now - before));
+        if (input || (wake && now >= *wake)) {
+            const TIdleAnswer answer = application.RunIdle();
+            ++calls;
+            wake = !answer.Done       ? std::optional(now + 1)
+                   : answer.WakeAfter ? std::optional(now + static_cast<std::uint32_t>(answer.WakeAfter->count()))
+                                      : std::nullopt;
         }
-        EXPECT_LT(calls, 20 * 12 + 31) << "about eight a second, and every refresh of the stroke";
+        ASSERT_TRUE(every.Window.Pixels == sleeper.Window.Pixels) << "refresh " << refresh;
     }
-    SetApplicationHooks(nullptr);
-    SetTimeGetTimeSource({});
+    EXPECT_LT(calls, 20 * 12 + 31) << "about eight a second, and every refresh of the stroke";
 }
 
 // A minimised window for an hour: nothing is drawn, the timer wakes once a
 // minute; shown again, the first frame is the one drawn at every refresh.
 TEST(FrameWake, AnUnseenDisplayIsNotDrawnAndWakesOnceAMinute)
 {
-    TPlatformScope platform;
-    std::uint32_t now = 0;
-    SetTimeGetTimeSource([&now] { return now; });
-    TManualApplication application;
-    SetApplicationHooks(&application);
-    {
-        TShownEditor every, unseen;
-        for (TShownEditor* shown : {&every, &unseen}) {
-            shown->E.Form.Document.SetPictureFolder(ExamplesFolder());
-            shown->E.Form.ApplyStage(ExampleRecords().at(0));
-            shown->E.Form.DXDraw->Restore();
-        }
-        unseen.E.Host.Seen = false;
-        const std::vector<std::uint32_t> before = unseen.Window.Pixels;
-        for (int minute = 0; minute <= 60; ++minute) {
-            now = 16 + static_cast<std::uint32_t>(minute) * 60'000;
-            every.E.Form.DXTimerTimer(minute == 0 ? 16 : 60'000);
-            const TIdleAnswer answer = application.RunIdle();
-            ASSERT_TRUE(answer.Done && answer.WakeAfter == std::chrono::milliseconds(60'000)) << minute;
-        }
-        EXPECT_TRUE(unseen.Window.Pixels == before);
-        unseen.E.Host.Seen = true;
-        now += 500;
-        every.E.Form.DXTimerTimer(500);
-        application.RunIdle();  // as the message that shows the window
-        EXPECT_TRUE(unseen.Window.Pixels == every.Window.Pixels);
+    TStage0Pair pair;
+    std::uint32_t& now = pair.Now;
+    TManualApplication& application = pair.Application;
+    TShownEditor &every = pair.Every, &unseen = pair.Timed;
+    unseen.E.Host.Seen = false;
+    const std::vector<std::uint32_t> before = unseen.Window.Pixels;
+    for (int minute = 0; minute <= 60; ++minute) {
+        now = 16 + static_cast<std::uint32_t>(minute) * 60'000;
+        every.E.Form.DXTimerTimer(minute == 0 ? 16 : 60'000);
+        const TIdleAnswer answer = application.RunIdle();
+        ASSERT_TRUE(answer.Done && answer.WakeAfter == std::chrono::milliseconds(60'000)) << minute;
     }
-    SetApplicationHooks(nullptr);
-    SetTimeGetTimeSource({});
+    EXPECT_TRUE(unseen.Window.Pixels == before);
+    unseen.E.Host.Seen = true;
+    now += 500;
+    every.E.Form.DXTimerTimer(500);
+    application.RunIdle();  // as the message that shows the window
+    EXPECT_TRUE(unseen.Window.Pixels == every.Window.Pixels);
 }
 
 }  // namespace

@@ -38,15 +38,15 @@ TEST(Palette, TilesAreWrittenAndReadByTheirBrushNames)
         EXPECT_EQ(TileText(row.Code), row.Text) << row.Code;
 
     for (int button = 1; button < PaletteButtonCount; ++button) {
-        TTileSpec spec;
-        ASSERT_TRUE(ParseTileSpec(BrushNames[static_cast<std::size_t>(button)], spec)) << button;
-        EXPECT_EQ(spec.Brush, button);
-        EXPECT_EQ(spec.Codes.front(), BrushFirstCode(button));
-        EXPECT_EQ(static_cast<int>(spec.Codes.size()), BrushCodeCount(button));
+        TTileChoice choice;
+        ASSERT_TRUE(ParseTileChoice(BrushNames[static_cast<std::size_t>(button)], choice)) << button;
+        EXPECT_EQ(choice.Brush, button);
+        EXPECT_EQ(choice.Codes.front(), BrushFirstCode(button));
+        EXPECT_EQ(static_cast<int>(choice.Codes.size()), BrushCodeCount(button));
     }
-    TTileSpec spec;
-    EXPECT_TRUE(ParseTileSpec("empty", spec) && spec.Codes == std::vector<int>{-1});
-    EXPECT_TRUE(ParseTileSpec("24", spec) && spec.Codes == std::vector<int>{24} && spec.Brush == -1);
+    TTileChoice choice;
+    EXPECT_TRUE(ParseTileChoice("empty", choice) && choice.Codes == std::vector<int>{-1});
+    EXPECT_TRUE(ParseTileChoice("24", choice) && choice.Codes == std::vector<int>{24} && choice.Brush == -1);
     for (const char* bad : {"", "Steel", "24x", "40000", "eraser", " 24"})
-        EXPECT_FALSE(ParseTileSpec(bad, spec)) << bad;
+        EXPECT_FALSE(ParseTileChoice(bad, choice)) << bad;
 }

@@ -63,7 +63,7 @@ TEST(TileReplace, CellsTakeTheirReplacementAsPaintWritesThem)
     const std::vector<StageRecord> before = Stages();
     for (const auto& c : cases) {
         TTileReplace replace{{}, {}, c.Layer, c.First, c.Last, c.Only};
-        ASSERT_TRUE(ParseTileSpec(c.From, replace.From) && ParseTileSpec(c.To, replace.To)) << c.What;
+        ASSERT_TRUE(ParseTileChoice(c.From, replace.From) && ParseTileChoice(c.To, replace.To)) << c.What;
         std::vector<int> counts;
         const TStageSetResult result = ReplaceTiles(before, replace, &counts);
         ASSERT_EQ(result.Error.substr(0, std::string(c.Error).size()), c.Error) << c.What;
