@@ -77,7 +77,14 @@ bool AddAttributes(const std::filesystem::path& file, std::ostream& out)
 {
     std::string text;
     std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+    // Git reads no attributes through a link, and writing through one would
+    // append a line to whatever file it leads to.
+    const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
+    if (std::filesystem::is_symlink(status))
+        throw TToolError(file.string() + " is a symbolic link, which git does not read; nothing changed");
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw TToolError(file.string() + " is not a regular file; nothing changed");
+    if (std::filesystem::exists(status)) {
         TTextMapRead read = ReadTextMapFile(file);
         if (!read)
             throw TToolError("cannot read " + file.string() + ": " + read.Error);

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <cstdlib>
 
 namespace {
 
@@ -32,7 +33,8 @@ protected:
 
 // A version-controlled folder of text maps or Tiled maps may hold links:
 // unpack and tiled-export never write through one to the stage file or out
-// of the folder, whichever of their files it stands for.
+// of the folder, whichever of their files it stands for; git-setup, which
+// git would not read through it, writes through none.
 TEST_F(HostileTest, FolderOutputsNeverWriteThroughALinkOutOfTheirFolder)
 {
     Write("elsewhere.txt", "kept");
@@ -42,6 +44,7 @@ TEST_F(HostileTest, FolderOutputsNeverWriteThroughALinkOutOfTheirFolder)
         const char* To;
         const char* Error;
         bool WithTarget = false;  // the link's target is a file the command writes
+        bool InGit = false;       // the folder is a git working tree
     };
     // clang-format off
     const Case cases[] = {
@@ -56,6 +59,8 @@ TEST_F(HostileTest, FolderOutputsNeverWriteThroughALinkOutOfTheirFolder)
         {"tiled-export maps", "03-background.png", "../elsewhere.txt", "maps/03-background.png is a link that leads out"},
         {"tiled-export maps", "stages.world",      "../elsewhere.txt", "maps/stages.world is a link that leads out"},
         {"tiled-export maps", "tiles.png",         "04.tmx",           "maps/04.tmx and maps/tiles.png lead to the same", true},
+        {"git-setup maps",    ".gitattributes",    "../elsewhere.txt", "maps/.gitattributes is a symbolic link", false, true},
+        {"git-setup maps",    ".gitattributes",    "00.txt",           "maps/.gitattributes is a symbolic link", true, true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -64,10 +69,17 @@ TEST_F(HostileTest, FolderOutputsNeverWriteThroughALinkOutOfTheirFolder)
         fs::create_symlink(c.To, Dir / "maps" / c.Link);
         if (c.WithTarget)
             Write(std::string("maps/") + c.To, "kept");
+        if (c.InGit) {
+            ASSERT_EQ(std::system(("git init -q " + (Dir / "maps").string()).c_str()), 0);
+        }
         EXPECT_EQ(Run(c.Command).Status, 1) << c.Link << " -> " << c.To;
         EXPECT_NE(ErrorLine().find(c.Error), std::string::npos) << c.Error;
-        EXPECT_EQ(std::distance(fs::directory_iterator(Dir / "maps"), fs::directory_iterator()), 1 + c.WithTarget)
+        EXPECT_EQ(std::distance(fs::directory_iterator(Dir / "maps"), fs::directory_iterator()),
+                  1 + c.WithTarget + c.InGit)
             << c.To;
+        if (c.WithTarget) {
+            EXPECT_EQ(Read(std::string("maps/") + c.To), "kept");
+        }
     }
     EXPECT_EQ(Read("Stage.Dat"), Stages);
     EXPECT_EQ(Read("elsewhere.txt"), "kept");
