@@ -17,17 +17,23 @@
 
 namespace {
 
-void WriteMerged(const std::string& output, const std::vector<StageRecord>& records)
+// `readAs`, when given, is what the merge read of the output (it is OURS):
+// a save that landed in it since would be lost, so it must still hold that.
+void WriteMerged(const std::string& output, const std::vector<StageRecord>& records,
+                 const std::vector<StageRecord>* readAs)
 {
     const std::string bytes = StageFileBytes(records);
     // A stage file the editor or stagetool may have open is written under
     // its lock, so that no save lands in the file it replaces.
-    const TWriteResult written = IsStageFileName(std::filesystem::path(output).filename().string())
-                                     ? ReplaceStageFile(FindStageFile(output), 0,
-                                                        [&bytes](const TStageRecords&) {
-                                                            return TStageFileContent{bytes, {}};
-                                                        })
-                                     : SafeWriteFile(output, bytes);
+    const TWriteResult written =
+        IsStageFileName(std::filesystem::path(output).filename().string())
+            ? ReplaceStageFile(FindStageFile(output), readAs ? MaxStageFileRecords : 0,
+                               [&](const TStageRecords& current) {
+                                   if (readAs && StageFileBytes(current.Records) != StageFileBytes(*readAs))
+                                       return TStageFileContent{{}, "it changed while merge ran; nothing written"};
+                                   return TStageFileContent{bytes, {}};
+                               })
+            : SafeWriteFile(output, bytes);
     if (!written)
         throw TToolError("cannot write " + output + ": " + written.Error);
 }
@@ -77,14 +83,19 @@ int RunMerge(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
         throw TUsageError("only one of BASE, OURS and THEIRS can be standard input");
     if (names[1] == "-" && !args.Has("-o"))
         throw TUsageError("OURS is standard input: name the result with -o");
-    const TMergeInputs inputs{WholeStageSet(args.Positional[0]), WholeStageSet(args.Positional[1]),
-                              WholeStageSet(args.Positional[2])};
+    const std::string output = args.Get("-o", names[1]);
+    // The report must not land on a stage file the merge reads or writes.
+    if (args.Has("--json"))
+        for (const std::string& name : {output, names[0], names[1], names[2]})
+            if (name != "-")
+                CheckNotStageFile(args.Get("--json", ""), FindStageFile(name), "--json " + args.Get("--json", ""));
+    const TMergeInputs inputs{WholeStageSet(names[0]), WholeStageSet(names[1]), WholeStageSet(names[2])};
     const TStageMerge merge =
         MergeStageSets(inputs.Base, inputs.Ours, inputs.Theirs, prefer, static_cast<std::size_t>(MaxStageFileRecords));
     if (!merge.Error.empty())
         throw TToolError(merge.Error + "; nothing written");
-    const std::string output = args.Get("-o", args.Positional[1]);
-    WriteMerged(output, merge.Records);
+    const bool intoOurs = names[1] != "-" && SameFile(FindStageFile(output), FindStageFile(names[1]));
+    WriteMerged(output, merge.Records, intoOurs ? &inputs.Ours : nullptr);
 
     const std::string shown = args.Get("--path", output);
     if (args.Has("--json")) {

@@ -348,7 +348,7 @@ private:
     // The background in `area` of the display.
     void DrawBackgroundIn(TDirectDrawSurface& surface, const TRect& area);
     void DrawOverlay(TDirectDrawSurface& surface);
-    // Overlays of our own, over the specified ones: the cursor outline, the
+    // Overlays of our own, over the editing overlay (DrawOverlay): the cursor outline, the
     // compare outline, the find outline.
     void DrawOwnOverlays(TDirectDrawSurface& surface);
     void DrawStatus(TDirectDrawSurface& surface);

@@ -212,7 +212,7 @@ bool TMainForm::CompareOutlineShown() const
     return ShowCompareOutline && Document.Comparison().On();
 }
 
-// Overlays of our own, after the specified ones and under the status lines:
+// Overlays of our own, after the editing overlay and under the status lines:
 // the cursor outline, the compare outline, then the find outline.
 void TMainForm::DrawOwnOverlays(TDirectDrawSurface& surface)
 {
@@ -245,7 +245,7 @@ TRect TMainForm::CursorOutline() const
         return {};
     if (ToolMode == TToolMode::Box) {
         const TPoint at = BoxTopLeft();
-        return TRect{at.X, at.Y, at.X + 32, at.Y + 32};
+        return TRect{at.X, at.Y, at.X + 2 * CellPixels, at.Y + 2 * CellPixels};
     }
     const int left = FPointer.X / CellPixels * CellPixels, top = FPointer.Y / CellPixels * CellPixels;
     return TRect{left, top, left + CellPixels, top + CellPixels};

@@ -81,7 +81,12 @@ void TMainForm::FormKeyDown(std::uint16_t& key, TShiftState shift)
         return;
     case VK::F9: SetTimeMode60(!TimeMode60); return;
     case VK::F11: ShowCompareOutline = !ShowCompareOutline; return;
-    case VK::F3: Document.OpenFound(!shiftHeld); return;
+    case VK::F3:
+        // Another stage opened under a held button would take the rest of
+        // the stroke.
+        if (DownPos.X < 0 || DownPos.Y < 0)
+            Document.OpenFound(!shiftHeld);
+        return;
     default: break;
     }
     if (key == VK::F && exactlyCtrl) {

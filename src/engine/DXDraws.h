@@ -381,6 +381,7 @@ private:
     std::vector<TPictureCollectionItemPattern> FPatterns;
     std::vector<std::unique_ptr<TDirectDrawSurface>> FSurfaces;
     mutable std::vector<std::int8_t> FOpaque;  // per pattern: -1 not looked at yet, else 0 or 1
+    TColor FSurfaceKey = 0;                    // the key colour the surfaces were made with, which their blits use
 };
 
 // The image list's items in index order, with a name index of 256 buckets.

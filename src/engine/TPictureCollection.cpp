@@ -246,7 +246,7 @@ bool TPictureCollectionItem::PatternOpaque(int index) const
     std::int8_t& opaque = FOpaque[static_cast<std::size_t>(index)];
     if (opaque < 0) {
         const TPictureCollectionItemPattern& pattern = FPatterns[static_cast<std::size_t>(index)];
-        const std::uint32_t key = pattern.Surface->ColorToPixel(TransparentColor);
+        const std::uint32_t key = pattern.Surface->ColorToPixel(FSurfaceKey);
         opaque = 1;
         for (int y = pattern.Rect.Top; y < pattern.Rect.Bottom && opaque; ++y)
             for (int x = pattern.Rect.Left; x < pattern.Rect.Right && opaque; ++x)
@@ -282,7 +282,8 @@ TDirectDrawSurface* TPictureCollectionItem::MakeSurface(const TRect& rect)
     TDirectDrawSurface* surface = FSurfaces.back().get();
     surface->SystemMemory = SystemMemory;
     surface->LoadGraphicRect(*Picture, rect);
-    surface->SetKeyColor(surface->ColorToPixel(TransparentColor));
+    FSurfaceKey = TransparentColor;
+    surface->SetKeyColor(surface->ColorToPixel(FSurfaceKey));
     return surface;
 }
 

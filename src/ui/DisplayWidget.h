@@ -22,7 +22,7 @@ public:
 
     void SetMainForm(TMainForm* form);
 
-    // The zoom, 1..4 (the window's; 1x is the specified display), on top of
+    // The zoom, 1..4 (the window's; 1x is the game's 640 x 480 display), on top of
     // the desktop's scale: each field pixel becomes a square of Scale()
     // device pixels, the product rounded. The widget takes the size that needs.
     void SetZoom(int zoom);

@@ -126,7 +126,9 @@ bool TStageCompare::Start(TSource source, const std::filesystem::path& file, QSt
     FForm->Document.CompareWith(std::move(records),
                                 source == TSource::File ? FileNameText(file).toStdString() : LastCommit.toStdString());
     // A file replaced by a rename is seen through its folder; a commit
-    // writes the repository's HEAD log and its folder.
+    // appends to the repository's HEAD log, a checkout replaces HEAD. Not the
+    // repository's folder: every git command that looks at the index (a
+    // shell prompt's, an IDE's) changes it, and each reading runs git.
     QStringList watched;
     QByteArray gitDir;
     QString unwatched;
@@ -137,7 +139,7 @@ bool TStageCompare::Start(TSource source, const std::filesystem::path& file, QSt
                       gitDir, unwatched)
                == 0) {
         const QString dir = QString::fromLocal8Bit(gitDir).trimmed();
-        watched = {dir, dir + QStringLiteral("/HEAD"), dir + QStringLiteral("/logs/HEAD")};
+        watched = {dir + QStringLiteral("/HEAD"), dir + QStringLiteral("/logs/HEAD")};
     }
     FWatched = watched;
     FWatch->Watch(watched);

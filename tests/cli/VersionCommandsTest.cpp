@@ -160,6 +160,8 @@ TEST_F(StageToolTest, MergeExitsAsGitExpectsAndChangesNothingOnTrouble)
         {"merge base.dat ours.dat theirs.dat --prefer theirs",   0, "ours.dat: stage 00: cell 1,1:", 0},
         {"merge cut.dat ours.dat theirs.dat",                    2, "stagetool merge: cut.dat ends inside stage 01 (1000 of 6000 bytes).\n", 4},
         {"merge base.dat ours.dat theirs.dat --prefer mine",     2, "stagetool merge: --prefer takes ours or theirs", 4},
+        {"merge base.dat ours.dat theirs.dat --json ours.dat",   2, "stagetool merge: --json ours.dat is the stage file itself", 4},
+        {"merge base.dat ours.dat theirs.dat --json base.dat",   2, "stagetool merge: --json base.dat is the stage file itself", 4},
     };
     // clang-format on
     for (const auto& c : cases) {

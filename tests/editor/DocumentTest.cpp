@@ -307,7 +307,9 @@ struct DocumentTest : TScratchDirTest {
             else if (verb == "find")
                 Doc().Find({{number}, "", word});
             else if (verb == "next" || verb == "previous")
-                Doc().OpenFound(verb == "next");
+                E->Key(VK::F3, verb == "next" ? 0 : ssShift);
+            else if (verb == "press")
+                E->Press(E->Px(5), E->Px(5));
             else if (verb == "events")
                 E->Host.RunLater();
             else if (verb == "second") {
@@ -404,7 +406,8 @@ TEST_F(DocumentTest, SaveAsksBeforeReplacingAnotherStage)
 }
 
 // The comparison's marks and the find's counts follow the stage file, however
-// it changes; F3 and Shift+F3 open the stages holding the tile as opening does.
+// it changes; F3 and Shift+F3 open the stages holding the tile as opening does,
+// but not while a button is held.
 TEST_F(DocumentTest, MarksFollowTheStageFileAndFindOpensTheNextStage)
 {
     const struct {
@@ -421,6 +424,7 @@ TEST_F(DocumentTest, MarksFollowTheStageFileAndFindOpensTheNextStage)
         {"find 61; put 2 Two; look; previous", "111", 2, ""},
         {"find 61; paint; answer cancel; next", "110", 0, "unsaved 00 Zero"},
         {"find 40; next", "000", 0, ""},
+        {"find 61; press; next", "110", 0, ""},  // not under a held button: it would take the stroke
     };
     for (const auto& c : cases) {
         SetUp();

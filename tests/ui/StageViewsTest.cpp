@@ -94,6 +94,13 @@ private:
             bytes += RecordBytes(stageNamed(std::string(1, *name).c_str()));
         writeFile(file, bytes);
     }
+    // Waits until the comparison's watch has seen a change, then lets it
+    // settle at once: a watch that missed the change fails here.
+    void settleCompared()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(stages->Views().Compare().Watch().Pending(), 30000);
+        stages->Views().Compare().Watch().Settle();
+    }
 
 private slots:
     // Stages A B C D; the live stage is B (1), the Stages window open.
@@ -108,6 +115,7 @@ private slots:
         QTest::keyClick(window.get(), Qt::Key_F4);
         for (int i = 0; i < 10000 && stages->Work().Running(); ++i)
             QCoreApplication::processEvents();
+        stages->Views().Compare().Watch().SetSettleTime(NeverSettles);
     }
 
     void cleanup()
@@ -137,11 +145,11 @@ private slots:
         form().CaptureStage(live);
         writeFile("old.dat", RecordBytes(stageNamed("A")) + RecordBytes(live) + RecordBytes(stageNamed("C"))
                                  + RecordBytes(stageNamed("D")));
-        stages->Views().Compare().Watch().Settle();
+        settleCompared();
         QCOMPARE(allMarks(), QStringLiteral("/ changed/ / /"));
         QCOMPARE(corner(3, 3), painted);
         writeStages("old.dat", "ABCD");
-        stages->Views().Compare().Watch().Settle();
+        settleCompared();
         QCOMPARE(allMarks(), QStringLiteral("/ / / /"));
         QVERIFY(stages->stStatus->text().startsWith(QStringLiteral("Same as old.dat")));
         QCOMPARE(corner(3, 3), QColor(255, 0, 255));
@@ -188,13 +196,14 @@ private slots:
         QVERIFY(stages->stStatus->text().startsWith(QStringLiteral("Compared with Last Commit: 1 changed")));
         // The designer commits: read again once that settled.
         QVERIFY(Git({"commit", "-q", "-a", "-m", "X"}));
-        stages->Views().Compare().Watch().Settle();
+        settleCompared();
         QCOMPARE(allMarks(), QStringLiteral("/ / / /"));
 
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
-        QVERIFY(!stages->Views().Compare().CompareWithLastCommit(why));
+        const bool started = stages->Views().Compare().CompareWithLastCommit(why);
         qputenv("PATH", path);
+        QVERIFY(!started);
         QCOMPARE(why, QStringLiteral("git cannot be run; is it installed?"));
     }
 

@@ -126,7 +126,7 @@ private slots:
                                                            "Fort\". Replace it with \"Training Ground\"?")});
     }
 
-    // The marks follow the stage and leave every specified text alone.
+    // The marks follow the stage and leave every one of the game's texts alone.
     void theUnsavedMarksFollowTheStage()
     {
         start();

@@ -118,4 +118,4 @@ fi
 if [ "$failures" -ne 0 ]; then
   exit 1
 fi
-echo "window titles as specified"
+echo "window titles as the game has them"
