@@ -64,10 +64,7 @@ void WriteDiffPictures(const TStageSetDiff& diff, const std::filesystem::path& d
     if (drawn.empty())
         return;
     names.push_back("changes.png");
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (error || !std::filesystem::is_directory(dir, error))
-        throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
+    MakeOutputFolder(dir);
     for (const std::filesystem::path& stageFile : stageFiles)
         CheckFolderTargets(dir, names, stageFile);
 

@@ -82,10 +82,9 @@ bool AddAttributes(const std::filesystem::path& file, std::ostream& out)
     const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
     if (std::filesystem::is_symlink(status))
         throw TToolError(file.string() + " is a symbolic link, which git does not read; nothing changed");
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw TToolError(file.string() + " is not a regular file; nothing changed");
     if (std::filesystem::exists(status)) {
-        TTextMapRead read = ReadTextMapFile(file);
+        // Refuses a FIFO or a folder without waiting.
+        TTextMapRead read = ReadTextMapFile(file, MaxTextMapBytes, "an attributes file");
         if (!read)
             throw TToolError("cannot read " + file.string() + ": " + read.Error);
         text = std::move(read.Bytes);

@@ -98,10 +98,8 @@ int RunUnpack(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     const auto file = StageFileArg(args);
     const TStageRecords records = ReadAllRecords(
         file, MaxStageNumber + 1, "text maps are named 00..99, so records past 99 would be lost; nothing written");
+    MakeOutputFolder(dir);
     std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (error || !std::filesystem::is_directory(dir, error))
-        throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
 
     const int count = static_cast<int>(records.Records.size());
     std::vector<std::string> texts;

@@ -177,6 +177,14 @@ int TextMapNumber(const std::string& name)
     return NumberedNameNumber(name, ".txt");
 }
 
+void MakeOutputFolder(const std::filesystem::path& dir)
+{
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error || !std::filesystem::is_directory(dir, error))
+        throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
+}
+
 void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,
                         const std::filesystem::path& stageFile)
 {

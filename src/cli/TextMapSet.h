@@ -72,3 +72,5 @@ int TextMapNumber(const std::string& name);
 // but a regular file (a FIFO, a device, a folder). Raises TToolError.
 void CheckFolderTargets(const std::filesystem::path& dir, const std::vector<std::string>& names,
                         const std::filesystem::path& stageFile);
+// Makes the output folder `dir` with its parents, or raises TToolError.
+void MakeOutputFolder(const std::filesystem::path& dir);

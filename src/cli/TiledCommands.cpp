@@ -94,10 +94,8 @@ int RunTiledExport(const TArgs& args, std::ostream& /*out*/, std::ostream& err)
     const auto file = StageFileArg(args);
     const TStageRecords records = ReadAllRecords(
         file, MaxStageNumber + 1, "maps are named 00..99, so records past 99 would be lost; nothing written");
+    MakeOutputFolder(dir);
     std::error_code error;
-    fs::create_directories(dir, error);
-    if (error || !fs::is_directory(dir, error))
-        throw TToolError("cannot make the folder " + dir.string() + (error ? ": " + error.message() : ""));
 
     // Everything is made first, and said and written only once no name of
     // it is a link that must not be written through.

@@ -79,8 +79,10 @@ TStageSetResult ReplaceTiles(const std::vector<StageRecord>& records, const TTil
                 WriteCell(record, replace.Layer, x, y, static_cast<std::int16_t>(ReplacementCode(replace, code)));
                 ++replaced;
             }
-        if (!RecordsEqual(record, records[static_cast<std::size_t>(n)]))
-            result.Source[static_cast<std::size_t>(n)] = -1;
+        // A tile replaced by itself changes no stage, and counts none.
+        if (RecordsEqual(record, records[static_cast<std::size_t>(n)]))
+            continue;
+        result.Source[static_cast<std::size_t>(n)] = -1;
         if (counts)
             (*counts)[static_cast<std::size_t>(n)] = replaced;
     }

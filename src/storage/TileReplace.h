@@ -40,6 +40,7 @@ int ReplacementCode(const TTileReplace& replace, int code);
 // the other layer is emptied where the exclusion rule says (the shadows,
 // computed from FG, follow). A changed stage counts as a new record, as a
 // pasted one does. `counts`, when given, gets each stage's replaced cells by
-// number. Refused (TileReplaceProblem) with nothing changed.
+// number (none for a stage left as it was, say a tile replaced by itself).
+// Refused (TileReplaceProblem) with nothing changed.
 TStageSetResult ReplaceTiles(const std::vector<StageRecord>& records, const TTileReplace& replace,
                              std::vector<int>* counts = nullptr);

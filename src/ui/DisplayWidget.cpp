@@ -27,7 +27,7 @@ TDisplayWidget::TDisplayWidget(QWidget* parent) : QWidget(parent)
 
 void TDisplayWidget::SetZoom(int zoom)
 {
-    FZoom = std::clamp(zoom, 1, 4);
+    FZoom = std::clamp(zoom, 1, MaxZoom);
     const qreal ratio = devicePixelRatioF();
     FScale = FZoom == 1 ? 1 : std::max(1, static_cast<int>(std::lround(FZoom * ratio)));
     if (FZoom == 1) {

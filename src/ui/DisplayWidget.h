@@ -22,12 +22,13 @@ public:
 
     void SetMainForm(TMainForm* form);
 
-    // The zoom, 1..4 (the window's; 1x is the game's 640 x 480 display), on top of
-    // the desktop's scale: each field pixel becomes a square of Scale()
-    // device pixels, the product rounded. The widget takes the size that needs.
+    // The zoom, 1..MaxZoom (the window's; 1x is the game's 640 x 480
+    // display), on top of the desktop's scale: each field pixel becomes a
+    // square of device pixels, the product rounded. The widget takes the size
+    // that needs.
+    static constexpr int MaxZoom = 4;
     void SetZoom(int zoom);
     int Zoom() const { return FZoom; }
-    int Scale() const { return FScale; }
     // A field pixel's side in the widget's coordinates.
     qreal PixelSize() const;
     // The field pixel under `at` (the widget's coordinates), rounded down when

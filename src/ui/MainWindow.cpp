@@ -32,7 +32,6 @@
 
 namespace {
 
-constexpr int MaxZoom = 4;
 constexpr int Gap = 4;  // between the main window and the tool window beside it
 
 }  // namespace
@@ -272,7 +271,7 @@ void TMainWindow::ZoomDisplay(TZoomStep step)
 
 void TMainWindow::SetZoom(int zoom, QPoint anchor)
 {
-    zoom = std::clamp(zoom, 1, MaxZoom);
+    zoom = std::clamp(zoom, 1, TDisplayWidget::MaxZoom);
     if (zoom == FDisplay->Zoom())
         return;
     const QPointF field = FView->FieldPointAt(anchor);

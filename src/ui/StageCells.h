@@ -86,7 +86,6 @@ public:
 
     static QSize CellSize(bool compact = false);
     void SetCompact(bool compact) { FCompact = compact; }
-    bool Compact() const { return FCompact; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;

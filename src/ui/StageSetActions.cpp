@@ -250,11 +250,7 @@ bool TStageSetActions::ReplaceTile()
     auto counts = std::make_shared<std::vector<int>>();
     const QString done = QStringLiteral("Replaced %1").arg(dialog.Label());
     const TStageSetEdit edit = [=](const std::vector<StageRecord>& records) {
-        TStageSetResult result = ReplaceTiles(records, replace, counts.get());
-        for (std::size_t n = 0; n < result.Source.size(); ++n)
-            if (result.Source[n] >= 0)
-                (*counts)[n] = 0;  // a tile replaced by itself changes no stage
-        return result;
+        return ReplaceTiles(records, replace, counts.get());
     };
     if (!Run({QStringLiteral("Cannot replace the tile."), done, edit}))
         return false;

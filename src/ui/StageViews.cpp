@@ -93,8 +93,8 @@ QString TStageViews::StatusText() const
 
 void TStageViews::CannotCompare(const QString& why) const
 {
-    ShowFailureMessage(&FWindow, QStringLiteral("Stages"), QStringLiteral("Cannot compare the stages."),
-                       why + QStringLiteral(". Nothing was changed."));
+    ShowNotice(&FWindow, QStringLiteral("Stages"), QStringLiteral("Cannot compare the stages."),
+               why + QStringLiteral(". Nothing was changed."));
 }
 
 void TStageViews::CompareWithClick()

@@ -51,9 +51,10 @@ struct TStage0Pair {
 
     TStage0Pair()
     {
+        const StageRecord stage = ExampleRecords().at(0);
         for (TShownEditor* shown : {&Every, &Timed}) {
             shown->E.Form.Document.SetPictureFolder(ExamplesFolder());
-            shown->E.Form.ApplyStage(ExampleRecords().at(0));
+            shown->E.Form.ApplyStage(stage);
             shown->E.Form.DXDraw->Restore();
         }
     }

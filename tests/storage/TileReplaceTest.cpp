@@ -52,6 +52,7 @@ TEST(TileReplace, CellsTakeTheirReplacementAsPaintWritesThem)
         {"a code's variant", "26", "steel", FG, 0, 99, {{0, FG, 2, 0, 42}, {0, FG, 1, 0, 25}}, {1, 0}},
         {"to empty, stage 1", "brick", "empty", FG, 1, 1, {{1, FG, 0, 0, -1}, {0, FG, 0, 0, 24}}, {0, 1}},
         {"selected stages", "brick", "steel", FG, 0, 99, {{1, FG, 0, 0, 40}, {0, FG, 0, 0, 24}}, {0, 1}, "", {1}},
+        {"onto itself",      "brick", "brick", FG, 0, 99, {{0, FG, 0, 0, 24}}, {0, 0}},
         {"water empties FG", "grass", "water", BG, 0, 99, {{0, BG, 6, 6, 4}, {0, FG, 6, 6, -1}}, {1, 0}},
         {"brick empties BG", "empty", "24", FG, 0, 0, {{0, FG, 5, 5, 24}, {0, BG, 5, 5, -1}, {0, FG, 6, 6, 24}}, {1193, 0}},
         {"FG into BG", "grass", "brick", BG, 0, 99, {}, {}, "24 brick is an FG tile; it cannot go into BG"},

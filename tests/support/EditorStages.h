@@ -6,15 +6,11 @@
 #include "editor/RandomGen.h"
 #include "editor/WindowlessEditor.h"
 #include "storage/StageFile.h"
+#include "support/ExampleStages.h"
 
 #include <filesystem>
 #include <string>
 #include <vector>
-
-inline std::filesystem::path ExampleStageFile()
-{
-    return std::filesystem::path(STAGE_TEST_DATA) / ".." / ".." / "examples" / "Stage.Dat";
-}
 
 // The examples, then `randomCount` random stages (seeds 1, 2, ...) whose
 // captions use the whole of Latin-1 and a line break, as the option dialog

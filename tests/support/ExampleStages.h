@@ -13,11 +13,12 @@ inline std::filesystem::path ExamplesFolder()
     return std::filesystem::path(STAGE_TEST_DATA) / ".." / ".." / "examples";
 }
 
+inline std::filesystem::path ExampleStageFile()
+{
+    return ExamplesFolder() / "Stage.Dat";
+}
+
 inline std::vector<StageRecord> ExampleRecords()
 {
-    std::vector<StageRecord> records;
-    StageRecord record;
-    for (int n = 0; ReadStageRecord(ExamplesFolder() / "Stage.Dat", n, record); ++n)
-        records.push_back(record);
-    return records;
+    return ReadStageRecords(ExampleStageFile(), StageCount).Records;
 }
