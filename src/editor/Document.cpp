@@ -408,7 +408,7 @@ TStageSetOutcome TDocument::ChangeStageSet(const TStageSetRequest& request)
     TStageSetOutcome outcome = RunStageSetEdit(request.Edit, discard, request.MayCreate);
     if (outcome && !outcome.Step.Empty()) {
         const bool replaced = liveBefore >= 0 && outcome.Step.Destination(liveBefore) < 0;
-        FStageSetHistory.Push({outcome.Step, request.Label, replaced ? liveBefore : -1, replaced ? FSaved.Origin : -1});
+        FStageSetHistory.Push({outcome.Step, request.Label, replaced ? liveBefore : -1});
     }
     return outcome;
 }
@@ -440,13 +440,15 @@ TStageSetOutcome TDocument::StepStageSetHistory(bool undo)
     // Undoing a step that replaced the live stage brings that stage back
     // with its record, while the designer has not worked on the one loaded
     // in its place (nor gone to another stage).
-    const int bringBack =
-        undo && entry->LiveBefore >= 0 && FSaved.Origin == entry->LiveAfter && !Unsaved() ? entry->LiveBefore : -1;
+    const int bringBack = undo && entry->ReplacedLive >= 0 && FSaved.Origin == entry->ReplacedLive && !Unsaved()
+                              ? entry->ReplacedLive
+                              : -1;
     TStageSetOutcome outcome = RunStageSetEdit(edit, discard, false);
     if (!outcome)
         return outcome;
     undo ? FStageSetHistory.Undone() : FStageSetHistory.Redone();
-    if (bringBack >= 0) {
+    // Following the set, the live stage may have been loaded there already.
+    if (bringBack >= 0 && FSaved.Origin != bringBack) {
         MoveToStage(bringBack);
         FForm.LoadStage();
         CheckUnsaved();

@@ -17,10 +17,9 @@ public:
     struct TEntry {
         TStageSetStep Step;
         std::string Label;  // what the designer did, in words ("Moved 03 to 07")
-        // The step replaced the live stage, which came from stage LiveBefore
-        // and was loaded again at LiveAfter; -1 when it did not.
-        int LiveBefore = -1;
-        int LiveAfter = -1;
+        // The step replaced the live stage, stage ReplacedLive, which was
+        // loaded again at that number; -1 when it did not.
+        int ReplacedLive = -1;
     };
 
     void Push(TEntry entry);

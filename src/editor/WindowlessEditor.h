@@ -29,11 +29,6 @@ public:
     bool ToolWindowShown = false;
     // Every error reported, in order; the caller shows them once it is done.
     std::vector<std::string> Errors;
-    // The work handed over for later, in order: at once when the event is
-    // done (RunLater runs it), or after a delay (RunDelayed).
-    std::vector<std::function<void()>> Jobs;
-    std::vector<std::function<void()>> DelayedJobs;
-
     void SetAllLayerDown(bool down) override { AllLayer = down; }
     void SetGridDown(bool down) override { Grid = down; }
     void SetUndoEnabled(bool enabled) override { UndoEnabled = enabled; }
@@ -86,6 +81,10 @@ public:
 
 private:
     std::mutex FJobsMutex;
+    // The work handed over for later, in order: at once when the event is
+    // done (RunLater runs it), or after a delay (RunDelayed).
+    std::vector<std::function<void()>> Jobs;
+    std::vector<std::function<void()>> DelayedJobs;
 };
 
 // A freshly started editor around a windowless host, at stage `stageNumber`

@@ -173,13 +173,13 @@ TEST_F(ToolsTest, ShiftClickDrawsALineFromTheLastCellPainted)
         c.Do();
         F.Form.DXDrawMouseDown(TMouseButton::mbLeft, ssShift, F.Px(6), F.Px(2));
         F.Release(F.Px(6), F.Px(2));
-        EXPECT_EQ(F.BG(6, 2) >= 0, true) << c.Between;
+        EXPECT_GE(F.BG(6, 2), 0) << c.Between;
         EXPECT_EQ(F.BG(4, 2) >= 0, c.Line) << c.Between;
         if (c.Line) {
             EXPECT_EQ(F.BG(3, 2) % 4, 3) << c.Between;  // variants counted from the clicked cell
             F.Form.Undo();                              // the line is one step
             EXPECT_EQ(F.BG(4, 2), -1) << c.Between;
-            EXPECT_EQ(F.BG(2, 2) >= 0, true) << c.Between;
+            EXPECT_GE(F.BG(2, 2), 0) << c.Between;
         }
     }
 }
