@@ -86,17 +86,6 @@ std::string CountsJson(int fg, int bg)
     return "{\"fg\":" + std::to_string(fg) + ",\"bg\":" + std::to_string(bg) + "}";
 }
 
-const char* StatusName(TStageChangeKind kind)
-{
-    switch (kind) {
-    case TStageChangeKind::Moved: return "moved";
-    case TStageChangeKind::Changed: return "changed";
-    case TStageChangeKind::Added: return "added";
-    case TStageChangeKind::Removed: break;
-    }
-    return "removed";
-}
-
 }  // namespace
 
 TStageSetDiff::TStageSetDiff(const std::vector<StageRecord>& a, const std::vector<StageRecord>& b)
@@ -137,7 +126,7 @@ std::string DiffJson(const TStageSetDiff& diff, const std::string& nameA, const 
         const TStageChange& change = diff.Changes[n];
         const StageRecord& shown = change.B >= 0 ? At(diff.B, change.B) : At(diff.A, change.A);
         out += n == 0 ? "\n" : ",\n";
-        out += "{\"status\":\"" + std::string(StatusName(change.Kind)) + "\"";
+        out += "{\"status\":\"" + std::string(StageChangeName(change.Kind)) + "\"";
         if (change.B >= 0)
             out += ",\"stage\":" + std::to_string(change.B);
         if (change.A >= 0)

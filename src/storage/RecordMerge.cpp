@@ -4,9 +4,6 @@
 
 namespace {
 
-// Sides in the order the conflicts list their values.
-enum TSideIndex { BaseSide = 0, OursSide = 1, TheirsSide = 2 };
-
 // One unit of a record (a cell's two codes, or a field) merged: the side
 // that changed it, or, when both changed it differently, the preferred side
 // and true.

@@ -8,6 +8,8 @@
 #include <vector>
 
 enum class TMergeSide { Ours, Theirs };
+// The three sides as indexes, in the order From and To list them.
+enum TSideIndex { BaseSide = 0, OursSide = 1, TheirsSide = 2 };
 
 struct TMergeConflict {
     enum class TKind {

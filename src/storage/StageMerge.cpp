@@ -6,9 +6,6 @@
 
 namespace {
 
-// Sides in the order the conflicts list their values.
-enum TSideIndex { BaseSide = 0, OursSide = 1, TheirsSide = 2 };
-
 // A stage placed in the result by the order merge.
 struct TPlaced {
     TToken Token;

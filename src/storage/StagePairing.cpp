@@ -103,3 +103,14 @@ std::vector<TStageChange> StageChanges(const std::vector<StageRecord>& a, const 
             changes.push_back({TStageChangeKind::Removed, static_cast<int>(i), -1});
     return changes;
 }
+
+const char* StageChangeName(TStageChangeKind kind)
+{
+    switch (kind) {
+    case TStageChangeKind::Moved: return "moved";
+    case TStageChangeKind::Changed: return "changed";
+    case TStageChangeKind::Added: return "added";
+    case TStageChangeKind::Removed: break;
+    }
+    return "removed";
+}

@@ -31,6 +31,8 @@ enum class TStageChangeKind {
     Added,    // a non-empty stage of B with no partner
     Removed,  // a non-empty stage of A with no partner
 };
+// "moved", "changed", "added" or "removed", as reports and marks say it.
+const char* StageChangeName(TStageChangeKind kind);
 
 struct TStageChange {
     TStageChangeKind Kind = TStageChangeKind::Changed;

@@ -110,11 +110,7 @@ QString TStageCellModel::CompareMark(int number) const
     const TStageChange* change = FComparison && FComparison->On() ? FComparison->Change(number) : nullptr;
     if (!change)
         return {};
-    switch (change->Kind) {
-    case TStageChangeKind::Moved: return QStringLiteral("moved");
-    case TStageChangeKind::Added: return QStringLiteral("added");
-    default: return QStringLiteral("changed");
-    }
+    return QString::fromLatin1(StageChangeName(change->Kind));
 }
 
 QString TStageCellModel::FoundMark(int number) const

@@ -68,13 +68,10 @@ QString TStageViews::StatusText() const
     QStringList parts;
     if (const TStageComparison& comparison = FForm->Document.Comparison(); comparison.On()) {
         QStringList kinds;
-        const std::pair<TStageChangeKind, const char*> named[] = {{TStageChangeKind::Changed, "changed"},
-                                                                  {TStageChangeKind::Moved, "moved"},
-                                                                  {TStageChangeKind::Added, "added"},
-                                                                  {TStageChangeKind::Removed, "removed"}};
-        for (const auto& [kind, name] : named)
+        for (const TStageChangeKind kind :
+             {TStageChangeKind::Changed, TStageChangeKind::Moved, TStageChangeKind::Added, TStageChangeKind::Removed})
             if (const int count = comparison.Count(kind))
-                kinds.append(QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(name)));
+                kinds.append(QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(StageChangeName(kind))));
         const QString source = QString::fromStdString(comparison.Source());
         parts.append(kinds.isEmpty()
                          ? QStringLiteral("Same as %1").arg(source)
