@@ -29,6 +29,13 @@ QString PathText(const std::filesystem::path& path)
     return QDir::toNativeSeparators(QFile::decodeName((error ? path : absolute).lexically_normal().c_str()));
 }
 
+QString Sentence(const QString& text)
+{
+    return text.endsWith(QLatin1Char('.')) || text.endsWith(QLatin1Char('?')) || text.endsWith(QLatin1Char('!'))
+               ? text
+               : text + QLatin1Char('.');
+}
+
 QString Counted(int count, const QString& thing)
 {
     return QStringLiteral("%1 %2%3").arg(count).arg(thing, count == 1 ? QString() : QStringLiteral("s"));

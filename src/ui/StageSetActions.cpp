@@ -386,5 +386,6 @@ void TStageSetActions::Fail(const QString& text, const std::string& why) const
 {
     const QString file = FForm ? FileNameText(FForm->Document.StageFile()) : QString::fromLatin1(DefaultStageFileName);
     ShowNotice(&FWindow, QStringLiteral("Stages"), text,
-               QStringLiteral("%1: %2. Nothing was changed.").arg(file, QString::fromStdString(why)));
+               Sentence(QStringLiteral("%1: %2").arg(file, QString::fromStdString(why)))
+                   + QStringLiteral(" Nothing was changed."));
 }

@@ -91,7 +91,7 @@ QString TStageViews::StatusText() const
 void TStageViews::CannotCompare(const QString& why) const
 {
     ShowNotice(&FWindow, QStringLiteral("Stages"), QStringLiteral("Cannot compare the stages."),
-               why + QStringLiteral(". Nothing was changed."));
+               Sentence(why) + QStringLiteral(" Nothing was changed."));
 }
 
 void TStageViews::CompareWithClick()

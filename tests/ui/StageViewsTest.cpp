@@ -9,6 +9,7 @@
 #include "support/StageFileKit.h"
 #include "ui/BetweenFrames.h"
 #include "ui/DiskWatch.h"
+#include "ui/DisplayText.h"
 #include "ui/DisplayWidget.h"
 #include "ui/FindDialog.h"
 #include "ui/ReplaceTileDialog.h"
@@ -205,6 +206,16 @@ private slots:
         qputenv("PATH", path);
         QVERIFY(!started);
         QCOMPARE(why, QStringLiteral("git cannot be run; is it installed?"));
+    }
+
+    // A reason that ends a sentence itself ("... (1000 of 6000 bytes).")
+    // showed with two full stops before "Nothing was changed."
+    void aReasonReadsOnceEnded()
+    {
+        for (const auto& [text, ended] :
+             {std::pair{"cut.dat ends inside stage 01.", "cut.dat ends inside stage 01."},
+              std::pair{"git cannot be run", "git cannot be run."}, std::pair{"is it installed?", "is it installed?"}})
+            QCOMPARE(Sentence(QString::fromLatin1(text)), QString::fromLatin1(ended));
     }
 
     void findMarksTheStagesAndReplaceTileIsOneStep()
